@@ -1,0 +1,42 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli_args.h"
+#include "offline_commands.h"
+
+namespace {
+
+constexpr const char* kUsage = R"(usage: kestra-ctl [--state FILE] COMMAND [ARGS]
+  frame encode LETTER [FIELD...]   build a frame from its fields
+  frame check TEXT                 print "valid" (exit 0) or "invalid" (exit 1)
+  frame extract                    stdin: one datagram per line; print every valid frame
+  state defaults                   print the default state as JSON
+  state apply [FILE]               route datagrams (one per line) into the state; print it
+  encode LETTER [ARGS...]          print the datagrams the sender of LETTER builds
+  image write FILE                 write the 68,276-byte image of the state
+  image read FILE                  print the state of an image or a scene file
+)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        const kestra::ctl::GlobalOptions options = kestra::ctl::take_global_options(args);
+        if (args.empty() || args[0] == "help" || args[0] == "--help") {
+            std::cout << kUsage;
+            return args.empty() ? 2 : 0;
+        }
+        if (kestra::ctl::is_offline_command(args[0])) {
+            return kestra::ctl::run_offline_command(options, args, std::cin, std::cout);
+        }
+        throw kestra::ctl::UsageError("unknown command '" + args[0] + "'");
+    } catch (const kestra::ctl::UsageError& e) {
+        std::cerr << "error: " << e.what() << '\n';
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "error: " << e.what() << '\n';
+        return 1;
+    }
+}

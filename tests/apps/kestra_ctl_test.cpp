@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "protocol/frame_builder.h"
+#include "protocol/frame_codec.h"
+#include "run_process.h"
+
+namespace kestra {
+namespace {
+
+using testing::ProcessResult;
+using testing::run_process;
+
+ProcessResult ctl(const std::vector<std::string>& args, const std::string& input = {}) {
+    return run_process(KESTRA_CTL_PATH, args, input);
+}
+
+class TempDir {
+public:
+    TempDir() {
+        path_ = std::filesystem::temp_directory_path() /
+                ("kestra-ctl-test-" + std::to_string(::getpid()) + "-" + std::to_string(++count_));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() { std::filesystem::remove_all(path_); }
+    std::string file(const std::string& name, const std::string& content = {}) const {
+        const auto p = path_ / name;
+        if (!content.empty()) {
+            std::ofstream(p) << content;
+        }
+        return p.string();
+    }
+
+private:
+    static inline int count_ = 0;
+    std::filesystem::path path_;
+};
+
+TEST(KestraCtlFrame, EncodeCheckAndExtract) {
+    EXPECT_EQ(ctl({"frame", "encode", "R", "01", "04"}).out, "%R,01,04,F0A2#\n");
+    EXPECT_EQ(ctl({"frame", "encode", "Z", "01"}).out, "%Z,01,F143#\n");
+
+    const auto valid = ctl({"frame", "check", "%R,01,04,F0A2#"});
+    EXPECT_EQ(valid.exit_code, 0);
+    EXPECT_EQ(valid.out, "valid\n");
+    const auto invalid = ctl({"frame", "check", "%R,01,04,f0a2#"});
+    EXPECT_EQ(invalid.exit_code, 1);
+    EXPECT_EQ(invalid.out, "invalid\n");
+
+    const auto extracted =
+        ctl({"frame", "extract"}, "xyz#%R,01,04,F0A2#%R,0\n1,04,F0A2#\n%A,1234#\n%Z,01,F143#\n");
+    EXPECT_EQ(extracted.exit_code, 0);
+    EXPECT_EQ(extracted.out, "%R,01,04,F0A2#\n%Z,01,F143#\n");
+}
+
+TEST(KestraCtlFrame, RefusesBadArguments) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"frame", "encode", "r", "01"},
+             {"frame", "encode", "RR"},
+             {"frame", "encode", "R", "0,1"},
+             {"frame", "check"},
+             {"frame", "nope"},
+             {"bogus"},
+             {"--state"}}) {
+        const auto r = ctl(args);
+        EXPECT_NE(r.exit_code, 0) << args.back();
+        EXPECT_NE(r.err.find("error:"), std::string::npos) << args.back();
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
+TEST(KestraCtlState, DefaultsAndStateFiles) {
+    const auto r = ctl({"state", "defaults"});
+    ASSERT_EQ(r.exit_code, 0);
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["inputs"].size(), 64u);
+    EXPECT_EQ(j["inputs"][6]["name"], "CH 7");
+    EXPECT_EQ(j["outputs"][8]["short_name"], "D 1");
+
+    TempDir dir;
+    const auto good = dir.file("s.json", R"({"inputs":[{},{},{"volume":12,"mute":1}]})");
+    EXPECT_EQ(ctl({"--state", good, "encode", "A", "3"}).out,
+              FrameBuilder('A').hex2(1).hex2(3).hex2(1).hex2(12).finish() + "\n");
+    const auto bad = dir.file("bad.json", R"({"inputs":[{"volume":1,"colour":2}]})");
+    const auto refused = ctl({"--state", bad, "state", "defaults"});
+    EXPECT_EQ(refused.exit_code, 0);  // defaults ignore --state
+    const auto failed = ctl({"--state", bad, "encode", "Z"});
+    EXPECT_NE(failed.exit_code, 0);
+    EXPECT_NE(failed.err.find("inputs[0].colour"), std::string::npos);
+}
+
+TEST(KestraCtlState, ApplyRoutesDatagramsIntoTheState) {
+    FrameBuilder faders('P');
+    faders.hex2(1);
+    std::string volumes;
+    for (int ch = 0; ch < 80; ++ch) {
+        FrameBuilder::append_hex(volumes, ch % 71, 2);
+    }
+    faders.field(volumes).hex2(9);
+    const std::string frame = faders.finish();
+    // Split across two datagrams, with noise in front.
+    const std::string input = "noise#" + frame.substr(0, 50) + "\n" + frame.substr(50) + "\n";
+    const auto r = ctl({"state", "apply"}, input);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["inputs"][10]["volume"], 10);
+    EXPECT_EQ(j["outputs"][15]["volume"], 79 % 71);
+    EXPECT_EQ(j["system"]["unit_extra"], 9);
+}
+
+TEST(KestraCtlEncode, BuildsSenderFramesFromTheState) {
+    EXPECT_EQ(ctl({"encode", "A", "3"}).out, "%A,01,03,00,46,B510#\n");
+    EXPECT_EQ(ctl({"encode", "Z"}).out, "%Z,01,F143#\n");
+    EXPECT_EQ(ctl({"encode", "R"}).out, "%R,01,04,F0A2#\n");
+    EXPECT_EQ(ctl({"encode", "Q", "1"}).out, "%Q,01,01,B5E1#\n");
+    EXPECT_NE(ctl({"encode", "A", "81"}).exit_code, 0);
+    EXPECT_NE(ctl({"encode", "A"}).exit_code, 0);
+    EXPECT_NE(ctl({"encode", "A", "x"}).exit_code, 0);
+}
+
+TEST(KestraCtlEncode, NameFrameComesInPiecesThatJoinToOneValidFrame) {
+    const auto r = ctl({"encode", "V", "1"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    std::string joined;
+    std::size_t lines = 0;
+    std::size_t start = 0;
+    while (start < r.out.size()) {
+        const std::size_t end = r.out.find('\n', start);
+        const std::string piece = r.out.substr(start, end - start);
+        if (end + 1 < r.out.size()) {
+            EXPECT_EQ(piece.size(), 256u);
+        }
+        joined += piece;
+        ++lines;
+        start = end + 1;
+    }
+    EXPECT_EQ(lines, 3u);  // 4 + 32 + 576 + checksum characters
+    EXPECT_TRUE(frame_is_valid(joined)) << joined;
+    EXPECT_EQ(joined.rfind("%V,01,01,0043004800200030003100000000000000000000,", 0), 0u) << joined;
+}
+
+TEST(KestraCtlImage, WritesAndReadsImagesAndScenes) {
+    TempDir dir;
+    const auto state = dir.file("s.json", R"({"outputs":[{"lim_ratio":44}]})");
+    const auto image = dir.file("state.img");
+    ASSERT_EQ(ctl({"--state", state, "image", "write", image}).exit_code, 0);
+    EXPECT_EQ(std::filesystem::file_size(image), 68276u);
+    const auto r = ctl({"image", "read", image});
+    ASSERT_EQ(r.exit_code, 0);
+    EXPECT_EQ(nlohmann::json::parse(r.out)["outputs"][0]["lim_ratio"], 44);
+
+    std::string scene_bytes(71236, '\0');
+    scene_bytes[4 + 304] = 33;  // input 1 volume
+    const auto scene = dir.file("SAVE1.dat");
+    std::ofstream(scene, std::ios::binary).write(scene_bytes.data(), 71236);
+    const auto s = ctl({"image", "read", scene});
+    ASSERT_EQ(s.exit_code, 0);
+    EXPECT_EQ(nlohmann::json::parse(s.out)["inputs"][0]["volume"], 33);
+
+    const auto shortfile = dir.file("short.img", "abc");
+    const auto refused = ctl({"image", "read", shortfile});
+    EXPECT_NE(refused.exit_code, 0);
+    EXPECT_NE(refused.err.find("68276"), std::string::npos);
+    EXPECT_NE(ctl({"image", "read", dir.file("missing.img")}).exit_code, 0);
+}
+
+}  // namespace
+}  // namespace kestra
