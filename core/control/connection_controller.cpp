@@ -1,0 +1,74 @@
+#include "control/connection_controller.h"
+
+#include "protocol/frame_builder.h"
+
+namespace kestra {
+
+namespace {
+
+DatagramList single(std::string payload, std::string key) {
+    return DatagramList{Datagram{std::move(payload), Datagram::kFrameGap, std::move(key)}};
+}
+
+}  // namespace
+
+ConnectionController::ConnectionController(DeviceState& state, const Clock& clock,
+                                           FrameSink& sink, NoticeSink& notices)
+    : state_(state), clock_(clock), sink_(sink), notices_(notices) {}
+
+void ConnectionController::send_read_all() {
+    sink_.send(single(FrameBuilder('Z').hex2(1).finish(), "Z"));
+}
+
+void ConnectionController::send_reports(bool on) {
+    sink_.send(single(FrameBuilder('Q').hex2(1).hex2(on ? 1 : 0).finish(), "Q"));
+}
+
+void ConnectionController::begin_attempt() {
+    state_.system.connecting = 1;
+    attempts_ = 0;
+    attempt_seen_ = true;
+    send_reports(false);
+    send_read_all();
+    started_at_ = clock_.now();
+    events_.publish({ConnectionEvent::Kind::AttemptStarted, attempts_});
+}
+
+void ConnectionController::tick() {
+    if (state_.system.connecting == 0) {
+        return;
+    }
+    if (clock_.now() - started_at_ < kRetryInterval) {
+        return;
+    }
+    started_at_ = clock_.now();
+    ++attempts_;
+    if (attempts_ < kMaxRequests) {
+        send_read_all();
+        events_.publish({ConnectionEvent::Kind::RequestRepeated, attempts_});
+        return;
+    }
+    state_.system.connecting = 0;
+    attempt_seen_ = false;
+    events_.publish({ConnectionEvent::Kind::GaveUp, attempts_});
+    notices_.notice(kGiveUpNotice, "");
+}
+
+void ConnectionController::disconnect() {
+    send_reports(false);
+    state_.system.connected = 0;
+    attempt_seen_ = false;
+    events_.publish({ConnectionEvent::Kind::Disconnected, attempts_});
+}
+
+ConnectionPhase ConnectionController::phase() const {
+    if (state_.system.connected) {
+        return ConnectionPhase::Connected;
+    }
+    if (state_.system.connecting) {
+        return ConnectionPhase::Connecting;
+    }
+    return attempt_seen_ ? ConnectionPhase::Awaiting : ConnectionPhase::Offline;
+}
+
+}  // namespace kestra
