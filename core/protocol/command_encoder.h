@@ -1,9 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "model/device_state.h"
 #include "protocol/datagram.h"
@@ -17,44 +19,44 @@
 // outside its range throws std::invalid_argument; state values go out as they stand.
 namespace kestra {
 
-inline constexpr int kWireOutputBase = 64;       // wire channel = 64 + output number
+inline constexpr int kWireOutputBase = 64;  // wire channel = 64 + output number
 inline constexpr int kWireChannelCount = 80;
-inline constexpr int kUnitGroups = 11;           // unit table records 0-10
+inline constexpr int kUnitGroups = 11;  // unit table records 0-10
 inline constexpr int kUnitGroupBytes = 5;
 inline constexpr std::size_t kUpdateBlockSize = 1024;
-inline constexpr std::size_t kPieceSize = 256;   // datagram size of long frames
+inline constexpr std::size_t kPieceSize = 256;  // datagram size of long frames
 inline constexpr std::size_t kUpdateFrameBuffer = 3120;
 inline constexpr std::chrono::milliseconds kUpdatePieceGap{20};
 
-DatagramList encode_fader(const DeviceState& state, int channel);           // A
-DatagramList encode_matrix_row(const DeviceState& state, int input);        // B
-DatagramList encode_compressor(const DeviceState& state, int input);        // C
-DatagramList encode_limiter(const DeviceState& state, int output);          // D
-DatagramList encode_low_pass(const DeviceState& state, int input);          // E
-DatagramList encode_high_pass(const DeviceState& state, int input);         // F
+DatagramList encode_fader(const DeviceState& state, int channel);             // A
+DatagramList encode_matrix_row(const DeviceState& state, int input);          // B
+DatagramList encode_compressor(const DeviceState& state, int input);          // C
+DatagramList encode_limiter(const DeviceState& state, int output);            // D
+DatagramList encode_low_pass(const DeviceState& state, int input);            // E
+DatagramList encode_high_pass(const DeviceState& state, int input);           // F
 DatagramList encode_peq_band(const DeviceState& state, int input, int band);  // G, band 1-5
-DatagramList encode_graphic_eq(const DeviceState& state, int output);       // H
-DatagramList encode_output_mode(const DeviceState& state, int output);      // I
-DatagramList encode_output_delay(const DeviceState& state, int output);     // J
-DatagramList encode_output_fbk(const DeviceState& state, int output);       // K
-DatagramList encode_automix_channel(const DeviceState& state, int input);   // L
-DatagramList encode_automix_settings(const DeviceState& state);             // M
-DatagramList encode_automix_hidden(const DeviceState& state);               // N
-DatagramList encode_input_source(const DeviceState& state, int input);      // O, input 33-64
-DatagramList encode_level_reports(bool on);                                 // Q
-DatagramList encode_input_gain(const DeviceState& state, int input);        // U
+DatagramList encode_graphic_eq(const DeviceState& state, int output);         // H
+DatagramList encode_output_mode(const DeviceState& state, int output);        // I
+DatagramList encode_output_delay(const DeviceState& state, int output);       // J
+DatagramList encode_output_fbk(const DeviceState& state, int output);         // K
+DatagramList encode_automix_channel(const DeviceState& state, int input);     // L
+DatagramList encode_automix_settings(const DeviceState& state);               // M
+DatagramList encode_automix_hidden(const DeviceState& state);                 // N
+DatagramList encode_input_source(const DeviceState& state, int input);        // O, input 33-64
+DatagramList encode_level_reports(bool on);                                   // Q
+DatagramList encode_input_gain(const DeviceState& state, int input);          // U
 DatagramList encode_channel_name(const DeviceState& state, int channel, const NameCodec& codec,
-                                 const GlyphRasterizer& rasterizer);        // V
-DatagramList encode_unit_call(int unit);                                    // W, unit 0-10
-DatagramList encode_unit_settings(const DeviceState& state, int group);     // X, group 0-10
-DatagramList encode_read_all();                                             // Z
-DatagramList encode_announce();                                             // R
+                                 const GlyphRasterizer& rasterizer);     // V
+DatagramList encode_unit_call(int unit);                                 // W, unit 0-10
+DatagramList encode_unit_settings(const DeviceState& state, int group);  // X, group 0-10
+DatagramList encode_read_all();                                          // Z
+DatagramList encode_announce();                                          // R
 
 // Firmware transfer. `target` is 1 (controller image) or 0 (DSP image).
-DatagramList encode_update_start(int target, std::size_t image_length);     // S
+DatagramList encode_update_start(int target, std::size_t image_length);  // S
 // `data` holds at most 1024 bytes; a short block is padded with zeros.
 DatagramList encode_update_block(int target, int block,
-                                 std::span<const uint8_t> data);            // T
+                                 std::span<const uint8_t> data);  // T
 
 // The byte stream of a firmware transfer is the image followed by its checksum, high byte
 // first. Number of 1024-byte blocks of that stream, and block `block` of it (zero-padded).
@@ -62,10 +64,10 @@ std::size_t update_block_count(std::size_t image_length);
 std::vector<uint8_t> update_block_data(std::span<const uint8_t> image, int block);
 
 struct CommandContext {
-    const NameCodec* codec = nullptr;           // "V"; the default code page when null
-    const GlyphRasterizer* rasterizer = nullptr;  // "V"; required
-    std::span<const uint8_t> image;             // "S", "T"
-    int target = 1;                             // "S", "T"
+    const NameCodec* codec = nullptr;         // "V"; the default code page when null
+    const GlyphRasterizer* glyphs = nullptr;  // "V"; required
+    std::span<const uint8_t> image;           // "S", "T"
+    int target = 1;                           // "S", "T"
 };
 
 // One command by letter, for scripted use. Arguments, all wire numbers:

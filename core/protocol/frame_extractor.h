@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace kestra {
 
@@ -21,9 +22,9 @@ public:
     // valid only during the call.
     template <class OnFrame>
     int feed(std::string_view datagram, OnFrame&& on_frame) {
-        return feed_impl(datagram, &on_frame, [](void* ctx, std::string_view frame) {
-            (*static_cast<std::remove_reference_t<OnFrame>*>(ctx))(frame);
-        });
+        using Fn = std::remove_reference_t<OnFrame>;
+        return feed_impl(datagram, const_cast<void*>(static_cast<const void*>(&on_frame)),
+                         [](void* ctx, std::string_view frame) { (*static_cast<Fn*>(ctx))(frame); });
     }
 
     void reset() { pending_.clear(); }

@@ -1,0 +1,241 @@
+// kestra-sim: a virtual processor on loopback, for trying and testing the controller.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "control/device_endpoint.h"
+#include "model/state_json.h"
+#include "net/net_sandbox.h"
+#include "protocol/frame_extractor.h"
+#include "simulated_processor.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+volatile std::sig_atomic_t g_stop = 0;
+void on_signal(int) { g_stop = 1; }
+
+constexpr const char* kUsage =
+    "usage: kestra-sim --listen ADDR:PORT [--state FILE] [--mode normal|silent|z-only|no-y]\n"
+    "                  [--report-hz N] [--no-fader-reports] [--log FILE] [--exit-after SECONDS]\n";
+
+struct Options {
+    kestra::DeviceEndpoint listen;
+    std::optional<std::string> state_file;
+    kestra::sim::SimMode mode = kestra::sim::SimMode::normal;
+    double report_hz = 20;
+    bool fader_reports = true;
+    std::optional<std::string> log_file;
+    double exit_after = 0;  // 0: run until a signal
+};
+
+[[noreturn]] void usage_error(const std::string& what) {
+    std::cerr << "error: " << what << '\n' << kUsage;
+    std::exit(2);
+}
+
+Options parse_options(int argc, char** argv) {
+    Options o;
+    bool have_listen = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto next = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                usage_error(a + " needs a value");
+            }
+            return argv[++i];
+        };
+        try {
+            if (a == "--listen") {
+                const auto ep = kestra::DeviceEndpoint::parse(next());
+                if (!ep || !ep->is_loopback()) {
+                    usage_error("--listen takes a loopback address 127.x.y.z:PORT");
+                }
+                o.listen = *ep;
+                have_listen = true;
+            } else if (a == "--state") {
+                o.state_file = next();
+            } else if (a == "--mode") {
+                const std::string m = next();
+                using kestra::sim::SimMode;
+                if (m == "normal") {
+                    o.mode = SimMode::normal;
+                } else if (m == "silent") {
+                    o.mode = SimMode::silent;
+                } else if (m == "z-only") {
+                    o.mode = SimMode::z_only;
+                } else if (m == "no-y") {
+                    o.mode = SimMode::no_y;
+                } else {
+                    usage_error("unknown mode " + m);
+                }
+            } else if (a == "--report-hz") {
+                o.report_hz = std::stod(next());
+                if (o.report_hz <= 0 || o.report_hz > 200) {
+                    usage_error("--report-hz takes 0 < N <= 200");
+                }
+            } else if (a == "--no-fader-reports") {
+                o.fader_reports = false;
+            } else if (a == "--log") {
+                o.log_file = next();
+            } else if (a == "--exit-after") {
+                o.exit_after = std::stod(next());
+            } else if (a == "--inputs-processing") {
+                const std::string v = next();
+                if (v != "32" && v != "64") {
+                    usage_error("--inputs-processing takes 32 or 64");
+                }
+            } else {
+                usage_error("unknown option " + a);
+            }
+        } catch (const std::invalid_argument&) {
+            usage_error(a + " needs a number");
+        }
+    }
+    if (!have_listen) {
+        usage_error("--listen is required");
+    }
+    return o;
+}
+
+kestra::DeviceEndpoint endpoint_of(const sockaddr_in& a) {
+    kestra::DeviceEndpoint ep;
+    const uint32_t h = ntohl(a.sin_addr.s_addr);
+    ep.octets = {static_cast<uint8_t>(h >> 24), static_cast<uint8_t>(h >> 16),
+                 static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(h)};
+    ep.port = ntohs(a.sin_port);
+    return ep;
+}
+
+// Long replies leave in datagrams of at most 2048 bytes, joined again by the receiver.
+void send_reply(int fd, const std::string& frame, const kestra::DeviceEndpoint& to) {
+    constexpr std::size_t kMax = 2048;
+    for (std::size_t off = 0; off < frame.size(); off += kMax) {
+        kestra::send_datagram(fd, std::string_view(frame).substr(off, kMax), to);
+    }
+}
+
+int bind_socket(const kestra::DeviceEndpoint& ep) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0) {
+        return -1;
+    }
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(ep.port);
+    a.sin_addr.s_addr = htonl(ep.host_order());
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+uint16_t bound_port(int fd) {
+    sockaddr_in a{};
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    return ntohs(a.sin_port);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options opt = parse_options(argc, argv);
+    kestra::sim::SimulatedProcessor sim(opt.mode);
+    if (opt.state_file) {
+        std::ifstream f(*opt.state_file);
+        const std::string text((std::istreambuf_iterator<char>(f)), {});
+        try {
+            kestra::StateJson::parse(text, sim.state(), kestra::NameCodec{});
+        } catch (const std::exception& e) {
+            std::cerr << "error: " << *opt.state_file << ": " << e.what() << '\n';
+            return 1;
+        }
+    }
+    std::ofstream log;
+    if (opt.log_file) {
+        log.open(*opt.log_file, std::ios::app);
+        if (!log) {
+            std::cerr << "error: cannot open " << *opt.log_file << '\n';
+            return 1;
+        }
+    }
+    const int fd = bind_socket(opt.listen);
+    if (fd < 0) {
+        std::cerr << "error: cannot bind " << opt.listen.address() << ":" << opt.listen.port << '\n';
+        return 1;
+    }
+    std::signal(SIGINT, on_signal);
+    std::signal(SIGTERM, on_signal);
+    std::cout << "listening " << opt.listen.address() << ":" << bound_port(fd) << std::endl;
+
+    const auto start = Clock::now();
+    const auto report_period = std::chrono::duration<double>(1.0 / opt.report_hz);
+    auto next_report = start;
+    auto next_faders = start + std::chrono::seconds(3);
+    std::optional<kestra::DeviceEndpoint> report_peer;
+    std::map<std::string, kestra::FrameExtractor> extractors;
+    char buf[4096];
+
+    while (!g_stop) {
+        const double t = std::chrono::duration<double>(Clock::now() - start).count();
+        if (opt.exit_after > 0 && t >= opt.exit_after) {
+            break;
+        }
+        pollfd p{fd, POLLIN, 0};
+        ::poll(&p, 1, 2);
+        if (p.revents & POLLIN) {
+            sockaddr_in from{};
+            socklen_t len = sizeof from;
+            const ssize_t n =
+                ::recvfrom(fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
+            if (n > 0) {
+                const auto peer = endpoint_of(from);
+                const std::string key = peer.address() + ":" + std::to_string(peer.port);
+                const std::string_view data(buf, static_cast<std::size_t>(n));
+                if (log) {
+                    log << nlohmann::json{{"t", t}, {"from", key}, {"data", std::string(data)}}.dump(
+                               -1, ' ', false, nlohmann::json::error_handler_t::replace)
+                        << std::endl;
+                }
+                extractors[key].feed(data, [&](std::string_view frame) {
+                    for (const std::string& reply : sim.on_frame(frame)) {
+                        send_reply(fd, reply, peer);
+                    }
+                    if (frame[1] == 'Q') {
+                        report_peer = sim.reports_on() ? std::optional(peer) : std::nullopt;
+                    }
+                });
+            }
+        }
+        const auto now = Clock::now();
+        if (report_peer && sim.reports_on() && now >= next_report) {
+            send_reply(fd, sim.level_report(t), *report_peer);
+            next_report += std::chrono::duration_cast<Clock::duration>(report_period);
+            if (next_report < now) {
+                next_report = now;
+            }
+        }
+        if (report_peer && opt.fader_reports && now >= next_faders) {
+            send_reply(fd, sim.fader_report(), *report_peer);
+            next_faders = now + std::chrono::seconds(3);
+        }
+    }
+    ::close(fd);
+    return 0;
+}

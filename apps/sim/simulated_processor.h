@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/device_state.h"
+#include "text/name_codec.h"
+
+namespace kestra::sim {
+
+enum class SimMode {
+    normal,
+    silent,  // answers nothing
+    z_only,  // answers the read-all request with "Z" and nothing else, never "Y"
+    no_y,    // behaves normally but never completes a connection with "Y"
+};
+
+// The virtual processor's behaviour without any socket: applies every command to its own
+// state, answers requests, and makes level reports whose signals move like a meeting.
+class SimulatedProcessor {
+public:
+    explicit SimulatedProcessor(SimMode mode = SimMode::normal);
+
+    // Replies to one valid frame, in the order they go out.
+    std::vector<std::string> on_frame(std::string_view frame);
+
+    bool reports_on() const { return reports_on_; }
+    // A level report for time `t` (seconds since start).
+    std::string level_report(double t);
+    std::string fader_report() const;
+
+    DeviceState& state() { return state_; }
+    const DeviceState& state() const { return state_; }
+    SimMode mode() const { return mode_; }
+
+private:
+    void apply_command(char letter, const std::vector<std::string_view>& fields);
+    void move_levels(double t);
+
+    DeviceState state_;
+    NameCodec codec_;
+    SimMode mode_;
+    bool reports_on_ = false;
+};
+
+}  // namespace kestra::sim
