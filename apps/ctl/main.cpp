@@ -4,6 +4,7 @@
 
 #include "cli_args.h"
 #include "offline_commands.h"
+#include "online_commands.h"
 
 namespace {
 
@@ -16,6 +17,12 @@ constexpr const char* kUsage = R"(usage: kestra-ctl [--state FILE] COMMAND [ARGS
   encode LETTER [ARGS...]          print the datagrams the sender of LETTER builds
   image write FILE                 write the 68,276-byte image of the state
   image read FILE                  print the state of an image or a scene file
+kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] COMMAND
+  discover [--host-address A.B.C.D] [--port PORT] [--wait SECONDS]
+  pull                             connect, print the state JSON, disconnect (exit 3: CANNOT CONNECT.)
+  levels [--count N]               print N level reports as JSON lines
+  shell                            commands from stdin: connect, disconnect, wait MS, dump,
+                                   set input|output N FIELD VALUE
 )";
 
 }  // namespace
@@ -30,6 +37,9 @@ int main(int argc, char** argv) {
         }
         if (kestra::ctl::is_offline_command(args[0])) {
             return kestra::ctl::run_offline_command(options, args, std::cin, std::cout);
+        }
+        if (kestra::ctl::is_online_command(args[0])) {
+            return kestra::ctl::run_online_command(options, args, std::cin, std::cout, std::cerr);
         }
         throw kestra::ctl::UsageError("unknown command '" + args[0] + "'");
     } catch (const kestra::ctl::UsageError& e) {

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <stdexcept>
 
@@ -82,6 +83,53 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
     waitpid(pid, &status, 0);
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+BackgroundProcess::BackgroundProcess(const std::string& program,
+                                     const std::vector<std::string>& args) {
+    int out_pipe[2];
+    if (pipe(out_pipe) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(out_pipe[1], 1);
+        close(out_pipe[0]);
+        close(out_pipe[1]);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const auto& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(out_pipe[1]);
+    out_fd_ = out_pipe[0];
+}
+
+BackgroundProcess::~BackgroundProcess() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+    }
+    if (out_fd_ >= 0) {
+        close(out_fd_);
+    }
+}
+
+std::string BackgroundProcess::first_line() {
+    std::string line;
+    char c = 0;
+    for (;;) {
+        pollfd p{out_fd_, POLLIN, 0};
+        if (poll(&p, 1, 5000) <= 0 || read(out_fd_, &c, 1) != 1 || c == '\n') {
+            return line;
+        }
+        line += c;
+    }
 }
 
 }  // namespace kestra::testing

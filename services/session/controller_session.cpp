@@ -1,0 +1,122 @@
+#include "session/controller_session.h"
+
+namespace kestra {
+
+ControllerSession::ControllerSession(SessionSettings settings, Post post, NoticeSink& notices,
+                                     const Clock* clock)
+    : settings_(settings),
+      clock_(clock ? *clock : system_clock_),
+      notices_(notices),
+      alive_(std::make_shared<bool>(true)),
+      transport_(std::make_unique<UdpTransport>(
+          // Runs on the receive thread: only hand the frame over.
+          [this, post, alive = std::weak_ptr<bool>(alive_)](std::string frame) {
+              post([this, alive, frame = std::move(frame)] {
+                  if (alive.lock()) {
+                      on_frame(frame);
+                  }
+              });
+          },
+          [&notices](const std::string& text, const std::string& caption) {
+              notices.notice(text, caption);
+          })),
+      dispatcher_(state_, clock_, *transport_, codec_),
+      connection_(state_, clock_, *transport_, notices),
+      supervisor_(state_, clock_) {
+    change_sub_ = dispatcher_.changes().subscribe([this](const StateChange& c) { on_change(c); });
+    connection_sub_ =
+        connection_.events().subscribe([this](const ConnectionEvent& e) { on_connection_event(e); });
+    status_sub_ = supervisor_.status().subscribe([this](const ReportSupervisor::Status& s) {
+        if (!s.online) {
+            dispatcher_.clear_first_report_shown();
+        }
+    });
+}
+
+ControllerSession::~ControllerSession() {
+    alive_.reset();
+    transport_->stop();
+}
+
+bool ControllerSession::take_device_address(std::string_view text) {
+    const auto endpoint = DeviceEndpoint::parse(text);
+    if (!endpoint) {
+        notices_.notice(kBadAddressNotice, "Warming");
+        return false;
+    }
+    settings_.device = *endpoint;
+    transport_->set_destination(*endpoint);
+    return true;
+}
+
+bool ControllerSession::connect() {
+    if (!connection_.can_start_attempt()) {
+        return false;
+    }
+    close_when_sent_ = false;
+    // A failed bind has told the operator; the attempt then runs into its time-out.
+    transport_->start(settings_.control_port);
+    transport_->set_destination(settings_.device);
+    listening_ = true;
+    connection_.begin_attempt();
+    return true;
+}
+
+void ControllerSession::disconnect() {
+    connection_.disconnect();
+}
+
+void ControllerSession::tick() {
+    connection_.tick();
+    supervisor_.tick();
+    // The tick after the disconnect at the earliest, so the queued "Q" 00 has left.
+    if (close_when_sent_ && ++close_ticks_ >= 2 && transport_->queued() == 0) {
+        close_when_sent_ = false;
+        transport_->stop();
+    }
+}
+
+void ControllerSession::on_frame(const std::string& frame) {
+    if (listening_) {
+        dispatcher_.route_extracted_frame(frame);
+    }
+}
+
+void ControllerSession::on_change(const StateChange& change) {
+    switch (change.kind) {
+        case StateChange::Kind::FullState:
+        case StateChange::Kind::ConnectReply:
+            supervisor_.report_arrived();
+            break;
+        case StateChange::Kind::Levels:
+            supervisor_.report_arrived();
+            level_views_.publish(levels_.on_level_report(state_));
+            break;
+        case StateChange::Kind::Faders:
+            level_views_.publish(levels_.on_volume_report(state_));
+            break;
+        case StateChange::Kind::Online:
+            break;
+    }
+}
+
+void ControllerSession::on_connection_event(const ConnectionEvent& event) {
+    switch (event.kind) {
+        case ConnectionEvent::Kind::GaveUp:
+            listening_ = false;
+            transport_->stop();
+            break;
+        case ConnectionEvent::Kind::Disconnected:
+            // "Q" 00 is queued; close once it has gone out, and take no report meanwhile.
+            listening_ = false;
+            close_when_sent_ = true;
+            close_ticks_ = 0;
+            supervisor_.went_offline();
+            dispatcher_.clear_first_report_shown();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace kestra

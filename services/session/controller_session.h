@@ -1,0 +1,90 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "control/connection_controller.h"
+#include "control/device_endpoint.h"
+#include "control/level_feed.h"
+#include "control/report_supervisor.h"
+#include "model/device_state.h"
+#include "net/udp_transport.h"
+#include "protocol/reply_dispatcher.h"
+#include "session/system_clock.h"
+#include "text/name_codec.h"
+
+namespace kestra {
+
+struct SessionSettings {
+    uint16_t control_port = DeviceEndpoint::kDefaultPort;  // local port of the control socket
+    DeviceEndpoint device = *DeviceEndpoint::parse("192.168.1.106");
+};
+
+// Everything a connected controller is, on its owner thread: the state, the control socket,
+// the dispatcher, the connection rules, the report supervision and the meter feed. Frames
+// arrive on the transport's receive thread and are posted to the owner with `post`.
+class ControllerSession {
+public:
+    using Post = std::function<void(std::function<void()>)>;
+    static constexpr const char* kBadAddressNotice = "Invalid address.";
+
+    ControllerSession(SessionSettings settings, Post post, NoticeSink& notices,
+                      const Clock* clock = nullptr);
+    ~ControllerSession();
+    ControllerSession(const ControllerSession&) = delete;
+    ControllerSession& operator=(const ControllerSession&) = delete;
+
+    // The "IP:" field: a dotted address with an optional ":port". Anything else is refused
+    // with a notice and nothing is stored.
+    bool take_device_address(std::string_view text);
+    const DeviceEndpoint& device() const { return settings_.device; }
+
+    // The connect press; false when ignored because an attempt is running.
+    bool connect();
+    // The disconnect press: level reports off, then the socket closes once that went out.
+    void disconnect();
+    // The 50 ms tick: connect retries, give-up, report supervision, deferred socket close.
+    void tick();
+
+    DeviceState& state() { return state_; }
+    const NameCodec& codec() const { return codec_; }
+    ReplyDispatcher& dispatcher() { return dispatcher_; }
+    ConnectionController& connection() { return connection_; }
+    ReportSupervisor& supervisor() { return supervisor_; }
+    LevelFeed& levels() { return levels_; }
+    Publisher<LevelView>& level_views() { return level_views_; }
+    UdpTransport& transport() { return *transport_; }
+    FrameSink& sink() { return *transport_; }
+
+    // Whether the processor's frames are taken now (not while the socket is closing).
+    bool listening() const { return listening_; }
+
+private:
+    void on_frame(const std::string& frame);
+    void on_change(const StateChange& change);
+    void on_connection_event(const ConnectionEvent& event);
+
+    SessionSettings settings_;
+    SystemClock system_clock_;
+    const Clock& clock_;
+    NoticeSink& notices_;
+    NameCodec codec_;
+    DeviceState state_;
+    std::shared_ptr<bool> alive_;
+    std::unique_ptr<UdpTransport> transport_;
+    ReplyDispatcher dispatcher_;
+    ConnectionController connection_;
+    ReportSupervisor supervisor_;
+    LevelFeed levels_;
+    Publisher<LevelView> level_views_;
+    Publisher<StateChange>::Subscription change_sub_;
+    Publisher<ConnectionEvent>::Subscription connection_sub_;
+    Publisher<ReportSupervisor::Status>::Subscription status_sub_;
+    bool listening_ = false;
+    bool close_when_sent_ = false;
+    int close_ticks_ = 0;
+};
+
+}  // namespace kestra

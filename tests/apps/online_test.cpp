@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "run_process.h"
+
+namespace kestra {
+namespace {
+
+using testing::BackgroundProcess;
+using testing::run_process;
+
+// Each test takes its own ports, so test processes can run side by side.
+int base_port() {
+    static int next = 42000 + (getpid() % 500) * 20;
+    return next += 4;
+}
+
+std::string tmp_log() {
+    static int n = 0;
+    return (std::filesystem::temp_directory_path() /
+            ("kestra-sim-" + std::to_string(getpid()) + "-" + std::to_string(++n) + ".log"))
+        .string();
+}
+
+std::vector<nlohmann::json> read_log(const std::string& path) {
+    std::vector<nlohmann::json> lines;
+    std::ifstream f(path);
+    for (std::string line; std::getline(f, line);) {
+        lines.push_back(nlohmann::json::parse(line));
+    }
+    return lines;
+}
+
+struct Sim {
+    Sim(const std::string& address, int port, const std::string& mode = "normal")
+        : log(tmp_log()),
+          process(KESTRA_SIM_PATH, {"--listen", address + ":" + std::to_string(port), "--mode",
+                                    mode, "--log", log, "--exit-after", "60"}) {
+        ready = process.first_line().rfind("listening", 0) == 0;
+    }
+    ~Sim() { std::filesystem::remove(log); }
+    std::vector<std::string> received() {
+        std::vector<std::string> data;
+        for (const auto& l : read_log(log)) {
+            data.push_back(l["data"]);
+        }
+        return data;
+    }
+    std::string log;
+    BackgroundProcess process;
+    bool ready = false;
+};
+
+testing::ProcessResult ctl(int device_port, int local_port, const std::vector<std::string>& args,
+                           const std::string& input = {}, const std::string& host = "127.0.0.5") {
+    std::vector<std::string> all{"--device", host + ":" + std::to_string(device_port),
+                                 "--local-port", std::to_string(local_port)};
+    all.insert(all.end(), args.begin(), args.end());
+    return run_process(KESTRA_CTL_PATH, all, input);
+}
+
+TEST(KestraCtlOnline, PullConnectsReadsTheSimulatorsStateAndDisconnects) {
+    const int port = base_port();
+    Sim sim("127.0.0.5", port);
+    ASSERT_TRUE(sim.ready);
+    const auto r = ctl(port, port + 1, {"pull"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const auto state = nlohmann::json::parse(r.out);
+    EXPECT_EQ(state["system"]["connected"], 1);
+    EXPECT_EQ(state["system"]["device_text"], "23");
+    EXPECT_EQ(state["inputs"][3]["gain_step"], 3);  // the simulator's own values
+    EXPECT_EQ(state["system"]["automix_cfg"][1], 4);
+    // On the wire: reports off, read-all, reports on after "Y", reports off at the end.
+    EXPECT_EQ(sim.received(), (std::vector<std::string>{"%Q,01,00,25E0#", "%Z,01,F143#",
+                                                        "%Q,01,01,B5E1#", "%Q,01,00,25E0#"}));
+}
+
+TEST(KestraCtlOnline, LevelsArriveAsJsonLinesAndStopOnDisconnect) {
+    const int port = base_port();
+    Sim sim("127.0.0.5", port);
+    ASSERT_TRUE(sim.ready);
+    const auto r = ctl(port, port + 1, {"levels", "--count", "4"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    std::istringstream lines(r.out);
+    int n = 0;
+    for (std::string line; std::getline(lines, line); ++n) {
+        const auto j = nlohmann::json::parse(line);
+        EXPECT_EQ(j["inputs"].size(), 64u);
+        EXPECT_EQ(j["outputs"].size(), 16u);
+        EXPECT_EQ(j["active"].size(), 32u);
+        for (int v : j["inputs"]) {
+            EXPECT_GE(v, 0);
+            EXPECT_LE(v, 70);
+        }
+    }
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(sim.received().back(), "%Q,01,00,25E0#");
+}
+
+TEST(KestraCtlOnline, ShellSetsFadersOnTheProcessorAndReportsBadLines) {
+    const int port = base_port();
+    Sim sim("127.0.0.5", port);
+    ASSERT_TRUE(sim.ready);
+    const auto r = ctl(port, port + 1, {"shell"},
+                       "# a comment\n\nconnect\nset input 3 volume 12\nset output 1 mute 1\n"
+                       "set input 3 volume 71\nfrobnicate\nwait 50\ndump\ndisconnect\n");
+    EXPECT_EQ(r.exit_code, 1);  // two lines failed, the rest went on
+    EXPECT_NE(r.err.find("error: set: volume 71"), std::string::npos);
+    EXPECT_NE(r.err.find("error: unknown command 'frobnicate'"), std::string::npos);
+    const auto state = nlohmann::json::parse(r.out);
+    EXPECT_EQ(state["inputs"][2]["volume"], 12);
+    const auto data = sim.received();
+    EXPECT_NE(std::find(data.begin(), data.end(), "%A,01,03,00,0C,E477#"), data.end());
+    // Output 1 travels as channel 65 (0x41).
+    EXPECT_TRUE(std::any_of(data.begin(), data.end(),
+                            [](const std::string& d) { return d.rfind("%A,01,41,01,1E,", 0) == 0; }));
+}
+
+TEST(KestraCtlOnline, ProcessorThatNeverCompletesLeavesTheAwaitingState) {
+    const int port = base_port();
+    Sim sim("127.0.0.5", port, "z-only");
+    ASSERT_TRUE(sim.ready);
+    const auto r = ctl(port, port + 1, {"pull"});
+    EXPECT_NE(r.exit_code, 0);
+    EXPECT_EQ(r.err.find("CANNOT CONNECT."), std::string::npos);
+    EXPECT_NE(r.err.find("did not complete"), std::string::npos);
+    const auto data = sim.received();
+    EXPECT_EQ(std::count(data.begin(), data.end(), "%Z,01,F143#"), 1);  // no request repeated
+}
+
+TEST(KestraCtlOnline, SilentProcessorEndsInCannotConnectAfterThreeRequests) {
+    const int port = base_port();
+    Sim sim("127.0.0.5", port, "silent");
+    ASSERT_TRUE(sim.ready);
+    const auto r = ctl(port, port + 1, {"pull"});
+    EXPECT_EQ(r.exit_code, 3);
+    EXPECT_NE(r.err.find("CANNOT CONNECT."), std::string::npos);
+    const auto data = sim.received();
+    EXPECT_EQ(std::count(data.begin(), data.end(), "%Z,01,F143#"), 3);
+}
+
+TEST(KestraCtlOnline, DiscoveryFindsEachSimulatorOnceAndProbesOnlyTheSweep) {
+    const int port = base_port();
+    Sim a("127.0.0.5", port);
+    Sim b("127.0.0.9", port);
+    ASSERT_TRUE(a.ready && b.ready);
+    const auto r = run_process(KESTRA_CTL_PATH, {"--local-port", std::to_string(port + 1), "discover",
+                                                 "--host-address", "127.0.0.1", "--port",
+                                                 std::to_string(port), "--wait", "1"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::string expected = "127.0.0.5\t" + std::to_string(port) + "\n127.0.0.9\t" +
+                                 std::to_string(port) + "\n";
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(a.received(), (std::vector<std::string>{"%R,01,04,F0A2#", "%R,01,04,F0A2#"}));
+}
+
+TEST(KestraCtlOnline, RefusesAnAddressThatIsNotDottedIpv4) {
+    for (const char* bad : {"192.168.1", "localhost", "1.2.3.4:99999", "255.255.255.255x"}) {
+        const auto r = run_process(KESTRA_CTL_PATH, {"--device", bad, "pull"});
+        EXPECT_EQ(r.exit_code, 2) << bad;
+        EXPECT_NE(r.err.find("--device"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace kestra
