@@ -1,0 +1,217 @@
+// Wall-clock figures of the paced sender over loopback: arrival gaps of a long run and the
+// latency from send() to arrival on an empty queue. A plain program, since what it measures
+// is the timing of real threads, not the cost of a function.
+//
+//   kestra_pacing_bench [frames=1000] [spin_us=200] [latency_samples=200]
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/net_sandbox.h"
+#include "net/udp_transport.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+template <class Duration>
+double ms(Duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double percentile(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    const auto i = static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
+    return v[std::min(i, v.size() - 1)];
+}
+
+// Arrival times are the kernel's receive timestamps, so the figures show the sender's pacing
+// and not how late this process got round to reading.
+using Wall = std::chrono::system_clock;
+
+struct Receiver {
+    int fd = -1;
+    uint16_t port = 0;
+
+    Receiver() {
+        fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+            std::perror("receiver");
+            std::exit(1);
+        }
+        socklen_t len = sizeof addr;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+        port = ntohs(addr.sin_port);
+        timeval tv{2, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+        const int on = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+    }
+    ~Receiver() { ::close(fd); }
+
+    // Kernel arrival time of the next datagram, or nothing after two silent seconds.
+    bool receive(Wall::time_point& at) const {
+        char buffer[2048];
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+        iovec iov{buffer, sizeof buffer};
+        msghdr msg{};
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        msg.msg_control = control;
+        msg.msg_controllen = sizeof control;
+        if (::recvmsg(fd, &msg, 0) < 0) {
+            return false;
+        }
+        at = Wall::now();
+        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
+            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+                timespec ts{};
+                std::memcpy(&ts, CMSG_DATA(c), sizeof ts);
+                at = Wall::time_point(std::chrono::duration_cast<Wall::duration>(
+                    std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec)));
+            }
+        }
+        return true;
+    }
+};
+
+kestra::DeviceEndpoint loopback(uint16_t port) {
+    kestra::DeviceEndpoint ep;
+    ep.octets = {127, 0, 0, 1};
+    ep.port = port;
+    return ep;
+}
+
+kestra::Datagram frame(int i) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%%A,01,%04X,0000#", i & 0xFFFF);
+    kestra::Datagram d;
+    d.payload = text;
+    return d;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Loopback only, whatever the caller's environment says; no thread exists yet.
+    ::setenv("KESTRA_NET_SANDBOX", "loopback", 1);
+    const int frames = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const int spin_us = argc > 2 ? std::atoi(argv[2]) : 200;
+    const int samples = argc > 3 ? std::atoi(argv[3]) : 200;
+    if (frames < 2 || samples < 1 || spin_us < 0) {
+        std::fprintf(stderr, "usage: %s [frames>=2] [spin_us>=0] [latency_samples>=1]\n", argv[0]);
+        return 2;
+    }
+
+    Receiver rx;
+    kestra::UdpTransport transport(
+        [](std::string) {}, [](const std::string&, const std::string&) {},
+        kestra::UdpTransport::Options{std::chrono::microseconds(spin_us)});
+    if (!transport.start(0)) {
+        std::fprintf(stderr, "cannot bind the transport\n");
+        return 1;
+    }
+    transport.set_destination(loopback(rx.port));
+
+    // Run of back-to-back frames, each with the 10 ms frame gap.
+    std::vector<Wall::time_point> arrivals;
+    arrivals.reserve(static_cast<std::size_t>(frames));
+    std::thread receiver([&] {
+        Wall::time_point at;
+        while (arrivals.size() < static_cast<std::size_t>(frames) && rx.receive(at)) {
+            arrivals.push_back(at);
+        }
+    });
+    kestra::DatagramList list;
+    for (int i = 0; i < frames; ++i) {
+        list.push_back(frame(i));
+    }
+    const Wall::time_point begin = Wall::now();
+    if (!transport.send(list)) {
+        std::fprintf(stderr, "send refused\n");
+        return 1;
+    }
+    const double send_call_ms = ms(Wall::now() - begin);
+    receiver.join();
+    if (arrivals.size() != static_cast<std::size_t>(frames)) {
+        std::fprintf(stderr, "only %zu of %d frames arrived\n", arrivals.size(), frames);
+        return 1;
+    }
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < arrivals.size(); ++i) {
+        gaps.push_back(ms(arrivals[i] - arrivals[i - 1]));
+    }
+    const double total = ms(arrivals.back() - begin);
+    const double nominal = frames * 10.0;
+    const auto below = std::count_if(gaps.begin(), gaps.end(), [](double g) { return g < 10.0; });
+
+    std::printf("pacing: %d frames, 10 ms gap, spin %d us\n", frames, spin_us);
+    std::printf("  send() of the whole list   %8.3f ms\n", send_call_ms);
+    std::printf("  arrival gap median         %8.3f ms\n", percentile(gaps, 0.5));
+    std::printf("  arrival gap p99            %8.3f ms\n", percentile(gaps, 0.99));
+    std::printf("  arrival gap min / max      %8.3f / %.3f ms\n",
+                *std::min_element(gaps.begin(), gaps.end()),
+                *std::max_element(gaps.begin(), gaps.end()));
+    std::printf("  gaps under 10.000 ms       %8ld of %zu \n", static_cast<long>(below),
+                gaps.size());
+    std::printf("  total / (N x 10 ms)        %8.4f  (%.1f ms / %.0f ms)\n", total / nominal, total,
+                nominal);
+
+    // Latency on an empty queue: spaced well past the gap so nothing waits.
+    std::vector<double> latency;
+    for (int i = 0; i < samples; ++i) {
+        std::this_thread::sleep_for(20ms);
+        const Wall::time_point t0 = Wall::now();
+        if (!transport.send({frame(i)})) {
+            std::fprintf(stderr, "send refused\n");
+            return 1;
+        }
+        Wall::time_point at;
+        if (!rx.receive(at)) {
+            std::fprintf(stderr, "sample %d lost\n", i);
+            return 1;
+        }
+        latency.push_back(ms(at - t0) * 1000.0);
+    }
+    std::printf("latency send() -> arrival, empty queue, %d samples 20 ms apart\n", samples);
+    std::printf("  p50 %8.1f us   p99 %8.1f us   max %8.1f us\n", percentile(latency, 0.5),
+                percentile(latency, 0.99), *std::max_element(latency.begin(), latency.end()));
+
+    // What the owner thread pays for a reconnect on the same port.
+    const uint16_t port = transport.local_port();
+    std::vector<double> restart;
+    for (int i = 0; i < 50; ++i) {
+        transport.send({frame(i)});  // a pacer in the middle of its gap
+        const auto t0 = std::chrono::steady_clock::now();
+        transport.stop();
+        const bool ok = transport.start(port);
+        restart.push_back(ms(std::chrono::steady_clock::now() - t0) * 1000.0);
+        if (!ok) {
+            std::fprintf(stderr, "restart %d failed\n", i);
+            return 1;
+        }
+        transport.set_destination(loopback(rx.port));
+    }
+    std::printf("stop() + start() on the same port, 50 times\n");
+    std::printf("  p50 %8.1f us   max %8.1f us\n", percentile(restart, 0.5),
+                *std::max_element(restart.begin(), restart.end()));
+
+    const kestra::PacingStats stats = transport.stats();
+    std::printf("sent %llu, failed %llu\n", static_cast<unsigned long long>(stats.sent),
+                static_cast<unsigned long long>(stats.failed));
+    transport.stop();
+    return 0;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "protocol/datagram.h"
+
+namespace kestra {
+
+// The datagrams waiting on one socket, in send order. A datagram with a coalesce key takes
+// the place of the waiting one with the same key, so a fader drag sends its latest value
+// where the first one stood; pieces (no key) always queue up behind.
+// Not thread-safe: the transport guards it.
+class PacedQueue {
+public:
+    // True when `d` replaced a waiting datagram instead of queueing.
+    bool push(Datagram d);
+    std::optional<Datagram> pop();
+    void clear();
+
+    bool empty() const { return items_.empty(); }
+    std::size_t size() const { return items_.size(); }
+
+private:
+    std::deque<Datagram> items_;
+    // Key -> sequence number of the waiting datagram with that key; items_.front() has
+    // number head_.
+    std::unordered_map<std::string, uint64_t> keyed_;
+    uint64_t head_ = 0;
+};
+
+}  // namespace kestra

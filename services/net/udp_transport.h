@@ -1,0 +1,111 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "control/device_endpoint.h"
+#include "net/paced_queue.h"
+#include "protocol/frame_sink.h"
+
+namespace kestra {
+
+struct PacingStats {
+    uint64_t sent = 0;       // accepted by the socket layer
+    uint64_t failed = 0;     // refused by the socket layer or the sandbox
+    uint64_t coalesced = 0;  // replaced while waiting, never sent
+};
+
+// The control socket: one UDP socket bound to all local IPv4 addresses at the control port,
+// a receive thread that cuts frames out of what arrives, and a pacing thread that sends the
+// queued datagrams, each followed by its gap.
+//
+// Plain POSIX sockets rather than Qt Network: Qt's default bind on Unix sets SO_REUSEADDR,
+// which would let two sockets share the port, and its sockets need an event loop in the
+// thread. Two dedicated threads give the pacing exact steady_clock deadlines and the receive
+// side a wake-up on an eventfd instead of a polling period.
+//
+// Threads: start(), stop(), set_destination() and the destructor belong to the owner thread;
+// send() may be called from any thread. `post_frame` runs on the receive thread and must not
+// wait for the owner thread (wrap it into a queued call); `notice` runs inside start().
+class UdpTransport final : public FrameSink {
+public:
+    using FrameHandler = std::function<void(std::string frame)>;
+    using NoticeHandler = std::function<void(const std::string& text, const std::string& caption)>;
+
+    struct Options {
+        // The pacing thread sleeps until this long before a send is due and spins the rest: a
+        // sleep may wake late by tens of microseconds, a spin burns its CPU while it lasts.
+        std::chrono::microseconds spin{200};
+    };
+
+    UdpTransport(FrameHandler post_frame, NoticeHandler notice);
+    UdpTransport(FrameHandler post_frame, NoticeHandler notice, Options options);
+    ~UdpTransport() override;
+
+    UdpTransport(const UdpTransport&) = delete;
+    UdpTransport& operator=(const UdpTransport&) = delete;
+
+    // Ends a running loop, then binds `local_port` (0: any free port) and starts both threads.
+    // A failed setup gives the notice "Winsock error!" / "Warming" once and returns false.
+    bool start(uint16_t local_port);
+
+    // Ends the loop, drops what is still queued and closes the socket. Both threads wait on
+    // wake-able primitives, so the join takes microseconds; the port is free on return.
+    // Called from the transport's own threads it only asks, and the next start() or the
+    // destructor finishes the job.
+    void stop();
+
+    // True from the bind until the loop has ended.
+    bool receive_running() const { return receive_running_.load(std::memory_order_acquire); }
+    // The bound port, 0 while no socket is open.
+    uint16_t local_port() const { return port_.load(std::memory_order_acquire); }
+
+    void set_destination(const DeviceEndpoint& to);
+
+    // Queues the datagrams and returns at once; false when no socket is open, no destination
+    // is set or the sandbox refuses the destination.
+    bool send(const DatagramList& datagrams) override;
+
+    std::size_t queued() const;
+    PacingStats stats() const;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void receive_loop(int fd);
+    void pace(int fd);
+    void reap();
+    bool on_own_thread() const;
+    void wait_wake(int timeout_ms) const;
+    void drain_wake() const;
+
+    FrameHandler post_frame_;
+    NoticeHandler notice_;
+    Options options_;
+
+    int wake_fd_ = -1;  // eventfd: a stop request wakes the receive thread at once
+    int sock_ = -1;     // owner thread only; the threads get it as an argument
+    std::thread receiver_;
+    std::thread pacer_;
+    std::atomic<bool> stop_requested_{false};
+    std::atomic<bool> receive_running_{false};
+    std::atomic<uint16_t> port_{0};
+
+    mutable std::mutex mutex_;
+    std::condition_variable pacer_wake_;
+    // Guarded by mutex_.
+    bool accepting_ = false;
+    PacedQueue queue_;
+    std::optional<DeviceEndpoint> destination_;
+    PacingStats stats_;
+};
+
+}  // namespace kestra
