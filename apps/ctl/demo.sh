@@ -1,26 +1,26 @@
 #!/usr/bin/env bash
-# A short walk through the protocol tools: frames, the state and its image.
+# ./kestra demo: a virtual processor on loopback and the controller watching it.
 set -euo pipefail
-CTL="$1"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
+BIN="$1"
+SECONDS_TO_RUN="${2:-15}"
+export KESTRA_NET_SANDBOX=loopback
 
-step() { printf '\n\033[1m$ kestra-ctl %s\033[0m\n' "$*"; }
+free_port() {
+    python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.5", 0)); print(s.getsockname()[1])'
+}
+DEVICE_PORT="$(free_port)"
+LOCAL_PORT="$(free_port)"
 
-step frame encode R 01 04
-"$CTL" frame encode R 01 04
-step frame check '%R,01,04,f0a2#'
-"$CTL" frame check '%R,01,04,f0a2#' || true
-step encode A 3 "   (fader of input 3 from the default state)"
-"$CTL" encode A 3
-echo '{"inputs":[{"short_name":"Chair","matrix_row":[1,1,0,0,0,0,0,0,0,0,0,0,0,0,0,1]}]}' >"$tmp/state.json"
-step --state state.json encode B 1
-"$CTL" --state "$tmp/state.json" encode B 1
-step --state state.json encode V 1 "   (name with its glyph bitmap, in 256-byte pieces)"
-"$CTL" --state "$tmp/state.json" encode V 1
-step --state state.json image write state.img
-"$CTL" --state "$tmp/state.json" image write "$tmp/state.img"
-ls -l "$tmp/state.img"
-step "image read state.img | (input 1)"
-"$CTL" image read "$tmp/state.img" | python3 -c \
-    'import json,sys; s=json.load(sys.stdin)["inputs"][0]; print({k: s[k] for k in ("short_name","volume","matrix_row")})'
+"$BIN/sim/kestra-sim" --listen "127.0.0.5:$DEVICE_PORT" --exit-after $((SECONDS_TO_RUN + 30)) >/dev/null &
+SIM=$!
+trap 'kill $SIM 2>/dev/null || true' EXIT INT TERM
+sleep 0.3
+
+CTL=("$BIN/ctl/kestra-ctl" --device "127.0.0.5:$DEVICE_PORT" --local-port "$LOCAL_PORT")
+echo "Virtual processor on 127.0.0.5:$DEVICE_PORT; searching 127.0.0.0/24 ..."
+"$BIN/ctl/kestra-ctl" --local-port "$LOCAL_PORT" discover --host-address 127.0.0.2 \
+    --port "$DEVICE_PORT" --wait 1
+printf 'connect\nset input 1 volume 55\nset output 1 mute 1\ndisconnect\n' | "${CTL[@]}" shell
+echo "Connecting and watching the meters for $SECONDS_TO_RUN s (Ctrl-C ends) ..."
+sleep 1
+"${CTL[@]}" watch --seconds "$SECONDS_TO_RUN"

@@ -21,6 +21,7 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] COMMAND
   discover [--host-address A.B.C.D] [--port PORT] [--wait SECONDS]
   pull                             connect, print the state JSON, disconnect (exit 3: CANNOT CONNECT.)
   levels [--count N]               print N level reports as JSON lines
+  watch [--seconds N]              a live text view of the meters and auto-mixer states
   shell                            commands from stdin: connect, disconnect, wait MS, dump,
                                    set input|output N FIELD VALUE
 )";

@@ -1,5 +1,6 @@
 #include "online_commands.h"
 
+#include <cstdio>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -191,6 +192,71 @@ int discover(const GlobalOptions& options, const std::vector<std::string>& args,
     return 0;
 }
 
+std::string meter_bar(int level) {
+    constexpr int kWidth = 10;
+    const int lit = (level * kWidth + 35) / 70;
+    std::string bar;
+    for (int i = 0; i < kWidth; ++i) {
+        bar += i < lit ? "\u2588" : "\u00B7";
+    }
+    return bar;
+}
+
+// A text view of the 80 meters and the auto-mixer states, redrawn ten times a second.
+std::string render_levels(const LevelView& v, const DeviceState& state, const NameCodec& codec) {
+    std::ostringstream s;
+    s << "\033[H\033[2J" << "KESTRA-V levels    A = auto-mixer ACTIVE, w = WAITING\n\n";
+    auto cell = [&](const std::string& name, int level, const char* mark) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%-6.6s", name.c_str());
+        s << buf << meter_bar(level) << ' ' << mark << "  ";
+    };
+    for (int row = 0; row < kInputCount / 4; ++row) {
+        for (int col = 0; col < 4; ++col) {
+            const int i = col * 16 + row;
+            const char* mark = i < kProcessedInputs ? (v.active[static_cast<std::size_t>(i)] ? "A" : "w") : " ";
+            cell(codec.to_utf8(state.inputs[static_cast<std::size_t>(i)].short_name.str()),
+                 v.input_meter[static_cast<std::size_t>(i)], mark);
+        }
+        s << '\n';
+    }
+    s << '\n';
+    for (int row = 0; row < kOutputCount / 4; ++row) {
+        for (int col = 0; col < 4; ++col) {
+            const int m = col * 4 + row;
+            cell(codec.to_utf8(state.outputs[static_cast<std::size_t>(m)].short_name.str()),
+                 v.output_meter[static_cast<std::size_t>(m)], " ");
+        }
+        s << '\n';
+    }
+    return s.str();
+}
+
+int watch(const GlobalOptions& options, const std::vector<std::string>& args, std::ostream& out,
+          std::ostream& err) {
+    int seconds = 10;
+    if (args.size() == 3 && args[1] == "--seconds") {
+        seconds = parse_int(args[2], 1, 86400, "--seconds");
+    } else if (args.size() != 1) {
+        throw UsageError("usage: kestra-ctl watch [--seconds N]");
+    }
+    Controller c(options, err);
+    if (!c.connect()) {
+        return kExitCannotConnect;
+    }
+    auto last = std::chrono::steady_clock::now() - 1s;
+    auto sub = c.session().level_views().subscribe([&](const LevelView& v) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last >= 100ms) {
+            last = now;
+            out << render_levels(v, c.session().state(), c.session().codec()) << std::flush;
+        }
+    });
+    c.run_for(std::chrono::seconds(seconds));
+    c.disconnect();
+    return 0;
+}
+
 void shell_set(Controller& c, const std::vector<std::string>& words) {
     if (words.size() != 5 || (words[1] != "input" && words[1] != "output")) {
         throw CommandError("usage: set input|output N FIELD VALUE");
@@ -254,7 +320,8 @@ int shell(const GlobalOptions& options, std::istream& in, std::ostream& out, std
 }  // namespace
 
 bool is_online_command(const std::string& word) {
-    return word == "discover" || word == "pull" || word == "levels" || word == "shell";
+    return word == "discover" || word == "pull" || word == "levels" || word == "shell" ||
+           word == "watch";
 }
 
 int run_online_command(const GlobalOptions& options, const std::vector<std::string>& args,
@@ -271,6 +338,9 @@ int run_online_command(const GlobalOptions& options, const std::vector<std::stri
     }
     if (word == "levels") {
         return levels(options, args, out, err);
+    }
+    if (word == "watch") {
+        return watch(options, args, out, err);
     }
     return shell(options, in, out, err);
 }
