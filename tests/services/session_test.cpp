@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "net/net_sandbox.h"
+#include "protocol/frame_extractor.h"
+#include "session/controller_session.h"
+#include "session/discovery_service.h"
+#include "session/owner_loop.h"
+#include "simulated_processor.h"
+
+namespace kestra {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct RecordingNotices : NoticeSink {
+    void notice(const std::string& text, const std::string& caption) override {
+        std::lock_guard lock(mutex);
+        texts.push_back(text + "|" + caption);
+    }
+    std::vector<std::string> all() {
+        std::lock_guard lock(mutex);
+        return texts;
+    }
+    std::mutex mutex;
+    std::vector<std::string> texts;
+};
+
+// A virtual processor on its own thread and loopback socket, for a bounded time.
+class ProcessorThread {
+public:
+    explicit ProcessorThread(const char* address, uint16_t port = 0,
+                             sim::SimMode mode = sim::SimMode::normal)
+        : sim_(mode) {
+        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        ::inet_pton(AF_INET, address, &a.sin_addr);
+        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        socklen_t len = sizeof a;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] { run(); });
+    }
+    ~ProcessorThread() {
+        stop_ = true;
+        thread_.join();
+        ::close(fd_);
+    }
+    bool bound() const { return bound_; }
+    uint16_t port() const { return port_; }
+    int probes() const { return probes_; }
+    std::vector<std::string> received() {
+        std::lock_guard lock(mutex_);
+        return received_;
+    }
+
+private:
+    void run() {
+        FrameExtractor extractor;
+        std::optional<DeviceEndpoint> peer;
+        const auto start = std::chrono::steady_clock::now();
+        auto next_report = start;
+        char buf[4096];
+        while (!stop_ && std::chrono::steady_clock::now() - start < 20s) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 5) > 0) {
+                sockaddr_in from{};
+                socklen_t len = sizeof from;
+                const ssize_t n = ::recvfrom(fd_, buf, sizeof buf, 0,
+                                             reinterpret_cast<sockaddr*>(&from), &len);
+                if (n <= 0) {
+                    continue;
+                }
+                DeviceEndpoint ep;
+                const uint32_t h = ntohl(from.sin_addr.s_addr);
+                ep.octets = {static_cast<uint8_t>(h >> 24), static_cast<uint8_t>(h >> 16),
+                              static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(h)};
+                ep.port = ntohs(from.sin_port);
+                peer = ep;
+                extractor.feed(std::string_view(buf, static_cast<std::size_t>(n)),
+                               [&](std::string_view frame) {
+                                   {
+                                       std::lock_guard lock(mutex_);
+                                       received_.emplace_back(frame);
+                                   }
+                                   probes_ += frame[1] == 'R' ? 1 : 0;
+                                   for (const auto& reply : sim_.on_frame(frame)) {
+                                       for (std::size_t off = 0; off < reply.size(); off += 2048) {
+                                           send_datagram(fd_, std::string_view(reply).substr(off, 2048), ep);
+                                       }
+                                   }
+                               });
+            }
+            if (peer && sim_.reports_on() && std::chrono::steady_clock::now() >= next_report) {
+                next_report += 50ms;
+                send_datagram(fd_, sim_.level_report(0.1), *peer);
+            }
+        }
+    }
+
+    sim::SimulatedProcessor sim_;
+    int fd_ = -1;
+    bool bound_ = false;
+    uint16_t port_ = 0;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> probes_{0};
+    std::mutex mutex_;
+    std::vector<std::string> received_;
+};
+
+uint16_t free_port() {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+class SessionTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ControllerSession> make_session(uint16_t device_port, uint16_t local_port,
+                                                    const Clock* clock = nullptr) {
+        SessionSettings s;
+        s.control_port = local_port;
+        s.device = *DeviceEndpoint::parse("127.0.0.1:" + std::to_string(device_port));
+        return std::make_unique<ControllerSession>(
+            s, [this](std::function<void()> f) { loop.post(std::move(f)); }, notices, clock);
+    }
+    OwnerLoop loop;
+    RecordingNotices notices;
+};
+
+TEST_F(SessionTest, ConnectsReadsTheStateFollowsLevelsAndDisconnects) {
+    ProcessorThread processor("127.0.0.1");
+    ASSERT_TRUE(processor.bound());
+    auto session = make_session(processor.port(), free_port());
+    int level_views = 0;
+    auto sub = session->level_views().subscribe([&](const LevelView&) { ++level_views; });
+    ASSERT_TRUE(session->connect());
+    EXPECT_FALSE(session->connect());  // the second press while connecting
+    const bool connected = loop.run_until(
+        [&] { return session->state().system.connected == 1 && level_views >= 3; }, 5s,
+        [&] { session->tick(); });
+    ASSERT_TRUE(connected);
+    EXPECT_EQ(session->state().system.device_text.str(), "23");
+    EXPECT_EQ(session->state().inputs[4].gain_step, 4);
+    EXPECT_TRUE(session->supervisor().online());
+    session->disconnect();
+    loop.run_for(200ms, [&] { session->tick(); });
+    const int views_after = level_views;
+    loop.run_for(200ms, [&] { session->tick(); });
+    EXPECT_EQ(level_views, views_after);  // no report is taken after the disconnect
+    EXPECT_FALSE(session->transport().receive_running());
+    const auto wire = processor.received();
+    ASSERT_GE(wire.size(), 4u);
+    EXPECT_EQ(wire[0], "%Q,01,00,25E0#");
+    EXPECT_EQ(wire[1], "%Z,01,F143#");
+    EXPECT_EQ(wire[2], "%Q,01,01,B5E1#");
+    EXPECT_EQ(wire.back(), "%Q,01,00,25E0#");
+    EXPECT_TRUE(notices.all().empty());
+}
+
+TEST_F(SessionTest, PortHeldElsewhereWarnsOnceThenTheAttemptGivesUp) {
+    ProcessorThread holder("127.0.0.1");  // its port is our local port: the bind must fail
+    ManualClock clock;
+    auto session = make_session(free_port(), holder.port(), &clock);
+    session->connect();
+    EXPECT_FALSE(session->transport().receive_running());
+    for (int i = 0; i < 400; ++i) {  // 20 s of 50 ms ticks on the manual clock
+        clock.advance(50ms);
+        session->tick();
+    }
+    EXPECT_EQ(notices.all(),
+              (std::vector<std::string>{"Winsock error!|Warming", "CANNOT CONNECT.|"}));
+    EXPECT_EQ(session->connection().phase(), ConnectionPhase::Offline);
+}
+
+TEST_F(SessionTest, RefusesAnAddressTextThatIsNotAnAddress) {
+    auto session = make_session(free_port(), free_port());
+    const DeviceEndpoint before = session->device();
+    EXPECT_FALSE(session->take_device_address("192.168.1.255.7"));
+    EXPECT_FALSE(session->take_device_address(""));
+    EXPECT_EQ(session->device(), before);
+    EXPECT_EQ(notices.all().size(), 2u);
+    EXPECT_TRUE(session->take_device_address("127.0.0.3:4000"));
+    EXPECT_EQ(session->device().text(), "127.0.0.3:4000");
+}
+
+TEST(DiscoveryServiceTest, FindsEachProcessorOnceAndProbesEveryAddressTwice) {
+    ProcessorThread a("127.0.0.5");
+    ASSERT_TRUE(a.bound());
+    ProcessorThread b("127.0.0.9", a.port());
+    ASSERT_TRUE(b.bound());
+    OwnerLoop loop;
+    std::vector<std::string> notices;
+    DiscoveryService discovery([&](std::function<void()> f) { loop.post(std::move(f)); },
+                               [&](const std::string& t, const std::string&) { notices.push_back(t); });
+    ASSERT_TRUE(discovery.start(*DeviceEndpoint::parse("127.0.0.1"), free_port(), a.port()));
+    loop.run_until([&] { return discovery.sweep_done(); }, 10s, nullptr);
+    loop.run_for(300ms, nullptr);
+    EXPECT_EQ(discovery.probes_sent(), 253 * 2);  // .2 to .254; the host .1 is outside anyway
+    ASSERT_EQ(discovery.list().rows().size(), 2u);
+    EXPECT_EQ(discovery.list().rows()[0].address, "127.0.0.5");
+    EXPECT_EQ(discovery.list().rows()[1].address, "127.0.0.9");
+    EXPECT_EQ(discovery.list().rows()[0].port, a.port());
+    EXPECT_EQ(a.probes(), 2);
+    discovery.stop();
+    EXPECT_FALSE(discovery.running());
+    EXPECT_TRUE(notices.empty());
+}
+
+}  // namespace
+}  // namespace kestra
