@@ -151,7 +151,7 @@ int levels(const GlobalOptions& options, const std::vector<std::string>& args, s
 int discover(const GlobalOptions& options, const std::vector<std::string>& args, std::ostream& out,
              std::ostream& err) {
     std::optional<DeviceEndpoint> host;
-    uint16_t port = DeviceEndpoint::kDefaultPort;
+    std::optional<uint16_t> port;  // the processor port setting unless given
     double wait = 3.0;
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--host-address" && i + 1 < args.size()) {
@@ -167,24 +167,14 @@ int discover(const GlobalOptions& options, const std::vector<std::string>& args,
             throw UsageError("usage: kestra-ctl discover [--host-address A.B.C.D] [--port PORT] [--wait SECONDS]");
         }
     }
-    PrintingNotices notices(err);
-    if (!host) {
-        host = DiscoveryService::host_address();
-    }
-    if (!host) {
-        notices.notice(DiscoveryService::kNoHostNotice, "");
+    Controller c(options, err);
+    if (!c.session().start_search(host, port)) {
         return 1;
     }
-    const SessionSettings settings = settings_from(options);
-    OwnerLoop loop;
-    DiscoveryService discovery([&](std::function<void()> f) { loop.post(std::move(f)); },
-                               [&](const std::string& t, const std::string& c) { notices.notice(t, c); });
-    if (!discovery.start(*host, settings.control_port, port)) {
-        return 1;
-    }
+    DiscoveryService& discovery = c.session().discovery();
     const auto limit = std::chrono::milliseconds(static_cast<int>(wait * 1000));
-    loop.run_until([&] { return discovery.sweep_done(); }, limit + 5s, nullptr);
-    loop.run_for(limit, nullptr);
+    c.run_until([&] { return discovery.sweep_done(); }, limit + 5s);
+    c.run_for(limit);
     discovery.stop();
     for (const auto& row : discovery.list().rows()) {
         out << row.address << '\t' << row.port << '\n';

@@ -20,6 +20,9 @@ ControllerSession::ControllerSession(SessionSettings settings, Post post, Notice
           [&notices](const std::string& text, const std::string& caption) {
               notices.notice(text, caption);
           })),
+      discovery_(post, [&notices](const std::string& text, const std::string& caption) {
+          notices.notice(text, caption);
+      }),
       dispatcher_(state_, clock_, *transport_, codec_),
       connection_(state_, clock_, *transport_, notices),
       supervisor_(state_, clock_) {
@@ -35,7 +38,24 @@ ControllerSession::ControllerSession(SessionSettings settings, Post post, Notice
 
 ControllerSession::~ControllerSession() {
     alive_.reset();
+    discovery_.stop();
     transport_->stop();
+}
+
+bool ControllerSession::start_search(std::optional<DeviceEndpoint> host,
+                                     std::optional<uint16_t> device_port) {
+    listening_ = false;
+    close_when_sent_ = false;
+    transport_->stop();
+    discovery_.stop();
+    if (!host) {
+        host = DiscoveryService::host_address();
+    }
+    if (!host) {
+        notices_.notice(DiscoveryService::kNoHostNotice, "");
+        return false;
+    }
+    return discovery_.start(*host, settings_.control_port, device_port.value_or(settings_.device.port));
 }
 
 bool ControllerSession::take_device_address(std::string_view text) {
@@ -54,6 +74,7 @@ bool ControllerSession::connect() {
         return false;
     }
     close_when_sent_ = false;
+    discovery_.stop();
     // A failed bind has told the operator; the attempt then runs into its time-out.
     transport_->start(settings_.control_port);
     transport_->set_destination(settings_.device);

@@ -12,6 +12,7 @@
 #include "model/device_state.h"
 #include "net/udp_transport.h"
 #include "protocol/reply_dispatcher.h"
+#include "session/discovery_service.h"
 #include "session/system_clock.h"
 #include "text/name_codec.h"
 
@@ -41,7 +42,16 @@ public:
     bool take_device_address(std::string_view text);
     const DeviceEndpoint& device() const { return settings_.device; }
 
-    // The connect press; false when ignored because an attempt is running.
+    // The Search press: the control socket closes (the search needs its port), a running
+    // search ends, and the sweep of `host`'s subnet starts (the system's address when none is
+    // given; without one the sweep is skipped with a notice). Probes go to `device_port`,
+    // the processor port setting when none is given.
+    bool start_search(std::optional<DeviceEndpoint> host = std::nullopt,
+                      std::optional<uint16_t> device_port = std::nullopt);
+    DiscoveryService& discovery() { return discovery_; }
+
+    // The connect press; false when ignored because an attempt is running. A running search
+    // ends first, so the two sockets never hold the port together.
     bool connect();
     // The disconnect press: level reports off, then the socket closes once that went out.
     void disconnect();
@@ -74,6 +84,7 @@ private:
     DeviceState state_;
     std::shared_ptr<bool> alive_;
     std::unique_ptr<UdpTransport> transport_;
+    DiscoveryService discovery_;
     ReplyDispatcher dispatcher_;
     ConnectionController connection_;
     ReportSupervisor supervisor_;

@@ -135,10 +135,11 @@ uint16_t free_port() {
 class SessionTest : public ::testing::Test {
 protected:
     std::unique_ptr<ControllerSession> make_session(uint16_t device_port, uint16_t local_port,
-                                                    const Clock* clock = nullptr) {
+                                                    const Clock* clock = nullptr,
+                                                    const std::string& address = "127.0.0.1") {
         SessionSettings s;
         s.control_port = local_port;
-        s.device = *DeviceEndpoint::parse("127.0.0.1:" + std::to_string(device_port));
+        s.device = *DeviceEndpoint::parse(address + ":" + std::to_string(device_port));
         return std::make_unique<ControllerSession>(
             s, [this](std::function<void()> f) { loop.post(std::move(f)); }, notices, clock);
     }
@@ -189,6 +190,29 @@ TEST_F(SessionTest, PortHeldElsewhereWarnsOnceThenTheAttemptGivesUp) {
     EXPECT_EQ(notices.all(),
               (std::vector<std::string>{"Winsock error!|Warming", "CANNOT CONNECT.|"}));
     EXPECT_EQ(session->connection().phase(), ConnectionPhase::Offline);
+}
+
+TEST_F(SessionTest, SearchAndConnectNeverHoldThePortTogether) {
+    ProcessorThread processor("127.0.0.5");
+    ASSERT_TRUE(processor.bound());
+    const uint16_t local = free_port();
+    auto session = make_session(processor.port(), local, nullptr, "127.0.0.5");
+    session->connect();
+    ASSERT_TRUE(loop.run_until([&] { return session->state().system.connected == 1; }, 5s,
+                               [&] { session->tick(); }));
+    ASSERT_TRUE(session->transport().receive_running());
+    // The search takes the local port at once: the control socket has let it go.
+    ASSERT_TRUE(session->start_search(*DeviceEndpoint::parse("127.0.0.1")));
+    EXPECT_FALSE(session->transport().receive_running());
+    loop.run_until([&] { return session->discovery().sweep_done(); }, 10s, nullptr);
+    loop.run_for(200ms, nullptr);
+    ASSERT_EQ(session->discovery().list().rows().size(), 1u);
+    EXPECT_EQ(session->discovery().list().rows()[0].address, "127.0.0.5");
+    // And connecting ends the search before binding again.
+    session->connect();
+    EXPECT_FALSE(session->discovery().running());
+    EXPECT_TRUE(session->transport().receive_running());
+    EXPECT_TRUE(notices.all().empty());
 }
 
 TEST_F(SessionTest, RefusesAnAddressTextThatIsNotAnAddress) {
