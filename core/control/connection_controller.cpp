@@ -1,27 +1,19 @@
 #include "control/connection_controller.h"
 
-#include "protocol/frame_builder.h"
+#include "protocol/command_encoder.h"
 
 namespace kestra {
-
-namespace {
-
-DatagramList single(std::string payload, std::string key) {
-    return DatagramList{Datagram{std::move(payload), Datagram::kFrameGap, std::move(key)}};
-}
-
-}  // namespace
 
 ConnectionController::ConnectionController(DeviceState& state, const Clock& clock,
                                            FrameSink& sink, NoticeSink& notices)
     : state_(state), clock_(clock), sink_(sink), notices_(notices) {}
 
 void ConnectionController::send_read_all() {
-    sink_.send(single(FrameBuilder('Z').hex2(1).finish(), "Z"));
+    sink_.send(encode_read_all());
 }
 
 void ConnectionController::send_reports(bool on) {
-    sink_.send(single(FrameBuilder('Q').hex2(1).hex2(on ? 1 : 0).finish(), "Q"));
+    sink_.send(encode_level_reports(on));
 }
 
 void ConnectionController::begin_attempt() {

@@ -223,7 +223,11 @@ DatagramList encode_input_source(const DeviceState& state, int input) {
 DatagramList encode_level_reports(bool on) {
     Start s = start('Q');
     s.frame.hex2(on ? 1 : 0);
-    return single(s);
+    DatagramList list = single(s);
+    // Switching reports on and off are two commands, not two values of one: a waiting
+    // "on" must still go out before the "off" that follows it.
+    list.front().coalesce_key.clear();
+    return list;
 }
 
 DatagramList encode_input_gain(const DeviceState& state, int input) {
