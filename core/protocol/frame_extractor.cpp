@@ -1,5 +1,7 @@
 #include "protocol/frame_extractor.h"
 
+#include <cstring>
+
 #include "protocol/frame_codec.h"
 
 namespace kestra {
@@ -16,12 +18,19 @@ int FrameExtractor::feed_impl(std::string_view datagram, void* context, Sink sin
         keep_tail(datagram.substr(consumed));
         return count;
     }
+    // Scanned in place: the frames handed out are views into pending_, which stays untouched
+    // until the scan is done, and only the used-up front is erased (its capacity is kept).
     pending_.append(datagram);
     std::size_t consumed = 0;
-    const std::string work = std::move(pending_);
-    pending_.clear();
-    const int count = scan(work, consumed, context, sink);
-    keep_tail(std::string_view(work).substr(consumed));
+    const int count = scan(pending_, consumed, context, sink);
+    std::size_t from = consumed;
+    if (pending_.size() - consumed > kPendingCap) {
+        const std::size_t last = pending_.rfind('%');
+        const bool keep =
+            last != std::string::npos && last >= consumed && pending_.size() - last <= kPendingCap;
+        from = keep ? last : pending_.size();
+    }
+    pending_.erase(0, from);
     return count;
 }
 
@@ -46,7 +55,15 @@ int FrameExtractor::scan(std::string_view work, std::size_t& consumed, void* con
             pos = s;
             break;
         }
-        const std::size_t start = work.rfind('%', e);
+        // The last "%" in front of the "#", searched forwards within the frame only: memchr
+        // beats the byte loop of rfind.
+        const char* start_mark = work.data() + s;
+        const char* const end_mark = work.data() + e;
+        for (const char* p = start_mark + 1;
+             (p = static_cast<const char*>(std::memchr(p, '%', end_mark - p))) != nullptr; ++p) {
+            start_mark = p;
+        }
+        const std::size_t start = static_cast<std::size_t>(start_mark - work.data());
         const std::string_view candidate = work.substr(start, e - start + 1);
         if (frame_is_valid(candidate)) {
             sink(context, candidate);
