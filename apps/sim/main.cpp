@@ -31,7 +31,8 @@ void on_signal(int) { g_stop = 1; }
 
 constexpr const char* kUsage =
     "usage: kestra-sim --listen ADDR:PORT [--state FILE] [--mode normal|silent|z-only|no-y]\n"
-    "                  [--report-hz N] [--no-fader-reports] [--log FILE] [--exit-after SECONDS]\n";
+    "                  [--report-hz N] [--no-fader-reports] [--inputs-processing 32|64]\n"
+    "                  [--log FILE] [--exit-after SECONDS]\n";
 
 struct Options {
     kestra::DeviceEndpoint listen;
@@ -41,6 +42,7 @@ struct Options {
     bool fader_reports = true;
     std::optional<std::string> log_file;
     double exit_after = 0;  // 0: run until a signal
+    int processed_inputs = kestra::kInputCount;
 };
 
 [[noreturn]] void usage_error(const std::string& what) {
@@ -99,6 +101,7 @@ Options parse_options(int argc, char** argv) {
                 if (v != "32" && v != "64") {
                     usage_error("--inputs-processing takes 32 or 64");
                 }
+                o.processed_inputs = std::stoi(v);
             } else {
                 usage_error("unknown option " + a);
             }
@@ -156,7 +159,7 @@ uint16_t bound_port(int fd) {
 
 int main(int argc, char** argv) {
     const Options opt = parse_options(argc, argv);
-    kestra::sim::SimulatedProcessor sim(opt.mode);
+    kestra::sim::SimulatedProcessor sim(opt.mode, opt.processed_inputs);
     if (opt.state_file) {
         std::ifstream f(*opt.state_file);
         const std::string text((std::istreambuf_iterator<char>(f)), {});

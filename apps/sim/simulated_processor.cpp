@@ -35,7 +35,8 @@ bool in_range(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
 }  // namespace
 
-SimulatedProcessor::SimulatedProcessor(SimMode mode) : mode_(mode) {
+SimulatedProcessor::SimulatedProcessor(SimMode mode, int processed_inputs)
+    : mode_(mode), processed_inputs_(processed_inputs) {
     for (int i = 0; i < kInputCount; ++i) {
         state_.inputs[static_cast<std::size_t>(i)].gain_step = i % 5;
     }
@@ -50,7 +51,7 @@ std::vector<std::string> SimulatedProcessor::on_frame(std::string_view frame) {
     const char letter = frame[1];
     const auto fields = split_fields(frame);
     if (letter == 'Z') {
-        std::vector<std::string> replies{encode_full_state(state_)};
+        std::vector<std::string> replies{encode_full_state(state_, processed_inputs_)};
         if (mode_ == SimMode::normal) {
             replies.push_back(encode_connect_reply(state_, codec_));
         }

@@ -20,7 +20,7 @@ enum class SimMode {
 // state, answers requests, and makes level reports whose signals move like a meeting.
 class SimulatedProcessor {
 public:
-    explicit SimulatedProcessor(SimMode mode = SimMode::normal);
+    explicit SimulatedProcessor(SimMode mode = SimMode::normal, int processed_inputs = kInputCount);
 
     // Replies to one valid frame, in the order they go out.
     std::vector<std::string> on_frame(std::string_view frame);
@@ -41,6 +41,7 @@ private:
     DeviceState state_;
     NameCodec codec_;
     SimMode mode_;
+    int processed_inputs_;
     bool reports_on_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "protocol/reply_dispatcher.h"
 
+#include "protocol/command_encoder.h"
+
 #include "protocol/frame_builder.h"
 
 namespace kestra {
@@ -13,7 +15,7 @@ ReplyDispatcher::ReplyDispatcher(DeviceState& state, const Clock& clock, FrameSi
       reports_on_{reports_on_datagram()} {}
 
 Datagram ReplyDispatcher::reports_on_datagram() {
-    return Datagram{FrameBuilder('Q').hex2(1).hex2(1).finish(), Datagram::kFrameGap, "Q"};
+    return encode_level_reports(true).front();
 }
 
 bool ReplyDispatcher::decode_full_state(std::string_view frame) {

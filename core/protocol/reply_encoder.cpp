@@ -1,5 +1,8 @@
 #include "protocol/reply_encoder.h"
 
+#include <algorithm>
+#include <span>
+
 #include "protocol/frame_codec.h"
 
 namespace kestra {
@@ -71,12 +74,14 @@ void put_unit(std::string& out, uint8_t b) {
 
 }  // namespace
 
-std::string encode_full_state(const DeviceState& s) {
+std::string encode_full_state(const DeviceState& s, int processed_inputs) {
+    const auto per_input =
+        std::span(s.inputs).first(static_cast<std::size_t>(std::clamp(processed_inputs, 0, kInputCount)));
     std::string out = start('Z', 7200);
     put_all(out, s, 2, &InputChannel::volume, &OutputChannel::volume);
     put_all(out, s, 1, &InputChannel::mute, &OutputChannel::mute);
     put_inputs(out, s, 0, kProcessedInputs, 1, &InputChannel::comp_on);
-    for (const InputChannel& ch : s.inputs) {
+    for (const InputChannel& ch : per_input) {
         for (int32_t v :
              {ch.comp_ratio, ch.comp_threshold, ch.comp_attack, ch.comp_release, ch.comp_gain}) {
             put(out, v, 2);
@@ -92,7 +97,7 @@ std::string encode_full_state(const DeviceState& s) {
     }
     end_field(out);
     put_inputs(out, s, 0, kProcessedInputs, 1, &InputChannel::lpf_on);
-    for (const InputChannel& ch : s.inputs) {
+    for (const InputChannel& ch : per_input) {
         put(out, ch.lpf_mode, 2);
         put(out, ch.lpf_freq, 4);
         put(out, ch.lpf_slope, 2);
@@ -100,7 +105,7 @@ std::string encode_full_state(const DeviceState& s) {
     }
     end_field(out);
     put_inputs(out, s, 0, kProcessedInputs, 1, &InputChannel::hpf_on);
-    for (const InputChannel& ch : s.inputs) {
+    for (const InputChannel& ch : per_input) {
         put(out, ch.hpf_mode, 2);
         put(out, ch.hpf_freq, 4);
         put(out, ch.hpf_slope, 2);
@@ -108,7 +113,7 @@ std::string encode_full_state(const DeviceState& s) {
     }
     end_field(out);
     put_inputs(out, s, 0, kProcessedInputs, 1, &InputChannel::peq_on);
-    for (const InputChannel& ch : s.inputs) {
+    for (const InputChannel& ch : per_input) {
         for (std::size_t b = 0; b < 4; ++b) {
             const PeqBand& band = ch.peq_band[b];
             put(out, band.type + 1, 2);
@@ -136,7 +141,7 @@ std::string encode_full_state(const DeviceState& s) {
     out += "0,";  // field 19
     put_outputs(out, s, 2, &OutputChannel::delay_step);
     put_outputs(out, s, 1, &OutputChannel::fbk);
-    for (const InputChannel& ch : s.inputs) {
+    for (const InputChannel& ch : per_input) {
         put(out, ch.automix_threshold, 2);
         put(out, ch.priority, 2);
     }

@@ -18,6 +18,11 @@ class Publisher {
 public:
     using Callback = std::function<void(const Event&)>;
 
+    Publisher() = default;
+    // Subscriptions point back here, so a publisher stays where it was made.
+    Publisher(const Publisher&) = delete;
+    Publisher& operator=(const Publisher&) = delete;
+
     class Subscription {
     public:
         Subscription() = default;
@@ -27,7 +32,11 @@ public:
         void reset() {
             if (auto slot = slot_.lock()) {
                 slot->active = false;
-                slot->callback = nullptr;
+                slot->owner->stale_ = true;
+                if (slot->owner->depth_ == 0) {
+                    // Outside a publish the callback can go at once.
+                    slot->callback = nullptr;
+                }
             }
             slot_.reset();
         }
@@ -41,18 +50,26 @@ public:
     [[nodiscard]] Subscription subscribe(Callback cb) {
         auto slot = std::make_shared<Slot>();
         slot->callback = std::move(cb);
+        slot->owner = this;
         slots_.push_back(slot);
         return Subscription(slot);
     }
 
+    // Subscribers added during a publish are called from the next one on. Ended ones are
+    // removed once no publish is running, so indices stay valid and nothing is copied.
     void publish(const Event& event) {
-        const auto snapshot = slots_;
-        for (const auto& slot : snapshot) {
-            if (slot->active && slot->callback) {
-                slot->callback(event);
+        ++depth_;
+        const std::size_t count = slots_.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            Slot& slot = *slots_[i];
+            if (slot.active && slot.callback) {
+                slot.callback(event);
             }
         }
-        std::erase_if(slots_, [](const auto& s) { return !s->active; });
+        if (--depth_ == 0 && stale_) {
+            stale_ = false;
+            std::erase_if(slots_, [](const auto& s) { return !s->active; });
+        }
     }
 
     std::size_t subscriber_count() const {
@@ -64,8 +81,11 @@ private:
     struct Slot {
         Callback callback;
         bool active = true;
+        Publisher* owner = nullptr;
     };
     std::vector<std::shared_ptr<Slot>> slots_;
+    int depth_ = 0;
+    bool stale_ = false;
 };
 
 }  // namespace kestra

@@ -50,6 +50,25 @@ TEST_F(SimulatedProcessorTest, AnswersTheReadAllWithStateAndCompletion) {
     EXPECT_EQ(read_back().system.connected, 1);
 }
 
+TEST_F(SimulatedProcessorTest, FullStateCanCarryTheProcessingOfThirtyTwoInputs) {
+    SimulatedProcessor narrow(SimMode::normal, 32);
+    narrow.state().inputs[40].comp_ratio = 77;
+    narrow.state().inputs[40].volume = 9;
+    narrow.state().inputs[20].comp_ratio = 55;
+    const std::string z32 = narrow.on_frame("%Z,01,F143#")[0];
+    const std::string z64 = SimulatedProcessor().on_frame("%Z,01,F143#")[0];
+    EXPECT_LT(z32.size(), z64.size());
+    DeviceState mirror;
+    ManualClock clock;
+    NullSink sink;
+    NameCodec codec;
+    ReplyDispatcher dispatcher(mirror, clock, sink, codec);
+    ASSERT_TRUE(dispatcher.decode_full_state(z32));
+    EXPECT_EQ(mirror.inputs[20].comp_ratio, 55);
+    EXPECT_EQ(mirror.inputs[40].comp_ratio, 10);  // not carried: keeps its value
+    EXPECT_EQ(mirror.inputs[40].volume, 9);       // the all-channel fields are complete
+}
+
 TEST_F(SimulatedProcessorTest, ModesWithholdTheirAnswers) {
     SimulatedProcessor silent(SimMode::silent);
     EXPECT_TRUE(silent.on_frame("%Z,01,F143#").empty());
