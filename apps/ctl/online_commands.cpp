@@ -43,7 +43,8 @@ SessionSettings settings_from(const GlobalOptions& options) {
     if (options.device) {
         const auto ep = DeviceEndpoint::parse(*options.device);
         if (!ep) {
-            throw UsageError("--device takes A.B.C.D or A.B.C.D:PORT, not '" + *options.device + "'");
+            throw UsageError("--device takes A.B.C.D or A.B.C.D:PORT, not '" + *options.device +
+                             "'");
         }
         s.device = *ep;
     }
@@ -58,8 +59,9 @@ class Controller {
 public:
     Controller(const GlobalOptions& options, std::ostream& err)
         : notices_(err),
-          session_(settings_from(options), [this](std::function<void()> f) { loop_.post(std::move(f)); },
-                   notices_) {}
+          session_(
+              settings_from(options), [this](std::function<void()> f) { loop_.post(std::move(f)); },
+              notices_) {}
 
     ControllerSession& session() { return session_; }
 
@@ -86,7 +88,8 @@ public:
                     awaiting_since = std::chrono::steady_clock::now();
                 }
                 return phase == ConnectionPhase::Connected || phase == ConnectionPhase::Offline ||
-                       (awaiting_since && std::chrono::steady_clock::now() - *awaiting_since > kAwaitLimit);
+                       (awaiting_since &&
+                        std::chrono::steady_clock::now() - *awaiting_since > kAwaitLimit);
             },
             kConnectLimit);
         if (session_.connection().phase() == ConnectionPhase::Awaiting) {
@@ -137,8 +140,8 @@ int levels(const GlobalOptions& options, const std::vector<std::string>& args, s
         if (printed >= count || v.input_meter.empty()) {
             return;
         }
-        nlohmann::json line{{"inputs", v.input_meter}, {"outputs", v.output_meter},
-                            {"active", v.active}};
+        nlohmann::json line{
+            {"inputs", v.input_meter}, {"outputs", v.output_meter}, {"active", v.active}};
         out << line.dump() << std::endl;
         ++printed;
     });
@@ -164,7 +167,9 @@ int discover(const GlobalOptions& options, const std::vector<std::string>& args,
         } else if (args[i] == "--wait" && i + 1 < args.size()) {
             wait = parse_int(args[++i], 0, 600, "--wait");
         } else {
-            throw UsageError("usage: kestra-ctl discover [--host-address A.B.C.D] [--port PORT] [--wait SECONDS]");
+            throw UsageError(
+                "usage: kestra-ctl discover [--host-address A.B.C.D] [--port PORT] [--wait "
+                "SECONDS]");
         }
     }
     Controller c(options, err);
@@ -195,7 +200,8 @@ std::string meter_bar(int level) {
 // A text view of the 80 meters and the auto-mixer states, redrawn ten times a second.
 std::string render_levels(const LevelView& v, const DeviceState& state, const NameCodec& codec) {
     std::ostringstream s;
-    s << "\033[H\033[2J" << "KESTRA-V levels    A = auto-mixer ACTIVE, w = WAITING\n\n";
+    s << "\033[H\033[2J"
+      << "KESTRA-V levels    A = auto-mixer ACTIVE, w = WAITING\n\n";
     auto cell = [&](const std::string& name, int level, const char* mark) {
         char buf[64];
         std::snprintf(buf, sizeof buf, "%-6.6s", name.c_str());
@@ -204,7 +210,8 @@ std::string render_levels(const LevelView& v, const DeviceState& state, const Na
     for (int row = 0; row < kInputCount / 4; ++row) {
         for (int col = 0; col < 4; ++col) {
             const int i = col * 16 + row;
-            const char* mark = i < kProcessedInputs ? (v.active[static_cast<std::size_t>(i)] ? "A" : "w") : " ";
+            const char* mark =
+                i < kProcessedInputs ? (v.active[static_cast<std::size_t>(i)] ? "A" : "w") : " ";
             cell(codec.to_utf8(state.inputs[static_cast<std::size_t>(i)].short_name.str()),
                  v.input_meter[static_cast<std::size_t>(i)], mark);
         }
@@ -257,7 +264,8 @@ void shell_set(Controller& c, const std::vector<std::string>& words) {
     ChannelActions actions(c.session().state(), c.session().sink());
     try {
         if (words[3] == "volume") {
-            input ? actions.set_input_volume(n - 1, value) : actions.set_output_volume(n - 1, value);
+            input ? actions.set_input_volume(n - 1, value)
+                  : actions.set_output_volume(n - 1, value);
         } else if (words[3] == "mute") {
             input ? actions.set_input_mute(n - 1, value) : actions.set_output_mute(n - 1, value);
         } else {

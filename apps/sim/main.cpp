@@ -27,7 +27,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 volatile std::sig_atomic_t g_stop = 0;
-void on_signal(int) { g_stop = 1; }
+void on_signal(int) {
+    g_stop = 1;
+}
 
 constexpr const char* kUsage =
     "usage: kestra-sim --listen ADDR:PORT [--state FILE] [--mode normal|silent|z-only|no-y]\n"
@@ -180,7 +182,8 @@ int main(int argc, char** argv) {
     }
     const int fd = bind_socket(opt.listen);
     if (fd < 0) {
-        std::cerr << "error: cannot bind " << opt.listen.address() << ":" << opt.listen.port << '\n';
+        std::cerr << "error: cannot bind " << opt.listen.address() << ":" << opt.listen.port
+                  << '\n';
         return 1;
     }
     std::signal(SIGINT, on_signal);
@@ -212,8 +215,8 @@ int main(int argc, char** argv) {
                 const std::string key = peer.address() + ":" + std::to_string(peer.port);
                 const std::string_view data(buf, static_cast<std::size_t>(n));
                 if (log) {
-                    log << nlohmann::json{{"t", t}, {"from", key}, {"data", std::string(data)}}.dump(
-                               -1, ' ', false, nlohmann::json::error_handler_t::replace)
+                    log << nlohmann::json{{"t", t}, {"from", key}, {"data", std::string(data)}}
+                               .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                         << std::endl;
                 }
                 extractors[key].feed(data, [&](std::string_view frame) {

@@ -31,7 +31,9 @@ int value(const std::vector<std::string_view>& f, std::size_t i) {
     return i < f.size() ? hex_group_value(f[i]) : 0;
 }
 
-bool in_range(int v, int lo, int hi) { return v >= lo && v <= hi; }
+bool in_range(int v, int lo, int hi) {
+    return v >= lo && v <= hi;
+}
 
 }  // namespace
 
@@ -260,6 +262,8 @@ std::string SimulatedProcessor::level_report(double t) {
     return encode_levels(state_, talker);
 }
 
-std::string SimulatedProcessor::fader_report() const { return encode_faders(state_); }
+std::string SimulatedProcessor::fader_report() const {
+    return encode_faders(state_);
+}
 
 }  // namespace kestra::sim

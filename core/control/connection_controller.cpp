@@ -4,8 +4,8 @@
 
 namespace kestra {
 
-ConnectionController::ConnectionController(DeviceState& state, const Clock& clock,
-                                           FrameSink& sink, NoticeSink& notices)
+ConnectionController::ConnectionController(DeviceState& state, const Clock& clock, FrameSink& sink,
+                                           NoticeSink& notices)
     : state_(state), clock_(clock), sink_(sink), notices_(notices) {}
 
 void ConnectionController::send_read_all() {

@@ -21,7 +21,7 @@ struct DeviceEndpoint {
     static std::optional<DeviceEndpoint> parse(std::string_view text);
 
     std::string address() const;  // "a.b.c.d"
-    std::string text() const;      // "a.b.c.d" or "a.b.c.d:port" when not the default port
+    std::string text() const;     // "a.b.c.d" or "a.b.c.d:port" when not the default port
     uint32_t host_order() const;
     bool is_loopback() const { return octets[0] == 127; }
 

@@ -36,7 +36,8 @@ bool Discovery::is_processor_reply(std::string_view frame) {
         if (item == 2) {
             const std::string_view field = body.substr(pos, comma - pos);
             return field.size() == 4 &&
-                   std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+                   std::all_of(field.begin(), field.end(),
+                               [](char c) { return c >= '0' && c <= '9'; }) &&
                    field == "0004";
         }
         ++item;
@@ -45,8 +46,8 @@ bool Discovery::is_processor_reply(std::string_view frame) {
 }
 
 bool Discovery::add(const std::string& address, uint16_t port) {
-    const bool known = std::any_of(rows_.begin(), rows_.end(),
-                                   [&](const Row& r) { return r.address == address; });
+    const bool known =
+        std::any_of(rows_.begin(), rows_.end(), [&](const Row& r) { return r.address == address; });
     if (known) {
         return false;
     }

@@ -4,7 +4,9 @@
 
 namespace kestra {
 
-int LevelFeed::clamp_meter(int level) { return std::clamp(level, 0, LevelView::kMeterMax); }
+int LevelFeed::clamp_meter(int level) {
+    return std::clamp(level, 0, LevelView::kMeterMax);
+}
 
 const LevelView& LevelFeed::on_level_report(const DeviceState& state) {
     ++report_count_;

@@ -10,8 +10,8 @@ namespace {
 
 constexpr std::array<int32_t, kPeqBands> kPeqDefaultFreq{200, 500, 1250, 2000, 5000};
 constexpr std::array<int32_t, kGeqBands> kGeqDefaultFreq{
-    20,   25,   32,   40,   50,   63,   80,   100,  125,   160,   200,   250,   315,   400,   500,  630,
-    800,  1000, 1250, 1600, 2000, 2500, 3150, 4000, 5000,  6300,  8000,  10000, 12500, 16000, 20000};
+    20,  25,   32,   40,   50,   63,   80,   100,  125,  160,  200,  250,   315,   400,   500,  630,
+    800, 1000, 1250, 1600, 2000, 2500, 3150, 4000, 5000, 6300, 8000, 10000, 12500, 16000, 20000};
 
 std::string numbered(const char* format, int n) {
     char buf[32];
@@ -19,17 +19,22 @@ std::string numbered(const char* format, int n) {
     return buf;
 }
 
-void clamp(int32_t& v, int32_t lo, int32_t hi) { v = std::clamp(v, lo, hi); }
+void clamp(int32_t& v, int32_t lo, int32_t hi) {
+    v = std::clamp(v, lo, hi);
+}
 
 }  // namespace
 
-DeviceState::DeviceState() { reset_defaults(); }
+DeviceState::DeviceState() {
+    reset_defaults();
+}
 
 void DeviceState::reset_defaults() {
     for (int i = 0; i < kInputCount; ++i) {
         InputChannel ch;
         for (int b = 0; b < kPeqBands; ++b) {
-            ch.peq_band[static_cast<std::size_t>(b)].freq = kPeqDefaultFreq[static_cast<std::size_t>(b)];
+            ch.peq_band[static_cast<std::size_t>(b)].freq =
+                kPeqDefaultFreq[static_cast<std::size_t>(b)];
         }
         ch.name.assign(numbered("CH %d", i + 1));
         ch.short_name.assign(numbered("CH %02d", i + 1));
@@ -39,7 +44,8 @@ void DeviceState::reset_defaults() {
     for (int m = 0; m < kOutputCount; ++m) {
         OutputChannel out;
         for (int b = 0; b < kGeqBands; ++b) {
-            out.geq_band[static_cast<std::size_t>(b)].freq = kGeqDefaultFreq[static_cast<std::size_t>(b)];
+            out.geq_band[static_cast<std::size_t>(b)].freq =
+                kGeqDefaultFreq[static_cast<std::size_t>(b)];
         }
         const bool master = m < kMasterOutputs;
         const int k = master ? m + 1 : m - kMasterOutputs + 1;

@@ -22,7 +22,7 @@ inline constexpr int kUnitTableSize = 80;
 struct PeqBand {
     int32_t freq = 0;
     int32_t gain = 0;  // 0-300, 150 = 0 dB; no default is listed, so 0
-    int32_t q = 100;     // 1-200, shown x 0.1
+    int32_t q = 100;   // 1-200, shown x 0.1
     std::array<int32_t, 2> reserved{};
     int32_t type = 0;  // 0-2; the wire carries type + 1
     bool operator==(const PeqBand&) const = default;

@@ -74,7 +74,8 @@ void factory_output(OutputChannel& out, int m) {
     out.lim_gain = 0;
     out.lim_ratio = 10;
     const bool master = m < kMasterOutputs;
-    out.short_name.assign(numbered(master ? "M %d" : "D %d", master ? m + 1 : m - kMasterOutputs + 1));
+    out.short_name.assign(
+        numbered(master ? "M %d" : "D %d", master ? m + 1 : m - kMasterOutputs + 1));
     out.index = m;
 }
 

@@ -92,9 +92,13 @@ public:
     NamedByteEraser(std::span<uint8_t> out, std::size_t base) : out_(out), base_(base) {}
 
     template <class T>
-    void word(const char*, std::size_t off, T&) { zero(off, 4); }
+    void word(const char*, std::size_t off, T&) {
+        zero(off, 4);
+    }
     template <class T>
-    void hidden_word(std::size_t off, T&) { zero(off, 4); }
+    void hidden_word(std::size_t off, T&) {
+        zero(off, 4);
+    }
     template <class T>
     void words(const char*, std::size_t off, std::span<T> v, std::size_t stride) {
         for (std::size_t i = 0; i < v.size(); ++i) {
@@ -102,13 +106,21 @@ public:
         }
     }
     template <class T>
-    void bytes(const char*, std::size_t off, std::span<T> v) { zero(off, v.size()); }
+    void bytes(const char*, std::size_t off, std::span<T> v) {
+        zero(off, v.size());
+    }
     template <class T>
-    void text(const char*, std::size_t off, T&) { zero(off, FixedText::kSize); }
+    void text(const char*, std::size_t off, T&) {
+        zero(off, FixedText::kSize);
+    }
     template <class T>
-    void flag(const char*, std::size_t off, T&) { zero(off, 1); }
+    void flag(const char*, std::size_t off, T&) {
+        zero(off, 1);
+    }
     template <class T>
-    void time(std::size_t off, T&) { zero(off, 16); }
+    void time(std::size_t off, T&) {
+        zero(off, 16);
+    }
     template <class R, class Fn>
     void records(const char*, std::size_t off, std::size_t stride, std::span<R> recs, Fn fn) {
         for (std::size_t i = 0; i < recs.size(); ++i) {

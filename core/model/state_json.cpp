@@ -67,7 +67,8 @@ const json& expect_list(const json& v, const std::string& path, std::size_t size
         fail(path, "expected a list");
     }
     if (v.size() != size) {
-        fail(path, "expected " + std::to_string(size) + " entries, got " + std::to_string(v.size()));
+        fail(path,
+             "expected " + std::to_string(size) + " entries, got " + std::to_string(v.size()));
     }
     return v;
 }

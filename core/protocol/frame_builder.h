@@ -13,10 +13,10 @@ class FrameBuilder {
 public:
     explicit FrameBuilder(char letter);
 
-    FrameBuilder& hex2(int value);  // "%02X"
-    FrameBuilder& hex4(int value);  // "%04X"
-    FrameBuilder& hex5(int value);  // "%05X"
-    FrameBuilder& dec(int value);   // "%d"
+    FrameBuilder& hex2(int value);               // "%02X"
+    FrameBuilder& hex4(int value);               // "%04X"
+    FrameBuilder& hex5(int value);               // "%05X"
+    FrameBuilder& dec(int value);                // "%d"
     FrameBuilder& field(std::string_view text);  // a field as it stands
 
     // Text so far, without checksum; a field of "01" for the device number is not implied.

@@ -34,12 +34,15 @@ constexpr char kUpperHex[] = "0123456789ABCDEF";
 
 }  // namespace
 
-uint16_t frame_crc16_table(uint8_t k) { return kTables[0][k]; }
+uint16_t frame_crc16_table(uint8_t k) {
+    return kTables[0][k];
+}
 
 uint16_t frame_crc16_update(uint16_t crc, const uint8_t* p, std::size_t length) {
     // Slice-by-8: the running CRC is folded into the first two bytes of each 8-byte block.
     while (length >= 8) {
-        const uint32_t lo = crc ^ (static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8));
+        const uint32_t lo =
+            crc ^ (static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8));
         crc = static_cast<uint16_t>(kTables[7][lo & 0xFF] ^ kTables[6][(lo >> 8) & 0xFF] ^
                                     kTables[5][p[2]] ^ kTables[4][p[3]] ^ kTables[3][p[4]] ^
                                     kTables[2][p[5]] ^ kTables[1][p[6]] ^ kTables[0][p[7]]);
@@ -120,8 +123,8 @@ std::vector<uint8_t> hex_to_bytes(std::string_view text) {
         i = 1;
     }
     for (; i + 1 < text.size(); i += 2) {
-        out.push_back(static_cast<uint8_t>((hex_digit_value(text[i]) << 4) |
-                                           hex_digit_value(text[i + 1])));
+        out.push_back(
+            static_cast<uint8_t>((hex_digit_value(text[i]) << 4) | hex_digit_value(text[i + 1])));
     }
     return out;
 }

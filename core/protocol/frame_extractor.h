@@ -23,8 +23,9 @@ public:
     template <class OnFrame>
     int feed(std::string_view datagram, OnFrame&& on_frame) {
         using Fn = std::remove_reference_t<OnFrame>;
-        return feed_impl(datagram, const_cast<void*>(static_cast<const void*>(&on_frame)),
-                         [](void* ctx, std::string_view frame) { (*static_cast<Fn*>(ctx))(frame); });
+        return feed_impl(
+            datagram, const_cast<void*>(static_cast<const void*>(&on_frame)),
+            [](void* ctx, std::string_view frame) { (*static_cast<Fn*>(ctx))(frame); });
     }
 
     void reset() { pending_.clear(); }

@@ -75,8 +75,8 @@ void put_unit(std::string& out, uint8_t b) {
 }  // namespace
 
 std::string encode_full_state(const DeviceState& s, int processed_inputs) {
-    const auto per_input =
-        std::span(s.inputs).first(static_cast<std::size_t>(std::clamp(processed_inputs, 0, kInputCount)));
+    const auto per_input = std::span(s.inputs).first(
+        static_cast<std::size_t>(std::clamp(processed_inputs, 0, kInputCount)));
     std::string out = start('Z', 7200);
     put_all(out, s, 2, &InputChannel::volume, &OutputChannel::volume);
     put_all(out, s, 1, &InputChannel::mute, &OutputChannel::mute);

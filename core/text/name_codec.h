@@ -24,7 +24,8 @@ public:
 
     // At most `max_bytes` legacy bytes, cut before a character that would not fit whole; a
     // character the code page lacks becomes "?".
-    std::string from_utf8(std::string_view utf8, std::size_t max_bytes = FixedText::kMaxLength) const;
+    std::string from_utf8(std::string_view utf8,
+                          std::size_t max_bytes = FixedText::kMaxLength) const;
     std::string from_utf16(std::u16string_view utf16,
                            std::size_t max_bytes = FixedText::kMaxLength) const;
 

@@ -20,15 +20,14 @@ ControllerSession::ControllerSession(SessionSettings settings, Post post, Notice
           [&notices](const std::string& text, const std::string& caption) {
               notices.notice(text, caption);
           })),
-      discovery_(post, [&notices](const std::string& text, const std::string& caption) {
-          notices.notice(text, caption);
-      }),
+      discovery_(post, [&notices](const std::string& text,
+                                  const std::string& caption) { notices.notice(text, caption); }),
       dispatcher_(state_, clock_, *transport_, codec_),
       connection_(state_, clock_, *transport_, notices),
       supervisor_(state_, clock_) {
     change_sub_ = dispatcher_.changes().subscribe([this](const StateChange& c) { on_change(c); });
-    connection_sub_ =
-        connection_.events().subscribe([this](const ConnectionEvent& e) { on_connection_event(e); });
+    connection_sub_ = connection_.events().subscribe(
+        [this](const ConnectionEvent& e) { on_connection_event(e); });
     status_sub_ = supervisor_.status().subscribe([this](const ReportSupervisor::Status& s) {
         if (!s.online) {
             dispatcher_.clear_first_report_shown();
@@ -55,7 +54,8 @@ bool ControllerSession::start_search(std::optional<DeviceEndpoint> host,
         notices_.notice(DiscoveryService::kNoHostNotice, "");
         return false;
     }
-    return discovery_.start(*host, settings_.control_port, device_port.value_or(settings_.device.port));
+    return discovery_.start(*host, settings_.control_port,
+                            device_port.value_or(settings_.device.port));
 }
 
 bool ControllerSession::take_device_address(std::string_view text) {

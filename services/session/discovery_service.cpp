@@ -59,7 +59,8 @@ std::optional<DeviceEndpoint> DiscoveryService::host_address() {
     return found;
 }
 
-bool DiscoveryService::start(const DeviceEndpoint& host, uint16_t local_port, uint16_t device_port) {
+bool DiscoveryService::start(const DeviceEndpoint& host, uint16_t local_port,
+                             uint16_t device_port) {
     stop();
     list_.clear();
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -117,24 +118,24 @@ void DiscoveryService::listen(int fd, uint16_t device_port) {
         }
         sockaddr_in from{};
         socklen_t len = sizeof from;
-        const ssize_t n = ::recvfrom(fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
+        const ssize_t n =
+            ::recvfrom(fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
         if (n <= 0) {
             continue;
         }
         const std::string address = endpoint_of(from).address();
-        pending[address].feed(std::string_view(buf, static_cast<std::size_t>(n)),
-                              [&](std::string_view frame) {
-                                  if (!Discovery::is_processor_reply(frame)) {
-                                      return;
-                                  }
-                                  // Listed with the control port the probes went to.
-                                  post_([this, alive = std::weak_ptr<bool>(alive_), address,
-                                         device_port] {
-                                      if (alive.lock()) {
-                                          list_.add(address, device_port);
-                                      }
-                                  });
-                              });
+        pending[address].feed(
+            std::string_view(buf, static_cast<std::size_t>(n)), [&](std::string_view frame) {
+                if (!Discovery::is_processor_reply(frame)) {
+                    return;
+                }
+                // Listed with the control port the probes went to.
+                post_([this, alive = std::weak_ptr<bool>(alive_), address, device_port] {
+                    if (alive.lock()) {
+                        list_.add(address, device_port);
+                    }
+                });
+            });
     }
 }
 

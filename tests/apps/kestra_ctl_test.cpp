@@ -58,14 +58,13 @@ TEST(KestraCtlFrame, EncodeCheckAndExtract) {
 }
 
 TEST(KestraCtlFrame, RefusesBadArguments) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"frame", "encode", "r", "01"},
-             {"frame", "encode", "RR"},
-             {"frame", "encode", "R", "0,1"},
-             {"frame", "check"},
-             {"frame", "nope"},
-             {"bogus"},
-             {"--state"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"frame", "encode", "r", "01"},
+                                                                  {"frame", "encode", "RR"},
+                                                                  {"frame", "encode", "R", "0,1"},
+                                                                  {"frame", "check"},
+                                                                  {"frame", "nope"},
+                                                                  {"bogus"},
+                                                                  {"--state"}}) {
         const auto r = ctl(args);
         EXPECT_NE(r.exit_code, 0) << args.back();
         EXPECT_NE(r.err.find("error:"), std::string::npos) << args.back();

@@ -119,8 +119,9 @@ TEST(KestraCtlOnline, ShellSetsFadersOnTheProcessorAndReportsBadLines) {
     const auto data = sim.received();
     EXPECT_NE(std::find(data.begin(), data.end(), "%A,01,03,00,0C,E477#"), data.end());
     // Output 1 travels as channel 65 (0x41).
-    EXPECT_TRUE(std::any_of(data.begin(), data.end(),
-                            [](const std::string& d) { return d.rfind("%A,01,41,01,1E,", 0) == 0; }));
+    EXPECT_TRUE(std::any_of(data.begin(), data.end(), [](const std::string& d) {
+        return d.rfind("%A,01,41,01,1E,", 0) == 0;
+    }));
 }
 
 TEST(KestraCtlOnline, ProcessorThatNeverCompletesLeavesTheAwaitingState) {
@@ -151,12 +152,12 @@ TEST(KestraCtlOnline, DiscoveryFindsEachSimulatorOnceAndProbesOnlyTheSweep) {
     Sim a("127.0.0.5", port);
     Sim b("127.0.0.9", port);
     ASSERT_TRUE(a.ready && b.ready);
-    const auto r = run_process(KESTRA_CTL_PATH, {"--local-port", std::to_string(port + 1), "discover",
-                                                 "--host-address", "127.0.0.1", "--port",
-                                                 std::to_string(port), "--wait", "1"});
+    const auto r = run_process(
+        KESTRA_CTL_PATH, {"--local-port", std::to_string(port + 1), "discover", "--host-address",
+                          "127.0.0.1", "--port", std::to_string(port), "--wait", "1"});
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    const std::string expected = "127.0.0.5\t" + std::to_string(port) + "\n127.0.0.9\t" +
-                                 std::to_string(port) + "\n";
+    const std::string expected =
+        "127.0.0.5\t" + std::to_string(port) + "\n127.0.0.9\t" + std::to_string(port) + "\n";
     EXPECT_EQ(r.out, expected);
     EXPECT_EQ(a.received(), (std::vector<std::string>{"%R,01,04,F0A2#", "%R,01,04,F0A2#"}));
 }

@@ -22,7 +22,8 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
         dup2(in_pipe[0], 0);
         dup2(out_pipe[1], 1);
         dup2(err_pipe[1], 2);
-        for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
+        for (int fd :
+             {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
             close(fd);
         }
         std::vector<char*> argv;

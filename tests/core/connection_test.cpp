@@ -52,7 +52,8 @@ TEST_F(ConnectionTest, AttemptSendsReportsOffThenReadAll) {
 
 TEST_F(ConnectionTest, SilentProcessorGetsThreeRequestsThenGiveUpAfter15Seconds) {
     std::vector<ConnectionEvent::Kind> kinds;
-    auto sub = controller.events().subscribe([&](const ConnectionEvent& e) { kinds.push_back(e.kind); });
+    auto sub =
+        controller.events().subscribe([&](const ConnectionEvent& e) { kinds.push_back(e.kind); });
     controller.begin_attempt();
     run_for(14950ms);
     EXPECT_EQ(std::count(sink.sent.begin(), sink.sent.end(), "%Z,01,F143#"), 3);
@@ -93,7 +94,8 @@ TEST(ReportSupervisor, OfflineOncePerTenSecondsAndOnlineOnTheNextReport) {
     ManualClock clock;
     ReportSupervisor sup(state, clock);
     std::vector<bool> shown;
-    auto sub = sup.status().subscribe([&](const ReportSupervisor::Status& s) { shown.push_back(s.online); });
+    auto sub = sup.status().subscribe(
+        [&](const ReportSupervisor::Status& s) { shown.push_back(s.online); });
     state.system.connected = 1;
     sup.report_arrived();
     for (int i = 0; i < 600; ++i) {  // 30 s of 50 ms ticks

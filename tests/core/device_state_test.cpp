@@ -93,8 +93,8 @@ TEST(FactoryValues, SetTheRecoveryValuesAndKeepTheRest) {
     EXPECT_EQ(s.inputs[63].short_name.str(), "CH 64");
     EXPECT_EQ(s.inputs[5].automix_threshold, 35);
     EXPECT_EQ(s.inputs[5].phantom, 1);
-    EXPECT_EQ(s.inputs[5].matrix_row, (std::array<int32_t, 16>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
-                                                                1, 1, 1, 1, 1}));
+    EXPECT_EQ(s.inputs[5].matrix_row,
+              (std::array<int32_t, 16>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
     EXPECT_EQ(s.outputs[2].geq_band[5].freq, 77);
     EXPECT_EQ(s.outputs[2].geq_band[5].gain, 150);
     EXPECT_EQ(s.outputs[2].phase, 100);

@@ -26,7 +26,7 @@ TEST(LevelFeed, ClampsMetersAndTracksAutoMixerChanges) {
     EXPECT_EQ(v.active[3], 1);
     EXPECT_TRUE(v.active_changed[2]);
     EXPECT_FALSE(v.active_changed[4]);
-    EXPECT_FALSE(v.overview_due);  // every second report
+    EXPECT_FALSE(v.overview_due);          // every second report
     EXPECT_EQ(state.inputs[0].level, 75);  // the state keeps the reported value
 
     const LevelView& w = feed.on_level_report(state);

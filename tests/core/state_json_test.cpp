@@ -31,7 +31,8 @@ TEST_F(StateJsonTest, ShowsTheDocumentedShape) {
     EXPECT_EQ(sys["automix_cfg"].size(), 6u);
     EXPECT_EQ(sys["automix_hidden"].size(), 4u);
     EXPECT_EQ(sys["unit_table"].size(), 80u);
-    for (const char* key : {"automix_sync", "device_text", "unit_extra", "connected", "connecting"}) {
+    for (const char* key :
+         {"automix_sync", "device_text", "unit_extra", "connected", "connecting"}) {
         EXPECT_TRUE(sys.contains(key)) << key;
     }
 }

@@ -77,15 +77,15 @@ private:
             if (::poll(&p, 1, 5) > 0) {
                 sockaddr_in from{};
                 socklen_t len = sizeof from;
-                const ssize_t n = ::recvfrom(fd_, buf, sizeof buf, 0,
-                                             reinterpret_cast<sockaddr*>(&from), &len);
+                const ssize_t n =
+                    ::recvfrom(fd_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
                 if (n <= 0) {
                     continue;
                 }
                 DeviceEndpoint ep;
                 const uint32_t h = ntohl(from.sin_addr.s_addr);
                 ep.octets = {static_cast<uint8_t>(h >> 24), static_cast<uint8_t>(h >> 16),
-                              static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(h)};
+                             static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(h)};
                 ep.port = ntohs(from.sin_port);
                 peer = ep;
                 extractor.feed(std::string_view(buf, static_cast<std::size_t>(n)),
@@ -97,7 +97,8 @@ private:
                                    probes_ += frame[1] == 'R' ? 1 : 0;
                                    for (const auto& reply : sim_.on_frame(frame)) {
                                        for (std::size_t off = 0; off < reply.size(); off += 2048) {
-                                           send_datagram(fd_, std::string_view(reply).substr(off, 2048), ep);
+                                           send_datagram(
+                                               fd_, std::string_view(reply).substr(off, 2048), ep);
                                        }
                                    }
                                });
@@ -155,9 +156,9 @@ TEST_F(SessionTest, ConnectsReadsTheStateFollowsLevelsAndDisconnects) {
     auto sub = session->level_views().subscribe([&](const LevelView&) { ++level_views; });
     ASSERT_TRUE(session->connect());
     EXPECT_FALSE(session->connect());  // the second press while connecting
-    const bool connected = loop.run_until(
-        [&] { return session->state().system.connected == 1 && level_views >= 3; }, 5s,
-        [&] { session->tick(); });
+    const bool connected =
+        loop.run_until([&] { return session->state().system.connected == 1 && level_views >= 3; },
+                       5s, [&] { session->tick(); });
     ASSERT_TRUE(connected);
     EXPECT_EQ(session->state().system.device_text.str(), "23");
     EXPECT_EQ(session->state().inputs[4].gain_step, 4);
@@ -233,8 +234,9 @@ TEST(DiscoveryServiceTest, FindsEachProcessorOnceAndProbesEveryAddressTwice) {
     ASSERT_TRUE(b.bound());
     OwnerLoop loop;
     std::vector<std::string> notices;
-    DiscoveryService discovery([&](std::function<void()> f) { loop.post(std::move(f)); },
-                               [&](const std::string& t, const std::string&) { notices.push_back(t); });
+    DiscoveryService discovery(
+        [&](std::function<void()> f) { loop.post(std::move(f)); },
+        [&](const std::string& t, const std::string&) { notices.push_back(t); });
     ASSERT_TRUE(discovery.start(*DeviceEndpoint::parse("127.0.0.1"), free_port(), a.port()));
     loop.run_until([&] { return discovery.sweep_done(); }, 10s, nullptr);
     loop.run_for(300ms, nullptr);
