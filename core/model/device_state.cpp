@@ -13,17 +13,22 @@ constexpr std::array<int32_t, kGeqBands> kGeqDefaultFreq{
     20,  25,   32,   40,   50,   63,   80,   100,  125,  160,  200,  250,   315,   400,   500,  630,
     800, 1000, 1250, 1600, 2000, 2500, 3150, 4000, 5000, 6300, 8000, 10000, 12500, 16000, 20000};
 
-std::string numbered(const char* format, int n) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, format, n);
-    return buf;
-}
-
 void clamp(int32_t& v, int32_t lo, int32_t hi) {
     v = std::clamp(v, lo, hi);
 }
 
 }  // namespace
+
+std::string numbered_name(const char* format, int n) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, format, n);
+    return buf;
+}
+
+std::string default_output_short_name(int index) {
+    const bool master = index < kMasterOutputs;
+    return numbered_name(master ? "M %d" : "D %d", master ? index + 1 : index - kMasterOutputs + 1);
+}
 
 DeviceState::DeviceState() {
     reset_defaults();
@@ -36,8 +41,8 @@ void DeviceState::reset_defaults() {
             ch.peq_band[static_cast<std::size_t>(b)].freq =
                 kPeqDefaultFreq[static_cast<std::size_t>(b)];
         }
-        ch.name.assign(numbered("CH %d", i + 1));
-        ch.short_name.assign(numbered("CH %02d", i + 1));
+        ch.name.assign(numbered_name("CH %d", i + 1));
+        ch.short_name.assign(numbered_name("CH %02d", i + 1));
         ch.index = i;
         inputs[static_cast<std::size_t>(i)] = ch;
     }
@@ -49,8 +54,8 @@ void DeviceState::reset_defaults() {
         }
         const bool master = m < kMasterOutputs;
         const int k = master ? m + 1 : m - kMasterOutputs + 1;
-        out.short_name.assign(numbered(master ? "M %d" : "D %d", k));
-        out.name.assign(numbered(master ? "MASTER %d" : "DANTE %d", k));
+        out.short_name.assign(default_output_short_name(m));
+        out.name.assign(numbered_name(master ? "MASTER %d" : "DANTE %d", k));
         out.index = m;
         outputs[static_cast<std::size_t>(m)] = out;
     }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "model/fixed_text.h"
@@ -133,6 +134,11 @@ struct SystemBlock {
 
 // The mirror of every parameter of the processor. Bytes of the image that no field names are
 // kept in `unnamed` so that an image read from a file is written back unchanged.
+// The default short names of outputs: "M 1"-"M 8" for MASTER, "D 1"-"D 8" for DANTE.
+std::string default_output_short_name(int index);
+// printf-style "CH %d" and the like for one channel number.
+std::string numbered_name(const char* format, int n);
+
 class DeviceState {
 public:
     static constexpr std::size_t kImageSize = 68276;

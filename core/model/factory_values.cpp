@@ -8,12 +8,6 @@ namespace {
 
 constexpr std::array<int32_t, 4> kFactoryPeqFreq{200, 500, 1000, 5000};
 
-std::string numbered(const char* format, int n) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, format, n);
-    return buf;
-}
-
 void factory_input(InputChannel& ch, int i) {
     for (std::size_t b = 0; b < ch.peq_band.size(); ++b) {
         PeqBand& band = ch.peq_band[b];
@@ -49,7 +43,7 @@ void factory_input(InputChannel& ch, int i) {
     ch.comp_ratio = 10;
     ch.gate_on = 0;
     // "% d" writes a space where a sign would go, so the names read "CH 1" ... "CH 64".
-    ch.short_name.assign(numbered("CH% d", i + 1));
+    ch.short_name.assign(numbered_name("CH% d", i + 1));
     ch.index = i;
     ch.matrix_row.fill(1);
 }
@@ -73,9 +67,7 @@ void factory_output(OutputChannel& out, int m) {
     out.lim_release = 100;
     out.lim_gain = 0;
     out.lim_ratio = 10;
-    const bool master = m < kMasterOutputs;
-    out.short_name.assign(
-        numbered(master ? "M %d" : "D %d", master ? m + 1 : m - kMasterOutputs + 1));
+    out.short_name.assign(default_output_short_name(m));
     out.index = m;
 }
 

@@ -11,6 +11,22 @@
 
 namespace kestra::testing {
 
+namespace {
+
+// In the child after fork: becomes the program, or ends with 127.
+[[noreturn]] void exec_program(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+}
+
+}  // namespace
+
 ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,
                           const std::string& input) {
     int in_pipe[2], out_pipe[2], err_pipe[2];
@@ -26,14 +42,7 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
              {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
             close(fd);
         }
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const auto& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
+        exec_program(program, args);
     }
     close(in_pipe[0]);
     close(out_pipe[1]);
@@ -97,14 +106,7 @@ BackgroundProcess::BackgroundProcess(const std::string& program,
         dup2(out_pipe[1], 1);
         close(out_pipe[0]);
         close(out_pipe[1]);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const auto& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
+        exec_program(program, args);
     }
     close(out_pipe[1]);
     out_fd_ = out_pipe[0];
