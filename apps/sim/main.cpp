@@ -117,15 +117,6 @@ Options parse_options(int argc, char** argv) {
     return o;
 }
 
-kestra::DeviceEndpoint endpoint_of(const sockaddr_in& a) {
-    kestra::DeviceEndpoint ep;
-    const uint32_t h = ntohl(a.sin_addr.s_addr);
-    ep.octets = {static_cast<uint8_t>(h >> 24), static_cast<uint8_t>(h >> 16),
-                 static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(h)};
-    ep.port = ntohs(a.sin_port);
-    return ep;
-}
-
 // Long replies leave in datagrams of at most 2048 bytes, joined again by the receiver.
 void send_reply(int fd, const std::string& frame, const kestra::DeviceEndpoint& to) {
     constexpr std::size_t kMax = 2048;
@@ -211,7 +202,7 @@ int main(int argc, char** argv) {
             const ssize_t n =
                 ::recvfrom(fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
             if (n > 0) {
-                const auto peer = endpoint_of(from);
+                const auto peer = kestra::endpoint_from(from);
                 const std::string key = peer.address() + ":" + std::to_string(peer.port);
                 const std::string_view data(buf, static_cast<std::size_t>(n));
                 if (log) {

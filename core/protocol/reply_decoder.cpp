@@ -64,6 +64,46 @@ void put_outputs(DeviceState& s, const Groups& g, int32_t OutputChannel::*member
     }
 }
 
+// Five bytes per channel: ratio, threshold, attack, release, gain.
+template <class Channel>
+using DynamicsMembers = std::array<int32_t Channel::*, 5>;
+constexpr DynamicsMembers<InputChannel> kCompressor{
+    &InputChannel::comp_ratio, &InputChannel::comp_threshold, &InputChannel::comp_attack,
+    &InputChannel::comp_release, &InputChannel::comp_gain};
+constexpr DynamicsMembers<OutputChannel> kLimiter{
+    &OutputChannel::lim_ratio, &OutputChannel::lim_threshold, &OutputChannel::lim_attack,
+    &OutputChannel::lim_release, &OutputChannel::lim_gain};
+
+template <class Channel, std::size_t N>
+void put_dynamics(std::array<Channel, N>& channels, const Groups& g,
+                  const DynamicsMembers<Channel>& members) {
+    for (std::size_t k = 0; k < g.count(); ++k) {
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            channels[k].*members[i] = g[k][i];
+        }
+    }
+}
+
+// Ten digits per input: mode, frequency (2 bytes), slope, one unused byte.
+struct FilterMembers {
+    int32_t InputChannel::*mode;
+    int32_t InputChannel::*freq;
+    int32_t InputChannel::*slope;
+};
+constexpr FilterMembers kLowPass{&InputChannel::lpf_mode, &InputChannel::lpf_freq,
+                                 &InputChannel::lpf_slope};
+constexpr FilterMembers kHighPass{&InputChannel::hpf_mode, &InputChannel::hpf_freq,
+                                  &InputChannel::hpf_slope};
+
+void put_filter(std::array<InputChannel, kInputCount>& in, const Groups& g,
+                const FilterMembers& m) {
+    for (std::size_t k = 0; k < g.count(); ++k) {
+        in[k].*m.mode = g[k][0];
+        in[k].*m.freq = word(g[k] + 1);
+        in[k].*m.slope = g[k][3];
+    }
+}
+
 // The decoders below write only after every check has passed, and nothing after that point
 // can fail; that is what keeps a rejected frame from leaving half its values behind.
 
@@ -75,49 +115,13 @@ void apply_full_state(const ReplyFields& f, DeviceState& s) noexcept {
     put_all(s, Groups(f.data(2), 2, kAllChannels), &InputChannel::volume, &OutputChannel::volume);
     put_all(s, Groups(f.data(3), 1, kAllChannels), &InputChannel::mute, &OutputChannel::mute);
     put_inputs(s, Groups(f.data(4), 1, kProcessedInputs), &InputChannel::comp_on);
-    {
-        const Groups g(f.data(5), 10, kInputCount);
-        for (std::size_t k = 0; k < g.count(); ++k) {
-            const uint8_t* b = g[k];
-            InputChannel& ch = in[k];
-            ch.comp_ratio = b[0];
-            ch.comp_threshold = b[1];
-            ch.comp_attack = b[2];
-            ch.comp_release = b[3];
-            ch.comp_gain = b[4];
-        }
-    }
+    put_dynamics(in, Groups(f.data(5), 10, kInputCount), kCompressor);
     put_outputs(s, Groups(f.data(6), 1, kOutputCount), &OutputChannel::lim_on);
-    {
-        const Groups g(f.data(7), 10, kOutputCount);
-        for (std::size_t k = 0; k < g.count(); ++k) {
-            const uint8_t* b = g[k];
-            OutputChannel& ch = out[k];
-            ch.lim_ratio = b[0];
-            ch.lim_threshold = b[1];
-            ch.lim_attack = b[2];
-            ch.lim_release = b[3];
-            ch.lim_gain = b[4];
-        }
-    }
+    put_dynamics(out, Groups(f.data(7), 10, kOutputCount), kLimiter);
     put_inputs(s, Groups(f.data(8), 1, kProcessedInputs), &InputChannel::lpf_on);
-    {
-        const Groups g(f.data(9), 10, kInputCount);  // mode, freq (2 bytes), slope, unused
-        for (std::size_t k = 0; k < g.count(); ++k) {
-            in[k].lpf_mode = g[k][0];
-            in[k].lpf_freq = word(g[k] + 1);
-            in[k].lpf_slope = g[k][3];
-        }
-    }
+    put_filter(in, Groups(f.data(9), 10, kInputCount), kLowPass);
     put_inputs(s, Groups(f.data(10), 1, kProcessedInputs), &InputChannel::hpf_on);
-    {
-        const Groups g(f.data(11), 10, kInputCount);
-        for (std::size_t k = 0; k < g.count(); ++k) {
-            in[k].hpf_mode = g[k][0];
-            in[k].hpf_freq = word(g[k] + 1);
-            in[k].hpf_slope = g[k][3];
-        }
-    }
+    put_filter(in, Groups(f.data(11), 10, kInputCount), kHighPass);
     put_inputs(s, Groups(f.data(12), 1, kProcessedInputs), &InputChannel::peq_on);
     {
         const Groups g(f.data(13), 40, kInputCount);  // bands 1-4: type, freq, gain, q

@@ -2,8 +2,6 @@
 
 #include "protocol/command_encoder.h"
 
-#include "protocol/frame_builder.h"
-
 namespace kestra {
 
 ReplyDispatcher::ReplyDispatcher(DeviceState& state, const Clock& clock, FrameSink& sink,

@@ -72,6 +72,30 @@ void put_unit(std::string& out, uint8_t b) {
     put(out, b == 0 ? 0xFF : b, 2);
 }
 
+struct FilterMembers {
+    int32_t InputChannel::*on;
+    int32_t InputChannel::*mode;
+    int32_t InputChannel::*freq;
+    int32_t InputChannel::*slope;
+};
+constexpr FilterMembers kLowPass{&InputChannel::lpf_on, &InputChannel::lpf_mode,
+                                 &InputChannel::lpf_freq, &InputChannel::lpf_slope};
+constexpr FilterMembers kHighPass{&InputChannel::hpf_on, &InputChannel::hpf_mode,
+                                  &InputChannel::hpf_freq, &InputChannel::hpf_slope};
+
+// The switch field of inputs 1-32, then mode, frequency, slope and two unused digits.
+void put_filter(std::string& out, const DeviceState& s, std::span<const InputChannel> per_input,
+                const FilterMembers& m) {
+    put_inputs(out, s, 0, kProcessedInputs, 1, m.on);
+    for (const InputChannel& ch : per_input) {
+        put(out, ch.*m.mode, 2);
+        put(out, ch.*m.freq, 4);
+        put(out, ch.*m.slope, 2);
+        out += "00";
+    }
+    end_field(out);
+}
+
 }  // namespace
 
 std::string encode_full_state(const DeviceState& s, int processed_inputs) {
@@ -96,22 +120,8 @@ std::string encode_full_state(const DeviceState& s, int processed_inputs) {
         }
     }
     end_field(out);
-    put_inputs(out, s, 0, kProcessedInputs, 1, &InputChannel::lpf_on);
-    for (const InputChannel& ch : per_input) {
-        put(out, ch.lpf_mode, 2);
-        put(out, ch.lpf_freq, 4);
-        put(out, ch.lpf_slope, 2);
-        out += "00";
-    }
-    end_field(out);
-    put_inputs(out, s, 0, kProcessedInputs, 1, &InputChannel::hpf_on);
-    for (const InputChannel& ch : per_input) {
-        put(out, ch.hpf_mode, 2);
-        put(out, ch.hpf_freq, 4);
-        put(out, ch.hpf_slope, 2);
-        out += "00";
-    }
-    end_field(out);
+    put_filter(out, s, per_input, kLowPass);
+    put_filter(out, s, per_input, kHighPass);
     put_inputs(out, s, 0, kProcessedInputs, 1, &InputChannel::peq_on);
     for (const InputChannel& ch : per_input) {
         for (std::size_t b = 0; b < 4; ++b) {

@@ -50,4 +50,13 @@ SendStatus send_datagram(int fd, std::string_view payload, const DeviceEndpoint&
     return n == static_cast<ssize_t>(payload.size()) ? SendStatus::sent : SendStatus::failed;
 }
 
+DeviceEndpoint endpoint_from(const sockaddr_in& address) {
+    DeviceEndpoint ep;
+    const uint32_t h = ntohl(address.sin_addr.s_addr);
+    ep.octets = {static_cast<uint8_t>(h >> 24), static_cast<uint8_t>(h >> 16),
+                 static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(h)};
+    ep.port = ntohs(address.sin_port);
+    return ep;
+}
+
 }  // namespace kestra

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <netinet/in.h>
+
 #include <string_view>
 
 #include "control/device_endpoint.h"
@@ -32,6 +34,9 @@ enum class SendStatus {
     refused,  // stopped by the sandbox; the socket was not touched
     failed,   // the socket layer refused or took only part of it
 };
+
+// The sender of a received datagram as an endpoint.
+DeviceEndpoint endpoint_from(const sockaddr_in& address);
 
 // The one way a datagram leaves any socket of the product.
 SendStatus send_datagram(int fd, std::string_view payload, const DeviceEndpoint& to);

@@ -15,19 +15,6 @@
 
 namespace kestra {
 
-namespace {
-
-DeviceEndpoint endpoint_of(const sockaddr_in& a) {
-    DeviceEndpoint ep;
-    const uint32_t h = ntohl(a.sin_addr.s_addr);
-    ep.octets = {static_cast<uint8_t>(h >> 24), static_cast<uint8_t>(h >> 16),
-                 static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(h)};
-    ep.port = ntohs(a.sin_port);
-    return ep;
-}
-
-}  // namespace
-
 DiscoveryService::DiscoveryService(Post post, Notice notice)
     : post_(std::move(post)), notice_(std::move(notice)), alive_(std::make_shared<bool>(true)) {
     wake_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -49,7 +36,7 @@ std::optional<DeviceEndpoint> DiscoveryService::host_address() {
     std::optional<DeviceEndpoint> found;
     for (ifaddrs* it = list; it && !found; it = it->ifa_next) {
         if (it->ifa_addr && it->ifa_addr->sa_family == AF_INET) {
-            const auto ep = endpoint_of(*reinterpret_cast<const sockaddr_in*>(it->ifa_addr));
+            const auto ep = endpoint_from(*reinterpret_cast<const sockaddr_in*>(it->ifa_addr));
             if (!ep.is_loopback()) {
                 found = ep;
             }
@@ -123,7 +110,7 @@ void DiscoveryService::listen(int fd, uint16_t device_port) {
         if (n <= 0) {
             continue;
         }
-        const std::string address = endpoint_of(from).address();
+        const std::string address = endpoint_from(from).address();
         pending[address].feed(
             std::string_view(buf, static_cast<std::size_t>(n)), [&](std::string_view frame) {
                 if (!Discovery::is_processor_reply(frame)) {

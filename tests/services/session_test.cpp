@@ -82,11 +82,7 @@ private:
                 if (n <= 0) {
                     continue;
                 }
-                DeviceEndpoint ep;
-                const uint32_t h = ntohl(from.sin_addr.s_addr);
-                ep.octets = {static_cast<uint8_t>(h >> 24), static_cast<uint8_t>(h >> 16),
-                             static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(h)};
-                ep.port = ntohs(from.sin_port);
+                const DeviceEndpoint ep = endpoint_from(from);
                 peer = ep;
                 extractor.feed(std::string_view(buf, static_cast<std::size_t>(n)),
                                [&](std::string_view frame) {
