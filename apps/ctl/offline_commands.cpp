@@ -1,7 +1,5 @@
 #include "offline_commands.h"
 
-#include <QGuiApplication>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -9,7 +7,7 @@
 #include <iterator>
 #include <memory>
 
-#include "glyph/qt_glyph_rasterizer.h"
+#include "glyph_support.h"
 #include "model/state_image.h"
 #include "model/state_json.h"
 #include "protocol/command_encoder.h"
@@ -164,30 +162,6 @@ int state_command(const GlobalOptions& options, const std::vector<std::string>& 
     throw UsageError("usage: kestra-ctl state defaults | state apply [FILE]");
 }
 
-// Glyph rendering draws with Qt and needs a GUI application object; made only when needed.
-class GlyphSupport {
-public:
-    const GlyphRasterizer& rasterizer() {
-        if (!app_) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-                qEnvironmentVariableIsEmpty("DISPLAY") &&
-                qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            }
-            app_ = std::make_unique<QGuiApplication>(argc_, argv_);
-            rasterizer_ = std::make_unique<QtGlyphRasterizer>();
-        }
-        return *rasterizer_;
-    }
-
-private:
-    int argc_ = 1;
-    char name_[11] = "kestra-ctl";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QGuiApplication> app_;
-    std::unique_ptr<QtGlyphRasterizer> rasterizer_;
-};
-
 int encode_command_line(const GlobalOptions& options, const std::vector<std::string>& args,
                         std::ostream& out) {
     if (args.size() < 2 || args[1].size() != 1) {
@@ -207,7 +181,7 @@ int encode_command_line(const GlobalOptions& options, const std::vector<std::str
     CommandContext context;
     context.codec = &codec;
     if (letter == 'V') {
-        context.glyphs = &glyphs.rasterizer();
+        context.glyphs = &glyphs;
     }
     DatagramList datagrams;
     try {

@@ -7,11 +7,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "control/channel_actions.h"
+#include "controller.h"
 #include "model/state_json.h"
-#include "session/controller_session.h"
 #include "session/discovery_service.h"
-#include "session/owner_loop.h"
+#include "shell.h"
 
 namespace kestra::ctl {
 
@@ -20,96 +19,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int kExitCannotConnect = 3;
-// Three requests 5 s apart plus the last time-out, with room to spare.
-constexpr auto kConnectLimit = 17s;
-constexpr auto kAwaitLimit = 3s;
-
-class PrintingNotices final : public NoticeSink {
-public:
-    explicit PrintingNotices(std::ostream& err) : err_(err) {}
-    void notice(const std::string& text, const std::string&) override {
-        err_ << "notice: " << text << std::endl;
-        last_ = text;
-    }
-    const std::string& last() const { return last_; }
-
-private:
-    std::ostream& err_;
-    std::string last_;
-};
-
-SessionSettings settings_from(const GlobalOptions& options) {
-    SessionSettings s;
-    if (options.device) {
-        const auto ep = DeviceEndpoint::parse(*options.device);
-        if (!ep) {
-            throw UsageError("--device takes A.B.C.D or A.B.C.D:PORT, not '" + *options.device +
-                             "'");
-        }
-        s.device = *ep;
-    }
-    if (options.local_port) {
-        s.control_port = static_cast<uint16_t>(*options.local_port);
-    }
-    return s;
-}
-
-// A controller and the loop of its owner thread.
-class Controller {
-public:
-    Controller(const GlobalOptions& options, std::ostream& err)
-        : notices_(err),
-          session_(
-              settings_from(options), [this](std::function<void()> f) { loop_.post(std::move(f)); },
-              notices_) {}
-
-    ControllerSession& session() { return session_; }
-
-    void run_for(std::chrono::milliseconds d) {
-        loop_.run_for(d, [this] { session_.tick(); });
-    }
-    bool run_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-        return loop_.run_until(done, limit, [this] { session_.tick(); });
-    }
-
-    // True once "Y" completed the connection; false when the attempt gave up.
-    bool connect() {
-        if (session_.state().system.connected) {
-            return true;
-        }
-        session_.connect();
-        // "Awaiting" has no time-out of its own: the state came but no completion. Stop
-        // waiting a while after it began rather than hang.
-        std::optional<std::chrono::steady_clock::time_point> awaiting_since;
-        run_until(
-            [&] {
-                const ConnectionPhase phase = session_.connection().phase();
-                if (phase == ConnectionPhase::Awaiting && !awaiting_since) {
-                    awaiting_since = std::chrono::steady_clock::now();
-                }
-                return phase == ConnectionPhase::Connected || phase == ConnectionPhase::Offline ||
-                       (awaiting_since &&
-                        std::chrono::steady_clock::now() - *awaiting_since > kAwaitLimit);
-            },
-            kConnectLimit);
-        if (session_.connection().phase() == ConnectionPhase::Awaiting) {
-            throw CommandError("the processor sent its state but did not complete the connection");
-        }
-        return session_.state().system.connected != 0;
-    }
-
-    void disconnect() {
-        if (session_.state().system.connected || session_.listening()) {
-            session_.disconnect();
-            run_for(150ms);  // "Q" 00 leaves before the socket closes
-        }
-    }
-
-private:
-    OwnerLoop loop_;
-    PrintingNotices notices_;
-    ControllerSession session_;
-};
 
 int pull(const GlobalOptions& options, std::ostream& out, std::ostream& err) {
     Controller c(options, err);
@@ -254,67 +163,6 @@ int watch(const GlobalOptions& options, const std::vector<std::string>& args, st
     return 0;
 }
 
-void shell_set(Controller& c, const std::vector<std::string>& words) {
-    if (words.size() != 5 || (words[1] != "input" && words[1] != "output")) {
-        throw CommandError("usage: set input|output N FIELD VALUE");
-    }
-    const bool input = words[1] == "input";
-    const int n = parse_int(words[2], 1, input ? kInputCount : kOutputCount, "channel");
-    const int value = parse_int(words[4], -1000000, 1000000, "value");
-    ChannelActions actions(c.session().state(), c.session().sink());
-    try {
-        if (words[3] == "volume") {
-            input ? actions.set_input_volume(n - 1, value)
-                  : actions.set_output_volume(n - 1, value);
-        } else if (words[3] == "mute") {
-            input ? actions.set_input_mute(n - 1, value) : actions.set_output_mute(n - 1, value);
-        } else {
-            throw CommandError("set: unknown field '" + words[3] + "'");
-        }
-    } catch (const std::invalid_argument& e) {
-        throw CommandError(std::string("set: ") + e.what());
-    }
-}
-
-int shell(const GlobalOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
-    Controller c(options, err);
-    bool failed = false;
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream words_in(line);
-        std::vector<std::string> words;
-        for (std::string w; words_in >> w;) {
-            words.push_back(w);
-        }
-        if (words.empty() || words[0][0] == '#') {
-            continue;
-        }
-        try {
-            const std::string& cmd = words[0];
-            if (cmd == "connect" && words.size() == 1) {
-                if (!c.connect()) {
-                    throw CommandError("not connected");
-                }
-            } else if (cmd == "disconnect" && words.size() == 1) {
-                c.disconnect();
-            } else if (cmd == "wait" && words.size() == 2) {
-                c.run_for(std::chrono::milliseconds(parse_int(words[1], 0, 3600000, "wait")));
-            } else if (cmd == "dump" && words.size() == 1) {
-                out << StateJson::dump(c.session().state(), c.session().codec()) << std::endl;
-            } else if (cmd == "set") {
-                shell_set(c, words);
-            } else {
-                throw CommandError("unknown command '" + line + "'");
-            }
-        } catch (const std::exception& e) {
-            err << "error: " << e.what() << std::endl;
-            failed = true;
-        }
-    }
-    c.disconnect();
-    return failed ? 1 : 0;
-}
-
 }  // namespace
 
 bool is_online_command(const std::string& word) {
@@ -340,7 +188,7 @@ int run_online_command(const GlobalOptions& options, const std::vector<std::stri
     if (word == "watch") {
         return watch(options, args, out, err);
     }
-    return shell(options, in, out, err);
+    return run_shell(options, in, out, err);
 }
 
 }  // namespace kestra::ctl

@@ -59,6 +59,7 @@ public:
     void tick();
 
     DeviceState& state() { return state_; }
+    const Clock& clock() const { return clock_; }
     const NameCodec& codec() const { return codec_; }
     ReplyDispatcher& dispatcher() { return dispatcher_; }
     ConnectionController& connection() { return connection_; }
