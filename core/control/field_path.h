@@ -17,7 +17,9 @@ struct FieldPath {
     std::string str() const;
 
     bool is(std::string_view plain) const { return index < 0 && member.empty() && name == plain; }
-    bool is_indexed(std::string_view array) const { return index >= 0 && member.empty() && name == array; }
+    bool is_indexed(std::string_view array) const {
+        return index >= 0 && member.empty() && name == array;
+    }
     bool is_member(std::string_view array, std::string_view field) const {
         return index >= 0 && name == array && member == field;
     }
