@@ -23,7 +23,10 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] COMMAND
   levels [--count N]               print N level reports as JSON lines
   watch [--seconds N]              a live text view of the meters and auto-mixer states
   shell                            commands from stdin: connect, disconnect, wait MS, dump,
-                                   set input|output N FIELD VALUE
+                                   set input|output N FIELD VALUE, set system FIELD VALUE,
+                                   unit select U | unit assign SLOT ITEM | unit call | unit reset,
+                                   type CHANNEL KIND TEXT, typefreq CHANNEL KIND TEXT,
+                                   readout CHANNEL KIND
 )";
 
 }  // namespace

@@ -6,7 +6,13 @@ namespace kestra {
 
 ControlSurface::ControlSurface(DeviceState& state, FrameSink& sink, NoticeSink& notices,
                                QuestionSink& questions, const Clock& clock, CommandContext names)
-    : context_(state, sink, notices, questions, clock, names), channels(state, sink) {}
+    : context_(state, sink, notices, questions, clock, names),
+      channels(state, sink),
+      automix(context_),
+      units(context_),
+      readout(context_) {
+    committers_.push_back(&automix);
+}
 
 void ControlSurface::commit_field(FieldTarget target, int index, const FieldPath& field,
                                   int value) {

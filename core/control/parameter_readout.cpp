@@ -1,0 +1,97 @@
+#include "control/parameter_readout.h"
+
+#include <stdexcept>
+
+#include "control/readout_parameter.h"
+
+namespace kestra {
+
+namespace {
+
+constexpr int kOutputBase = ActionContext::kReadoutOutputBase;
+
+bool is_input(int channel) {
+    return channel >= 0 && channel < kInputCount;
+}
+
+bool is_output(int channel) {
+    return channel >= kOutputBase && channel < kOutputBase + kOutputCount;
+}
+
+// The box's text is upper-cased in ASCII only, so UTF-8 characters arrive intact.
+std::string upper_ascii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+ParameterReadout::ParameterReadout(ActionContext& ctx)
+    : ctx_(ctx),
+      requests_(
+          ctx.readout_requests().subscribe([this](const ReadoutRequest& r) { on_request(r); })) {}
+
+bool ParameterReadout::valid(int channel, int kind) {
+    return (is_input(channel) || is_output(channel)) && kind >= 0 && kind < kKindCount;
+}
+
+// Reports come from the product's own views, so an invalid one is a slip there; the read-out
+// keeps what it shows rather than fail the change that reported it.
+void ParameterReadout::on_request(const ReadoutRequest& request) {
+    if (valid(request.channel, request.kind)) {
+        show_parameter(request.channel, request.kind);
+    }
+}
+
+void ParameterReadout::show_parameter(int channel, int kind) {
+    if (!valid(channel, kind)) {
+        throw std::invalid_argument("read-out channel " + std::to_string(channel) + " kind " +
+                                    std::to_string(kind) +
+                                    ": channels are 0-63 and 80-95, kinds 0-71");
+    }
+    display_.channel = channel;
+    display_.kind = kind;
+    display_.channel_label = short_name(channel);
+    const auto parameter = readout_parameter(ctx_.state(), channel, kind);
+    if (parameter) {
+        display_.parameter_name = parameter->name;
+        display_.value_text = parameter->value_text();
+    }
+    display_.frequency_text =
+        parameter && parameter->frequency_text ? parameter->frequency_text() : std::string();
+    shown_.publish(display_);
+}
+
+std::string ParameterReadout::short_name(int channel) const {
+    const NameCodec& codec = ctx_.names().codec ? *ctx_.names().codec : fallback_codec_;
+    const FixedText& name =
+        is_input(channel)
+            ? ctx_.state().inputs[static_cast<std::size_t>(channel)].short_name
+            : ctx_.state().outputs[static_cast<std::size_t>(channel - kOutputBase)].short_name;
+    return codec.to_utf8(name.str());
+}
+
+void ParameterReadout::apply_typed_value(Box box, std::string_view text) {
+    const int channel = display_.channel;
+    const int kind = display_.kind;
+    auto parameter = readout_parameter(ctx_.state(), channel, kind);
+    bool stored = false;
+    if (parameter && box == Box::Value) {
+        stored = parameter->store_value(upper_ascii(text));
+    } else if (parameter && box == Box::Frequency && parameter->store_frequency) {
+        parameter->store_frequency(std::string(text));
+        stored = true;
+    }
+    if (stored) {
+        ctx_.changed(parameter->change);
+        ctx_.send(parameter->command());
+    }
+    show_parameter(channel, kind);
+}
+
+}  // namespace kestra

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "control/control_surface.h"
+#include "protocol/frame_codec.h"
+
+namespace kestra::testing {
+
+// An expected frame: the literal body with its checksum and end mark.
+inline std::string framed(const std::string& body) {
+    char crc[8];
+    std::snprintf(crc, sizeof crc, "%04X", frame_crc16(body));
+    return body + crc + "#";
+}
+
+struct SentDatagrams : FrameSink {
+    bool send(const DatagramList& d) override {
+        sent.insert(sent.end(), d.begin(), d.end());
+        return true;
+    }
+    std::vector<std::string> payloads() const {
+        std::vector<std::string> out;
+        for (const auto& d : sent) {
+            out.push_back(d.payload);
+        }
+        return out;
+    }
+    std::vector<Datagram> sent;
+};
+
+struct Notice {
+    std::string text;
+    std::string caption;
+    bool operator==(const Notice&) const = default;
+};
+
+struct SeenNotices : NoticeSink {
+    void notice(const std::string& text, const std::string& caption) override {
+        seen.push_back({text, caption});
+    }
+    std::vector<Notice> seen;
+};
+
+struct ScriptedAnswers : QuestionSink {
+    bool ask(const std::string& text, const std::string&) override {
+        asked.push_back(text);
+        return answer;
+    }
+    bool answer = true;
+    std::vector<std::string> asked;
+};
+
+// A control surface on a default state, connected unless a test says otherwise.
+class SurfaceTest : public ::testing::Test {
+protected:
+    SurfaceTest() { state.system.connected = 1; }
+
+    DeviceState state;
+    SentDatagrams sink;
+    SeenNotices notices;
+    ScriptedAnswers answers;
+    ManualClock clock;
+    ControlSurface surface{state, sink, notices, answers, clock};
+    std::vector<ParameterChange> changes;
+    Publisher<ParameterChange>::Subscription watching = surface.context().changes().subscribe(
+        [this](const ParameterChange& c) { changes.push_back(c); });
+};
+
+}  // namespace kestra::testing
