@@ -44,6 +44,8 @@ SimulatedProcessor::SimulatedProcessor(SimMode mode, int processed_inputs)
     }
     state_.system.device_text.assign("23");
     state_.system.automix_cfg = {0, 4, 10, 30, 27, 1};
+    // The processor's own unit button and five units are usable.
+    state_.system.unit_extra = 6;
 }
 
 std::vector<std::string> SimulatedProcessor::on_frame(std::string_view frame) {

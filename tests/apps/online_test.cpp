@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -122,6 +124,58 @@ TEST(KestraCtlOnline, ShellSetsFadersOnTheProcessorAndReportsBadLines) {
     EXPECT_TRUE(std::any_of(data.begin(), data.end(), [](const std::string& d) {
         return d.rfind("%A,01,41,01,1E,", 0) == 0;
     }));
+}
+
+bool received_frame(const std::vector<std::string>& data, const std::string& body) {
+    return std::any_of(data.begin(), data.end(),
+                       [&](const std::string& d) { return d.rfind(body, 0) == 0; });
+}
+
+TEST(KestraCtlOnline, ShellAssignsUnitsAndTypesIntoTheReadout) {
+    const int port = base_port();
+    Sim sim("127.0.0.5", port);
+    ASSERT_TRUE(sim.ready);
+    const auto r = ctl(port, port + 1, {"shell"},
+                       "connect\nunit select 3\nunit assign 1 CH05\nunit select 5\n"
+                       "unit assign 3 ch05\nunit select 7\nunit call\n"
+                       "type 4 3 -70\ntype 39 6 25000\nreadout 39 6\ntype 82 42 30\n"
+                       "typefreq 1 23 640\nreadout 1 23\nreadout 64 3\n"
+                       "set system automix_cfg[2] 100\nwait 100\ndump\ndisconnect\n");
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(r.err.find("notice: Already select.\nerror: unit assign: CH05 stands in another"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("error: unit: unit button 7 is not enabled"), std::string::npos);
+    EXPECT_NE(r.err.find("error: channel 64 does not exist"), std::string::npos);
+    EXPECT_NE(r.err.find("notice: Set successfully."), std::string::npos);
+
+    std::istringstream out(r.out);
+    std::string line;
+    std::getline(out, line);
+    EXPECT_EQ(line, "WTU-300-02\tNULL\tNULL\tNULL\tNULL\tNULL");
+    std::getline(out, line);
+    EXPECT_EQ(line, "WTU-300-04\tNULL\tNULL\tNULL\tNULL\tNULL");
+    std::getline(out, line);
+    EXPECT_EQ(line, "BAND1 FRE\t20000Hz");
+    std::getline(out, line);
+    EXPECT_EQ(line.substr(0, 6), "BAND2\t");
+    EXPECT_EQ(line.substr(line.size() - 6), "\t640HZ");
+    const auto state = nlohmann::json::parse(std::string(std::istreambuf_iterator<char>(out), {}));
+    EXPECT_EQ(state["system"]["unit_table"][10], 5);
+    EXPECT_EQ(state["inputs"][4]["volume"], 0);
+    EXPECT_EQ(state["outputs"][2]["lim_ratio"], 100);
+    EXPECT_EQ(state["system"]["automix_cfg"][2], 100);
+
+    const auto data = sim.received();
+    EXPECT_TRUE(received_frame(data, "%X,01,02,05FFFFFFFF,"));
+    EXPECT_TRUE(received_frame(data, "%W,01,04,"));
+    EXPECT_TRUE(received_frame(data, "%A,01,05,00,00,"));
+    EXPECT_TRUE(received_frame(data, "%D,01,03,00,64,"));
+    EXPECT_TRUE(received_frame(data, "%M,01,00,04,01,64,1E,1B,"));
+    EXPECT_FALSE(received_frame(data, "%G,01,28,"));  // input 40 has no PEQ command
+    EXPECT_EQ(std::count_if(data.begin(), data.end(),
+                            [](const std::string& d) { return d.rfind("%X", 0) == 0; }),
+              1);
 }
 
 TEST(KestraCtlOnline, ProcessorThatNeverCompletesLeavesTheAwaitingState) {
