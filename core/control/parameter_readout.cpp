@@ -69,10 +69,11 @@ void ParameterReadout::show_parameter(int channel, int kind) {
 
 std::string ParameterReadout::short_name(int channel) const {
     const NameCodec& codec = ctx_.names().codec ? *ctx_.names().codec : fallback_codec_;
+    const DeviceState& state = ctx_.state();
     const FixedText& name =
         is_input(channel)
-            ? ctx_.state().inputs[static_cast<std::size_t>(channel)].short_name
-            : ctx_.state().outputs[static_cast<std::size_t>(channel - kOutputBase)].short_name;
+            ? state.inputs[static_cast<std::size_t>(channel)].short_name
+            : state.outputs[static_cast<std::size_t>(channel - kOutputBase)].short_name;
     return codec.to_utf8(name.str());
 }
 

@@ -1,7 +1,6 @@
 #include "control/readout_parameter.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "control/typed_number.h"
 
@@ -16,16 +15,17 @@ constexpr int kOutputBase = ActionContext::kReadoutOutputBase;
 constexpr int kPeqBandKinds = 4;  // bands 1-4 carry read-out kinds
 constexpr int kGeqKinds = 15;
 
-// ---- value texts (integer arithmetic: the texts must not follow the locale) ----
+// ---- value texts ----
+// In integer arithmetic: the texts must not follow the locale's decimal mark, and a stored
+// value from an image file may be any 32-bit number.
 
-std::string with_unit(int value, const char* unit) {
+std::string with_unit(long long value, const char* unit) {
     return std::to_string(value) + unit;
 }
 
-// value / 10^decimals written with `decimals` places, as "%0.<decimals>f" of value * 0.1
-// writes it for one place.
-std::string scaled_text(int tenths, int decimals) {
-    const int magnitude = std::abs(tenths);
+// A count of tenths as printf's "%0.Nf" writes tenths * 0.1 with N = `decimals` (1 or 2).
+std::string scaled_text(long long tenths, int decimals) {
+    const long long magnitude = tenths < 0 ? -tenths : tenths;
     std::string text = tenths < 0 ? "-" : "";
     text += std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
     for (int d = 1; d < decimals; ++d) {
@@ -39,7 +39,7 @@ std::string mute_text(int mute) {
 }
 
 std::string eq_gain_text(int gain) {
-    return scaled_text(gain - 150, 1) + "dB";
+    return scaled_text(static_cast<long long>(gain) - 150, 1) + "dB";
 }
 
 // ---- typed values, limits tested in the read-out's order ----
@@ -166,7 +166,7 @@ std::function<DatagramList()> only_processed(int input, std::function<DatagramLi
 }
 
 std::string db_text(int v) {
-    return with_unit(v - 60, "dB");
+    return with_unit(static_cast<long long>(v) - 60, "dB");
 }
 std::string hz_text(int v) {
     return with_unit(v, "Hz");

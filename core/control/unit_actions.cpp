@@ -18,21 +18,13 @@ std::size_t at(int i) {
     return static_cast<std::size_t>(i);
 }
 
-std::string numbered(const char* prefix, int n) {
-    std::string text = prefix;
-    if (n < 10) {
-        text += '0';
-    }
-    return text + std::to_string(n);
-}
-
 }  // namespace
 
 std::string UnitActions::button_caption(int record) {
     if (record < 0 || record >= kRecords) {
         throw std::invalid_argument("unit record " + std::to_string(record) + " is outside 0..10");
     }
-    return record == kProcessorRecord ? "KESTRA-V " : numbered("WTU-300-", record);
+    return record == kProcessorRecord ? "KESTRA-V " : numbered_name("WTU-300-%02d", record);
 }
 
 std::string UnitActions::item_text(int index) {
@@ -40,12 +32,12 @@ std::string UnitActions::item_text(int index) {
         return "NULL";
     }
     if (index < kFirstMaster) {
-        return numbered("CH", index);
+        return numbered_name("CH%02d", index);
     }
     if (index < kFirstDante) {
-        return numbered("M", index - kFirstMaster + 1);
+        return numbered_name("M%02d", index - kFirstMaster + 1);
     }
-    return numbered("D", index - kFirstDante + 1);
+    return numbered_name("D%02d", index - kFirstDante + 1);
 }
 
 std::optional<int> UnitActions::item_index(std::string_view text) {

@@ -200,6 +200,11 @@ TEST_F(ReadoutTest, ShowsWhatViewsReportAndKeepsTextsForKindsWithoutReadout) {
     EXPECT_THROW(readout.show_parameter(0, 72), std::invalid_argument);
     readout.show_parameter(0, 0);
     EXPECT_EQ(readout.display(), (ReadoutDisplay{0, 0, "CH 01", "", "", ""}));
+
+    // An image file may hold any word; its text must still come out whole.
+    state.input(0).peq_band[0].gain = -2147483647 - 1;
+    readout.show_parameter(0, 5);
+    EXPECT_EQ(readout.display().value_text, "-214748379.8dB");
 }
 
 TEST(TypedNumber, ReadsTheLeadingNumberOnly) {
