@@ -6,7 +6,14 @@ namespace kestra {
 
 ControlSurface::ControlSurface(DeviceState& state, FrameSink& sink, NoticeSink& notices,
                                QuestionSink& questions, const Clock& clock, CommandContext names)
-    : context_(state, sink, notices, questions, clock, names), channels(state, sink) {}
+    : context_(state, sink, notices, questions, clock, names),
+      channels(state, sink),
+      peq(context_),
+      geq(context_),
+      compressor(context_),
+      limiter(context_) {
+    committers_.insert(committers_.end(), {&peq, &geq, &compressor, &limiter});
+}
 
 void ControlSurface::commit_field(FieldTarget target, int index, const FieldPath& field,
                                   int value) {
