@@ -89,6 +89,13 @@ TEST_F(CompressorActionsTest, ReleasedFieldAloneIsCopiedAndMarkersCommitAtOnce) 
               framed_all({"%C,01,02,00,28,28,01,14,00,", "%C,01,03,00,28,28,4D,14,00,"}));
 }
 
+TEST_F(CompressorActionsTest, MembersAbove32GetTheStateButNoCommand) {
+    group_inputs({31, 40}, kLinkComp);
+    comp.set_on(31, true);
+    EXPECT_EQ(state.input(40).comp_on, 1);
+    EXPECT_EQ(sink.frames, framed_all({"%C,01,20,01,0A,00,01,14,00,"}));
+}
+
 TEST_F(CompressorActionsTest, OutOfRangeValuesChangeNothing) {
     const DeviceState before = state;
     EXPECT_THROW(comp.set(0, F::Release, 19, SliderCommit::Released), std::invalid_argument);

@@ -231,6 +231,15 @@ TEST_F(PeqActionsTest, CommittedBandIsCopiedToLinkedInputsWithTheirOwnCommands) 
     EXPECT_EQ(state.input(0).peq_band[0].gain, 0);
 }
 
+TEST_F(PeqActionsTest, MembersAbove32GetTheStateButNoCommand) {
+    group_inputs({30, 31, 32}, kLinkEq);  // a scene may carry a group the page would refuse
+    peq.set_band_q(31, 0, 12, SliderCommit::Released);
+    EXPECT_EQ(state.input(32).peq_band[0].q, 12);
+    EXPECT_EQ(state.input(30).peq_band[0].q, 12);
+    EXPECT_EQ(sink.frames,
+              framed_all({"%G,01,20,00,01,01,00C8,00,0C,", "%G,01,1F,00,01,01,00C8,00,0C,"}));
+}
+
 TEST_F(PeqActionsTest, FilterToggleCopiesTheFilterWordsOnly) {
     group_inputs({1, 3}, kLinkEq);
     state.input(1).hpf_freq = 150;
