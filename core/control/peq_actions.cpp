@@ -87,42 +87,33 @@ void PeqActions::send(int input, Part part) {
     }
 }
 
-void PeqActions::send_bands(int input) {
-    if (!exchanged(input)) {
-        return;
-    }
+DatagramList PeqActions::encode_bands(int input) const {
     DatagramList list;
-    for (int b = 1; b <= kCopiedBands; ++b) {
-        DatagramList band = encode_peq_band(ctx_.state(), input + 1, b);
-        with_pause(band, kBlockPause);
+    for (int b = 0; b < kCopiedBands; ++b) {
+        DatagramList band = encode(input, Part{Section::Band, b}, kBlockPause);
         list.insert(list.end(), band.begin(), band.end());
     }
-    ctx_.send(std::move(list));
+    return list;
+}
+
+void PeqActions::send_bands(int input) {
+    if (exchanged(input)) {
+        ctx_.send(encode_bands(input));
+    }
 }
 
 void PeqActions::send_whole_block(int input, bool filters_first) {
     if (!exchanged(input)) {
         return;
     }
-    const DeviceState& s = ctx_.state();
-    const int n = input + 1;
-    DatagramList list;
-    const auto add = [&](DatagramList more) {
-        with_pause(more, kBlockPause);
-        list.insert(list.end(), more.begin(), more.end());
-    };
-    const auto filters = [&] {
-        add(encode_low_pass(s, n));
-        add(encode_high_pass(s, n));
-    };
-    if (filters_first) {
-        filters();
-    }
-    for (int b = 1; b <= kCopiedBands; ++b) {
-        add(encode_peq_band(s, n, b));
-    }
     if (!filters_first) {
-        filters();
+        ctx_.send(encode(input, Part{Section::Whole}, kBlockPause));
+        return;
+    }
+    DatagramList list = encode(input, Part{Section::Lpf}, kBlockPause);
+    for (const DatagramList& more :
+         {encode(input, Part{Section::Hpf}, kBlockPause), encode_bands(input)}) {
+        list.insert(list.end(), more.begin(), more.end());
     }
     ctx_.send(std::move(list));
 }

@@ -105,6 +105,7 @@ private:
     void commit(int input, Part part, int kind);  // send, group copy with sends, publish
     void send_whole_block(int input, bool filters_first);
     void send_bands(int input);
+    DatagramList encode_bands(int input) const;
 
     void set_band_value(int input, int band, int32_t PeqBand::*field, int value, int kind,
                         SliderCommit commit);
