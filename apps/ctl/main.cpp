@@ -26,7 +26,8 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] COMMAND
                                    set input|output N FIELD VALUE, set system FIELD VALUE,
                                    unit select U | unit assign SLOT ITEM | unit call | unit reset,
                                    type CHANNEL KIND TEXT, typefreq CHANNEL KIND TEXT,
-                                   readout CHANNEL KIND
+                                   readout CHANNEL KIND,
+                                   peq N reset|bypass, geq M|comp N|lim M reset|on|off
 )";
 
 }  // namespace

@@ -10,8 +10,12 @@ ControlSurface::ControlSurface(DeviceState& state, FrameSink& sink, NoticeSink& 
       channels(state, sink),
       automix(context_),
       units(context_),
-      readout(context_) {
-    committers_.push_back(&automix);
+      readout(context_),
+      peq(context_),
+      geq(context_),
+      compressor(context_),
+      limiter(context_) {
+    committers_.insert(committers_.end(), {&automix, &peq, &geq, &compressor, &limiter});
 }
 
 void ControlSurface::commit_field(FieldTarget target, int index, const FieldPath& field,

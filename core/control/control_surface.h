@@ -9,6 +9,10 @@
 #include "control/field_path.h"
 #include "control/parameter_readout.h"
 #include "control/unit_actions.h"
+#include "control/compressor_actions.h"
+#include "control/geq_actions.h"
+#include "control/limiter_actions.h"
+#include "control/peq_actions.h"
 
 namespace kestra {
 
@@ -36,6 +40,10 @@ public:
     AutomixActions automix;
     UnitActions units;
     ParameterReadout readout;
+    PeqActions peq;
+    GeqActions geq;
+    CompressorActions compressor;
+    LimiterActions limiter;
 };
 
 }  // namespace kestra

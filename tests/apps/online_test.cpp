@@ -178,6 +178,34 @@ TEST(KestraCtlOnline, ShellAssignsUnitsAndTypesIntoTheReadout) {
               1);
 }
 
+TEST(KestraCtlOnline, ShellRunsTheBlockButtonsAndScriptedBlockFields) {
+    const int port = base_port();
+    Sim sim("127.0.0.5", port);
+    ASSERT_TRUE(sim.ready);
+    const auto r = ctl(port, port + 1, {"shell"},
+                       "connect\ncomp 1 reset\nlim 16 on\nlim 16 on\ngeq 3 on\npeq 2 bypass\n"
+                       "set input 1 peq_band[0].gain 180\npeq 2 frob\ncomp 0 reset\n"
+                       "wait 400\ndump\ndisconnect\n");
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(r.err.find("error: usage: peq N reset|bypass"), std::string::npos);
+    EXPECT_NE(r.err.find("error: channel"), std::string::npos) << r.err;
+    const auto state = nlohmann::json::parse(r.out);
+    EXPECT_EQ(state["inputs"][0]["comp_threshold"], 30);
+    EXPECT_EQ(state["outputs"][15]["lim_on"], 1);
+    EXPECT_EQ(state["outputs"][2]["geq_on"], 1);
+    EXPECT_EQ(state["inputs"][1]["peq_band"][0]["gain"], 150);
+    const auto data = sim.received();
+    const auto count = [&](const std::string& frame) {
+        return std::count(data.begin(), data.end(), frame);
+    };
+    EXPECT_EQ(count("%C,01,01,01,0A,1E,64,64,00,072F#"), 1);
+    EXPECT_EQ(count("%D,01,10,01,0A,00,01,14,00,9E40#"), 1);  // the second "on" presses nothing
+    EXPECT_EQ(count("%H,01,03,01,000000000000000000000000000000,9B19#"), 1);
+    EXPECT_EQ(count("%E,01,02,00,02,4E20,02,01,FB5B#"), 1);
+    EXPECT_EQ(count("%G,01,02,01,01,01,00C8,4B,64,4D15#"), 1);
+    EXPECT_EQ(count("%G,01,01,01,01,01,00C8,5A,64,8923#"), 1);
+}
+
 TEST(KestraCtlOnline, ProcessorThatNeverCompletesLeavesTheAwaitingState) {
     const int port = base_port();
     Sim sim("127.0.0.5", port, "z-only");
