@@ -6,7 +6,13 @@ namespace kestra {
 
 ControlSurface::ControlSurface(DeviceState& state, FrameSink& sink, NoticeSink& notices,
                                QuestionSink& questions, const Clock& clock, CommandContext names)
-    : context_(state, sink, notices, questions, clock, names), channels(state, sink) {}
+    : context_(state, sink, notices, questions, clock, names),
+      strips(context_),
+      groups(context_),
+      routing(context_) {
+    committers_.push_back(&strips);
+    committers_.push_back(&routing);
+}
 
 void ControlSurface::commit_field(FieldTarget target, int index, const FieldPath& field,
                                   int value) {
@@ -14,17 +20,6 @@ void ControlSurface::commit_field(FieldTarget target, int index, const FieldPath
         if (committer->commit_field(target, index, field, value)) {
             return;
         }
-    }
-    // Until every view's fields have their committer, the fader and mute commit directly.
-    if (target != FieldTarget::System && (field.is("volume") || field.is("mute"))) {
-        const bool input = target == FieldTarget::Input;
-        if (field.is("volume")) {
-            input ? channels.set_input_volume(index, value)
-                  : channels.set_output_volume(index, value);
-        } else {
-            input ? channels.set_input_mute(index, value) : channels.set_output_mute(index, value);
-        }
-        return;
     }
     throw std::invalid_argument("unknown field '" + field.str() + "'");
 }

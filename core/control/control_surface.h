@@ -3,21 +3,13 @@
 #include <vector>
 
 #include "control/action_context.h"
-#include "control/channel_actions.h"
+#include "control/field_committer.h"
 #include "control/field_path.h"
+#include "control/group_actions.h"
+#include "control/routing_actions.h"
+#include "control/strip_actions.h"
 
 namespace kestra {
-
-// A group of actions that owns some of the fields a script may "set".
-class FieldCommitter {
-public:
-    virtual ~FieldCommitter() = default;
-    // Stores `value` (state units) as the view owning the field commits it. Returns false when
-    // the field is not one of this committer's; a value outside the field's range throws
-    // std::invalid_argument and changes nothing.
-    virtual bool commit_field(FieldTarget target, int index, const FieldPath& field,
-                              int value) = 0;
-};
 
 // Every operator action of the product, for the GUI and for kestra-ctl alike: one instance per
 // controlled processor, living as long as its state.
@@ -39,7 +31,9 @@ private:
     std::vector<FieldCommitter*> committers_;
 
 public:
-    ChannelActions channels;
+    StripActions strips;
+    GroupActions groups;
+    RoutingActions routing;
 };
 
 }  // namespace kestra
