@@ -23,7 +23,12 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] COMMAND
   levels [--count N]               print N level reports as JSON lines
   watch [--seconds N]              a live text view of the meters and auto-mixer states
   shell                            commands from stdin: connect, disconnect, wait MS, dump,
-                                   set input|output N FIELD VALUE
+                                   set input|output N FIELD VALUE,
+                                   group control|mute G member input|output N on|off,
+                                   group control G link VOL|MATRIX|EQ|COMP|LIMIT|PRIORITY|
+                                     LINE|FBK|Delay on|off,
+                                   group control|mute G activate on|off,
+                                   route N K on|off, route N all, rename input|output N NAME
 )";
 
 }  // namespace
