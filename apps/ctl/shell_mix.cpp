@@ -22,11 +22,11 @@ bool word_on_off(const Words& words, std::size_t i, const char* usage) {
 
 // Selects the group on the page as a click would, but never deselects it.
 void select_group(GroupActions& page, bool control, int group) {
-    page.set_mode(control ? GroupActions::Mode::Control : GroupActions::Mode::Mute);
-    const int selected = control ? page.selected_control_group() : page.selected_mute_group();
-    if (selected != group) {
-        control ? page.click_control_group(group) : page.click_mute_group(group);
+    const auto mode = control ? GroupActions::Mode::Control : GroupActions::Mode::Mute;
+    if (page.mode() != mode) {
+        page.set_mode(mode);
     }
+    control ? page.select_control_group(group) : page.select_mute_group(group);
 }
 
 void group_member(GroupActions& page, bool control, int group, const Words& w) {

@@ -118,6 +118,20 @@ void GroupActions::click_mute_group(int group) {
     mute_selected_ = mute_selected_ == group ? -1 : group;
 }
 
+void GroupActions::select_control_group(int group) {
+    if (control_selected_ == group) {
+        control_selected_ = -1;
+    }
+    click_control_group(group);
+}
+
+void GroupActions::select_mute_group(int group) {
+    if (mute_selected_ == group) {
+        mute_selected_ = -1;
+    }
+    click_mute_group(group);
+}
+
 void GroupActions::show_links_for_members(const ControlGroup& record) {
     if (has_input_where(record, true)) {
         show_links(kLocalInputLinks);

@@ -32,6 +32,10 @@ public:
     // A click on a group button: selects the group, or deselects it when it was selected.
     void click_control_group(int group);
     void click_mute_group(int group);
+    // Selects the group as a click does, but keeps it selected when it already was; for
+    // scripted use.
+    void select_control_group(int group);
+    void select_mute_group(int group);
     int selected_control_group() const { return control_selected_; }  // -1: none
     int selected_mute_group() const { return mute_selected_; }        // -1: none
 

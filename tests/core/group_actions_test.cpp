@@ -80,8 +80,13 @@ TEST_F(GroupActionsTest, LinkButtonsFollowTheMemberKind) {
     EXPECT_TRUE(page.output_lit(12));
     EXPECT_FALSE(page.input_lit(2));
 
-    // Reselecting shows the stored links lit; deselecting hides every link button.
+    // Reselecting shows the stored links lit, also after a mode switch hid them; a click on
+    // the selected group deselects it and hides every link button.
     page.click_control_group(0);
+    page.set_mode(GroupActions::Mode::Control);
+    EXPECT_FALSE(page.link_lit(kLinkMatrix));
+    page.select_control_group(0);
+    EXPECT_EQ(page.selected_control_group(), 0);
     EXPECT_TRUE(page.link_lit(kLinkMatrix));
     EXPECT_FALSE(page.link_lit(kLinkVol));
     page.click_control_group(0);

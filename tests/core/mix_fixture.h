@@ -86,9 +86,7 @@ protected:
                            const std::vector<GroupLink>& links) {
         GroupActions& page = surface.groups;
         page.set_mode(GroupActions::Mode::Control);
-        if (page.selected_control_group() != group) {
-            page.click_control_group(group);
-        }
+        page.select_control_group(group);
         for (int m : members) {
             ASSERT_EQ(outputs ? page.toggle_control_output(m) : page.toggle_control_input(m),
                       GroupActions::Membership::Changed);
