@@ -201,10 +201,13 @@ GroupActions::Membership GroupActions::toggle_control_input(int input) {
     if (control_selected_ < 0) {
         return Membership::Refused;
     }
+    // The rules keep groups of one kind; leaving is always allowed, so a mixed record read
+    // from a scene can still be cleaned up.
     const ControlGroup& record = control(control_selected_);
-    if (count_set(record.output_member) > 0 ||
-        in_other_control_group(control_selected_, true, input) ||
-        has_input_where(record, !is_local(input))) {
+    const bool adding = record.input_member[at(input)] == 0;
+    if (adding && (count_set(record.output_member) > 0 ||
+                   in_other_control_group(control_selected_, true, input) ||
+                   has_input_where(record, !is_local(input)))) {
         return Membership::Refused;
     }
     return add_or_remove(control_selected_, true, input);
@@ -216,8 +219,9 @@ GroupActions::Membership GroupActions::toggle_control_output(int output) {
         return Membership::Refused;
     }
     const ControlGroup& record = control(control_selected_);
-    if (count_set(record.input_member) > 0 ||
-        in_other_control_group(control_selected_, false, output)) {
+    const bool adding = record.output_member[at(output)] == 0;
+    if (adding && (count_set(record.input_member) > 0 ||
+                   in_other_control_group(control_selected_, false, output))) {
         return Membership::Refused;
     }
     return add_or_remove(control_selected_, false, output);

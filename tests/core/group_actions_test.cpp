@@ -40,6 +40,19 @@ TEST_F(GroupActionsTest, MembershipRefusalsAreSilentAndChangeNothing) {
     EXPECT_TRUE(notices.texts.empty());
 }
 
+TEST_F(GroupActionsTest, AMixedGroupFromASceneCanBeLeftButNotJoined) {
+    ControlGroup& g = state.groups.control[0];
+    g.input_member[2] = g.input_member[39] = g.output_member[0] = 1;
+    g.member_count = 7;  // wrong in the file
+    page.click_control_group(0);
+    EXPECT_EQ(page.shown_links().size(), 9u);  // every kind's buttons, each once
+    EXPECT_EQ(page.toggle_control_input(3), Membership::Refused);
+    EXPECT_EQ(page.toggle_control_input(39), Membership::Changed);
+    EXPECT_EQ(page.toggle_control_output(0), Membership::Changed);
+    EXPECT_EQ(g.member_count, 1);
+    EXPECT_EQ(page.toggle_control_input(3), Membership::Changed);
+}
+
 TEST_F(GroupActionsTest, NinthMemberIsRefusedWithTheMessageAndRemovalStillWorks) {
     page.click_control_group(2);
     for (int i = 32; i < 40; ++i) {
