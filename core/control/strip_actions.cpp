@@ -49,7 +49,7 @@ bool master_output(int output) {
 
 // One strip parameter: where it lives, its range, the link that copies it to group members,
 // its command and which channels carry that command.
-struct Kind {
+struct StripParameter {
     const char* name;
     bool input;
     int32_t& (*field)(DeviceState&, int);
@@ -60,7 +60,7 @@ struct Kind {
     int readout;  // -1 when not reported
 };
 
-constexpr Kind kInputVolume{
+constexpr StripParameter kInputVolume{
     "volume",
     true,
     [](DeviceState& s, int i) -> int32_t& { return s.input(i).volume; },
@@ -70,7 +70,7 @@ constexpr Kind kInputVolume{
     every_channel,
     StripActions::kReadoutVolume};
 
-constexpr Kind kInputMute{
+constexpr StripParameter kInputMute{
     "mute",
     true,
     [](DeviceState& s, int i) -> int32_t& { return s.input(i).mute; },
@@ -80,7 +80,7 @@ constexpr Kind kInputMute{
     every_channel,
     StripActions::kReadoutMute};
 
-constexpr Kind kInputPriority{
+constexpr StripParameter kInputPriority{
     "priority",
     true,
     [](DeviceState& s, int i) -> int32_t& { return s.input(i).priority; },
@@ -90,7 +90,7 @@ constexpr Kind kInputPriority{
     local_input,
     -1};
 
-constexpr Kind kInputGain{
+constexpr StripParameter kInputGain{
     "gain_step",
     true,
     [](DeviceState& s, int i) -> int32_t& { return s.input(i).gain_step; },
@@ -100,7 +100,7 @@ constexpr Kind kInputGain{
     every_channel,
     -1};
 
-constexpr Kind kOutputVolume{
+constexpr StripParameter kOutputVolume{
     "volume",
     false,
     [](DeviceState& s, int o) -> int32_t& { return s.output(o).volume; },
@@ -110,7 +110,7 @@ constexpr Kind kOutputVolume{
     every_channel,
     StripActions::kReadoutVolume};
 
-constexpr Kind kOutputMute{
+constexpr StripParameter kOutputMute{
     "mute",
     false,
     [](DeviceState& s, int o) -> int32_t& { return s.output(o).mute; },
@@ -120,7 +120,7 @@ constexpr Kind kOutputMute{
     every_channel,
     StripActions::kReadoutMute};
 
-constexpr Kind kOutputDelay{
+constexpr StripParameter kOutputDelay{
     "delay_step",
     false,
     [](DeviceState& s, int o) -> int32_t& { return s.output(o).delay_step; },
@@ -130,7 +130,7 @@ constexpr Kind kOutputDelay{
     every_channel,
     -1};
 
-constexpr Kind kOutputLine{
+constexpr StripParameter kOutputLine{
     "line_mode",
     false,
     [](DeviceState& s, int o) -> int32_t& { return s.output(o).line_mode; },
@@ -141,7 +141,7 @@ constexpr Kind kOutputLine{
     -1};
 
 // A DANTE member of a group takes the copied value but the processor has no FBK there.
-constexpr Kind kOutputFbk{
+constexpr StripParameter kOutputFbk{
     "fbk",
     false,
     [](DeviceState& s, int o) -> int32_t& { return s.output(o).fbk; },
@@ -151,7 +151,7 @@ constexpr Kind kOutputFbk{
     master_output,
     -1};
 
-std::vector<int> peers(const ActionContext& ctx, const Kind& kind, int index) {
+std::vector<int> peers(const ActionContext& ctx, const StripParameter& kind, int index) {
     if (kind.link < 0) {
         return {};
     }
@@ -160,7 +160,7 @@ std::vector<int> peers(const ActionContext& ctx, const Kind& kind, int index) {
                       : ctx.active_groups().output_peers(index, link);
 }
 
-void apply(ActionContext& ctx, const Kind& kind, int index, int value) {
+void apply(ActionContext& ctx, const StripParameter& kind, int index, int value) {
     kind.input ? check_input(index) : check_output(index);
     check(value, 0, kind.max, kind.name);
 
