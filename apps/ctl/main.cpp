@@ -27,7 +27,12 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] COMMAND
                                    unit select U | unit assign SLOT ITEM | unit call | unit reset,
                                    type CHANNEL KIND TEXT, typefreq CHANNEL KIND TEXT,
                                    readout CHANNEL KIND,
-                                   peq N reset|bypass, geq M|comp N|lim M reset|on|off
+                                   peq N reset|bypass, geq M|comp N|lim M reset|on|off,
+                                   group control|mute G member input|output N on|off,
+                                   group control G link VOL|MATRIX|EQ|COMP|LIMIT|PRIORITY|
+                                     LINE|FBK|Delay on|off,
+                                   group control|mute G activate on|off,
+                                   route N K on|off, route N all, rename input|output N NAME
 )";
 
 }  // namespace

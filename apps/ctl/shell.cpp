@@ -89,6 +89,7 @@ int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,
     add_session_commands(registry);
     add_auto_commands(registry);
     add_block_commands(registry);
+    add_mix_commands(registry);
     Controller controller(options, err);
     ShellEnv env{controller, out, err};
     bool failed = false;

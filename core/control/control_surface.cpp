@@ -7,15 +7,18 @@ namespace kestra {
 ControlSurface::ControlSurface(DeviceState& state, FrameSink& sink, NoticeSink& notices,
                                QuestionSink& questions, const Clock& clock, CommandContext names)
     : context_(state, sink, notices, questions, clock, names),
-      channels(state, sink),
       automix(context_),
       units(context_),
       readout(context_),
       peq(context_),
       geq(context_),
       compressor(context_),
-      limiter(context_) {
-    committers_.insert(committers_.end(), {&automix, &peq, &geq, &compressor, &limiter});
+      limiter(context_),
+      strips(context_),
+      groups(context_),
+      routing(context_) {
+    committers_.insert(committers_.end(),
+                       {&strips, &routing, &automix, &peq, &geq, &compressor, &limiter});
 }
 
 void ControlSurface::commit_field(FieldTarget target, int index, const FieldPath& field,
@@ -24,17 +27,6 @@ void ControlSurface::commit_field(FieldTarget target, int index, const FieldPath
         if (committer->commit_field(target, index, field, value)) {
             return;
         }
-    }
-    // Until every view's fields have their committer, the fader and mute commit directly.
-    if (target != FieldTarget::System && (field.is("volume") || field.is("mute"))) {
-        const bool input = target == FieldTarget::Input;
-        if (field.is("volume")) {
-            input ? channels.set_input_volume(index, value)
-                  : channels.set_output_volume(index, value);
-        } else {
-            input ? channels.set_input_mute(index, value) : channels.set_output_mute(index, value);
-        }
-        return;
     }
     throw std::invalid_argument("unknown field '" + field.str() + "'");
 }

@@ -4,15 +4,17 @@
 
 #include "control/action_context.h"
 #include "control/automix_actions.h"
-#include "control/channel_actions.h"
+#include "control/compressor_actions.h"
 #include "control/field_committer.h"
 #include "control/field_path.h"
-#include "control/parameter_readout.h"
-#include "control/unit_actions.h"
-#include "control/compressor_actions.h"
 #include "control/geq_actions.h"
+#include "control/group_actions.h"
 #include "control/limiter_actions.h"
+#include "control/parameter_readout.h"
 #include "control/peq_actions.h"
+#include "control/routing_actions.h"
+#include "control/strip_actions.h"
+#include "control/unit_actions.h"
 
 namespace kestra {
 
@@ -36,7 +38,6 @@ private:
     std::vector<FieldCommitter*> committers_;
 
 public:
-    ChannelActions channels;
     AutomixActions automix;
     UnitActions units;
     ParameterReadout readout;
@@ -44,6 +45,9 @@ public:
     GeqActions geq;
     CompressorActions compressor;
     LimiterActions limiter;
+    StripActions strips;
+    GroupActions groups;
+    RoutingActions routing;
 };
 
 }  // namespace kestra

@@ -206,6 +206,55 @@ TEST(KestraCtlOnline, ShellRunsTheBlockButtonsAndScriptedBlockFields) {
     EXPECT_EQ(count("%G,01,01,01,01,01,00C8,5A,64,8923#"), 1);
 }
 
+TEST(KestraCtlOnline, ShellGroupsRoutesAndNamesReachTheProcessor) {
+    const int port = base_port();
+    Sim sim("127.0.0.5", port);
+    ASSERT_TRUE(sim.ready);
+    const auto r = ctl(port, port + 1, {"shell"},
+                       "connect\n"
+                       "group control 1 member input 3 on\n"
+                       "group control 1 member input 5 on\n"
+                       "group control 1 member input 40 on\n"
+                       "group control 1 link VOL on\n"
+                       "group control 1 link LIMIT on\n"
+                       "group control 1 activate on\n"
+                       "set input 3 volume 12\n"
+                       "route 12 3 on\n"
+                       "group mute 2 member input 7 on\n"
+                       "group mute 2 activate on\n"
+                       "rename input 3 Podium 1\n"
+                       "rename input 4 ABCDEFGHI\n"
+                       "wait 100\ndisconnect\n");
+    EXPECT_EQ(r.exit_code, 1);  // three lines failed
+    EXPECT_NE(r.err.find("error: group: input 40 cannot change"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("error: group: link LIMIT is not offered"), std::string::npos);
+    EXPECT_NE(r.err.find("notice: Channel name is too long."), std::string::npos);
+    const auto data = sim.received();
+    const auto sent = [&](const std::string& prefix) {
+        return std::any_of(data.begin(), data.end(),
+                           [&](const std::string& d) { return d.rfind(prefix, 0) == 0; });
+    };
+    // The fader of CH3 is copied to CH5 of its active group; CH7 is muted by its mute group.
+    const auto ch3 = std::find(data.begin(), data.end(), "%A,01,03,00,0C,E477#");
+    ASSERT_NE(ch3, data.end());
+    ASSERT_NE(ch3 + 1, data.end());
+    EXPECT_EQ((ch3 + 1)->rfind("%A,01,05,00,0C,", 0), 0u);
+    EXPECT_FALSE(sent("%A,01,28,00,0C,"));
+    EXPECT_TRUE(sent("%B,01,0C,0010000000000000,"));
+    EXPECT_TRUE(sent("%A,01,07,01,"));
+    EXPECT_TRUE(sent("%V,01,03,"));
+
+    // The processor applied what it received.
+    const auto pulled = ctl(port, port + 1, {"pull"});
+    ASSERT_EQ(pulled.exit_code, 0) << pulled.err;
+    const auto state = nlohmann::json::parse(pulled.out);
+    EXPECT_EQ(state["inputs"][4]["volume"], 12);
+    EXPECT_EQ(state["inputs"][11]["matrix_row"][2], 1);
+    EXPECT_EQ(state["inputs"][6]["mute"], 1);
+    EXPECT_EQ(state["inputs"][2]["short_name"], "Podium 1");
+    EXPECT_NE(state["inputs"][3]["short_name"], "ABCDEFGHI");
+}
+
 TEST(KestraCtlOnline, ProcessorThatNeverCompletesLeavesTheAwaitingState) {
     const int port = base_port();
     Sim sim("127.0.0.5", port, "z-only");

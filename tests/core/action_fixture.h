@@ -9,18 +9,12 @@
 #include <vector>
 
 #include "control/control_surface.h"
+#include "expected_frame.h"
 #include "protocol/frame_codec.h"
 
 namespace kestra::testing {
 
 using namespace std::chrono_literals;
-
-// An expected frame: the literal body with its checksum and end mark.
-inline std::string framed(const std::string& body) {
-    char crc[8];
-    std::snprintf(crc, sizeof crc, "%04X", frame_crc16(body));
-    return body + crc + "#";
-}
 
 inline std::vector<std::string> framed_all(std::initializer_list<std::string> bodies) {
     std::vector<std::string> out;

@@ -5,16 +5,10 @@
 #include <vector>
 
 #include "control/control_surface.h"
+#include "expected_frame.h"
 #include "protocol/frame_codec.h"
 
 namespace kestra::testing {
-
-// An expected frame: the literal body with its checksum and end mark.
-inline std::string framed(const std::string& body) {
-    char crc[8];
-    std::snprintf(crc, sizeof crc, "%04X", frame_crc16(body));
-    return body + crc + "#";
-}
 
 struct SentDatagrams : FrameSink {
     bool send(const DatagramList& d) override {

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "control/action_context.h"
+
+namespace kestra {
+
+// The GROUPS page as data, and the activation of control and mute groups. Groups and
+// channels are zero-based here. Membership and links live in DeviceState.groups; the page
+// itself sends nothing, only mute-group activation does ("A" per member).
+class GroupActions {
+public:
+    enum class Mode { Control, Mute };
+    enum class Membership { Changed, Refused, TooMany };
+
+    static constexpr const char* kTooManyMembers = "同步通道不能超过8路";
+    static constexpr int kMaxMembers = 8;
+    static constexpr std::chrono::milliseconds kMuteGroupPause{20};
+
+    explicit GroupActions(ActionContext& context) : ctx_(context) {}
+
+    // The page switch: control mode, then a click on "CONTROL 1".
+    void show();
+    void set_mode(Mode mode);
+    Mode mode() const { return mode_; }
+
+    // A click on a group button: selects the group, or deselects it when it was selected.
+    void click_control_group(int group);
+    void click_mute_group(int group);
+    // Selects the group as a click does, but keeps it selected when it already was; for
+    // scripted use.
+    void select_control_group(int group);
+    void select_mute_group(int group);
+    int selected_control_group() const { return control_selected_; }  // -1: none
+    int selected_mute_group() const { return mute_selected_; }        // -1: none
+
+    // The link buttons on show, in the page's order, and whether one is lit.
+    const std::vector<GroupLink>& shown_links() const { return shown_links_; }
+    bool link_lit(GroupLink link) const;
+    // The member buttons of the current mode's selected group; unlit when none is selected.
+    bool input_lit(int input) const;
+    bool output_lit(int output) const;
+    // The selected control group's name in the legacy code page; empty when none is selected.
+    std::string name_box() const;
+
+    // Membership clicks in the selected control group. Refusals are silent except the
+    // eight-member limit, which shows kTooManyMembers. A change deactivates an active group.
+    Membership toggle_control_input(int input);
+    Membership toggle_control_output(int output);
+    // Mute membership has no restrictions; false only when no mute group is selected.
+    bool toggle_mute_input(int input);
+    bool toggle_mute_output(int output);
+    // A click on a shown link button of the selected control group; false when there is no
+    // such button. Strips of an active group keep their copy until it is activated again.
+    bool toggle_link(GroupLink link);
+
+    // The main window's activation buttons.
+    void set_control_active(int group, bool on);
+    bool control_active(int group) const;
+    // Mutes (or unmutes) every member, inputs then outputs, each "A" followed by a 20 ms pause.
+    void set_mute_active(int group, bool on);
+    int active_mute_group() const;  // 1-4, 0 = none
+
+    // "VOL", "MATRIX", "EQ", ... as on the link buttons.
+    static const char* link_caption(GroupLink link);
+    static std::optional<GroupLink> link_named(std::string_view caption);
+
+private:
+    ControlGroup& control(int group);
+    const ControlGroup& control(int group) const;
+    void show_links_for_members(const ControlGroup& record);
+    void show_links(const std::vector<GroupLink>& set);
+    bool in_other_control_group(int group, bool input, int index) const;
+    Membership add_or_remove(int group, bool input, int index);
+    void publish_membership(int group, bool input, int index);
+
+    ActionContext& ctx_;
+    Mode mode_ = Mode::Control;
+    int control_selected_ = -1;
+    int mute_selected_ = -1;
+    std::vector<GroupLink> shown_links_;
+};
+
+}  // namespace kestra

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "control/control_surface.h"
+#include "expected_frame.h"
+#include "protocol/frame_codec.h"
+#include "text/name_codec.h"
+
+namespace kestra::testing {
+
+class RecordingSink : public FrameSink {
+public:
+    bool send(const DatagramList& datagrams) override {
+        sent.insert(sent.end(), datagrams.begin(), datagrams.end());
+        return true;
+    }
+    std::vector<Datagram> sent;
+};
+
+class RecordingNotices : public NoticeSink {
+public:
+    void notice(const std::string& text, const std::string& caption) override {
+        texts.push_back(text);
+        captions.push_back(caption);
+    }
+    std::vector<std::string> texts;
+    std::vector<std::string> captions;
+};
+
+// Every cell is blank; the frames' glyph bytes are not what these tests look at.
+class BlankRasterizer : public GlyphRasterizer {
+public:
+    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
+};
+
+// A control surface on a default state, recording what it sends, says and publishes.
+class MixFixture : public ::testing::Test {
+protected:
+    MixFixture() {
+        state.reset_defaults();
+        change_sub = surface.context().changes().subscribe(
+            [this](const ParameterChange& c) { changes.push_back(c); });
+        readout_sub = surface.context().readout_requests().subscribe(
+            [this](const ReadoutRequest& r) { reports.push_back(r); });
+    }
+
+    void go_online() { state.system.connected = 1; }
+
+    CommandContext names() {
+        CommandContext names;
+        names.codec = &codec;
+        names.glyphs = &glyphs;
+        return names;
+    }
+
+    std::vector<std::string> payloads() const {
+        std::vector<std::string> out;
+        for (const Datagram& d : sink.sent) {
+            out.push_back(d.payload);
+        }
+        return out;
+    }
+
+    void forget() {
+        sink.sent.clear();
+        changes.clear();
+        reports.clear();
+        notices.texts.clear();
+    }
+
+    // Puts the inputs (or outputs) into control group `group` on the page and activates it
+    // with the given links.
+    void make_active_group(int group, const std::vector<int>& members, bool outputs,
+                           const std::vector<GroupLink>& links) {
+        GroupActions& page = surface.groups;
+        page.set_mode(GroupActions::Mode::Control);
+        page.select_control_group(group);
+        for (int m : members) {
+            ASSERT_EQ(outputs ? page.toggle_control_output(m) : page.toggle_control_input(m),
+                      GroupActions::Membership::Changed);
+        }
+        for (GroupLink l : links) {
+            ASSERT_TRUE(page.toggle_link(l));
+        }
+        page.set_control_active(group, true);
+    }
+
+    using Scope = ParameterChange::Scope;
+    using Block = ParameterChange::Block;
+
+    DeviceState state;
+    RecordingSink sink;
+    RecordingNotices notices;
+    AlwaysOk ok;
+    ManualClock clock;
+    NameCodec codec;
+    BlankRasterizer glyphs;
+    ControlSurface surface{state, sink, notices, ok, clock, names()};
+    std::vector<ParameterChange> changes;
+    std::vector<ReadoutRequest> reports;
+    Publisher<ParameterChange>::Subscription change_sub;
+    Publisher<ReadoutRequest>::Subscription readout_sub;
+};
+
+}  // namespace kestra::testing
