@@ -1,0 +1,30 @@
+#pragma once
+
+namespace kestra {
+
+// One filter section, coefficients divided by a0. A first-order section has b2 = a2 = 0.
+// Angles are radians at the processor's sample rate (see angle_of).
+struct Biquad {
+    double b0 = 1;
+    double b1 = 0;
+    double b2 = 0;
+    double a1 = 0;
+    double a2 = 0;
+
+    static Biquad peaking(double w0, double gain_db, double q);
+    // The corner angle is used as given; the band's own corner shift is the caller's.
+    static Biquad low_shelf(double w0, double gain_db);
+    static Biquad high_shelf(double w0, double gain_db);
+    // Second-order section with damping value d (alpha = sin(w0) * d).
+    static Biquad lowpass(double w0, double d);
+    static Biquad highpass(double w0, double d);
+    static Biquad first_order_lowpass(double w0);
+    static Biquad first_order_highpass(double w0);
+
+    // |H|^2 at angle phi, from its sine and cosine (callers keep them per grid point).
+    double magnitude_squared(double sin_phi, double cos_phi) const;
+    // 20 log10 |H| at angle phi.
+    double magnitude_db(double phi) const;
+};
+
+}  // namespace kestra
