@@ -23,7 +23,8 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] COMMAND
   levels [--count N]               print N level reports as JSON lines
   watch [--seconds N]              a live text view of the meters and auto-mixer states
   shell                            commands from stdin: connect, disconnect, wait MS, dump,
-                                   set input|output N FIELD VALUE
+                                   set input|output N FIELD VALUE,
+                                   curve input N | curve output M (241 dB values, one a line)
 )";
 
 }  // namespace

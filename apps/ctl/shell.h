@@ -35,6 +35,7 @@ private:
 
 // Each capability adds its commands.
 void add_session_commands(ShellRegistry& registry);  // connect disconnect wait dump set
+void add_curve_commands(ShellRegistry& registry);    // curve
 
 // Reads commands from `in` until its end; returns 1 when any line failed.
 int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -53,8 +54,8 @@ constexpr std::array<SlopeRow, 7> kSlopeRows{{
 constexpr double kLowShelfCornerScale = 1.2727272727;
 constexpr double kHighShelfCornerScale = 0.76923076923;
 
-// |H|^2 below this is drawn as -300 dB rather than minus infinity.
-constexpr double kFloorSquared = 1e-30;
+// A magnitude that underflows is given about -3000 dB rather than minus infinity.
+constexpr double kFloorSquared = std::numeric_limits<double>::min();
 
 ResponseCurve cascade_db(std::span<const Biquad> sections) {
     const GridTrig& trig = grid_trig();
