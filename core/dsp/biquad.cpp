@@ -89,11 +89,19 @@ Biquad Biquad::first_order_highpass(double w0) {
 }
 
 double Biquad::magnitude_squared(double sin_phi, double cos_phi) const {
-    const double num_im = (b0 - b2) * sin_phi;
-    const double num_re = b1 + (b0 + b2) * cos_phi;
-    const double den_im = (1 - a2) * sin_phi;
-    const double den_re = a1 + (1 + a2) * cos_phi;
-    return (num_im * num_im + num_re * num_re) / (den_im * den_im + den_re * den_re);
+    return numerator_squared(sin_phi, cos_phi) / denominator_squared(sin_phi, cos_phi);
+}
+
+double Biquad::numerator_squared(double sin_phi, double cos_phi) const {
+    const double im = (b0 - b2) * sin_phi;
+    const double re = b1 + (b0 + b2) * cos_phi;
+    return im * im + re * re;
+}
+
+double Biquad::denominator_squared(double sin_phi, double cos_phi) const {
+    const double im = (1 - a2) * sin_phi;
+    const double re = a1 + (1 + a2) * cos_phi;
+    return im * im + re * re;
 }
 
 double Biquad::magnitude_db(double phi) const {

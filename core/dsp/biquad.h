@@ -21,8 +21,11 @@ struct Biquad {
     static Biquad first_order_lowpass(double w0);
     static Biquad first_order_highpass(double w0);
 
-    // |H|^2 at angle phi, from its sine and cosine (callers keep them per grid point).
+    // |H|^2 at angle phi, from its sine and cosine (callers keep them per grid point), and
+    // its numerator and denominator apart, so a cascade divides once.
     double magnitude_squared(double sin_phi, double cos_phi) const;
+    double numerator_squared(double sin_phi, double cos_phi) const;
+    double denominator_squared(double sin_phi, double cos_phi) const;
     // 20 log10 |H| at angle phi.
     double magnitude_db(double phi) const;
 };

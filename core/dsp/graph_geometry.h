@@ -64,7 +64,10 @@ public:
     double value_of_x(double x) const;
     double value_of_y(double y) const;
 
-    // A marker's centre for a value pair, and the value pair for a dragged centre.
+    // A marker's centre for a value pair, and the value pair for a dragged centre. Band
+    // markers take (freq, gain); the HPF and LPF markers (freq, 0) and keep only the x of a
+    // drag. The inverse is the linear one, which on a symmetric gain axis is the offset from
+    // the plot's middle line times max / (half the plot height).
     GraphPoint marker_centre(double x_value, double y_value) const;
     GraphPoint marker_value(GraphPoint centre) const;
     // A marker is grabbed inside the 32 x 32 pixel box centred on it.

@@ -61,12 +61,15 @@ ResponseCurve cascade_db(std::span<const Biquad> sections) {
     const GridTrig& trig = grid_trig();
     ResponseCurve out{};
     for (std::size_t i = 0; i < kGridPoints; ++i) {
-        // The sections' dB values add, so their squared magnitudes multiply under one log.
-        double product = 1;
+        // The sections' dB values add, so their squared magnitudes multiply under one log
+        // and one division.
+        double num = 1;
+        double den = 1;
         for (const Biquad& s : sections) {
-            product *= s.magnitude_squared(trig.sin_phi[i], trig.cos_phi[i]);
+            num *= s.numerator_squared(trig.sin_phi[i], trig.cos_phi[i]);
+            den *= s.denominator_squared(trig.sin_phi[i], trig.cos_phi[i]);
         }
-        out[i] = 10 * std::log10(std::max(product, kFloorSquared));
+        out[i] = 10 * std::log10(std::max(num / den, kFloorSquared));
     }
     return out;
 }
@@ -92,7 +95,8 @@ Biquad band_section(const CurveSpec& spec) {
 }
 
 ResponseCurve band_curve(const CurveSpec& spec) {
-    if (spec.band_type != kBandPeaking && spec.gain_db == 0.0) {
+    // A 0 dB band of any type changes nothing; skipping it also spares a drag its cost.
+    if (spec.gain_db == 0.0) {
         return ResponseCurve{};
     }
     const Biquad section = band_section(spec);

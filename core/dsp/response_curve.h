@@ -30,7 +30,7 @@ struct CurveSpec {
 };
 
 // The response of one curve in dB. Peaking bands are drawn at their snapped grid frequency;
-// shelves at their own frequency, a 0 dB shelf flat. Slope indices outside 0-6 are taken as
+// shelves at their own frequency; a 0 dB band is flat. Slope indices outside 0-6 are taken as
 // the nearest table row.
 ResponseCurve compute_curve(const CurveSpec& spec);
 

@@ -84,6 +84,7 @@ TEST(ResponseCurve, PeakingBandReachesItsGainAtTheSnappedCentre) {
     EXPECT_NEAR(at(cut, 62.5), -12.0, 1e-9);
     EXPECT_EQ(argmin(cut), grid_index(62.5));
 
+    EXPECT_TRUE(flat(compute_curve(band(1000, 0, 0.3))));
     // Frequencies that snap to one point draw one curve.
     EXPECT_EQ(compute_curve(band(1005, 3, 2)), compute_curve(band(1010, 3, 2)));
 }
