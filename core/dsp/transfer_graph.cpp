@@ -54,6 +54,14 @@ int gain_code_of_marker(double y) {
     return std::clamp(truncate_step((y + 60) * 10), 0, 200);
 }
 
+std::vector<TransferGridLine> transfer_grid_lines(const GraphGeometry& geometry) {
+    std::vector<TransferGridLine> lines;
+    for (int db = -60; db <= 0; db += 6) {
+        lines.push_back(TransferGridLine{geometry.x_of(db), geometry.y_of(db), std::to_string(db)});
+    }
+    return lines;
+}
+
 std::vector<GraphPoint> transfer_polyline(const TransferParams& p) {
     const double t = std::clamp(p.threshold_db, -60.0, 0.0);
     const double r = p.ratio > 0 ? p.ratio : 1;

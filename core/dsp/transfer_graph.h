@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "dsp/graph_geometry.h"
@@ -34,6 +35,15 @@ double ratio_of_marker(GraphPoint marker, double threshold_db);
 int ratio_code_of_marker(GraphPoint marker, double threshold_db);
 // Gain: G = y + 60; trunc(G x 10), 0-200.
 int gain_code_of_marker(double y);
+
+// Ten divisions on each axis: the 11 lines from -60 to 0 dB in steps of 6 with their "%d"
+// texts, as pixel positions of `geometry` (x for INPUT, y for OUTPUT).
+struct TransferGridLine {
+    double x = 0;
+    double y = 0;
+    std::string text;
+};
+std::vector<TransferGridLine> transfer_grid_lines(const GraphGeometry& geometry);
 
 // Corner points of the static transfer curve from -60 to 0 dB input, in order; a jump (when
 // T + G is above 0 dB) appears as two points at the same input.

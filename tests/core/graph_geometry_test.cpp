@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "dsp/dynamics_transfer.h"
+#include "dsp/eq_laws.h"
 #include "dsp/geq_bars.h"
 #include "dsp/graph_geometry.h"
 #include "dsp/transfer_graph.h"
@@ -140,6 +141,9 @@ TEST(GeqBars, DrawingReachesBandsWithinFivePixelsAndClampsTheGain) {
     EXPECT_DOUBLE_EQ(geq_draw_gain(g, 500), -15);
     EXPECT_DOUBLE_EQ(geq_draw_gain(g, 142.5), 0);
     EXPECT_EQ(geq_marker_centre(g, 7, 0), (GraphPoint{400, 142.5}));
+    // A band marker dragged past the top stays at +15 dB, stored as 300.
+    EXPECT_EQ(gain_code_of_db(g.marker_value({400, 14}).y), 300);
+    EXPECT_EQ(gain_code_of_db(g.marker_value({400, -80}).y), 300);
 }
 
 TEST(GeqBars, GridCurvePassesThroughEachCentreAndHoldsTheEnds) {
@@ -197,6 +201,20 @@ TEST(TransferGraph, DraggedMarkersGiveStoredValuesWithinTheSliderRanges) {
     EXPECT_DOUBLE_EQ(ratio_of_marker({0, -19}, -20), 10);  // flatter than 1:10
     EXPECT_DOUBLE_EQ(ratio_of_marker({-20, -5}, -20), 1);  // vertical
     EXPECT_EQ(ratio_code_of_marker({0, -19}, -20), 100);
+}
+
+TEST(TransferGraph, GridHasElevenLabelledLinesOnBothAxes) {
+    const GraphGeometry g(400, 400, kTransferAxis, kTransferAxis);  // plot 20 ... 380, 20 ... 360
+    const auto lines = transfer_grid_lines(g);
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines.front().text, "-60");
+    EXPECT_EQ(lines[5].text, "-30");
+    EXPECT_EQ(lines.back().text, "0");
+    EXPECT_DOUBLE_EQ(lines.front().x, 20);
+    EXPECT_DOUBLE_EQ(lines.front().y, 360);
+    EXPECT_DOUBLE_EQ(lines.back().x, 380);
+    EXPECT_DOUBLE_EQ(lines.back().y, 20);
+    EXPECT_DOUBLE_EQ(lines[1].x - lines[0].x, 36);
 }
 
 TEST(TransferGraph, PolylineFollowsTheStaticCurveAndItsJump) {
