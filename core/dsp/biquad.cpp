@@ -92,18 +92,6 @@ double Biquad::magnitude_squared(double sin_phi, double cos_phi) const {
     return numerator_squared(sin_phi, cos_phi) / denominator_squared(sin_phi, cos_phi);
 }
 
-double Biquad::numerator_squared(double sin_phi, double cos_phi) const {
-    const double im = (b0 - b2) * sin_phi;
-    const double re = b1 + (b0 + b2) * cos_phi;
-    return im * im + re * re;
-}
-
-double Biquad::denominator_squared(double sin_phi, double cos_phi) const {
-    const double im = (1 - a2) * sin_phi;
-    const double re = a1 + (1 + a2) * cos_phi;
-    return im * im + re * re;
-}
-
 double Biquad::magnitude_db(double phi) const {
     return 10 * std::log10(magnitude_squared(std::sin(phi), std::cos(phi)));
 }

@@ -24,8 +24,17 @@ struct Biquad {
     // |H|^2 at angle phi, from its sine and cosine (callers keep them per grid point), and
     // its numerator and denominator apart, so a cascade divides once.
     double magnitude_squared(double sin_phi, double cos_phi) const;
-    double numerator_squared(double sin_phi, double cos_phi) const;
-    double denominator_squared(double sin_phi, double cos_phi) const;
+    // Inline: they sit in the innermost loop of every curve.
+    double numerator_squared(double sin_phi, double cos_phi) const {
+        const double im = (b0 - b2) * sin_phi;
+        const double re = b1 + (b0 + b2) * cos_phi;
+        return im * im + re * re;
+    }
+    double denominator_squared(double sin_phi, double cos_phi) const {
+        const double im = (1 - a2) * sin_phi;
+        const double re = a1 + (1 + a2) * cos_phi;
+        return im * im + re * re;
+    }
     // 20 log10 |H| at angle phi.
     double magnitude_db(double phi) const;
 };

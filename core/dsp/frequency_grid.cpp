@@ -6,7 +6,7 @@ namespace kestra {
 
 namespace {
 
-// Rounded as the graph tables give them, so a few steps are uneven (179 sits before 182,
+// The values are rounded, so a few steps are uneven (179 sits before 182,
 // 5000 after 4896); snapping and drawing use the values exactly as listed.
 constexpr GridValues kGrid{
     19.71, 20.31, 20.91, 21.51, 22.11, 22.71, 23.41, 24.11, 24.81, 25.5,  26.3,  27,    27.8,

@@ -17,8 +17,8 @@ std::size_t checked(int index) {
 }  // namespace
 
 InputResponse::InputResponse() {
-    for (std::size_t i = 0; i < curves_.size(); ++i) {
-        curves_[i] = compute_curve(specs_[i]);
+    for (std::size_t i = 0; i < powers_.size(); ++i) {
+        powers_[i] = compute_power(specs_[i]);
     }
     rebuild_sum();
 }
@@ -30,7 +30,7 @@ int InputResponse::load(const InputChannel& channel, int input_index) {
     for (std::size_t i = 0; i < specs.size(); ++i) {
         if (!(specs[i] == specs_[i])) {
             specs_[i] = specs[i];
-            curves_[i] = compute_curve(specs[i]);
+            powers_[i] = compute_power(specs[i]);
             ++recomputed;
         }
     }
@@ -43,14 +43,14 @@ bool InputResponse::set_curve(int index, const CurveSpec& spec) {
     const bool changed = !(spec == specs_[i]);
     if (changed) {
         specs_[i] = spec;
-        curves_[i] = compute_curve(spec);
+        powers_[i] = compute_power(spec);
     }
     rebuild_sum();
     return changed;
 }
 
-const ResponseCurve& InputResponse::curve(int index) const {
-    return curves_[checked(index)];
+ResponseCurve InputResponse::curve(int index) const {
+    return power_to_db(powers_[checked(index)]);
 }
 
 const CurveSpec& InputResponse::spec(int index) const {
@@ -58,10 +58,15 @@ const CurveSpec& InputResponse::spec(int index) const {
 }
 
 void InputResponse::rebuild_sum() {
-    sum_.fill(0);
+    PowerCurve product;
+    product.fill(1);
     for (int i = 0; i < count_; ++i) {
-        add_curve(sum_, curves_[static_cast<std::size_t>(i)]);
+        const PowerCurve& p = powers_[static_cast<std::size_t>(i)];
+        for (std::size_t k = 0; k < kGridPoints; ++k) {
+            product[k] *= p[k];
+        }
     }
+    sum_ = power_to_db(product);
 }
 
 }  // namespace kestra

@@ -7,7 +7,8 @@
 namespace kestra {
 
 // The curves of one input's graph with their sum. A curve is recomputed only when its
-// parameters changed; the sum is rebuilt on every load, so a marker drag costs one curve.
+// parameters changed; the sum is rebuilt on every load and set, so a marker drag costs one
+// curve and the sum. Curves are kept as squared magnitudes; the sum takes the only logarithm.
 class InputResponse {
 public:
     InputResponse();
@@ -19,7 +20,8 @@ public:
     // Replaces one curve (0-5); returns whether it had to be recomputed.
     bool set_curve(int index, const CurveSpec& spec);
 
-    const ResponseCurve& curve(int index) const;
+    // One curve in dB, computed from the kept magnitudes on each call.
+    ResponseCurve curve(int index) const;
     const CurveSpec& spec(int index) const;
     const ResponseCurve& sum() const { return sum_; }
     int count() const { return count_; }
@@ -28,7 +30,7 @@ private:
     void rebuild_sum();
 
     std::array<CurveSpec, kInputCurves> specs_{};
-    std::array<ResponseCurve, kInputCurves> curves_{};
+    std::array<PowerCurve, kInputCurves> powers_{};
     ResponseCurve sum_{};
     int count_ = kInputCurves;
 };

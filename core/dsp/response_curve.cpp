@@ -13,14 +13,20 @@ namespace kestra {
 
 namespace {
 
-// Sine and cosine of every grid angle, computed once: a curve then costs one log10 a point.
+// The point loops run over an even count so the compiler can take them two at a time; the
+// extra point repeats the last grid angle and is dropped from the result.
+constexpr std::size_t kPadded = kGridPoints + 1;
+using PaddedValues = std::array<double, kPadded>;
+
+// Sine and cosine of every grid angle, computed once: a curve then needs no trigonometry
+// per point.
 struct GridTrig {
-    GridValues sin_phi{};
-    GridValues cos_phi{};
+    PaddedValues sin_phi{};
+    PaddedValues cos_phi{};
     GridTrig() {
         const GridValues& grid = frequency_grid();
-        for (std::size_t i = 0; i < kGridPoints; ++i) {
-            const double phi = angle_of(grid[i]);
+        for (std::size_t i = 0; i < kPadded; ++i) {
+            const double phi = angle_of(grid[std::min(i, kGridPoints - 1)]);
             sin_phi[i] = std::sin(phi);
             cos_phi[i] = std::cos(phi);
         }
@@ -57,21 +63,34 @@ constexpr double kHighShelfCornerScale = 0.76923076923;
 // A magnitude that underflows is given about -3000 dB rather than minus infinity.
 constexpr double kFloorSquared = std::numeric_limits<double>::min();
 
-ResponseCurve cascade_db(std::span<const Biquad> sections) {
+// |H|^2 of a cascade: the sections' squared magnitudes multiply; numerators and
+// denominators are kept apart so each point divides once. Sections run in the outer loop so
+// the loop over the points carries no dependency.
+PowerCurve cascade_power(std::span<const Biquad> sections) {
     const GridTrig& trig = grid_trig();
-    ResponseCurve out{};
-    for (std::size_t i = 0; i < kGridPoints; ++i) {
-        // The sections' dB values add, so their squared magnitudes multiply under one log
-        // and one division.
-        double num = 1;
-        double den = 1;
-        for (const Biquad& s : sections) {
-            num *= s.numerator_squared(trig.sin_phi[i], trig.cos_phi[i]);
-            den *= s.denominator_squared(trig.sin_phi[i], trig.cos_phi[i]);
+    PaddedValues num;
+    PaddedValues den;
+    num.fill(1);
+    den.fill(1);
+    for (const Biquad& s : sections) {
+        for (std::size_t i = 0; i < kPadded; ++i) {
+            num[i] *= s.numerator_squared(trig.sin_phi[i], trig.cos_phi[i]);
+            den[i] *= s.denominator_squared(trig.sin_phi[i], trig.cos_phi[i]);
         }
-        out[i] = 10 * std::log10(std::max(num / den, kFloorSquared));
     }
+    PaddedValues ratio;
+    for (std::size_t i = 0; i < kPadded; ++i) {
+        ratio[i] = num[i] / den[i];
+    }
+    PowerCurve out;
+    std::copy_n(ratio.begin(), kGridPoints, out.begin());
     return out;
+}
+
+PowerCurve flat_power() {
+    PowerCurve p;
+    p.fill(1);
+    return p;
 }
 
 // Corners outside the stored 20-20000 Hz would put a section near zero or past half the
@@ -94,18 +113,18 @@ Biquad band_section(const CurveSpec& spec) {
     }
 }
 
-ResponseCurve band_curve(const CurveSpec& spec) {
+PowerCurve band_power(const CurveSpec& spec) {
     // A 0 dB band of any type changes nothing; skipping it also spares a drag its cost.
     if (spec.gain_db == 0.0) {
-        return ResponseCurve{};
+        return flat_power();
     }
     const Biquad section = band_section(spec);
-    return cascade_db(std::span(&section, 1));
+    return cascade_power(std::span(&section, 1));
 }
 
-ResponseCurve filter_curve(const CurveSpec& spec) {
+PowerCurve filter_power(const CurveSpec& spec) {
     if (!spec.enabled) {
-        return ResponseCurve{};
+        return flat_power();
     }
     const bool high = spec.kind == CurveKind::HighPass;
     const SlopeRow& row = kSlopeRows[static_cast<std::size_t>(std::clamp(spec.slope_index, 0, 6))];
@@ -119,13 +138,44 @@ ResponseCurve filter_curve(const CurveSpec& spec) {
         sections[n++] =
             high ? Biquad::highpass(w0, row.damping[k]) : Biquad::lowpass(w0, row.damping[k]);
     }
-    return cascade_db(std::span(sections.data(), n));
+    return cascade_power(std::span(sections.data(), n));
+}
+
+CurveSpec band_spec(const PeqBand& band) {
+    CurveSpec spec;
+    spec.kind = CurveKind::Band;
+    spec.band_type = band.type;
+    spec.freq = band.freq;
+    spec.gain_db = gain_db_of_code(band.gain);
+    spec.q = q_of_code(band.q);
+    return spec;
+}
+
+CurveSpec filter_spec(CurveKind kind, int32_t freq, int32_t slope, int32_t on) {
+    CurveSpec spec;
+    spec.kind = kind;
+    spec.freq = freq;
+    spec.slope_index = slope - 2;
+    spec.enabled = on != 0;
+    return spec;
 }
 
 }  // namespace
 
+PowerCurve compute_power(const CurveSpec& spec) {
+    return spec.kind == CurveKind::Band ? band_power(spec) : filter_power(spec);
+}
+
+ResponseCurve power_to_db(const PowerCurve& power) {
+    ResponseCurve out;
+    for (std::size_t i = 0; i < kGridPoints; ++i) {
+        out[i] = 10 * std::log10(std::max(power[i], kFloorSquared));
+    }
+    return out;
+}
+
 ResponseCurve compute_curve(const CurveSpec& spec) {
-    return spec.kind == CurveKind::Band ? band_curve(spec) : filter_curve(spec);
+    return power_to_db(compute_power(spec));
 }
 
 int curve_count(int input_index) {
@@ -135,35 +185,24 @@ int curve_count(int input_index) {
 std::array<CurveSpec, kInputCurves> input_curve_specs(const InputChannel& channel) {
     std::array<CurveSpec, kInputCurves> specs{};
     for (std::size_t b = 0; b < 4; ++b) {
-        const PeqBand& band = channel.peq_band[b];
-        specs[b] = CurveSpec{CurveKind::Band,
-                             band.type,
-                             double(band.freq),
-                             gain_db_of_code(band.gain),
-                             q_of_code(band.q),
-                             0,
-                             true};
+        specs[b] = band_spec(channel.peq_band[b]);
     }
-    specs[4] = CurveSpec{CurveKind::HighPass,   kBandPeaking,       double(channel.hpf_freq), 0, 0,
-                         channel.hpf_slope - 2, channel.hpf_on != 0};
-    specs[5] = CurveSpec{CurveKind::LowPass,    kBandPeaking,       double(channel.lpf_freq), 0, 0,
-                         channel.lpf_slope - 2, channel.lpf_on != 0};
+    specs[4] =
+        filter_spec(CurveKind::HighPass, channel.hpf_freq, channel.hpf_slope, channel.hpf_on);
+    specs[5] = filter_spec(CurveKind::LowPass, channel.lpf_freq, channel.lpf_slope, channel.lpf_on);
     return specs;
 }
 
 ResponseCurve input_response(const InputChannel& channel, int input_index) {
     const auto specs = input_curve_specs(channel);
-    ResponseCurve sum{};
+    PowerCurve product = flat_power();
     for (int i = 0; i < curve_count(input_index); ++i) {
-        add_curve(sum, compute_curve(specs[static_cast<std::size_t>(i)]));
+        const PowerCurve p = compute_power(specs[static_cast<std::size_t>(i)]);
+        for (std::size_t k = 0; k < kGridPoints; ++k) {
+            product[k] *= p[k];
+        }
     }
-    return sum;
-}
-
-void add_curve(ResponseCurve& sum, const ResponseCurve& curve) {
-    for (std::size_t i = 0; i < kGridPoints; ++i) {
-        sum[i] += curve[i];
-    }
+    return power_to_db(product);
 }
 
 }  // namespace kestra

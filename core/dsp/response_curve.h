@@ -34,6 +34,12 @@ struct CurveSpec {
 // the nearest table row.
 ResponseCurve compute_curve(const CurveSpec& spec);
 
+// The same as squared magnitudes |H|^2 (1 where flat). Curves add in dB, so they multiply
+// here, and a sum of several takes one logarithm a point instead of one a curve.
+using PowerCurve = GridValues;
+PowerCurve compute_power(const CurveSpec& spec);
+ResponseCurve power_to_db(const PowerCurve& power);
+
 // An input's graph: curves 0-3 are bands 1-4, 4 the high-pass, 5 the low-pass. The fifth
 // stored band is never drawn. Inputs from index 32 on show the four bands only.
 inline constexpr int kInputCurves = 6;
@@ -42,8 +48,5 @@ std::array<CurveSpec, kInputCurves> input_curve_specs(const InputChannel& channe
 
 // The drawn curve of an input: the sum of its first curve_count(index) curves.
 ResponseCurve input_response(const InputChannel& channel, int input_index);
-
-// Adds `curve` into `sum`, point by point.
-void add_curve(ResponseCurve& sum, const ResponseCurve& curve);
 
 }  // namespace kestra
