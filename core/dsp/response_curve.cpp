@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <span>
-#include <vector>
 
 #include "dsp/biquad.h"
 #include "dsp/eq_laws.h"

@@ -192,6 +192,7 @@ TEST(InputResponse, RecomputesOnlyChangedCurvesAndKeepsTheSumCurrent) {
     ch.lpf_slope = 8;
     EXPECT_EQ(response.load(ch, 0), 2);
     EXPECT_EQ(response.sum(), input_response(ch, 0));
+    EXPECT_EQ(response.curve(5), compute_curve(filter(CurveKind::LowPass, 2000, 6)));
 
     // Moving to an input without filters changes the sum, not the curves.
     EXPECT_EQ(response.load(ch, 40), 0);
