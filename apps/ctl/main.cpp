@@ -32,7 +32,8 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] COMMAND
                                    group control G link VOL|MATRIX|EQ|COMP|LIMIT|PRIORITY|
                                      LINE|FBK|Delay on|off,
                                    group control|mute G activate on|off,
-                                   route N K on|off, route N all, rename input|output N NAME
+                                   route N K on|off, route N all, rename input|output N NAME,
+                                   curve input N | curve output M (241 dB values, one a line)
 )";
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -165,6 +168,38 @@ TEST(KestraCtlImage, WritesAndReadsImagesAndScenes) {
     EXPECT_NE(refused.exit_code, 0);
     EXPECT_NE(refused.err.find("68276"), std::string::npos);
     EXPECT_NE(ctl({"image", "read", dir.file("missing.img")}).exit_code, 0);
+}
+
+std::vector<double> curve_lines(const std::string& text) {
+    std::vector<double> values;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_TRUE(std::regex_match(line, std::regex("-?[0-9]+\\.[0-9]{4}"))) << line;
+        values.push_back(std::stod(line));
+    }
+    return values;
+}
+
+TEST(KestraCtlShell, CurvePrintsTheGridValuesOfAChannelFromTheState) {
+    const std::string port = std::to_string(43000 + ::getpid() % 2000);
+    const auto r = ctl({"--device", "127.0.0.9:" + port, "--local-port", port, "shell"},
+                       "curve input 1\ncurve output 16\n");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::vector<double> values = curve_lines(r.out);
+    ASSERT_EQ(values.size(), 2 * 241u);
+    // Untouched state: bands at gain code 0 (-15 dB), Q 10; the 200 Hz band is drawn at 198 Hz.
+    EXPECT_NEAR(values[80], -15.0, 0.2);
+    EXPECT_NEAR(values[0], 0.0, 0.05);
+    EXPECT_NEAR(values[240], 0.0, 0.05);
+    EXPECT_TRUE(std::all_of(values.begin() + 241, values.end(), [](double v) { return v == -15; }));
+
+    const auto bad = ctl({"--device", "127.0.0.9:" + port, "--local-port", port, "shell"},
+                         "curve output 17\ncurve input 0\ncurve input\ncurve input 2\n");
+    EXPECT_EQ(bad.exit_code, 1);
+    EXPECT_NE(bad.err.find("error: channel: 17 is outside 1..16"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("error: channel: 0 is outside 1..64"), std::string::npos);
+    EXPECT_NE(bad.err.find("error: usage: curve input N | curve output M"), std::string::npos);
+    EXPECT_EQ(curve_lines(bad.out).size(), 241u);  // the good line still ran
 }
 
 }  // namespace

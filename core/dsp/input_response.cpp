@@ -1,0 +1,72 @@
+#include "dsp/input_response.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace kestra {
+
+namespace {
+
+std::size_t checked(int index) {
+    if (index < 0 || index >= kInputCurves) {
+        throw std::out_of_range("curve index " + std::to_string(index));
+    }
+    return static_cast<std::size_t>(index);
+}
+
+}  // namespace
+
+InputResponse::InputResponse() {
+    for (std::size_t i = 0; i < powers_.size(); ++i) {
+        powers_[i] = compute_power(specs_[i]);
+    }
+    rebuild_sum();
+}
+
+int InputResponse::load(const InputChannel& channel, int input_index) {
+    count_ = curve_count(input_index);
+    const auto specs = input_curve_specs(channel);
+    int recomputed = 0;
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+        if (!(specs[i] == specs_[i])) {
+            specs_[i] = specs[i];
+            powers_[i] = compute_power(specs[i]);
+            ++recomputed;
+        }
+    }
+    rebuild_sum();
+    return recomputed;
+}
+
+bool InputResponse::set_curve(int index, const CurveSpec& spec) {
+    const std::size_t i = checked(index);
+    const bool changed = !(spec == specs_[i]);
+    if (changed) {
+        specs_[i] = spec;
+        powers_[i] = compute_power(spec);
+    }
+    rebuild_sum();
+    return changed;
+}
+
+ResponseCurve InputResponse::curve(int index) const {
+    return power_to_db(powers_[checked(index)]);
+}
+
+const CurveSpec& InputResponse::spec(int index) const {
+    return specs_[checked(index)];
+}
+
+void InputResponse::rebuild_sum() {
+    PowerCurve product;
+    product.fill(1);
+    for (int i = 0; i < count_; ++i) {
+        const PowerCurve& p = powers_[static_cast<std::size_t>(i)];
+        for (std::size_t k = 0; k < kGridPoints; ++k) {
+            product[k] *= p[k];
+        }
+    }
+    sum_ = power_to_db(product);
+}
+
+}  // namespace kestra
