@@ -87,6 +87,7 @@ int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,
               std::ostream& err) {
     ShellRegistry registry;
     add_session_commands(registry);
+    add_firmware_commands(registry);
     Controller controller(options, err);
     ShellEnv env{controller, out, err};
     bool failed = false;

@@ -34,7 +34,8 @@ private:
 };
 
 // Each capability adds its commands.
-void add_session_commands(ShellRegistry& registry);  // connect disconnect wait dump set
+void add_session_commands(ShellRegistry& registry);   // connect disconnect wait dump set
+void add_firmware_commands(ShellRegistry& registry);  // firmware update
 
 // Reads commands from `in` until its end; returns 1 when any line failed.
 int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,

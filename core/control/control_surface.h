@@ -5,6 +5,7 @@
 #include "control/action_context.h"
 #include "control/channel_actions.h"
 #include "control/field_path.h"
+#include "control/maintenance_lock.h"
 
 namespace kestra {
 
@@ -40,6 +41,8 @@ private:
 
 public:
     ChannelActions channels;
+    // The firmware update and the recovery refuse to start while the other runs.
+    MaintenanceLock maintenance;
 };
 
 }  // namespace kestra
