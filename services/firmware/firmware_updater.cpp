@@ -38,7 +38,8 @@ FirmwareUpdater::FirmwareUpdater(MaintenanceLock& lock, PortRelease port, Post p
       notices_(notices),
       questions_(questions),
       clock_(clock),
-      alive_(std::make_shared<bool>(true)) {}
+      alive_(std::make_shared<bool>(true)),
+      alive_weak_(alive_) {}
 
 FirmwareUpdater::~FirmwareUpdater() {
     alive_.reset();
@@ -176,7 +177,7 @@ bool FirmwareUpdater::ask_on_owner(const std::string& text) {
 }
 
 void FirmwareUpdater::post_owned(std::function<void()> task) {
-    post_([alive = std::weak_ptr<bool>(alive_), task = std::move(task)] {
+    post_([alive = alive_weak_, task = std::move(task)] {
         if (alive.lock()) {
             task();
         }

@@ -114,6 +114,8 @@ private:
     QuestionSink& questions_;
     const Clock& clock_;
     std::shared_ptr<bool> alive_;
+    // Read by the transfer thread while the owner may be dropping alive_; never changed.
+    const std::weak_ptr<bool> alive_weak_;
 
     Phase phase_ = Phase::Idle;
     Settings settings_;

@@ -206,5 +206,21 @@ TEST(FirmwareImages, TheFirstFolderHoldingTheFileWins) {
     EXPECT_EQ(std::get<FirmwareImage>(found).target, 1);
 }
 
+TEST(UdpUpdateLink, TakesNoPortHeldByAnotherSocketAndStopsAtOnceWhenCancelled) {
+    const HeldPort held;
+    const auto device = *DeviceEndpoint::parse("127.0.0.9:39040");
+    EXPECT_EQ(UdpUpdateLink::open(held.port, device), nullptr);
+
+    auto link = UdpUpdateLink::open(0, device);
+    ASSERT_NE(link, nullptr);
+    link->cancel();
+    EXPECT_TRUE(link->cancelled());
+    EXPECT_FALSE(link->send("%Z,01,F143#"));
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_FALSE(link->receive(std::chrono::hours(1)));
+    link->pause(std::chrono::hours(1));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::minutes(1));
+}
+
 }  // namespace
 }  // namespace kestra
