@@ -9,7 +9,6 @@
 namespace kestra {
 namespace {
 
-using sim::FirmwareMode;
 using sim::SimulatedProcessor;
 
 std::vector<std::string> deliver(SimulatedProcessor& sim, const DatagramList& datagrams) {
@@ -87,24 +86,6 @@ TEST(SimulatedFirmware, WrongChecksumIsReportedAsAFailedResult) {
     ASSERT_EQ(deliver(sim, encode_update_block(1, 0, block)).size(), 1u);
     EXPECT_FALSE(sim.firmware().take_image()->checksum_ok);
     EXPECT_EQ(sim.firmware().take_report()->substr(0, 9), "%U,01,01,");
-}
-
-TEST(SimulatedFirmware, FailureModes) {
-    const auto image = image_of(1500);
-    SimulatedProcessor no_start;
-    no_start.set_firmware_mode(FirmwareMode::fail_s);
-    EXPECT_TRUE(deliver(no_start, encode_update_start(1, image.size())).empty());
-
-    SimulatedProcessor no_blocks;
-    no_blocks.set_firmware_mode(FirmwareMode::fail_t);
-    const auto answers = transfer(no_blocks, image, 1);
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0].rfind("%S", 0), 0u);
-
-    SimulatedProcessor refuses;
-    refuses.set_firmware_mode(FirmwareMode::fail_u);
-    EXPECT_EQ(transfer(refuses, image, 1).size(), 3u);
-    EXPECT_EQ(refuses.firmware().take_report()->substr(0, 9), "%U,01,05,");
 }
 
 TEST(SimulatedFirmware, AStartWhoseBlockCountDisagreesWithItsLengthIsIgnored) {

@@ -221,17 +221,6 @@ TEST(FirmwareTransfer, ControllerImageFirstThenTheDspImageTwoSecondsAfterItsEnd)
     EXPECT_LT(second_start - first_end, 300ms + 2500ms + 2000ms + 800ms);
 }
 
-TEST(FirmwareTransfer, ReadVersionIsShownBesideTheLocalOne) {
-    Transfer run;
-    ASSERT_EQ(run({image_of(10)}), TransferResult::Succeeded);
-    EXPECT_EQ(run.link.frames.front(), "%Z,01,F143#");
-    EXPECT_EQ(run.observer.labels, (std::vector<std::string>{"Current version\xEF\xBC\x9A"
-                                                             "2.3",
-                                                             "Local version\xEF\xBC\x9A"
-                                                             "0.0"}));
-    EXPECT_TRUE(run.observer.questions.empty());
-}
-
 TEST(FirmwareTransfer, UnreadVersionIsToldAndTheOperatorMayStop) {
     Peer silent;
     silent.answers_version = false;
