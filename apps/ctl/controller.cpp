@@ -52,12 +52,31 @@ Controller::Controller(const GlobalOptions& options, std::ostream& err)
       surface_(session_.state(), session_.sink(), notices_, questions_, session_.clock(),
                names_for(session_, glyphs_)) {}
 
+void Controller::tick() {
+    session_.tick();
+    if (firmware_) {
+        firmware_->tick();
+    }
+}
+
+FirmwareUpdater& Controller::firmware() {
+    if (!firmware_) {
+        firmware_ = std::make_unique<FirmwareUpdater>(
+            surface_.maintenance,
+            FirmwareUpdater::PortRelease{[this] { session_.release_port(); },
+                                         [this] { return session_.port_released(); }},
+            [this](std::function<void()> f) { loop_.post(std::move(f)); }, notices_, questions_,
+            session_.clock());
+    }
+    return *firmware_;
+}
+
 void Controller::run_for(std::chrono::milliseconds d) {
-    loop_.run_for(d, [this] { session_.tick(); });
+    loop_.run_for(d, [this] { tick(); });
 }
 
 bool Controller::run_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return loop_.run_until(done, limit, [this] { session_.tick(); });
+    return loop_.run_until(done, limit, [this] { tick(); });
 }
 
 bool Controller::connect() {

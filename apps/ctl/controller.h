@@ -3,10 +3,12 @@
 #include <chrono>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 #include "cli_args.h"
 #include "control/control_surface.h"
+#include "firmware/firmware_updater.h"
 #include "glyph_support.h"
 #include "protocol/frame_sink.h"
 #include "session/controller_session.h"
@@ -35,8 +37,11 @@ public:
 
     ControllerSession& session() { return session_; }
     ControlSurface& surface() { return surface_; }
+    // Made on first use; ticked with the session.
+    FirmwareUpdater& firmware();
     const GlobalOptions& options() const { return options_; }
 
+    void tick();
     void run_for(std::chrono::milliseconds d);
     bool run_until(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
@@ -52,6 +57,7 @@ private:
     GlyphSupport glyphs_;
     ControllerSession session_;
     ControlSurface surface_;
+    std::unique_ptr<FirmwareUpdater> firmware_;
 };
 
 }  // namespace kestra::ctl

@@ -17,7 +17,7 @@ constexpr const char* kUsage = R"(usage: kestra-ctl [--state FILE] COMMAND [ARGS
   encode LETTER [ARGS...]          print the datagrams the sender of LETTER builds
   image write FILE                 write the 68,276-byte image of the state
   image read FILE                  print the state of an image or a scene file
-kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] COMMAND
+kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] [--data-dir DIR] COMMAND
   discover [--host-address A.B.C.D] [--port PORT] [--wait SECONDS]
   pull                             connect, print the state JSON, disconnect (exit 3: CANNOT CONNECT.)
   levels [--count N]               print N level reports as JSON lines
@@ -34,6 +34,8 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] COMMAND
                                    group control|mute G activate on|off,
                                    route N K on|off, route N all, rename input|output N NAME,
                                    curve input N | curve output M (241 dB values, one a line)
+                                   set input|output N FIELD VALUE,
+                                   firmware update [--time-scale F] (images from --data-dir)
 )";
 
 }  // namespace

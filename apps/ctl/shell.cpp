@@ -91,6 +91,7 @@ int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,
     add_block_commands(registry);
     add_mix_commands(registry);
     add_curve_commands(registry);
+    add_firmware_commands(registry);
     Controller controller(options, err);
     ShellEnv env{controller, out, err};
     bool failed = false;

@@ -39,6 +39,8 @@ void add_auto_commands(ShellRegistry& registry);     // unit type typefreq reado
 void add_block_commands(ShellRegistry& registry);    // peq geq comp lim
 void add_mix_commands(ShellRegistry& registry);      // group route rename
 void add_curve_commands(ShellRegistry& registry);    // curve
+void add_session_commands(ShellRegistry& registry);   // connect disconnect wait dump set
+void add_firmware_commands(ShellRegistry& registry);  // firmware update
 
 // Reads commands from `in` until its end; returns 1 when any line failed.
 int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out, std::ostream& err);

@@ -7,6 +7,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -25,6 +27,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// A processor reports the end of an image once its flash is written.
+constexpr auto kReportDelay = std::chrono::milliseconds(100);
 
 volatile std::sig_atomic_t g_stop = 0;
 void on_signal(int) {
@@ -34,7 +38,10 @@ void on_signal(int) {
 constexpr const char* kUsage =
     "usage: kestra-sim --listen ADDR:PORT [--state FILE] [--mode normal|silent|z-only|no-y]\n"
     "                  [--report-hz N] [--no-fader-reports] [--inputs-processing 32|64]\n"
-    "                  [--log FILE] [--exit-after SECONDS]\n";
+    "                  [--log FILE] [--exit-after SECONDS]\n"
+    "                  [--firmware normal|fail-s|fail-t|fail-u] [--firmware-dir DIR]\n"
+    "  --firmware-dir: each received firmware image is written to DIR/target<N>.bin, the\n"
+    "  image bytes followed by their two checksum bytes (high byte first)\n";
 
 struct Options {
     kestra::DeviceEndpoint listen;
@@ -45,6 +52,8 @@ struct Options {
     std::optional<std::string> log_file;
     double exit_after = 0;  // 0: run until a signal
     int processed_inputs = kestra::kInputCount;
+    kestra::sim::FirmwareMode firmware = kestra::sim::FirmwareMode::normal;
+    std::optional<std::string> firmware_dir;
 };
 
 [[noreturn]] void usage_error(const std::string& what) {
@@ -94,6 +103,22 @@ Options parse_options(int argc, char** argv) {
                 }
             } else if (a == "--no-fader-reports") {
                 o.fader_reports = false;
+            } else if (a == "--firmware") {
+                const std::string m = next();
+                using kestra::sim::FirmwareMode;
+                if (m == "normal") {
+                    o.firmware = FirmwareMode::normal;
+                } else if (m == "fail-s") {
+                    o.firmware = FirmwareMode::fail_s;
+                } else if (m == "fail-t") {
+                    o.firmware = FirmwareMode::fail_t;
+                } else if (m == "fail-u") {
+                    o.firmware = FirmwareMode::fail_u;
+                } else {
+                    usage_error("unknown firmware mode " + m);
+                }
+            } else if (a == "--firmware-dir") {
+                o.firmware_dir = next();
             } else if (a == "--log") {
                 o.log_file = next();
             } else if (a == "--exit-after") {
@@ -125,6 +150,24 @@ void send_reply(int fd, const std::string& frame, const kestra::DeviceEndpoint& 
     }
 }
 
+// Written beside and renamed, so a reader never sees half an image.
+bool write_image(const std::string& dir, const kestra::sim::ReceivedImage& image) {
+    const std::filesystem::path path =
+        std::filesystem::path(dir) / ("target" + std::to_string(image.target) + ".bin");
+    const std::filesystem::path part = path.string() + ".part";
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(image.stream.data()),
+                  static_cast<std::streamsize>(image.stream.size()));
+        if (!out.flush()) {
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(part, path, ec);
+    return !ec;
+}
+
 int bind_socket(const kestra::DeviceEndpoint& ep) {
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
     if (fd < 0) {
@@ -153,6 +196,7 @@ uint16_t bound_port(int fd) {
 int main(int argc, char** argv) {
     const Options opt = parse_options(argc, argv);
     kestra::sim::SimulatedProcessor sim(opt.mode, opt.processed_inputs);
+    sim.set_firmware_mode(opt.firmware);
     if (opt.state_file) {
         std::ifstream f(*opt.state_file);
         const std::string text((std::istreambuf_iterator<char>(f)), {});
@@ -187,6 +231,9 @@ int main(int argc, char** argv) {
     auto next_faders = start + std::chrono::seconds(3);
     std::optional<kestra::DeviceEndpoint> report_peer;
     std::map<std::string, kestra::FrameExtractor> extractors;
+    // End reports of firmware images, due a little after the last block's answer.
+    std::deque<std::pair<Clock::time_point, std::pair<std::string, kestra::DeviceEndpoint>>>
+        due_reports;
     char buf[4096];
 
     while (!g_stop) {
@@ -214,6 +261,15 @@ int main(int argc, char** argv) {
                     for (const std::string& reply : sim.on_frame(frame)) {
                         send_reply(fd, reply, peer);
                     }
+                    if (auto image = sim.firmware().take_image()) {
+                        if (opt.firmware_dir && !write_image(*opt.firmware_dir, *image)) {
+                            std::cerr << "error: cannot write the image to " << *opt.firmware_dir
+                                      << '\n';
+                        }
+                    }
+                    if (auto report = sim.firmware().take_report()) {
+                        due_reports.push_back({Clock::now() + kReportDelay, {*report, peer}});
+                    }
                     if (frame[1] == 'Q') {
                         report_peer = sim.reports_on() ? std::optional(peer) : std::nullopt;
                     }
@@ -221,6 +277,10 @@ int main(int argc, char** argv) {
             }
         }
         const auto now = Clock::now();
+        while (!due_reports.empty() && due_reports.front().first <= now) {
+            send_reply(fd, due_reports.front().second.first, due_reports.front().second.second);
+            due_reports.pop_front();
+        }
         if (report_peer && sim.reports_on() && now >= next_report) {
             send_reply(fd, sim.level_report(t), *report_peer);
             next_report += std::chrono::duration_cast<Clock::duration>(report_period);

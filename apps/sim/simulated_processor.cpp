@@ -71,6 +71,9 @@ std::vector<std::string> SimulatedProcessor::on_frame(std::string_view frame) {
         reports_on_ = value(fields, 2) == 1;
         return {};
     }
+    if (letter == 'S' || letter == 'T') {
+        return firmware_.on_frame(letter, fields);
+    }
     apply_command(letter, fields);
     return {};
 }

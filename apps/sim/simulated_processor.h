@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "firmware_receiver.h"
 #include "model/device_state.h"
 #include "text/name_codec.h"
 
@@ -34,6 +35,10 @@ public:
     const DeviceState& state() const { return state_; }
     SimMode mode() const { return mode_; }
 
+    // The firmware handshake ("S", "T") and what it has received.
+    FirmwareReceiver& firmware() { return firmware_; }
+    void set_firmware_mode(FirmwareMode mode) { firmware_ = FirmwareReceiver(mode); }
+
 private:
     void apply_command(char letter, const std::vector<std::string_view>& fields);
     void move_levels(double t);
@@ -43,6 +48,7 @@ private:
     SimMode mode_;
     int processed_inputs_;
     bool reports_on_ = false;
+    FirmwareReceiver firmware_;
 };
 
 }  // namespace kestra::sim

@@ -15,6 +15,7 @@
 #include "control/routing_actions.h"
 #include "control/strip_actions.h"
 #include "control/unit_actions.h"
+#include "control/maintenance_lock.h"
 
 namespace kestra {
 
@@ -48,6 +49,8 @@ public:
     StripActions strips;
     GroupActions groups;
     RoutingActions routing;
+    // The firmware update and the recovery refuse to start while the other runs.
+    MaintenanceLock maintenance;
 };
 
 }  // namespace kestra

@@ -1,5 +1,7 @@
 #include "session/controller_session.h"
 
+#include "protocol/command_encoder.h"
+
 namespace kestra {
 
 ControllerSession::ControllerSession(SessionSettings settings, Post post, NoticeSink& notices,
@@ -85,6 +87,24 @@ bool ControllerSession::connect() {
 
 void ControllerSession::disconnect() {
     connection_.disconnect();
+}
+
+void ControllerSession::release_port() {
+    discovery_.stop();
+    if (!state_.system.connected && !listening_) {
+        close_when_sent_ = false;
+        transport_->stop();
+        return;
+    }
+    // A processor busy with its reports may miss the first "off".
+    DatagramList off = encode_level_reports(false);
+    transport_->send(with_pause(off, std::chrono::milliseconds(100)));
+    state_.system.connecting = 0;
+    connection_.disconnect();
+}
+
+bool ControllerSession::port_released() const {
+    return !transport_->receive_running() && !discovery_.running();
 }
 
 void ControllerSession::tick() {

@@ -55,6 +55,12 @@ public:
     bool connect();
     // The disconnect press: level reports off, then the socket closes once that went out.
     void disconnect();
+    // For the firmware transfer, which binds the control port itself: a running search ends;
+    // while connected or listening, level reports go off twice, 100 ms apart, the session goes
+    // offline and the socket closes once both have left.
+    void release_port();
+    bool port_released() const;
+
     // The 50 ms tick: connect retries, give-up, report supervision, deferred socket close.
     void tick();
 

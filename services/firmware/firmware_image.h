@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace kestra {
+
+// One firmware image as it goes to the processor: its bytes exactly as in the file, and the
+// target they are written to (1 the controller, 0 the DSP).
+struct FirmwareImage {
+    std::string file_name;
+    int target = 1;
+    std::filesystem::path path;
+    std::vector<uint8_t> bytes;
+
+    // Far beyond any processor image; a larger file is refused rather than read into memory.
+    static constexpr std::uintmax_t kMaxBytes = 64u << 20;
+
+    // The first folder holding `file_name` wins. Nothing found, an unreadable, empty or too
+    // large file gives the operator's text of what is wrong.
+    static std::variant<FirmwareImage, std::string> load(
+        const std::string& file_name, int target,
+        const std::vector<std::filesystem::path>& folders);
+};
+
+// The images of a LOCAL update, in sending order.
+struct FirmwareImageSpec {
+    const char* file_name;
+    int target;
+};
+inline constexpr FirmwareImageSpec kLocalUpdateImages[] = {
+    {"Digital-Velombrix.bin", 1},
+    {"LSBF_DSP21489_Velombrix.bin", 0},
+};
+
+}  // namespace kestra
