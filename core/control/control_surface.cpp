@@ -6,7 +6,10 @@ namespace kestra {
 
 ControlSurface::ControlSurface(DeviceState& state, FrameSink& sink, NoticeSink& notices,
                                QuestionSink& questions, const Clock& clock, CommandContext names)
-    : context_(state, sink, notices, questions, clock, names), channels(state, sink) {}
+    : context_(state, sink, notices, questions, clock, names),
+      channels(state, sink),
+      full_state(context_),
+      recovery(context_, full_state, maintenance) {}
 
 void ControlSurface::commit_field(FieldTarget target, int index, const FieldPath& field,
                                   int value) {

@@ -5,6 +5,9 @@
 #include "control/action_context.h"
 #include "control/channel_actions.h"
 #include "control/field_path.h"
+#include "control/full_state_writer.h"
+#include "control/maintenance_lock.h"
+#include "control/recovery_actions.h"
 
 namespace kestra {
 
@@ -15,8 +18,7 @@ public:
     // Stores `value` (state units) as the view owning the field commits it. Returns false when
     // the field is not one of this committer's; a value outside the field's range throws
     // std::invalid_argument and changes nothing.
-    virtual bool commit_field(FieldTarget target, int index, const FieldPath& field,
-                              int value) = 0;
+    virtual bool commit_field(FieldTarget target, int index, const FieldPath& field, int value) = 0;
 };
 
 // Every operator action of the product, for the GUI and for kestra-ctl alike: one instance per
@@ -40,6 +42,10 @@ private:
 
 public:
     ChannelActions channels;
+    // Firmware update and recovery exclude each other.
+    MaintenanceLock maintenance;
+    FullStateWriter full_state;
+    RecoveryActions recovery;
 };
 
 }  // namespace kestra
