@@ -26,6 +26,8 @@ GlobalOptions take_global_options(std::vector<std::string>& args) {
             options.state_file = take_value(args, 0);
         } else if (flag == "--device") {
             options.device = take_value(args, 0);
+        } else if (flag == "--data-dir") {
+            options.data_dir = take_value(args, 0);
         } else if (flag == "--local-port") {
             options.local_port = parse_int(take_value(args, 0), 1, 65535, "--local-port");
         } else {

@@ -23,6 +23,7 @@ struct GlobalOptions {
     std::optional<std::string> state_file;
     std::optional<std::string> device;
     std::optional<int> local_port;
+    std::optional<std::string> data_dir;
 };
 
 // Takes the global options off the front of `args`; what remains is the command.

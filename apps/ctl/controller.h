@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 #include "cli_args.h"
@@ -11,6 +12,7 @@
 #include "protocol/frame_sink.h"
 #include "session/controller_session.h"
 #include "session/owner_loop.h"
+#include "store/store_session.h"
 
 namespace kestra::ctl {
 
@@ -35,6 +37,8 @@ public:
 
     ControllerSession& session() { return session_; }
     ControlSurface& surface() { return surface_; }
+    // The data folder's database and scenes, opened on first use (the folder is created then).
+    StoreSession& stores();
     const GlobalOptions& options() const { return options_; }
 
     void run_for(std::chrono::milliseconds d);
@@ -44,7 +48,13 @@ public:
     bool connect();
     void disconnect();
 
+    // Runs the owner loop until a running transfer of the whole state has left the sender,
+    // bounded by its planned duration with room to spare. False when it did not finish.
+    bool wait_for_transfer();
+
 private:
+    void tick();
+
     GlobalOptions options_;
     OwnerLoop loop_;
     PrintingNotices notices_;
@@ -52,6 +62,7 @@ private:
     GlyphSupport glyphs_;
     ControllerSession session_;
     ControlSurface surface_;
+    std::unique_ptr<StoreSession> stores_;
 };
 
 }  // namespace kestra::ctl

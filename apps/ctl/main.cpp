@@ -23,7 +23,15 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] COMMAND
   levels [--count N]               print N level reports as JSON lines
   watch [--seconds N]              a live text view of the meters and auto-mixer states
   shell                            commands from stdin: connect, disconnect, wait MS, dump,
-                                   set input|output N FIELD VALUE
+                                   set input|output N FIELD VALUE,
+                                   scene save [NAME] | scene list | scene recall ID |
+                                   scene rename ID NAME | scene delete ID,
+                                   preset TABLE list | preset TABLE save CHANNEL [NAME] |
+                                   preset TABLE recall ID CHANNEL | preset TABLE rename ID NAME |
+                                   preset TABLE delete ID  (TABLE: PEQ GEQ Compressor LIMIT,
+                                   CHANNEL from 1), recovery
+  --data-dir DIR                   folder of Tabla540.db and the scene files (else
+                                   $KESTRA_DATA_DIR, else ~/.local/share/kestra-v)
 )";
 
 }  // namespace

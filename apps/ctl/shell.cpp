@@ -30,8 +30,8 @@ void shell_set(ShellEnv& env, const Words& words) {
         throw CommandError("set: bad field name '" + words[3] + "'");
     }
     const int value = word_int(words, 4, -1000000, 1000000, "value");
-    env.controller.surface().commit_field(input ? FieldTarget::Input : FieldTarget::Output,
-                                          n - 1, *field, value);
+    env.controller.surface().commit_field(input ? FieldTarget::Input : FieldTarget::Output, n - 1,
+                                          *field, value);
 }
 
 }  // namespace
@@ -87,6 +87,7 @@ int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,
               std::ostream& err) {
     ShellRegistry registry;
     add_session_commands(registry);
+    add_store_commands(registry);
     Controller controller(options, err);
     ShellEnv env{controller, out, err};
     bool failed = false;

@@ -35,10 +35,10 @@ private:
 
 // Each capability adds its commands.
 void add_session_commands(ShellRegistry& registry);  // connect disconnect wait dump set
+void add_store_commands(ShellRegistry& registry);    // scene preset recovery
 
 // Reads commands from `in` until its end; returns 1 when any line failed.
-int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,
-              std::ostream& err);
+int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
 
 // The value of words[i] as an integer in lo..hi, or a CommandError naming `what`.
 int word_int(const Words& words, std::size_t i, int lo, int hi, const std::string& what);

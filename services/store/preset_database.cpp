@@ -31,6 +31,17 @@ bool bind_all(sqlite3_stmt* stmt, const std::vector<PresetDatabase::Value>& para
 
 }  // namespace
 
+std::string PresetDatabase::quoted(std::string_view identifier) {
+    std::string out = "\"";
+    for (char c : identifier) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
 PresetDatabase::PresetDatabase(std::string path, NoticeSink& notices)
     : path_(std::move(path)), notices_(notices) {}
 
@@ -43,14 +54,29 @@ void PresetDatabase::fail() {
     notices_.notice(message != nullptr ? message : "", ActionContext::kCaption);
 }
 
+bool PresetDatabase::run_script(const std::string& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) {
+        return true;
+    }
+    // The rollback would replace the connection's message with its own.
+    const std::string text = message != nullptr ? message : sqlite3_errmsg(db_);
+    sqlite3_free(message);
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    notices_.notice(text, ActionContext::kCaption);
+    return false;
+}
+
 bool PresetDatabase::open() {
     if (db_ != nullptr) {
         return true;
     }
     const int rc =
         sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK || !create_tables()) {
+    if (rc != SQLITE_OK) {
         fail();
+    }
+    if (rc != SQLITE_OK || !create_tables()) {
         sqlite3_close(db_);
         db_ = nullptr;
         return false;
@@ -62,18 +88,14 @@ bool PresetDatabase::create_tables() {
     std::string sql = "BEGIN;";
     for (PresetTable t : kPresetTables) {
         const PresetTableInfo& info = preset_table_info(t);
-        sql += std::string("CREATE TABLE IF NOT EXISTS ") + info.table +
-               " (ID INTEGER PRIMARY KEY, NAME TEXT NOT NULL, " + info.data_column +
+        sql += "CREATE TABLE IF NOT EXISTS " + quoted(info.table) +
+               " (ID INTEGER PRIMARY KEY, NAME TEXT NOT NULL, " + quoted(info.data_column) +
                " TEXT NOT NULL);";
     }
     sql +=
         "CREATE TABLE IF NOT EXISTS DeviceDATA (ID INTEGER PRIMARY KEY, NAME TEXT NOT NULL, "
         "FILENAME TEXT NOT NULL);COMMIT;";
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        return false;
-    }
-    return true;
+    return run_script(sql);
 }
 
 std::optional<std::vector<PresetDatabase::Row>> PresetDatabase::query(

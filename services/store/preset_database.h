@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -26,6 +27,9 @@ public:
     ~PresetDatabase();
     PresetDatabase(const PresetDatabase&) = delete;
     PresetDatabase& operator=(const PresetDatabase&) = delete;
+
+    // An SQL identifier in double quotes: "LIMIT" is a keyword as well as a table name.
+    static std::string quoted(std::string_view identifier);
 
     bool open();
     bool is_open() const { return db_ != nullptr; }
@@ -55,6 +59,7 @@ public:
 
 private:
     bool create_tables();
+    bool run_script(const std::string& sql);
     void fail();
 
     std::string path_;

@@ -8,7 +8,7 @@ namespace {
 
 // Table names come from the fixed table list, never from the operator; values are bound.
 std::string name_of(PresetTable table) {
-    return preset_table_info(table).table;
+    return PresetDatabase::quoted(preset_table_info(table).table);
 }
 
 StoreResult changed(const std::optional<int>& rows) {

@@ -9,7 +9,10 @@
 #include <ctime>
 #include <filesystem>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QString>
 
 namespace kestra {
@@ -115,8 +118,18 @@ bool SceneFile::exists(const std::string& path) {
 }
 
 bool SceneFile::move_to_trash(const std::string& path, std::string& error) {
-    if (QFile::moveToTrash(QString::fromStdString(path))) {
+    // Only a trash that already exists: where the home trash cannot be set up, Qt has been
+    // seen to build one relative to the working folder instead of failing.
+    const QString home_trash =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
+    QString trashed;
+    if (QDir(home_trash).exists() && QFile::moveToTrash(QString::fromStdString(path), &trashed) &&
+        QFileInfo(trashed).isAbsolute()) {
         return true;
+    }
+    if (!exists(path)) {
+        error = "Cannot move " + path + " to the trash";
+        return false;
     }
     const std::filesystem::path from(path);
     const std::filesystem::path folder = from.parent_path() / "deleted";

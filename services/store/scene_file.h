@@ -22,8 +22,8 @@ public:
                       const BeforeRename& before_rename = {});
     static bool read(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 
-    // The desktop trash when the system has one; otherwise the "deleted" folder beside the
-    // file, so that a deleted scene can always be brought back by hand.
+    // The desktop trash when the user has one (~/.local/share/Trash); otherwise the "deleted"
+    // folder beside the file, so that a deleted scene can always be brought back by hand.
     static bool move_to_trash(const std::string& path, std::string& error);
 
     static bool exists(const std::string& path);
