@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "control/control_surface.h"
+#include "control/report_supervisor.h"
 #include "model/factory_values.h"
 
 namespace kestra {
@@ -215,6 +216,28 @@ TEST_F(FullStateTest, ADroppedConnectionEndsTheTransferAsCutShort) {
     EXPECT_FALSE(completed);
     EXPECT_FALSE(surface.full_state.current().completed);
     EXPECT_FALSE(surface.full_state.running());
+}
+
+TEST(ReportSupervisorDefer, KeepsTheSilenceFromCountingWithoutClaimingOnline) {
+    DeviceState state;
+    state.system.connected = 1;
+    ManualClock clock;
+    ReportSupervisor supervisor(state, clock);
+    std::vector<bool> published;
+    auto sub = supervisor.status().subscribe(
+        [&](const ReportSupervisor::Status& s) { published.push_back(s.online); });
+    supervisor.report_arrived();
+    for (int i = 0; i < 500; ++i) {  // 25 s of ticks with the transfer deferring
+        clock.advance(50ms);
+        supervisor.defer();
+        supervisor.tick();
+    }
+    EXPECT_EQ(published, (std::vector<bool>{true}));
+    clock.advance(10s);
+    supervisor.tick();
+    EXPECT_EQ(published, (std::vector<bool>{true, false})) << "silence counts again afterwards";
+    supervisor.defer();
+    EXPECT_FALSE(supervisor.online()) << "deferring is not a report";
 }
 
 TEST(MaintenanceLockTest, OneActivityAtATimeAndItsRefusal) {
