@@ -3,6 +3,8 @@
 #include <optional>
 #include <ostream>
 
+#include "store/data_folder.h"
+
 namespace kestra::ctl {
 
 namespace {
@@ -53,6 +55,11 @@ Controller::Controller(const GlobalOptions& options, std::ostream& err)
                names_for(session_, glyphs_)) {}
 
 void Controller::tick() {
+    FullStateWriter& writer = surface_.full_state;
+    writer.advance(session_.transport().queued());
+    if (writer.running()) {
+        session_.supervisor().defer();
+    }
     session_.tick();
     if (firmware_) {
         firmware_->tick();
@@ -77,6 +84,28 @@ void Controller::run_for(std::chrono::milliseconds d) {
 
 bool Controller::run_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     return loop_.run_until(done, limit, [this] { tick(); });
+}
+
+StoreSession& Controller::stores() {
+    if (!stores_) {
+        const std::string folder = DataFolder::resolve(options_.data_dir);
+        std::string error;
+        if (!DataFolder::ensure(folder, error)) {
+            throw CommandError(error);
+        }
+        stores_ = std::make_unique<StoreSession>(folder, surface_, notices_);
+    }
+    return *stores_;
+}
+
+bool Controller::wait_for_transfer() {
+    const FullStateWriter& writer = surface_.full_state;
+    if (!writer.running()) {
+        return true;
+    }
+    const auto limit = writer.planned_duration() + writer.planned_duration() / 2 + 5s;
+    return run_until([&] { return !writer.running(); },
+                     std::chrono::duration_cast<std::chrono::milliseconds>(limit));
 }
 
 bool Controller::connect() {

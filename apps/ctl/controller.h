@@ -13,6 +13,7 @@
 #include "protocol/frame_sink.h"
 #include "session/controller_session.h"
 #include "session/owner_loop.h"
+#include "store/store_session.h"
 
 namespace kestra::ctl {
 
@@ -39,6 +40,8 @@ public:
     ControlSurface& surface() { return surface_; }
     // Made on first use; ticked with the session.
     FirmwareUpdater& firmware();
+    // The data folder's database and scenes, opened on first use (the folder is created then).
+    StoreSession& stores();
     const GlobalOptions& options() const { return options_; }
 
     void tick();
@@ -49,7 +52,13 @@ public:
     bool connect();
     void disconnect();
 
+    // Runs the owner loop until a running transfer of the whole state has left the sender,
+    // bounded by its planned duration with room to spare. False when it did not finish.
+    bool wait_for_transfer();
+
 private:
+    void tick();
+
     GlobalOptions options_;
     OwnerLoop loop_;
     PrintingNotices notices_;
@@ -58,6 +67,7 @@ private:
     ControllerSession session_;
     ControlSurface surface_;
     std::unique_ptr<FirmwareUpdater> firmware_;
+    std::unique_ptr<StoreSession> stores_;
 };
 
 }  // namespace kestra::ctl

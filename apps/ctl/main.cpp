@@ -33,9 +33,16 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] [--data-dir DIR] COMMAND
                                      LINE|FBK|Delay on|off,
                                    group control|mute G activate on|off,
                                    route N K on|off, route N all, rename input|output N NAME,
-                                   curve input N | curve output M (241 dB values, one a line)
-                                   set input|output N FIELD VALUE,
-                                   firmware update [--time-scale F] (images from --data-dir)
+                                   curve input N | curve output M (241 dB values, one a line),
+                                   firmware update [--time-scale F] (images from --data-dir),
+                                   scene save [NAME] | scene list | scene recall ID |
+                                   scene rename ID NAME | scene delete ID,
+                                   preset TABLE list | preset TABLE save CHANNEL [NAME] |
+                                   preset TABLE recall ID CHANNEL | preset TABLE rename ID NAME |
+                                   preset TABLE delete ID  (TABLE: PEQ GEQ Compressor LIMIT,
+                                   CHANNEL from 1), recovery
+  --data-dir DIR                   folder of Tabla540.db and the scene files (else
+                                   $KESTRA_DATA_DIR, else ~/.local/share/kestra-v)
 )";
 
 }  // namespace

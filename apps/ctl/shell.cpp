@@ -92,6 +92,7 @@ int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,
     add_mix_commands(registry);
     add_curve_commands(registry);
     add_firmware_commands(registry);
+    add_store_commands(registry);
     Controller controller(options, err);
     ShellEnv env{controller, out, err};
     bool failed = false;

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "shell.h"
+#include "store/data_folder.h"
 
 namespace kestra::ctl {
 
@@ -11,19 +12,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// --data-dir, else $KESTRA_DATA_DIR, else the user's data folder.
 std::filesystem::path data_folder(const GlobalOptions& options) {
-    if (options.data_dir) {
-        return *options.data_dir;
-    }
-    if (const char* env = std::getenv("KESTRA_DATA_DIR"); env && *env) {
-        return env;
-    }
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
-        return std::filesystem::path(xdg) / "kestra-v";
-    }
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home ? home : ".") / ".local" / "share" / "kestra-v";
+    return DataFolder::resolve(options.data_dir);
 }
 
 std::filesystem::path program_folder() {

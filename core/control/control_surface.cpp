@@ -16,7 +16,9 @@ ControlSurface::ControlSurface(DeviceState& state, FrameSink& sink, NoticeSink& 
       limiter(context_),
       strips(context_),
       groups(context_),
-      routing(context_) {
+      routing(context_),
+      full_state(context_),
+      recovery(context_, full_state, maintenance) {
     committers_.insert(committers_.end(),
                        {&strips, &routing, &automix, &peq, &geq, &compressor, &limiter});
 }

@@ -15,7 +15,9 @@
 #include "control/routing_actions.h"
 #include "control/strip_actions.h"
 #include "control/unit_actions.h"
+#include "control/full_state_writer.h"
 #include "control/maintenance_lock.h"
+#include "control/recovery_actions.h"
 
 namespace kestra {
 
@@ -51,6 +53,8 @@ public:
     RoutingActions routing;
     // The firmware update and the recovery refuse to start while the other runs.
     MaintenanceLock maintenance;
+    FullStateWriter full_state;
+    RecoveryActions recovery;
 };
 
 }  // namespace kestra

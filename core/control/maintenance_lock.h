@@ -1,35 +1,31 @@
 #pragma once
 
-#include <optional>
+#include <atomic>
 
 namespace kestra {
 
-// One maintenance job at a time: a firmware update or a recovery. While one runs, a press of
-// either button is refused with the running job's text. Owner thread only.
+// The one maintenance activity that may run at a time: a firmware update or a recovery.
+// begin() and end() may come from different threads (a transfer thread ends what the owner
+// thread began), so the state is atomic.
 class MaintenanceLock {
 public:
     enum class Kind { Update, Recovery };
 
-    bool busy() const { return running_.has_value(); }
-    // False when busy; the running job stays as it is.
-    bool begin(Kind k) {
-        if (busy()) {
-            return false;
-        }
-        running_ = k;
-        return true;
-    }
-    void end() { running_.reset(); }
-    // "Updateing......." / "Reseting device......." by the running job; "" when idle.
-    const char* refusal() const {
-        if (!running_) {
-            return "";
-        }
-        return *running_ == Kind::Update ? "Updateing......." : "Reseting device.......";
-    }
+    static constexpr const char* kUpdateRunning = "Updateing.......";
+    static constexpr const char* kRecoveryRunning = "Reseting device.......";
+
+    bool busy() const { return running_.load(std::memory_order_acquire) != kIdle; }
+
+    // Takes the lock for `kind`; false when something already runs (refusal() then says what).
+    bool begin(Kind kind);
+    void end();
+
+    // The operator's message while busy: what is running; "" while idle.
+    const char* refusal() const;
 
 private:
-    std::optional<Kind> running_;
+    static constexpr int kIdle = -1;
+    std::atomic<int> running_{kIdle};
 };
 
 }  // namespace kestra

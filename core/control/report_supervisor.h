@@ -27,6 +27,9 @@ public:
     void report_arrived();
     // The 50 ms tick; acts only while connected.
     void tick();
+    // Keeps the silence from counting while the processor is busy absorbing a long transfer;
+    // unlike a report it does not claim the processor is online.
+    void defer() { last_report_ = clock_.now(); }
     // Disconnect: the label goes back to "OFFLINE" without waiting.
     void went_offline();
 

@@ -1,5 +1,6 @@
 #include "net/paced_queue.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace kestra {
@@ -8,7 +9,11 @@ bool PacedQueue::push(Datagram d) {
     if (!d.coalesce_key.empty()) {
         const auto it = keyed_.find(d.coalesce_key);
         if (it != keyed_.end()) {
-            items_[static_cast<std::size_t>(it->second - head_)] = std::move(d);
+            // The slot keeps the longer pause: a fader moved during a bulk transfer must not
+            // shorten the pause the transfer gave that command.
+            Datagram& waiting = items_[static_cast<std::size_t>(it->second - head_)];
+            d.gap = std::max(d.gap, waiting.gap);
+            waiting = std::move(d);
             return true;
         }
         keyed_.emplace(d.coalesce_key, head_ + items_.size());

@@ -13,7 +13,8 @@ namespace kestra {
 
 // The datagrams waiting on one socket, in send order. A datagram with a coalesce key takes
 // the place of the waiting one with the same key, so a fader drag sends its latest value
-// where the first one stood; pieces (no key) always queue up behind.
+// where the first one stood, with the longer of the two gaps; pieces (no key) always queue up
+// behind.
 // Not thread-safe: the transport guards it.
 class PacedQueue {
 public:

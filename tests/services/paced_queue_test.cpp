@@ -51,6 +51,18 @@ TEST(PacedQueue, ReplacementCarriesItsOwnGap) {
     EXPECT_EQ(*d, late);
 }
 
+TEST(PacedQueue, ReplacementKeepsTheLongerPauseOfItsSlot) {
+    PacedQueue q;
+    Datagram bulk = keyed("A1", "k");
+    bulk.gap = std::chrono::milliseconds(30);  // a command of a transfer with its pause
+    q.push(bulk);
+    q.push(keyed("A2", "k"));  // the operator's newer value, frame gap only
+    const auto d = q.pop();
+    ASSERT_TRUE(d.has_value());
+    EXPECT_EQ(d->payload, "A2");
+    EXPECT_EQ(d->gap, std::chrono::milliseconds(30));
+}
+
 TEST(PacedQueue, PiecesAreNeverReplaced) {
     PacedQueue q;
     for (int i = 0; i < 4; ++i) {

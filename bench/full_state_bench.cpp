@@ -1,0 +1,192 @@
+// Wall time of the whole-state transfer to a loopback receiver, against the sum of the pauses
+// and frame gaps the sequence specifies. A plain program: it measures real threads and the
+// kernel's arrival times, not the cost of a function.
+//
+//   kestra_full_state_bench [runs=1] [name_pause_ms=150] [spin_us=200]
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "control/control_surface.h"
+#include "net/udp_transport.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Wall = std::chrono::system_clock;
+
+template <class Duration>
+double ms(Duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Kernel receive timestamps, so the figure shows the sender's pacing, not this reader.
+struct Receiver {
+    int fd = -1;
+    uint16_t port = 0;
+
+    Receiver() {
+        fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+            std::perror("receiver");
+            std::exit(1);
+        }
+        socklen_t len = sizeof addr;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+        port = ntohs(addr.sin_port);
+        timeval tv{2, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+        const int on = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+        const int buffer = 4 << 20;
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    }
+    ~Receiver() { ::close(fd); }
+
+    bool receive(Wall::time_point& at) const {
+        char data[4096];
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+        iovec iov{data, sizeof data};
+        msghdr msg{};
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        msg.msg_control = control;
+        msg.msg_controllen = sizeof control;
+        if (::recvmsg(fd, &msg, 0) < 0) {
+            return false;
+        }
+        at = Wall::now();
+        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
+            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+                timespec ts{};
+                std::memcpy(&ts, CMSG_DATA(c), sizeof ts);
+                at = Wall::time_point(std::chrono::duration_cast<Wall::duration>(
+                    std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec)));
+            }
+        }
+        return true;
+    }
+};
+
+// Cell contents do not change the frame lengths, so a blank renderer paces like a real one.
+class BlankGlyphs : public kestra::GlyphRasterizer {
+public:
+    kestra::GlyphCell render(char32_t, bool wide) const override {
+        return kestra::GlyphCell::blank(wide);
+    }
+};
+
+class Quiet : public kestra::NoticeSink {
+public:
+    void notice(const std::string& text, const std::string&) override {
+        std::fprintf(stderr, "notice: %s\n", text.c_str());
+    }
+};
+
+class SteadyClock : public kestra::Clock {
+public:
+    TimePoint now() const override { return std::chrono::steady_clock::now(); }
+    kestra::WallTime wall_now() const override { return {}; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("KESTRA_NET_SANDBOX", "loopback", 1);  // before any socket exists
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 1;
+    const int name_pause = argc > 2 ? std::atoi(argv[2]) : 150;
+    const int spin_us = argc > 3 ? std::atoi(argv[3]) : 200;
+    if (runs < 1 || name_pause < 0 || spin_us < 0) {
+        std::fprintf(stderr, "usage: %s [runs>=1] [name_pause_ms>=0] [spin_us>=0]\n", argv[0]);
+        return 2;
+    }
+
+    Receiver rx;
+    kestra::UdpTransport transport(
+        [](std::string) {}, [](const std::string&, const std::string&) {},
+        kestra::UdpTransport::Options{std::chrono::microseconds(spin_us)});
+    if (!transport.start(0)) {
+        std::fprintf(stderr, "cannot bind the transport\n");
+        return 1;
+    }
+    kestra::DeviceEndpoint to;
+    to.octets = {127, 0, 0, 1};
+    to.port = rx.port;
+    transport.set_destination(to);
+
+    kestra::DeviceState state;
+    state.reset_defaults();
+    state.system.connected = 1;
+    BlankGlyphs glyphs;
+    Quiet notices;
+    kestra::AlwaysOk questions;
+    SteadyClock clock;
+    kestra::ControlSurface surface(state, transport, notices, questions, clock,
+                                   kestra::CommandContext{nullptr, &glyphs, {}, 1});
+    kestra::FullStateWriter& writer = surface.full_state;
+
+    std::printf("write_full_state: %d run(s), %d ms after each name, spin %d us\n", runs,
+                name_pause, spin_us);
+    std::vector<double> ratios;
+    for (int run = 0; run < runs; ++run) {
+        const auto sequence = kestra::FullStateWriter::commands(
+            state, surface.context().names(), std::chrono::milliseconds(name_pause));
+        std::size_t datagrams = 0;
+        double specified = 0;  // every gap but the last: the time up to the last arrival
+        for (const auto& command : sequence) {
+            for (const auto& d : command) {
+                specified += static_cast<double>(d.gap.count());
+                ++datagrams;
+            }
+        }
+        specified -= static_cast<double>(sequence.back().back().gap.count());
+
+        std::vector<Wall::time_point> arrivals;
+        arrivals.reserve(datagrams);
+        std::thread receiver([&] {
+            Wall::time_point at;
+            while (arrivals.size() < datagrams && rx.receive(at)) {
+                arrivals.push_back(at);
+            }
+        });
+        const Wall::time_point begin = Wall::now();
+        if (!writer.start(std::chrono::milliseconds(name_pause))) {
+            std::fprintf(stderr, "the transfer did not start\n");
+            return 1;
+        }
+        // The owner thread's 50 ms tick.
+        while (writer.running()) {
+            std::this_thread::sleep_for(50ms);
+            writer.advance(transport.queued());
+        }
+        receiver.join();
+        if (arrivals.size() != datagrams) {
+            std::fprintf(stderr, "only %zu of %zu datagrams arrived\n", arrivals.size(), datagrams);
+            return 1;
+        }
+        const double wall = ms(arrivals.back() - begin);
+        const double first = ms(arrivals.front() - begin);
+        ratios.push_back(wall / specified);
+        std::printf("  run %d: %d commands, %zu datagrams, first after %.3f ms\n", run + 1,
+                    kestra::FullStateWriter::kCommandCount, datagrams, first);
+        std::printf("         wall %.1f ms / specified %.1f ms = %.5f\n", wall, specified,
+                    wall / specified);
+    }
+    std::printf("  worst ratio %.5f (goal <= 1.02)\n",
+                *std::max_element(ratios.begin(), ratios.end()));
+    transport.stop();
+    return 0;
+}

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "model/device_state.h"
+#include "model/preset_codec.h"
+
+namespace kestra {
+namespace {
+
+class PresetCodecTest : public ::testing::Test {
+protected:
+    PresetCodecTest() { state.reset_defaults(); }
+    DeviceState state;
+};
+
+TEST_F(PresetCodecTest, PeqOfAStartUpInputIsTheDocumentedText) {
+    InputChannel& in = state.inputs[0];
+    const int freqs[] = {200, 500, 1250, 2000};
+    for (int b = 0; b < 4; ++b) {
+        in.peq_band[b] = PeqBand{freqs[b], 150, 100, {}, 0};
+    }
+    in.hpf_on = 0, in.hpf_mode = 2, in.hpf_slope = 2, in.hpf_freq = 20;
+    in.lpf_on = 0, in.lpf_mode = 2, in.lpf_slope = 2, in.lpf_freq = 20000;
+    EXPECT_EQ(PresetCodec::encode(PresetTable::Peq, state, 0),
+              "000064009600C8000064009601F4000064009604E2000064009607D0,000200020014,"
+              "000200024E20");
+}
+
+TEST_F(PresetCodecTest, EachLayoutKeepsItsFieldsInOrderAndWidth) {
+    InputChannel& in = state.inputs[5];
+    in.comp_on = 1, in.comp_threshold = 0x2A, in.comp_ratio = 0x3B, in.comp_attack = 0x4C;
+    in.comp_release = 0x5D, in.comp_gain = 0xC8;
+    EXPECT_EQ(PresetCodec::encode(PresetTable::Compressor, state, 5), "012A3B4C5DC8");
+
+    in.gate_on = 1, in.gate_threshold = 2, in.gate_attack = 3, in.gate_release = 4;
+    in.gate_hold = 99;  // not kept
+    EXPECT_EQ(PresetCodec::encode(PresetTable::Noise, state, 5), "01020304");
+
+    in.echo_pre_delay1 = 0x1234, in.echo_pre_delay2 = 0xABC, in.echo_feedback = 7;
+    in.echo_lpf = 0x4E20;
+    EXPECT_EQ(PresetCodec::encode(PresetTable::Delay, state, 5), "12340ABC074E20");
+
+    in.reverb_delay = {1, 2, 3, 0xFF};
+    in.reverb_time = 0x10, in.reverb_lpf = 0x100;
+    EXPECT_EQ(PresetCodec::encode(PresetTable::Rev, state, 5), "010203FF100100");
+
+    OutputChannel& out = state.outputs[15];
+    out.lim_on = 1, out.lim_threshold = 0x1E, out.lim_ratio = 0x0A, out.lim_attack = 0x64;
+    out.lim_release = 0x65, out.lim_gain = 0;
+    EXPECT_EQ(PresetCodec::encode(PresetTable::Limit, state, 15), "011E0A646500");
+
+    for (int b = 0; b < 31; ++b) {
+        out.geq_band[b].gain = b < 15 ? b * 20 : 999;  // bands from 16 on are not kept
+    }
+    EXPECT_EQ(PresetCodec::encode(PresetTable::Geq, state, 15),
+              "000000140028003C005000640078008C00A000B400C800DC00F001040118");
+}
+
+TEST_F(PresetCodecTest, EveryTableRoundTripsIntoAnotherChannel) {
+    for (int b = 0; b < 5; ++b) {
+        state.inputs[1].peq_band[b] = PeqBand{1000 + b, 10 * b, 7 + b, {3, 4}, b % 3};
+    }
+    state.inputs[1].hpf_on = 1, state.inputs[1].lpf_slope = 8;
+    state.inputs[1].comp_ratio = 77, state.inputs[1].gate_release = 9;
+    state.inputs[1].echo_lpf = 321, state.inputs[1].reverb_time = 5;
+    state.outputs[1].geq_band[14].gain = 300, state.outputs[1].lim_gain = 200;
+    for (PresetTable t : kPresetTables) {
+        const auto text = PresetCodec::encode(t, state, 1);
+        ASSERT_TRUE(text) << preset_table_info(t).table;
+        EXPECT_EQ(text->size(), preset_table_info(t).length);
+        ASSERT_TRUE(PresetCodec::decode(t, *text, state, 3));
+        EXPECT_EQ(PresetCodec::encode(t, state, 3), text) << preset_table_info(t).table;
+    }
+    // The fifth band and the band words a preset does not hold stay the target's own.
+    EXPECT_EQ(state.inputs[3].peq_band[4].freq, DeviceState().inputs[3].peq_band[4].freq);
+    EXPECT_EQ(state.inputs[3].peq_band[0].reserved, (std::array<int32_t, 2>{}));
+    EXPECT_EQ(state.inputs[3].peq_band[2].freq, 1002);
+    EXPECT_EQ(state.inputs[3].peq_band[2].type, 2);
+    EXPECT_EQ(state.outputs[3].geq_band[14].gain, 300);
+}
+
+TEST_F(PresetCodecTest, DamagedTextIsRefusedAndChangesNothing) {
+    const std::string good = *PresetCodec::encode(PresetTable::Peq, state, 0);
+    const std::string bad[] = {
+        good.substr(0, 81),                          // short
+        good + "0",                                  // long
+        good.substr(0, 56) + ";" + good.substr(57),  // separator replaced
+        "G" + good.substr(1),                        // not a hexadecimal digit
+        good.substr(0, 70) + " " + good.substr(71),  // blank inside a field
+        "",
+    };
+    state.inputs[4].peq_band[0].freq = 4321;
+    const DeviceState before = state;
+    for (const std::string& text : bad) {
+        EXPECT_FALSE(PresetCodec::decode(PresetTable::Peq, text, state, 4)) << text;
+    }
+    EXPECT_FALSE(PresetCodec::decode(PresetTable::Compressor, "01020304050G", state, 4));
+    EXPECT_FALSE(PresetCodec::decode(PresetTable::Limit, "0102030405", state, 4));
+    EXPECT_EQ(state, before);
+    // Lower-case digits are still hexadecimal.
+    EXPECT_TRUE(PresetCodec::decode(PresetTable::Compressor, "0a0b0c0d0e0f", state, 4));
+    EXPECT_EQ(state.inputs[4].comp_threshold, 11);
+}
+
+TEST_F(PresetCodecTest, AValueWiderThanItsFieldIsNotEncoded) {
+    state.inputs[0].comp_gain = 256;
+    EXPECT_FALSE(PresetCodec::encode(PresetTable::Compressor, state, 0));
+    state.inputs[0].comp_gain = -1;
+    EXPECT_FALSE(PresetCodec::encode(PresetTable::Compressor, state, 0));
+    state.inputs[0].comp_gain = 255;
+    EXPECT_TRUE(PresetCodec::encode(PresetTable::Compressor, state, 0));
+    state.inputs[0].peq_band[1].freq = 0x10000;
+    EXPECT_FALSE(PresetCodec::encode(PresetTable::Peq, state, 0));
+    // Channels outside the table's kind and range.
+    EXPECT_FALSE(PresetCodec::encode(PresetTable::Limit, state, 16));
+    EXPECT_FALSE(PresetCodec::encode(PresetTable::Peq, state, 32));
+    EXPECT_TRUE(PresetCodec::encode(PresetTable::Noise, state, 63));
+}
+
+TEST(PresetTables, NamesAndColumnsAreTheStoredOnes) {
+    EXPECT_EQ(preset_table_named("DELAY"), PresetTable::Delay);
+    EXPECT_STREQ(preset_table_info(PresetTable::Delay).data_column, "DELAYDTA");
+    EXPECT_STREQ(preset_table_info(PresetTable::Compressor).data_column, "CompressorDATA");
+    EXPECT_FALSE(preset_table_named("peq"));
+}
+
+}  // namespace
+}  // namespace kestra

@@ -1,0 +1,398 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "model/state_image.h"
+#include "store/data_folder.h"
+#include "store/store_session.h"
+
+namespace kestra {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class BlankGlyphs : public GlyphRasterizer {
+public:
+    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
+};
+
+class RecordingSink : public FrameSink {
+public:
+    bool send(const DatagramList& list) override {
+        for (const Datagram& d : list) {
+            sent.push_back(d.payload);
+        }
+        return true;
+    }
+    std::vector<std::string> sent;
+};
+
+class RecordingNotices : public NoticeSink {
+public:
+    void notice(const std::string& text, const std::string& caption) override {
+        texts.push_back(text);
+        captions.push_back(caption);
+    }
+    std::vector<std::string> texts;
+    std::vector<std::string> captions;
+};
+
+class Answers : public QuestionSink {
+public:
+    bool ask(const std::string& text, const std::string&) override {
+        asked.push_back(text);
+        return answer;
+    }
+    bool answer = true;
+    std::vector<std::string> asked;
+};
+
+class RecordingTarget : public PresetRecallTarget {
+public:
+    void block_recalled(PresetTable table, int channel) override {
+        calls.emplace_back(table, channel);
+    }
+    std::vector<std::pair<PresetTable, int>> calls;
+};
+
+std::vector<uint8_t> file_bytes(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+
+void write_bytes(const fs::path& p, const std::vector<uint8_t>& bytes) {
+    std::ofstream f(p, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+class StoreTest : public ::testing::Test {
+protected:
+    StoreTest()
+        : folder(fs::temp_directory_path() /
+                 ("kestra-store-" + std::to_string(getpid()) + "-" + std::to_string(++serial))),
+          surface(state, sink, notices, answers, clock, CommandContext{nullptr, &glyphs, {}, 1}) {
+        fs::create_directories(folder / "xdg" / "Trash");
+        ::setenv("XDG_DATA_HOME", (folder / "xdg").c_str(), 1);
+        state.reset_defaults();
+        clock.set_wall(WallTime{2026, 12, 3, 9, 10, 11, 12, 0});
+        stores = std::make_unique<StoreSession>(folder.string(), surface, notices);
+    }
+    ~StoreTest() override {
+        stores.reset();
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+
+    std::vector<std::string> scene_texts() {
+        std::vector<std::string> out;
+        for (const SceneEntry& e : stores->scenes().list()) {
+            out.push_back(e.text());
+        }
+        return out;
+    }
+    std::vector<std::string> preset_texts(PresetTable t) {
+        const auto items = stores->presets().list(t);
+        std::vector<std::string> out;
+        for (const PresetItem& i : items.value()) {
+            out.push_back(i.text());
+        }
+        return out;
+    }
+
+    static inline int serial = 0;
+    fs::path folder;
+    BlankGlyphs glyphs;
+    DeviceState state;
+    RecordingSink sink;
+    RecordingNotices notices;
+    Answers answers;
+    ManualClock clock;
+    ControlSurface surface;
+    std::unique_ptr<StoreSession> stores;
+};
+
+TEST_F(StoreTest, DatabaseIsCreatedWithEveryTableAndItsColumnsInOrder) {
+    PresetDatabase& db = stores->database();
+    ASSERT_TRUE(db.open());
+    EXPECT_TRUE(fs::exists(folder / "Tabla540.db"));
+    const std::pair<const char*, const char*> tables[] = {
+        {"PEQ", "PEQDATA"},     {"GEQ", "GEQDATA"},        {"Compressor", "CompressorDATA"},
+        {"NOISE", "NOISEDATA"}, {"LIMIT", "LIMITDATA"},    {"DELAY", "DELAYDTA"},
+        {"REV", "REVDATA"},     {"DeviceDATA", "FILENAME"}};
+    for (const auto& [table, data] : tables) {
+        const auto cols = db.query("select name from pragma_table_info(?) order by cid", {table});
+        ASSERT_TRUE(cols) << table;
+        ASSERT_EQ(cols->size(), 3u) << table;
+        EXPECT_EQ((*cols)[0][0], "ID");
+        EXPECT_EQ((*cols)[1][0], "NAME");
+        EXPECT_EQ((*cols)[2][0], data);
+    }
+    EXPECT_TRUE(notices.texts.empty());
+}
+
+TEST_F(StoreTest, PresetIdsFollowTheHighestAndNamesKeepApostrophesAndNonAscii) {
+    PresetActions& presets = stores->presets();
+    EXPECT_EQ(presets.save(PresetTable::Peq, 0), (PresetItem{1, "SAVE1"}));
+    EXPECT_EQ(presets.save(PresetTable::Peq, 0), (PresetItem{2, "SAVE2"}));
+    EXPECT_EQ(presets.save(PresetTable::Peq, 3, "Al's EQ"), (PresetItem{3, "Al's EQ"}));
+    EXPECT_EQ(presets.save(PresetTable::Geq, 15), (PresetItem{1, "SAVE1"})) << "IDs per table";
+    ASSERT_TRUE(presets.rename(PresetTable::Peq, 1, "会议室'1"));
+    ASSERT_TRUE(presets.rename(PresetTable::Peq, 2, "Bühne"));
+    EXPECT_EQ(preset_texts(PresetTable::Peq),
+              (std::vector<std::string>{"1:会议室'1", "2:Bühne", "3:Al's EQ"}));
+
+    ASSERT_TRUE(presets.remove(PresetTable::Peq, 3));
+    EXPECT_EQ(presets.save(PresetTable::Peq, 0)->id, 3) << "the highest ID is reused";
+    ASSERT_TRUE(presets.remove(PresetTable::Peq, 1));
+    EXPECT_EQ(presets.save(PresetTable::Peq, 0)->id, 4) << "a lower one is not";
+
+    EXPECT_THROW(presets.rename(PresetTable::Peq, 1, "x"), std::invalid_argument);
+    EXPECT_THROW(presets.remove(PresetTable::Peq, 99), std::invalid_argument);
+    EXPECT_THROW(presets.rename(PresetTable::Peq, 2, "ninechars"), std::invalid_argument);
+    EXPECT_THROW(presets.save(PresetTable::Limit, 16), std::invalid_argument);
+    EXPECT_EQ(preset_texts(PresetTable::Peq).size(), 3u);
+    EXPECT_TRUE(notices.texts.empty());
+}
+
+TEST_F(StoreTest, PresetRecallAppliesTheStoredBlockThenHandsItOn) {
+    RecordingTarget target;
+    PresetStore store(stores->database());
+    PresetActions presets(surface.context(), store, target);
+    state.inputs[2].comp_ratio = 40;
+    state.inputs[2].comp_threshold = 12;
+    const auto saved = presets.save(PresetTable::Compressor, 2);
+    ASSERT_TRUE(saved);
+    std::vector<ParameterChange> changes;
+    auto sub = surface.context().changes().subscribe(
+        [&](const ParameterChange& c) { changes.push_back(c); });
+
+    ASSERT_TRUE(presets.recall(PresetTable::Compressor, saved->id, 7));
+    EXPECT_EQ(state.inputs[7].comp_ratio, 40);
+    EXPECT_EQ(state.inputs[7].comp_threshold, 12);
+    EXPECT_EQ(target.calls,
+              (std::vector<std::pair<PresetTable, int>>{{PresetTable::Compressor, 7}}));
+    EXPECT_EQ(changes, (std::vector<ParameterChange>{{ParameterChange::Scope::Input, 7,
+                                                      ParameterChange::Block::Compressor}}));
+    EXPECT_THROW(presets.recall(PresetTable::Compressor, 42, 7), std::invalid_argument);
+}
+
+TEST_F(StoreTest, DamagedStoredTextIsRefusedWithANoticeAndNothingChanges) {
+    RecordingTarget target;
+    PresetStore store(stores->database());
+    PresetActions presets(surface.context(), store, target);
+    PresetDatabase& db = stores->database();
+    ASSERT_TRUE(db.execute("insert into PEQ values(?,?,?)", {1, "short", "0000640096"}));
+    ASSERT_TRUE(db.execute("insert into \"LIMIT\" values(?,?,?)", {1, "hex", "01ZZ0A646500"}));
+    const DeviceState before = state;
+    EXPECT_FALSE(presets.recall(PresetTable::Peq, 1, 0));
+    EXPECT_FALSE(presets.recall(PresetTable::Limit, 1, 0));
+    EXPECT_EQ(state, before);
+    EXPECT_TRUE(target.calls.empty());
+    EXPECT_EQ(notices.texts, (std::vector<std::string>(2, PresetActions::kDamaged)));
+}
+
+TEST_F(StoreTest, DefaultRecallSendsTheBlockWhileConnected) {
+    PresetActions& presets = stores->presets();
+    state.outputs[4].lim_gain = 7;
+    ASSERT_TRUE(presets.save(PresetTable::Limit, 4));
+    ASSERT_TRUE(presets.save(PresetTable::Peq, 0));
+    ASSERT_TRUE(presets.recall(PresetTable::Limit, 1, 5));
+    EXPECT_TRUE(sink.sent.empty()) << "nothing is sent offline";
+
+    state.system.connected = 1;
+    ASSERT_TRUE(presets.recall(PresetTable::Limit, 1, 5));
+    EXPECT_EQ(sink.sent, (std::vector<std::string>{encode_limiter(state, 6)[0].payload}));
+    sink.sent.clear();
+    ASSERT_TRUE(presets.recall(PresetTable::Peq, 1, 1));
+    ASSERT_EQ(sink.sent.size(), 6u);
+    EXPECT_EQ(sink.sent[0], encode_peq_band(state, 2, 1)[0].payload);
+    EXPECT_EQ(sink.sent[3], encode_peq_band(state, 2, 4)[0].payload);
+    EXPECT_EQ(sink.sent[4], encode_low_pass(state, 2)[0].payload);
+    EXPECT_EQ(sink.sent[5], encode_high_pass(state, 2)[0].payload);
+}
+
+TEST_F(StoreTest, ADatabaseErrorReachesTheOperatorAndAddsNothing) {
+    stores.reset();
+    write_bytes(folder / "Tabla540.db", std::vector<uint8_t>(4096, 'x'));
+    stores = std::make_unique<StoreSession>(folder.string(), surface, notices);
+    EXPECT_FALSE(stores->presets().list(PresetTable::Peq));
+    EXPECT_FALSE(stores->presets().save(PresetTable::Peq, 0));
+    EXPECT_FALSE(stores->scenes().save());
+    ASSERT_FALSE(notices.texts.empty());
+    EXPECT_EQ(notices.texts.front(), "file is not a database");
+    EXPECT_EQ(notices.captions.front(), "Warming");
+    EXPECT_FALSE(fs::exists(folder / "SAVE1.dat"));
+}
+
+TEST_F(StoreTest, SceneFileIsTheStateImageAndGroupRecordsByteForByte) {
+    state.inputs[9].volume = 33;
+    state.groups.control[2].name.assign("Podium");
+    state.groups.mute[3].input_member[7] = 1;
+    const auto saved = stores->scenes().save();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(*saved, (SceneEntry{1, "SAVE1", (folder / "SAVE1.dat").string()}));
+    const std::vector<uint8_t> bytes = file_bytes(folder / "SAVE1.dat");
+    ASSERT_EQ(bytes.size(), 71236u);
+    EXPECT_EQ(bytes, StateImage::encode_scene(state));
+
+    // And back: a file made from another state is what a recall loads.
+    DeviceState other = state;
+    other.inputs[9].volume = 5;
+    other.outputs[3].short_name.assign("Bühne");
+    other.groups.control[0].link[kLinkEq] = 1;
+    other.system.connected = 1;
+    other.system.connecting = 1;
+    const WallTime before_recall = other.system.last_report_at;
+    write_bytes(folder / "SAVE1.dat", StateImage::encode_scene(other));
+    ASSERT_TRUE(stores->scenes().recall(1));
+    EXPECT_EQ(answers.asked.back(), "Do you want to recall the setting？");
+    other.system.connected = 0;  // kept as it was
+    other.system.connecting = 0;
+    other.system.last_report_at = clock.wall_now();
+    EXPECT_EQ(state, other);
+    // Apart from that bookkeeping the loaded state writes the file back unchanged.
+    DeviceState loaded = state;
+    loaded.system.connected = 1;
+    loaded.system.connecting = 1;
+    loaded.system.last_report_at = before_recall;
+    EXPECT_EQ(StateImage::encode_scene(loaded), file_bytes(folder / "SAVE1.dat"));
+}
+
+TEST_F(StoreTest, SceneIdsNamesAndTheLimitOfThirtyTwo) {
+    SceneActions& scenes = stores->scenes();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(scenes.save());
+    ASSERT_TRUE(scenes.remove(2));
+    EXPECT_EQ(answers.asked.back(), "Do you want to delete the setting？");
+    EXPECT_EQ(scene_texts(), (std::vector<std::string>{"1:SAVE1", "3:SAVE3"}));
+    EXPECT_EQ(scenes.save()->id, 4);
+    ASSERT_TRUE(scenes.rename(4, "D'Arcy"));
+    ASSERT_TRUE(scenes.rename(1, "Sála 1"));
+    EXPECT_EQ(scene_texts(), (std::vector<std::string>{"1:Sála 1", "3:SAVE3", "4:D'Arcy"}));
+    EXPECT_EQ(scenes.save("主会场")->text(), "5:主会场");
+
+    answers.answer = false;
+    EXPECT_FALSE(scenes.remove(1));
+    EXPECT_EQ(scene_texts().size(), 4u);
+    answers.answer = true;
+
+    ASSERT_TRUE(stores->database().execute("insert into DeviceDATA values(?,?,?)",
+                                           {32, "SAVE32", (folder / "SAVE32.dat").string()}));
+    EXPECT_FALSE(scenes.save()) << "nothing above 32, even with free IDs below";
+    EXPECT_FALSE(fs::exists(folder / "SAVE33.dat"));
+    for (int id = 40; id < 75; ++id) {
+        ASSERT_TRUE(
+            stores->database().execute("insert into DeviceDATA values(?,?,?)", {id, "x", "none"}));
+    }
+    EXPECT_EQ(scenes.list().size(), 32u) << "only the first 32 rows are shown";
+    EXPECT_TRUE(notices.texts.empty());
+}
+
+TEST_F(StoreTest, DeletedSceneGoesToTheTrashOrBesideTheFolder) {
+    SceneActions& scenes = stores->scenes();
+    ASSERT_TRUE(scenes.save());
+    ASSERT_TRUE(scenes.save());
+    const std::vector<uint8_t> original = file_bytes(folder / "SAVE1.dat");
+    ASSERT_TRUE(scenes.remove(1));
+    EXPECT_FALSE(fs::exists(folder / "SAVE1.dat"));
+    EXPECT_EQ(file_bytes(folder / "xdg" / "Trash" / "files" / "SAVE1.dat"), original);
+
+    fs::remove_all(folder / "xdg" / "Trash");  // a system without a trash
+    ASSERT_TRUE(scenes.remove(2));
+    EXPECT_FALSE(fs::exists(folder / "SAVE2.dat"));
+    std::vector<fs::path> kept;
+    for (const auto& e : fs::directory_iterator(folder / "deleted"))
+        kept.push_back(e.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].filename().string().rfind("SAVE2-", 0), 0u);
+    EXPECT_TRUE(scene_texts().empty());
+}
+
+TEST_F(StoreTest, ACrashBeforeTheRenameLeavesTheOldFileAndAddsNoRow) {
+    SceneActions& scenes = stores->scenes();
+    ASSERT_TRUE(scenes.save());
+    // A file of scene 2 left from before (its row removed elsewhere) is what a save replaces.
+    const std::vector<uint8_t> old(StateImage::kSceneSize, 0xA5);
+    write_bytes(folder / "SAVE2.dat", old);
+    state.inputs[0].volume = 1;
+    bool hook_ran = false;
+    stores->scene_store().set_before_rename([&] {
+        hook_ran = true;
+        EXPECT_EQ(file_bytes(folder / "SAVE2.dat.tmp"), StateImage::encode_scene(state))
+            << "the new content is complete before the rename";
+        return false;
+    });
+    EXPECT_FALSE(scenes.save());
+    EXPECT_TRUE(hook_ran);
+    EXPECT_EQ(file_bytes(folder / "SAVE2.dat"), old);
+    EXPECT_EQ(scene_texts(), (std::vector<std::string>{"1:SAVE1"}));
+    ASSERT_EQ(notices.texts.size(), 1u);
+
+    stores->scene_store().set_before_rename({});
+    ASSERT_TRUE(scenes.save());
+    EXPECT_EQ(file_bytes(folder / "SAVE2.dat"), StateImage::encode_scene(state));
+    EXPECT_FALSE(fs::exists(folder / "SAVE2.dat.tmp"));
+}
+
+TEST_F(StoreTest, RecallChecksTheFileBeforeTouchingAnything) {
+    SceneActions& scenes = stores->scenes();
+    ASSERT_TRUE(scenes.save());
+    ASSERT_TRUE(scenes.save());
+    state.groups.control[0].input_member[1] = 1;
+    state.groups.control[0].input_member[2] = 1;
+    state.groups.control[0].link[kLinkVol] = 1;
+    state.groups.control_active[0] = 1;
+    surface.context().active_groups().activate(0, state.groups.control[0]);
+    const DeviceState before = state;
+
+    fs::remove(folder / "SAVE1.dat");
+    const std::vector<uint8_t> full = file_bytes(folder / "SAVE2.dat");
+    write_bytes(folder / "SAVE2.dat", std::vector<uint8_t>(full.begin(), full.end() - 1));
+    EXPECT_FALSE(scenes.recall(1));
+    EXPECT_FALSE(scenes.recall(2));
+    EXPECT_THROW(scenes.recall(3), std::invalid_argument);
+    EXPECT_EQ(state, before);
+    EXPECT_FALSE(surface.context().active_groups().input_peers(1, kLinkVol).empty());
+    ASSERT_EQ(notices.texts.size(), 2u);
+    EXPECT_NE(notices.texts[0].find("SAVE1.dat"), std::string::npos);
+    EXPECT_NE(notices.texts[1].find("71235"), std::string::npos);
+
+    // A good file switches group activations off.
+    write_bytes(folder / "SAVE2.dat", full);
+    ASSERT_TRUE(scenes.recall(2));
+    EXPECT_EQ(state.groups.control_active, (std::array<int32_t, 4>{}));
+    EXPECT_TRUE(surface.context().active_groups().input_peers(1, kLinkVol).empty());
+    EXPECT_TRUE(sink.sent.empty()) << "offline: state only";
+}
+
+TEST_F(StoreTest, ConnectedRecallWritesTheWholeStateAndRefusesASecondMeanwhile) {
+    ASSERT_TRUE(stores->scenes().save());
+    state.system.connected = 1;
+    ASSERT_TRUE(stores->scenes().recall(1));
+    EXPECT_EQ(sink.sent.size(), 662u + 160u);
+    EXPECT_EQ(sink.sent.front(), "%Q,01,00,25E0#");
+    EXPECT_EQ(state.system.connected, 1);
+    EXPECT_TRUE(surface.full_state.running());
+    EXPECT_FALSE(stores->scenes().recall(1));
+    EXPECT_EQ(notices.texts.back(), SceneActions::kTransferRunning);
+    EXPECT_EQ(sink.sent.size(), 662u + 160u);
+}
+
+TEST(DataFolderTest, OptionThenEnvironmentThenTheStandardPlace) {
+    ::setenv("KESTRA_DATA_DIR", "/tmp/from-env", 1);
+    EXPECT_EQ(DataFolder::resolve(std::string("/tmp/from-option")), "/tmp/from-option");
+    EXPECT_EQ(DataFolder::resolve(std::nullopt), "/tmp/from-env");
+    ::unsetenv("KESTRA_DATA_DIR");
+    ::setenv("XDG_DATA_HOME", "/tmp/xdg-home", 1);
+    EXPECT_EQ(DataFolder::resolve(std::nullopt), "/tmp/xdg-home/kestra-v");
+}
+
+}  // namespace
+}  // namespace kestra
