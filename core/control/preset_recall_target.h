@@ -1,6 +1,9 @@
 #pragma once
 
-#include "control/action_context.h"
+#include "control/compressor_actions.h"
+#include "control/geq_actions.h"
+#include "control/limiter_actions.h"
+#include "control/peq_actions.h"
 #include "model/preset_codec.h"
 
 namespace kestra {
@@ -14,18 +17,21 @@ public:
     virtual void block_recalled(PresetTable table, int channel) = 0;
 };
 
-// Sends the recalled block of the channel itself while connected, as the editors' RESET does
-// (PEQ: "G" bands 1-4, then "E" and "F"; GEQ "H"; compressor "C"; limiter "D"), each with 20 ms
-// after it. Blocks no command carries send nothing; nor do inputs from 33 on.
-class SendingRecallTarget final : public PresetRecallTarget {
+// Hands a recalled block to its editor's actions, which send it while connected and copy it to
+// the channel's link group as after RESET. Blocks without an editor (NOISE, DELAY, REV) only
+// change the state: no command carries them.
+class EditorRecallTarget final : public PresetRecallTarget {
 public:
-    static constexpr std::chrono::milliseconds kPause{20};
-
-    explicit SendingRecallTarget(ActionContext& context) : context_(context) {}
+    EditorRecallTarget(PeqActions& peq, GeqActions& geq, CompressorActions& compressor,
+                       LimiterActions& limiter)
+        : peq_(peq), geq_(geq), compressor_(compressor), limiter_(limiter) {}
     void block_recalled(PresetTable table, int channel) override;
 
 private:
-    ActionContext& context_;
+    PeqActions& peq_;
+    GeqActions& geq_;
+    CompressorActions& compressor_;
+    LimiterActions& limiter_;
 };
 
 }  // namespace kestra

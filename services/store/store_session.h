@@ -28,7 +28,7 @@ private:
     PresetDatabase db_;
     PresetStore preset_store_;
     SceneStore scene_store_;
-    SendingRecallTarget recall_target_;
+    EditorRecallTarget recall_target_;
     PresetActions presets_;
     SceneActions scenes_;
 };
