@@ -8,8 +8,6 @@ namespace kestra {
 // and disabled; faders at minimum, middle and maximum; meters at 0, 45, 60 and 70; an open
 // selector list; the context menus and the NAME dialog.
 class GalleryPage : public TiledBackground {
-    Q_OBJECT
-
 public:
     explicit GalleryPage(QWidget* parent = nullptr);
 

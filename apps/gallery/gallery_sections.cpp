@@ -90,8 +90,8 @@ void GallerySections::buttons(QWidget* page, QPoint o) {
     button(page, QRect(o.x() + 112, y, 48, 24), kHighShelf, kHighShelfLit, {});
     button(page, QRect(o.x() + 168, y, 48, 24), kHighShelf, kHighShelfLit, {}, true);
     button(page, QRect(o.x() + 224, y, 100, 24), kOnline, kOnlineLit, QStringLiteral("  OFFLINE"));
-    PngButton* online =
-        button(page, QRect(o.x() + 336, y, 100, 24), kOnline, kOnlineLit, QStringLiteral("  ONLINE"));
+    PngButton* online = button(page, QRect(o.x() + 336, y, 100, 24), kOnline, kOnlineLit,
+                               QStringLiteral("  ONLINE"));
     online->set_lit_caption_colour(QColor(0xb8, 0xff, 0xcc));
     online->set_lit(true);
     y += 36;
@@ -110,17 +110,16 @@ void GallerySections::buttons(QWidget* page, QPoint o) {
                i % 2 == 1);
     y += 62;
     for (int bank = 0; bank < 2; ++bank) {
-        PngButton* b = button(page, QRect(o.x() + bank * 96, y, 84, 56), kBank, kBankLit, {},
-                              bank == 0);
+        PngButton* b =
+            button(page, QRect(o.x() + bank * 96, y, 84, 56), kBank, kBankLit, {}, bank == 0);
         b->set_vertical_mini_meters(true);
         for (int i = 0; i < 8; ++i)
             b->set_mini_meter_value(i, bank == 0 ? 12 + i * 6 : 50 - i * 6);
     }
     for (int i = 0; i < 2; ++i) {
-        PngButton* name = button(page, QRect(o.x() + 200 + i * 112, y - 2, 100, 60), kNameButton,
-                                 kNameButtonLit, i == 0 ? QStringLiteral("CH 01")
-                                                        : QStringLiteral("M 1"),
-                                 i == 1);
+        PngButton* name =
+            button(page, QRect(o.x() + 200 + i * 112, y - 2, 100, 60), kNameButton, kNameButtonLit,
+                   i == 0 ? QStringLiteral("CH 01") : QStringLiteral("M 1"), i == 1);
         name->set_caption_size(12);
     }
 }
@@ -148,11 +147,11 @@ void GallerySections::selectors(QWidget* page, QPoint o) {
     make({o.x(), y + 36}, kSelector, kSelectorHover, slopes, 0);
     hover_over(make({o.x() + 112, y + 36}, kSelector, kSelectorHover, slopes, 1));
 
-    DropListButton* open = make({o.x() + 250, y}, kSelector, kSelectorHover,
-                                {QStringLiteral("DANTE"), QStringLiteral("AUX1"),
-                                 QStringLiteral("AUX2"), QStringLiteral("AUX3"),
-                                 QStringLiteral("AUX4")},
-                                1);
+    DropListButton* open =
+        make({o.x() + 250, y}, kSelector, kSelectorHover,
+             {QStringLiteral("DANTE"), QStringLiteral("AUX1"), QStringLiteral("AUX2"),
+              QStringLiteral("AUX3"), QStringLiteral("AUX4")},
+             1);
     open->resize(130, 25);
     // the open list drawn in place, as the popup shows it under its selector
     auto* list = new DropList(page);

@@ -37,8 +37,8 @@ BitmapFader::BitmapFader(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
-bool BitmapFader::load_pair(Pair& pair, int normal_id, int active_id, bool transparent,
-                            QRgb key, int key_x, int key_y) {
+bool BitmapFader::load_pair(Pair& pair, int normal_id, int active_id, bool transparent, QRgb key,
+                            int key_x, int key_y) {
     if (normal_id == 0) {
         pair = Pair{};
         return true;
@@ -61,8 +61,8 @@ bool BitmapFader::set_channel_images(int normal_id, int active_id, bool transpar
     return true;
 }
 
-bool BitmapFader::set_thumb_images(int normal_id, int active_id, bool transparent,
-                                   QRgb colour_key, int key_x, int key_y) {
+bool BitmapFader::set_thumb_images(int normal_id, int active_id, bool transparent, QRgb colour_key,
+                                   int key_x, int key_y) {
     if (!load_pair(thumb_, normal_id, active_id, transparent, colour_key, key_x, key_y))
         return false;
     thumb_size_ = thumb_.normal.loaded() ? skin::SkinArt::natural_size(normal_id) : QSize();
@@ -143,15 +143,16 @@ QString BitmapFader::label_text() const {
     int span = maximum_ - minimum_;
     int v = options.label_bottom_value;
     if (span != 0)
-        v += (options.label_top_value - options.label_bottom_value) * (maximum_ - position_) /
-             span;
+        v += (options.label_top_value - options.label_bottom_value) * (maximum_ - position_) / span;
     double shown = v / options.label_divisor;
     if (shown == std::trunc(shown))
         return QString::number(static_cast<long long>(shown));
     return QString::asprintf("%0.2f", shown);
 }
 
-QSize BitmapFader::sizeHint() const { return control_size().isValid() ? control_size() : size(); }
+QSize BitmapFader::sizeHint() const {
+    return control_size().isValid() ? control_size() : size();
+}
 
 QPixmap BitmapFader::pixmap(const Image& image) const {
     qreal dpr = devicePixelRatioF();
@@ -297,9 +298,7 @@ void BitmapFader::paint_channel(QPainter& painter) const {
                                    : QRect(0, 0, split, control.height());
     QRect rest = options.vertical ? QRect(0, split, control.width(), control.height() - split)
                                   : QRect(split, 0, control.width() - split, control.height());
-    auto source = [dpr](const QRect& r) {
-        return QRectF(r.topLeft() * dpr, r.size() * dpr);
-    };
+    auto source = [dpr](const QRect& r) { return QRectF(r.topLeft() * dpr, r.size() * dpr); };
     painter.drawPixmap(first, active, source(first));
     painter.drawPixmap(rest, normal, source(rest));
 }
@@ -309,9 +308,9 @@ void BitmapFader::paint_label(QPainter& painter) const {
         return;
     QSize control = control_size();
     painter.setPen(Qt::black);
-    painter.drawText(QRect(0, control.height() - options.label_height, control.width(),
-                           options.label_height),
-                     Qt::AlignCenter | Qt::TextSingleLine, label_text());
+    painter.drawText(
+        QRect(0, control.height() - options.label_height, control.width(), options.label_height),
+        Qt::AlignCenter | Qt::TextSingleLine, label_text());
 }
 
 void BitmapFader::paint_thumb(QPainter& painter) const {
@@ -321,8 +320,8 @@ void BitmapFader::paint_thumb(QPainter& painter) const {
     painter.drawPixmap(r.topLeft(), pixmap(thumb_active() ? thumb_.active : thumb_.normal));
     if (options.vertical && options.thumb_number > 0) {
         int side = thumb_size_.width() * 2 / 3;
-        QRect square(r.left() + thumb_size_.width() / 6, r.top() + thumb_size_.height() / 3,
-                     side, side);
+        QRect square(r.left() + thumb_size_.width() / 6, r.top() + thumb_size_.height() / 3, side,
+                     side);
         painter.setPen(Qt::white);
         painter.drawText(square, Qt::AlignCenter | Qt::TextSingleLine,
                          QString::number(options.thumb_number));

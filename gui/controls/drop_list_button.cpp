@@ -21,7 +21,9 @@ DropListButton::DropListButton(QWidget* parent)
     setCursor(Qt::PointingHandCursor);
 }
 
-DropListButton::~DropListButton() { delete popup_; }
+DropListButton::~DropListButton() {
+    delete popup_;
+}
 
 void DropListButton::set_images(int normal_id, int hover_id) {
     normal_image_ = normal_id;
@@ -74,7 +76,9 @@ QString DropListButton::item_text(int index) const {
     return popup_->list()->item(index)->text();
 }
 
-int DropListButton::count() const { return popup_ == nullptr ? 0 : popup_->list()->count(); }
+int DropListButton::count() const {
+    return popup_ == nullptr ? 0 : popup_->list()->count();
+}
 
 void DropListButton::set_text_colours(QColor normal, QColor hover) {
     normal_text_ = normal;
@@ -101,7 +105,9 @@ void DropListButton::set_use_hand_cursor(bool use) {
     setCursor(use ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
-bool DropListButton::popup_visible() const { return popup_ != nullptr && popup_->isVisible(); }
+bool DropListButton::popup_visible() const {
+    return popup_ != nullptr && popup_->isVisible();
+}
 
 int DropListButton::drop_height() const {
     int n = count();
@@ -141,7 +147,9 @@ void DropListButton::mousePressEvent(QMouseEvent* event) {
 }
 
 // The popup, not a click, makes the choice: a release on the button is not a click.
-void DropListButton::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+void DropListButton::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 void DropListButton::choose_from_popup(int index) {
     setText(item_text(index));

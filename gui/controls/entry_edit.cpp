@@ -14,7 +14,9 @@ void EntryEdit::set_background_colour(QColor colour) {
     apply_background();
 }
 
-int EntryEdit::character_count() const { return static_cast<int>(text().toUcs4().size()); }
+int EntryEdit::character_count() const {
+    return static_cast<int>(text().toUcs4().size());
+}
 
 bool EntryEdit::is_enter(const QKeyEvent* event) {
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

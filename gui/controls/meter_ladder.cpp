@@ -46,8 +46,7 @@ QColor MeterLadder::unlit_colour(Zone zone) {
 }
 
 // Runs of rows in one zone are filled as one rectangle.
-void MeterLadder::paint_rows(QPainter& painter, QRect bar, int rows, MeterZones zones,
-                             bool lit) {
+void MeterLadder::paint_rows(QPainter& painter, QRect bar, int rows, MeterZones zones, bool lit) {
     int height = bar.height();
     int bottom = bar.top() + height;
     int row = 0;

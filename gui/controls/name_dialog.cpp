@@ -1,8 +1,8 @@
 #include "controls/name_dialog.h"
 
 #include <QMessageBox>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include "controls/entry_edit.h"
 #include "controls/png_button.h"
@@ -53,9 +53,13 @@ NameDialog::NameDialog(QWidget* parent)
     entry_->setFocus();
 }
 
-void NameDialog::set_name(const QString& name) { entry_->setText(name); }
+void NameDialog::set_name(const QString& name) {
+    entry_->setText(name);
+}
 
-QString NameDialog::name() const { return entry_->text(); }
+QString NameDialog::name() const {
+    return entry_->text();
+}
 
 std::optional<QString> NameDialog::run(const QString& current_name) {
     set_name(current_name);

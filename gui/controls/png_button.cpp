@@ -137,7 +137,10 @@ void PngButton::paintEvent(QPaintEvent*) {
     if (show_caption_ && !text().isEmpty()) {
         painter.setRenderHint(QPainter::TextAntialiasing);
         painter.setFont(skin::SkinFont::points(caption_size_));
-        painter.setPen(current_caption_colour());
+        QColor caption = current_caption_colour();
+        if (disabled_look_)
+            caption.setAlphaF(0.4f);
+        painter.setPen(caption);
         painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
     }
     paint_mini_meters(painter);
@@ -159,8 +162,8 @@ void PngButton::paint_mini_meters(QPainter& painter) const {
         }
         if (horizontal_minis_) {
             QRect r = horizontal_mini_meter_rect(i);
-            MeterLadder::paint_columns(painter, r, MeterLadder::rows_within(r.width()),
-                                       mini_zones_, false);
+            MeterLadder::paint_columns(painter, r, MeterLadder::rows_within(r.width()), mini_zones_,
+                                       false);
             int lit = MeterLadder::rows_within(mini_lit_pixels(i, r.width()));
             MeterLadder::paint_columns(painter, r, lit, mini_zones_, true);
         }

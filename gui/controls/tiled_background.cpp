@@ -17,8 +17,7 @@ void TiledBackground::set_background_image(int id) {
     update();
 }
 
-void TiledBackground::paint_tiles(QPainter& painter, const QRect& area, int image_id,
-                                  qreal dpr) {
+void TiledBackground::paint_tiles(QPainter& painter, const QRect& area, int image_id, qreal dpr) {
     QPixmap tile = skin::SkinArt::pixmap(image_id, skin::SkinArt::natural_size(image_id), dpr);
     if (tile.isNull())
         return;

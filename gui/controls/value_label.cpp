@@ -11,7 +11,8 @@
 namespace kestra {
 
 QString ValueFormat::text() const {
-    if ((off_rule == kOffAtLow && value == off_low) || (off_rule == kOffAtHigh && value == off_high))
+    if ((off_rule == kOffAtLow && value == off_low) ||
+        (off_rule == kOffAtHigh && value == off_high))
         return prefix + QStringLiteral("OFF");
     double v = value / divisor;
     if (v != std::trunc(v))
@@ -99,8 +100,8 @@ void ValueLabel::paintEvent(QPaintEvent*) {
     if (!transparent_)
         painter.fillRect(rect(), background_);
     if (image_ != 0) {
-        QPixmap picture = skin::SkinArt::pixmap(image_, skin::SkinArt::natural_size(image_),
-                                                devicePixelRatioF());
+        QPixmap picture =
+            skin::SkinArt::pixmap(image_, skin::SkinArt::natural_size(image_), devicePixelRatioF());
         if (!picture.isNull())
             painter.drawPixmap(0, 0, picture);
     }
@@ -114,8 +115,7 @@ void ValueLabel::paintEvent(QPaintEvent*) {
     painter.setFont(font);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setPen(text_colour_);
-    painter.drawText(rect(), static_cast<int>(qt_alignment()) | Qt::TextSingleLine,
-                     display_text());
+    painter.drawText(rect(), static_cast<int>(qt_alignment()) | Qt::TextSingleLine, display_text());
 }
 
 bool ValueLabel::event(QEvent* event) {

@@ -33,7 +33,9 @@ void brushed(QPainter& p, QSizeF size, QColor base, quint32 seed) {
 
 }  // namespace
 
-bool BackgroundArt::draws(int id) { return natural_size(id).isValid(); }
+bool BackgroundArt::draws(int id) {
+    return natural_size(id).isValid();
+}
 
 QSize BackgroundArt::natural_size(int id) {
     switch (id) {

@@ -38,8 +38,8 @@ void key_face(QPainter& p, QRectF r, qreal radius, bool lit) {
 }
 
 void shelf_glyph(QPainter& p, QRectF r, bool low, bool lit) {
-    QRectF g = r.adjusted(r.width() * 0.22, r.height() * 0.28, -r.width() * 0.22,
-                          -r.height() * 0.28);
+    QRectF g =
+        r.adjusted(r.width() * 0.22, r.height() * 0.28, -r.width() * 0.22, -r.height() * 0.28);
     QPainterPath curve;
     qreal hi = g.top(), mid = g.center().y(), lo = g.bottom();
     if (low) {
@@ -149,7 +149,9 @@ void crosspoint(QPainter& p, QRectF r, bool on) {
 
 }  // namespace
 
-bool ButtonArt::draws(int id) { return natural_size(id).isValid(); }
+bool ButtonArt::draws(int id) {
+    return natural_size(id).isValid();
+}
 
 QSize ButtonArt::natural_size(int id) {
     switch (id) {

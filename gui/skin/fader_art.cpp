@@ -114,7 +114,9 @@ void cap(QPainter& p, QSizeF size, bool vertical, QColor line) {
 
 }  // namespace
 
-bool FaderArt::draws(int id) { return natural_size(id).isValid(); }
+bool FaderArt::draws(int id) {
+    return natural_size(id).isValid();
+}
 
 QSize FaderArt::natural_size(int id) {
     switch (id) {

@@ -49,7 +49,9 @@ void selector(QPainter& p, QRectF r, bool hover, bool strip) {
 
 }  // namespace
 
-bool SelectorArt::draws(int id) { return natural_size(id).isValid(); }
+bool SelectorArt::draws(int id) {
+    return natural_size(id).isValid();
+}
 
 QSize SelectorArt::natural_size(int id) {
     switch (id) {

@@ -40,7 +40,9 @@ size_t qHash(const CacheKey& key, size_t seed = 0) {
 
 }  // namespace
 
-bool SkinArt::has(int id) { return painter_for(id) != nullptr; }
+bool SkinArt::has(int id) {
+    return painter_for(id) != nullptr;
+}
 
 QSize SkinArt::natural_size(int id) {
     if (ButtonArt::draws(id))
@@ -52,7 +54,9 @@ QSize SkinArt::natural_size(int id) {
     return BackgroundArt::natural_size(id);
 }
 
-QImage SkinArt::image(int id, qreal dpr) { return image(id, natural_size(id), dpr); }
+QImage SkinArt::image(int id, qreal dpr) {
+    return image(id, natural_size(id), dpr);
+}
 
 QImage SkinArt::image(int id, QSize logical_size, qreal dpr) {
     PaintFn paint = painter_for(id);

@@ -200,9 +200,9 @@ TEST(TiledBackground, TilesFromTheTopLeftCorner) {
 }
 
 TEST(SkinArt, EveryRoleIsDrawnAtItsNaturalSizeAndDoubleRatio) {
-    for (int id : {165, 166, 167, 168, 213, 214, 182, 181, 183, 184, 193, 194, 219, 220, 225,
-                   226, 229, 230, 176, 177, 231, 232, 161, 162, 164, 185, 186, 187, 191, 192,
-                   209, 240, 207, 188, 189, 190}) {
+    for (int id : {165, 166, 167, 168, 213, 214, 182, 181, 183, 184, 193, 194,
+                   219, 220, 225, 226, 229, 230, 176, 177, 231, 232, 161, 162,
+                   164, 185, 186, 187, 191, 192, 209, 240, 207, 188, 189, 190}) {
         SCOPED_TRACE(id);
         ASSERT_TRUE(skin::SkinArt::has(id));
         QImage sharp = skin::SkinArt::image(id, 2.0);

@@ -34,7 +34,9 @@ struct SourceSelector : ::testing::Test {
     }
 };
 
-TEST_F(SourceSelector, TakesTheImageSize) { EXPECT_EQ(selector.size(), QSize(100, 24)); }
+TEST_F(SourceSelector, TakesTheImageSize) {
+    EXPECT_EQ(selector.size(), QSize(100, 24));
+}
 
 TEST_F(SourceSelector, SelectClampsAndDoesNotNotify) {
     selector.select(-1);

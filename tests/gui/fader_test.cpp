@@ -66,10 +66,10 @@ TEST_F(VolumeFader, TakesTheChannelImageSize) {
 }
 
 TEST_F(VolumeFader, PressBesideTheThumbDoesNothing) {
-    synthetic::press(&fader, {10, 100});      // scale area, off the thumb
+    synthetic::press(&fader, {10, 100});  // scale area, off the thumb
     synthetic::move(&fader, {10, 40});
     synthetic::release(&fader, {10, 40});
-    synthetic::press(&fader, {44, 100});      // on the groove, far above the thumb
+    synthetic::press(&fader, {44, 100});  // on the groove, far above the thumb
     synthetic::release(&fader, {44, 100});
     EXPECT_EQ(fader.position(), 70);
     EXPECT_FALSE(fader.dragging());
@@ -78,12 +78,12 @@ TEST_F(VolumeFader, PressBesideTheThumbDoesNothing) {
 }
 
 TEST_F(VolumeFader, GrabOffCentreKeepsTheGripPoint) {
-    fader.set_position(35);                   // thumb centre at 104
-    synthetic::press(&fader, {44, 110});      // 6 pixels below the centre
+    fader.set_position(35);               // thumb centre at 104
+    synthetic::press(&fader, {44, 110});  // 6 pixels below the centre
     EXPECT_TRUE(fader.dragging());
-    EXPECT_TRUE(moved.empty());               // the press itself moves nothing
-    synthetic::move(&fader, {44, 140});       // centre to 134
-    EXPECT_EQ(fader.position(), 47);          // trunc(114 / 169 * 70)
+    EXPECT_TRUE(moved.empty());          // the press itself moves nothing
+    synthetic::move(&fader, {44, 140});  // centre to 134
+    EXPECT_EQ(fader.position(), 47);     // trunc(114 / 169 * 70)
     synthetic::release(&fader, {44, 140});
     EXPECT_EQ(moved, (std::vector<Signal>{{1012, 47}}));
     EXPECT_EQ(released, (std::vector<Signal>{{1012, 47}}));
@@ -95,7 +95,7 @@ TEST_F(VolumeFader, DragStopsAtBothEnds) {
     synthetic::press(&fader, {44, 104});
     synthetic::move(&fader, {44, 1000});
     EXPECT_EQ(fader.position(), 70);
-    synthetic::move(&fader, {44, 1200});      // still beyond: nothing new
+    synthetic::move(&fader, {44, 1200});  // still beyond: nothing new
     synthetic::move(&fader, {44, -500});
     EXPECT_EQ(fader.position(), 0);
     synthetic::release(&fader, {44, -500});
@@ -106,7 +106,7 @@ TEST_F(VolumeFader, DragStopsAtBothEnds) {
 TEST_F(VolumeFader, MoveWithoutNewPositionPostsNothingButReleaseAlwaysPosts) {
     fader.set_position(35);
     synthetic::press(&fader, {44, 104});
-    synthetic::move(&fader, {44, 105});       // pixel 105 is still position 35
+    synthetic::move(&fader, {44, 105});  // pixel 105 is still position 35
     EXPECT_EQ(fader.position(), 35);
     synthetic::release(&fader, {44, 105});
     EXPECT_TRUE(moved.empty());
@@ -116,7 +116,7 @@ TEST_F(VolumeFader, MoveWithoutNewPositionPostsNothingButReleaseAlwaysPosts) {
 TEST_F(VolumeFader, KeysMoveClampAndAlwaysPostReleased) {
     synthetic::key(&fader, Qt::Key_Home);
     EXPECT_EQ(fader.position(), 0);
-    synthetic::key(&fader, Qt::Key_Up);       // already at the top
+    synthetic::key(&fader, Qt::Key_Up);  // already at the top
     EXPECT_EQ(fader.position(), 0);
     synthetic::key(&fader, Qt::Key_PageDown);
     EXPECT_EQ(fader.position(), 20);
@@ -130,8 +130,14 @@ TEST_F(VolumeFader, KeysMoveClampAndAlwaysPostReleased) {
     synthetic::key(&fader, Qt::Key_PageDown);  // clamped at the bottom
     synthetic::key(&fader, Qt::Key_PageUp);
     EXPECT_EQ(fader.position(), 50);
-    EXPECT_EQ(released, (std::vector<Signal>{{1012, 0}, {1012, 0}, {1012, 20}, {1012, 21},
-                                             {1012, 22}, {1012, 21}, {1012, 70}, {1012, 70},
+    EXPECT_EQ(released, (std::vector<Signal>{{1012, 0},
+                                             {1012, 0},
+                                             {1012, 20},
+                                             {1012, 21},
+                                             {1012, 22},
+                                             {1012, 21},
+                                             {1012, 70},
+                                             {1012, 70},
                                              {1012, 50}}));
     EXPECT_TRUE(moved.empty());
 }
@@ -175,15 +181,14 @@ TEST_F(VolumeFader, SetPositionClampsIntoTheRange) {
 TEST(BitmapFader, HorizontalPressFarFromTheThumbJumpsItsCentreToTheCursor) {
     BitmapFader trim;
     trim.options.control_id = 1013;
-    ASSERT_TRUE(trim.set_channel_images(skin::kTrimTrack, skin::kTrimTrackLit, true,
-                                        qRgb(255, 255, 255)));
-    ASSERT_TRUE(trim.set_thumb_images(skin::kTrimThumb, skin::kTrimThumb, true,
-                                      qRgb(255, 255, 255)));
+    ASSERT_TRUE(
+        trim.set_channel_images(skin::kTrimTrack, skin::kTrimTrackLit, true, qRgb(255, 255, 255)));
+    ASSERT_TRUE(
+        trim.set_thumb_images(skin::kTrimThumb, skin::kTrimThumb, true, qRgb(255, 255, 255)));
     trim.set_margins(0, 2, 0, 0);
     trim.set_range(0, 200);
     std::vector<Signal> moved;
-    QObject::connect(&trim, &BitmapFader::moved,
-                     [&](int id, int p) { moved.emplace_back(id, p); });
+    QObject::connect(&trim, &BitmapFader::moved, [&](int id, int p) { moved.emplace_back(id, p); });
     synthetic::press(&trim, {50, 10});  // thumb centre at 5, travel 86 pixels
     EXPECT_EQ(trim.position(), 104);    // trunc(45 / 86 * 200)
     EXPECT_EQ(moved, (std::vector<Signal>{{1013, 104}}));
@@ -195,8 +200,8 @@ TEST(BitmapFader, ColourKeyMakesTheKeyedPixelsTransparent) {
     QImage out(trim.size(), QImage::Format_ARGB32);
     out.fill(qRgb(200, 0, 200));
     trim.render(&out, QPoint(), QRegion(), QWidget::DrawChildren);
-    EXPECT_EQ(out.pixel(1, 1), qRgb(200, 0, 200));     // white background keyed out
-    EXPECT_NE(out.pixel(48, 10), qRgb(200, 0, 200));   // the groove stays
+    EXPECT_EQ(out.pixel(1, 1), qRgb(200, 0, 200));    // white background keyed out
+    EXPECT_NE(out.pixel(48, 10), qRgb(200, 0, 200));  // the groove stays
 }
 
 TEST(BitmapFader, LabelTextFollowsItsModes) {

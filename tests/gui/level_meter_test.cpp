@@ -63,11 +63,11 @@ TEST_F(StripMeter, FullValueLightsTheWholeBarInItsZones) {
     meter.set_value(70, 0);
     QImage out = rendered();
     EXPECT_EQ(out.pixel(10, 199), lit(Zone::low));
-    EXPECT_EQ(out.pixel(10, 60), lit(Zone::low));      // row bottom 138 above: below 140
-    EXPECT_EQ(out.pixel(10, 58), lit(Zone::middle));   // row bottom 140 above
-    EXPECT_EQ(out.pixel(10, 21), lit(Zone::middle));   // 178 above
-    EXPECT_EQ(out.pixel(10, 19), lit(Zone::top));      // 180 above
-    EXPECT_EQ(out.pixel(10, 0), lit(Zone::top));       // the top row is lit too
+    EXPECT_EQ(out.pixel(10, 60), lit(Zone::low));     // row bottom 138 above: below 140
+    EXPECT_EQ(out.pixel(10, 58), lit(Zone::middle));  // row bottom 140 above
+    EXPECT_EQ(out.pixel(10, 21), lit(Zone::middle));  // 178 above
+    EXPECT_EQ(out.pixel(10, 19), lit(Zone::top));     // 180 above
+    EXPECT_EQ(out.pixel(10, 0), lit(Zone::top));      // the top row is lit too
     EXPECT_EQ(out.pixel(29, 100), LevelMeter::body_colour().rgb());
 }
 

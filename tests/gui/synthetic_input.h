@@ -12,15 +12,16 @@ namespace synthetic {
 
 inline void mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
     Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held,
-                      Qt::NoModifier);
+    QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &event);
 }
 
 inline void press(QWidget* w, QPoint at) {
     mouse(w, QEvent::MouseButtonPress, at, Qt::LeftButton);
 }
-inline void move(QWidget* w, QPoint at) { mouse(w, QEvent::MouseMove, at, Qt::LeftButton); }
+inline void move(QWidget* w, QPoint at) {
+    mouse(w, QEvent::MouseMove, at, Qt::LeftButton);
+}
 inline void release(QWidget* w, QPoint at) {
     mouse(w, QEvent::MouseButtonRelease, at, Qt::NoButton);
 }
