@@ -11,7 +11,7 @@ namespace {
 
 // Room the text area needs beyond the measured width: the gap before the text column and a
 // margin after the text, so no caption is cut at the right edge.
-constexpr int kTextPadding = 10 + 14;
+constexpr int kTextPadding = 10 + 22;
 
 QFont item_font() {
     return skin::SkinFont::pixels(16);
