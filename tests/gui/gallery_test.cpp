@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QProcess>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include "gallery_page.h"
 
@@ -27,6 +29,41 @@ TEST(GalleryPage, RendersEveryControlNotABlankPage) {
     };
     EXPECT_TRUE(has(qRgb(255, 35, 35)));
     EXPECT_TRUE(has(qRgb(219, 254, 36)));
+}
+
+// The program itself: renders the page to a PNG at the asked ratio and exits with 0; a bad
+// ratio is refused with status 2.
+int run_gallery(const QStringList& arguments) {
+    QProcess gallery;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    gallery.setProcessEnvironment(env);
+    gallery.start(QStringLiteral(KESTRA_GALLERY_PROGRAM), arguments);
+    if (!gallery.waitForFinished(60000)) {
+        gallery.kill();
+        gallery.waitForFinished(5000);
+        return -1;
+    }
+    return gallery.exitCode();
+}
+
+TEST(GalleryProgram, ScreenshotIsWrittenAtBothRatios) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        QString file = dir.filePath(QStringLiteral("gallery%1.png").arg(scale));
+        ASSERT_EQ(run_gallery({QStringLiteral("--screenshot"), file, QStringLiteral("--scale"),
+                               QString::number(scale)}),
+                  0);
+        QImage shot(file);
+        ASSERT_FALSE(shot.isNull());
+        EXPECT_EQ(shot.size(), QSize(1200, 700) * scale);
+        EXPECT_NE(shot.pixel(60, 60), shot.pixel(shot.width() / 2, shot.height() / 2));
+    }
+    EXPECT_EQ(run_gallery({QStringLiteral("--scale"), QStringLiteral("3"),
+                           QStringLiteral("--screenshot"), dir.filePath(QStringLiteral("x.png"))}),
+              2);
 }
 
 }  // namespace
