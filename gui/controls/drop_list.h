@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QListWidget>
+
+namespace kestra {
+
+// The list inside a selector's popup. The row under the mouse becomes current as the mouse
+// moves; a click or Enter chooses the current row, Escape dismisses the list.
+class DropList : public QListWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kChildId = 1125;
+
+    explicit DropList(QWidget* parent = nullptr);
+
+    int add_item(const QString& text, QColor text_colour = Qt::white,
+                 QColor highlight_colour = Qt::white);
+
+signals:
+    void chosen(int row);
+    void dismissed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+}  // namespace kestra

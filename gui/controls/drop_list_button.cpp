@@ -1,0 +1,228 @@
+#include "controls/drop_list_button.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "controls/drop_list.h"
+#include "controls/drop_list_delegate.h"
+#include "controls/drop_list_popup.h"
+#include "skin/skin_art.h"
+#include "skin/skin_font.h"
+
+namespace kestra {
+
+DropListButton::DropListButton(QWidget* parent)
+    : QAbstractButton(parent),
+      normal_font_(skin::SkinFont::pixels(14)),
+      hover_font_(skin::SkinFont::pixels(14)) {
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+}
+
+DropListButton::~DropListButton() {
+    delete popup_;
+}
+
+void DropListButton::set_images(int normal_id, int hover_id) {
+    normal_image_ = normal_id;
+    hover_image_ = hover_id;
+    if (skin::SkinArt::has(normal_id))
+        resize(skin::SkinArt::natural_size(normal_id));
+    update();
+}
+
+bool DropListButton::attach(int list_id) {
+    if (popup_ == nullptr)
+        popup_ = new DropListPopup(this);
+    popup_->list()->setFont(normal_font_);
+    list_id_ = list_id;
+    popup_rect_ = QRect(0, 0, width(), 0);
+    connect(popup_, &DropListPopup::chosen, this, &DropListButton::choose_from_popup,
+            Qt::UniqueConnection);
+    return true;
+}
+
+int DropListButton::add_item(const QString& text) {
+    return popup_ == nullptr ? -1 : popup_->list()->add_item(text);
+}
+
+void DropListButton::clear() {
+    if (popup_ == nullptr)
+        return;
+    popup_->list()->clear();
+    popup_->set_remembered_row(-1);
+}
+
+void DropListButton::select(int index) {
+    int n = count();
+    if (n == 0)
+        return;
+    index = std::clamp(index, 0, n - 1);
+    popup_->list()->setCurrentRow(index);
+    popup_->set_remembered_row(index);
+    setText(item_text(index));
+    update();
+}
+
+int DropListButton::current_index() const {
+    return popup_ == nullptr ? -1 : popup_->list()->currentRow();
+}
+
+QString DropListButton::item_text(int index) const {
+    if (popup_ == nullptr || index < 0 || index >= count())
+        return {};
+    return popup_->list()->item(index)->text();
+}
+
+int DropListButton::count() const {
+    return popup_ == nullptr ? 0 : popup_->list()->count();
+}
+
+void DropListButton::set_text_colours(QColor normal, QColor hover) {
+    normal_text_ = normal;
+    hover_text_ = hover;
+    update();
+}
+
+void DropListButton::set_fonts(const QFont& normal, const QFont& hover) {
+    normal_font_ = normal;
+    hover_font_ = hover;
+    if (popup_ != nullptr)
+        popup_->list()->setFont(normal);
+    update();
+}
+
+void DropListButton::set_multi_line(bool multi_line, Qt::Alignment alignment) {
+    multi_line_ = multi_line;
+    alignment_ = alignment;
+    update();
+}
+
+void DropListButton::set_use_hand_cursor(bool use) {
+    use_hand_cursor_ = use;
+    setCursor(use ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+bool DropListButton::popup_visible() const {
+    return popup_ != nullptr && popup_->isVisible();
+}
+
+int DropListButton::drop_height() const {
+    int n = count();
+    int rows = n * DropListDelegate::kItemHeight;
+    return (n > 0 && rows < max_drop_height_) ? rows : max_drop_height_;
+}
+
+QRect DropListButton::caption_rect() const {
+    if (multi_line_)
+        return rect().adjusted(0, 4, 0, 0);
+    return rect().adjusted(5, 0, -20, 0);
+}
+
+void DropListButton::open_popup() {
+    if (popup_ == nullptr)
+        return;
+    QPoint corner = mapToGlobal(QPoint(0, height() - 1));
+    popup_rect_ = QRect(corner, QSize(width(), drop_height() + 1));
+    popup_->setGeometry(popup_rect_);
+    popup_->show();
+    popup_->list()->setFocus(Qt::PopupFocusReason);
+    if (popup_->remembered_row() >= 0)
+        popup_->list()->scrollToItem(popup_->list()->item(popup_->remembered_row()));
+}
+
+void DropListButton::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    hover_ = false;
+    if (popup_visible()) {
+        if (!popup_rect_.contains(event->globalPosition().toPoint()))
+            popup_->hide();
+        return;
+    }
+    open_popup();
+    update();
+}
+
+// The popup, not a click, makes the choice: a release on the button is not a click.
+void DropListButton::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+void DropListButton::choose_from_popup(int index) {
+    setText(item_text(index));
+    hover_ = true;
+    setFocus(Qt::OtherFocusReason);
+    update();
+    emit selected(list_id_, index);
+}
+
+void DropListButton::wheelEvent(QWheelEvent* event) {
+    wheel_ = std::clamp(wheel_ + event->angleDelta().y(), -kWheelNotch, kWheelNotch);
+    event->accept();
+    if (count() == 0)
+        return;
+    int current = std::max(0, current_index());
+    if (wheel_ == -kWheelNotch)
+        step(std::min(count() - 1, current + 1));
+    else if (wheel_ == kWheelNotch)
+        step(std::max(0, current - 1));
+}
+
+void DropListButton::step(int index) {
+    select(index);
+    emit selected(list_id_, index);
+    wheel_ = 0;
+}
+
+void DropListButton::enterEvent(QEnterEvent* event) {
+    hover_ = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void DropListButton::leaveEvent(QEvent* event) {
+    hover_ = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void DropListButton::focusInEvent(QFocusEvent* event) {
+    if (popup_visible())
+        popup_->list()->setFocus(Qt::OtherFocusReason);
+    QAbstractButton::focusInEvent(event);
+}
+
+void DropListButton::focusOutEvent(QFocusEvent* event) {
+    hover_ = false;
+    update();
+    QAbstractButton::focusOutEvent(event);
+}
+
+void DropListButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    int image = hover_ ? hover_image_ : normal_image_;
+    QPixmap face = skin::SkinArt::has(image)
+                       ? skin::SkinArt::pixmap(image, size(), devicePixelRatioF())
+                       : QPixmap();
+    if (face.isNull())
+        painter.fillRect(rect(), palette().button());
+    else
+        painter.drawPixmap(0, 0, face);
+    if (text().isEmpty())
+        return;
+    painter.setFont(hover_ ? hover_font_ : normal_font_);
+    painter.setPen(hover_ ? hover_text_ : normal_text_);
+    QRect area = caption_rect();
+    if (multi_line_) {
+        painter.drawText(area, static_cast<int>(alignment_ | Qt::AlignVCenter) | Qt::TextWordWrap,
+                         text());
+        return;
+    }
+    QString shown = painter.fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+    painter.drawText(area, Qt::AlignCenter | Qt::TextSingleLine, shown);
+}
+
+}  // namespace kestra

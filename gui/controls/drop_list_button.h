@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QColor>
+#include <QFont>
+#include <QRect>
+
+namespace kestra {
+
+class DropListPopup;
+
+// A selector: an image button captioned with the current choice of a short list, opening the
+// list in a popup under itself. The parent learns of a choice by the operator (popup or wheel)
+// through `selected(list id, index)`; `select` by the owner reports nothing.
+class DropListButton : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    static constexpr int kWheelNotch = 120;
+
+    explicit DropListButton(QWidget* parent = nullptr);
+    ~DropListButton() override;
+
+    // Image ids 0 fill the button with the palette's button colour.
+    void set_images(int normal_id, int hover_id);
+    bool attach(int list_id);
+    int list_id() const { return list_id_; }
+
+    int add_item(const QString& text);
+    void clear();
+    void select(int index);  // clamped into the list; no signal
+    int current_index() const;
+    QString item_text(int index) const;
+    int count() const;
+
+    void set_text_colours(QColor normal, QColor hover);
+    void set_fonts(const QFont& normal, const QFont& hover);
+    void set_multi_line(bool multi_line, Qt::Alignment alignment = Qt::AlignHCenter);
+    void set_use_hand_cursor(bool use);
+    void set_maximum_drop_height(int pixels) { max_drop_height_ = pixels; }
+
+    bool hover() const { return hover_; }
+    int wheel_accumulator() const { return wheel_; }
+    DropListPopup* popup() const { return popup_; }
+    bool popup_visible() const;
+    QRect popup_rect() const { return popup_rect_; }
+    int drop_height() const;
+    QRect caption_rect() const;
+
+    void open_popup();
+
+signals:
+    void selected(int list_id, int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void choose_from_popup(int index);
+    void step(int index);
+
+    int normal_image_ = 0;
+    int hover_image_ = 0;
+    QColor normal_text_{0xff, 0xff, 0xff};
+    QColor hover_text_{0xff, 0xff, 0xff};
+    QFont normal_font_;
+    QFont hover_font_;
+    bool multi_line_ = false;
+    Qt::Alignment alignment_ = Qt::AlignHCenter;
+    bool hover_ = false;
+    bool use_hand_cursor_ = true;
+    int list_id_ = 0;
+    int max_drop_height_ = 200;
+    QRect popup_rect_;
+    int wheel_ = 0;
+    DropListPopup* popup_ = nullptr;
+};
+
+}  // namespace kestra

@@ -1,0 +1,87 @@
+#include "controls/name_dialog.h"
+
+#include <QMessageBox>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "controls/entry_edit.h"
+#include "controls/png_button.h"
+#include "controls/tiled_background.h"
+#include "controls/value_label.h"
+#include "skin/skin_font.h"
+#include "skin/skin_ids.h"
+#include "text/channel_name_rule.h"
+
+namespace kestra {
+
+NameDialog::NameDialog(QWidget* parent)
+    : QDialog(parent),
+      ok_(new PngButton(this)),
+      cancel_(new PngButton(this)),
+      caption_(new ValueLabel(this)),
+      entry_(new EntryEdit(this)),
+      message_box_([this](const QString& caption, const QString& text) {
+          QMessageBox::warning(this, caption, text);
+      }) {
+    setWindowTitle(QStringLiteral("NAME"));
+    setFixedSize(280, 130);
+    caption_->setGeometry(16, 14, 248, 22);
+    caption_->set_text(QStringLiteral("NAME:"));
+    caption_->set_font_size(10);
+    caption_->set_alignment(ValueLabel::kCentre);
+
+    entry_->setGeometry(20, 42, 240, 30);
+    entry_->set_length_limit(kEntryLengthLimit);
+    entry_->set_background_colour(Qt::white);
+    entry_->setFont(skin::SkinFont::pixels(20));
+    entry_->setTextMargins(6, 0, 6, 0);
+    QPalette colours = entry_->palette();
+    colours.setColor(QPalette::Text, QColor(0x10, 0x12, 0x16));
+    entry_->setPalette(colours);
+    entry_->set_owner_tag(0);
+
+    for (PngButton* button : {ok_, cancel_}) {
+        button->set_mode(PngButton::kPushLook);
+        button->set_images(skin::kButton, skin::kButtonLit);
+        button->set_caption_size(9);
+    }
+    ok_->setText(QStringLiteral("OK"));
+    cancel_->setText(QStringLiteral("Cancel"));
+    ok_->setGeometry(30, 88, 100, 26);
+    cancel_->setGeometry(150, 88, 100, 26);
+    connect(ok_, &PngButton::clicked, this, &NameDialog::confirm);
+    connect(cancel_, &PngButton::clicked, this, &QDialog::reject);
+    entry_->setFocus();
+}
+
+void NameDialog::set_name(const QString& name) {
+    entry_->setText(name);
+}
+
+QString NameDialog::name() const {
+    return entry_->text();
+}
+
+std::optional<QString> NameDialog::run(const QString& current_name) {
+    set_name(current_name);
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return name();
+}
+
+void NameDialog::confirm() {
+    QByteArray utf8 = name().toUtf8();
+    if (channel_name_fits(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())))) {
+        accept();
+        return;
+    }
+    message_box_(QStringLiteral("Warming"), QString::fromUtf8(kChannelNameTooLong));
+}
+
+void NameDialog::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    TiledBackground::paint_tiles(painter, event->rect(), skin::kPageBackground,
+                                 devicePixelRatioF());
+}
+
+}  // namespace kestra

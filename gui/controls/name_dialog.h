@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <optional>
+
+namespace kestra {
+
+class EntryEdit;
+class PngButton;
+class ValueLabel;
+
+// The NAME dialog: one entry box with OK and Cancel. OK closes only when the name fits the
+// channel-name rule; otherwise the operator is told and the dialog stays open with the text
+// as typed. Storing and sending the name is the caller's job.
+class NameDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // Shows a message to the operator; the default opens a warning box.
+    using MessageBox = std::function<void(const QString& caption, const QString& text)>;
+
+    static constexpr int kEntryLengthLimit = 10;
+
+    explicit NameDialog(QWidget* parent = nullptr);
+
+    void set_name(const QString& name);
+    QString name() const;
+    void set_message_box(MessageBox message_box) { message_box_ = std::move(message_box); }
+
+    // Modal: the new name on OK, nothing on Cancel.
+    std::optional<QString> run(const QString& current_name);
+
+    PngButton* ok_button() const { return ok_; }
+    PngButton* cancel_button() const { return cancel_; }
+    EntryEdit* entry() const { return entry_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void confirm();
+
+    PngButton* ok_;
+    PngButton* cancel_;
+    ValueLabel* caption_;
+    EntryEdit* entry_;
+    MessageBox message_box_;
+};
+
+}  // namespace kestra
