@@ -44,6 +44,7 @@ public:
     StoreSession& stores();
     const GlobalOptions& options() const { return options_; }
 
+    // The owner's 50 ms tick: the session, a running transfer's progress, the firmware update.
     void tick();
     void run_for(std::chrono::milliseconds d);
     bool run_until(const std::function<bool()>& done, std::chrono::milliseconds limit);
@@ -57,8 +58,6 @@ public:
     bool wait_for_transfer();
 
 private:
-    void tick();
-
     GlobalOptions options_;
     OwnerLoop loop_;
     PrintingNotices notices_;
