@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "control/typed_number.h"
+#include "dsp/eq_laws.h"
 
 namespace kestra {
 
@@ -57,11 +58,7 @@ int typed_volume(const std::string& t) {
 }
 
 int typed_eq_gain(const std::string& t) {
-    const double d = leading_decimal(t);
-    if (d < -15) {
-        return 0;
-    }
-    return d > 15 ? 300 : static_cast<int>(d * 10 + 150);
+    return gain_code_of_db(leading_decimal(t));
 }
 
 int typed_frequency(const std::string& t) {
@@ -73,11 +70,7 @@ int typed_frequency(const std::string& t) {
 }
 
 int typed_q(const std::string& t) {
-    const double d = leading_decimal(t);
-    if (d < 0.1) {
-        return 1;
-    }
-    return d > 20 ? 200 : trunc_tenths(d);
+    return q_code_of_value(leading_decimal(t));
 }
 
 int typed_comp_threshold(const std::string& t) {
