@@ -34,14 +34,14 @@ private:
 };
 
 // Each capability adds its commands.
-void add_session_commands(ShellRegistry& registry);  // connect disconnect wait dump set
-void add_auto_commands(ShellRegistry& registry);     // unit type typefreq readout
-void add_block_commands(ShellRegistry& registry);    // peq geq comp lim
-void add_mix_commands(ShellRegistry& registry);      // group route rename
-void add_curve_commands(ShellRegistry& registry);    // curve
+void add_session_commands(ShellRegistry& registry);   // connect disconnect wait dump set
+void add_auto_commands(ShellRegistry& registry);      // unit type typefreq readout
+void add_block_commands(ShellRegistry& registry);     // peq geq comp lim
+void add_mix_commands(ShellRegistry& registry);       // group route rename
+void add_curve_commands(ShellRegistry& registry);     // curve
 void add_session_commands(ShellRegistry& registry);   // connect disconnect wait dump set
 void add_firmware_commands(ShellRegistry& registry);  // firmware update
-void add_store_commands(ShellRegistry& registry);    // scene preset recovery
+void add_store_commands(ShellRegistry& registry);     // scene preset recovery
 
 // Reads commands from `in` until its end; returns 1 when any line failed.
 int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out, std::ostream& err);

@@ -68,8 +68,8 @@ class ActionContext {
 public:
     static constexpr const char* kCaption = "Warming";
 
-    ActionContext(DeviceState& state, FrameSink& sink, NoticeSink& notices,
-                  QuestionSink& questions, const Clock& clock, CommandContext names = {});
+    ActionContext(DeviceState& state, FrameSink& sink, NoticeSink& notices, QuestionSink& questions,
+                  const Clock& clock, CommandContext names = {});
     ActionContext(const ActionContext&) = delete;
     ActionContext& operator=(const ActionContext&) = delete;
 

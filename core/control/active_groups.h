@@ -18,8 +18,8 @@ struct Rgb {
 // taken at activation and not refreshed when the group's links change afterwards.
 struct StripGroupCopy {
     bool enabled = false;
-    int group = 0;                 // 1-4, 0 = none
-    std::vector<int> members;      // zero-based channels of the strip's kind, increasing
+    int group = 0;             // 1-4, 0 = none
+    std::vector<int> members;  // zero-based channels of the strip's kind, increasing
     std::array<int32_t, kGroupLinkCount> link{};
 
     bool operator==(const StripGroupCopy&) const = default;
@@ -30,8 +30,8 @@ class ActiveGroups {
 public:
     static constexpr Rgb kInputFrame{128, 128, 128};
     static constexpr Rgb kOutputFrame{2, 166, 227};
-    static constexpr std::array<Rgb, kGroupCount> kGroupFrame{
-        Rgb{173, 67, 67}, Rgb{40, 210, 112}, Rgb{226, 209, 68}, Rgb{85, 117, 218}};
+    static constexpr std::array<Rgb, kGroupCount> kGroupFrame{Rgb{173, 67, 67}, Rgb{40, 210, 112},
+                                                              Rgb{226, 209, 68}, Rgb{85, 117, 218}};
 
     // Gives every member strip of `group` (0-3) its copy of the record.
     void activate(int group, const ControlGroup& record);

@@ -7,17 +7,17 @@
 #include "control/compressor_actions.h"
 #include "control/field_committer.h"
 #include "control/field_path.h"
+#include "control/full_state_writer.h"
 #include "control/geq_actions.h"
 #include "control/group_actions.h"
 #include "control/limiter_actions.h"
+#include "control/maintenance_lock.h"
 #include "control/parameter_readout.h"
 #include "control/peq_actions.h"
+#include "control/recovery_actions.h"
 #include "control/routing_actions.h"
 #include "control/strip_actions.h"
 #include "control/unit_actions.h"
-#include "control/full_state_writer.h"
-#include "control/maintenance_lock.h"
-#include "control/recovery_actions.h"
 
 namespace kestra {
 

@@ -142,9 +142,9 @@ TEST_F(GroupActionsTest, MuteGroupActivationSendsEachMemberThirtyMillisecondsApa
     ASSERT_TRUE(page.toggle_mute_input(0));
     go_online();
     page.set_mute_active(1, true);
-    EXPECT_EQ(payloads(),
-              (std::vector<std::string>{framed_fields("A,01,01,01,46"), framed_fields("A,01,0A,01,46"),
-                                        framed_fields("A,01,42,01,1E")}));
+    EXPECT_EQ(payloads(), (std::vector<std::string>{framed_fields("A,01,01,01,46"),
+                                                    framed_fields("A,01,0A,01,46"),
+                                                    framed_fields("A,01,42,01,1E")}));
     for (const Datagram& d : sink.sent) {
         EXPECT_EQ(d.gap, std::chrono::milliseconds(30));
     }

@@ -13,9 +13,9 @@ protected:
     EditorRecallTarget target{surface.peq, surface.geq, surface.compressor, surface.limiter};
 
     int frames_starting(const std::string& head) const {
-        return static_cast<int>(std::count_if(
-            sink.frames.begin(), sink.frames.end(),
-            [&](const std::string& f) { return f.rfind(head, 0) == 0; }));
+        return static_cast<int>(
+            std::count_if(sink.frames.begin(), sink.frames.end(),
+                          [&](const std::string& f) { return f.rfind(head, 0) == 0; }));
     }
 };
 

@@ -25,10 +25,10 @@ TEST_F(StripActionsTest, FaderExtremesAndOutputWireNumbers) {
     surface.strips.set_input_volume(2, 0);
     surface.strips.set_output_volume(0, 30);
     surface.strips.set_output_mute(15, 1);
-    EXPECT_EQ(payloads(),
-              (std::vector<std::string>{"%A,01,03,00,0C,E477#", framed_fields("A,01,03,00,46"),
-                                        framed_fields("A,01,03,00,00"), framed_fields("A,01,41,00,1E"),
-                                        framed_fields("A,01,50,01,1E")}));
+    EXPECT_EQ(payloads(), (std::vector<std::string>{
+                              "%A,01,03,00,0C,E477#", framed_fields("A,01,03,00,46"),
+                              framed_fields("A,01,03,00,00"), framed_fields("A,01,41,00,1E"),
+                              framed_fields("A,01,50,01,1E")}));
     EXPECT_EQ(sink.sent[0].gap, Datagram::kFrameGap);
     EXPECT_EQ(reports.back(), (ReadoutRequest{95, StripActions::kReadoutMute}));
 }
@@ -54,10 +54,10 @@ TEST_F(StripActionsTest, VolumeLinkCopiesVolumeAndGainToMembersInStoredOrder) {
     forget();
     surface.strips.set_input_volume(2, 50);
     surface.strips.set_input_gain_step(2, 5);
-    EXPECT_EQ(payloads(),
-              (std::vector<std::string>{framed_fields("A,01,03,00,32"), framed_fields("A,01,01,00,32"),
-                                        framed_fields("A,01,08,00,32"), framed_fields("U,01,03,05"),
-                                        framed_fields("U,01,01,05"), framed_fields("U,01,08,05")}));
+    EXPECT_EQ(payloads(), (std::vector<std::string>{
+                              framed_fields("A,01,03,00,32"), framed_fields("A,01,01,00,32"),
+                              framed_fields("A,01,08,00,32"), framed_fields("U,01,03,05"),
+                              framed_fields("U,01,01,05"), framed_fields("U,01,08,05")}));
     EXPECT_EQ(state.input(0).volume, 50);
     EXPECT_EQ(state.input(7).gain_step, 5);
     EXPECT_EQ(state.input(1).volume, 70);  // not a member
@@ -73,8 +73,8 @@ TEST_F(StripActionsTest, MuteAndUnlinkedParametersStayOnTheirChannel) {
     forget();
     surface.strips.set_input_mute(4, 1);
     surface.strips.set_input_priority(4, 1);
-    EXPECT_EQ(payloads(),
-              (std::vector<std::string>{framed_fields("A,01,05,01,46"), framed_fields("L,01,05,00,01")}));
+    EXPECT_EQ(payloads(), (std::vector<std::string>{framed_fields("A,01,05,01,46"),
+                                                    framed_fields("L,01,05,00,01")}));
     EXPECT_EQ(state.input(5).mute, 0);
     EXPECT_EQ(state.input(5).priority, 0);
 }
@@ -99,10 +99,10 @@ TEST_F(StripActionsTest, OutputLinksCarryLineDelayAndFbkButFbkGoesOutForMasterOn
     surface.strips.set_output_delay_step(9, 200);
     surface.strips.set_output_fbk(0, 1);
     surface.strips.set_output_volume(0, 40);  // VOL not linked
-    EXPECT_EQ(payloads(),
-              (std::vector<std::string>{framed_fields("I,01,01,01"), framed_fields("I,01,0A,01"),
-                                        framed_fields("J,01,0A,01,C8"), framed_fields("J,01,01,01,C8"),
-                                        framed_fields("K,01,01,01"), framed_fields("A,01,41,00,28")}));
+    EXPECT_EQ(payloads(), (std::vector<std::string>{
+                              framed_fields("I,01,01,01"), framed_fields("I,01,0A,01"),
+                              framed_fields("J,01,0A,01,C8"), framed_fields("J,01,01,01,C8"),
+                              framed_fields("K,01,01,01"), framed_fields("A,01,41,00,28")}));
     EXPECT_EQ(state.output(9).fbk, 1);
     EXPECT_EQ(state.output(9).volume, 30);
 }
@@ -117,8 +117,9 @@ TEST_F(StripActionsTest, AuxSourceFeedsOneChannelDanteAny) {
     EXPECT_TRUE(surface.strips.set_input_source(34, 2));  // its own source again
     EXPECT_TRUE(surface.strips.set_input_source(39, 0));
     EXPECT_TRUE(surface.strips.set_input_source(40, 0));
-    EXPECT_EQ(payloads(), (std::vector<std::string>{framed_fields("O,01,03,02"), framed_fields("O,01,03,02"),
-                                                    framed_fields("O,01,08,00"), framed_fields("O,01,09,00")}));
+    EXPECT_EQ(payloads(),
+              (std::vector<std::string>{framed_fields("O,01,03,02"), framed_fields("O,01,03,02"),
+                                        framed_fields("O,01,08,00"), framed_fields("O,01,09,00")}));
     EXPECT_THROW(surface.strips.set_input_source(4, 1), std::invalid_argument);
     EXPECT_THROW(surface.strips.set_input_source(40, 5), std::invalid_argument);
 }
@@ -163,8 +164,9 @@ TEST_F(StripActionsTest, ScriptedSetGoesThroughTheStripAndRefusesUnknownFields) 
     surface.commit_field(FieldTarget::Input, 34, *FieldPath::parse("source"), 1);
     // A refused source is the operator's notice, not a failed line.
     surface.commit_field(FieldTarget::Input, 35, *FieldPath::parse("source"), 1);
-    EXPECT_EQ(payloads(), (std::vector<std::string>{"%A,01,03,00,0C,E477#", framed_fields("I,01,04,01"),
-                                                    framed_fields("O,01,03,01")}));
+    EXPECT_EQ(payloads(),
+              (std::vector<std::string>{"%A,01,03,00,0C,E477#", framed_fields("I,01,04,01"),
+                                        framed_fields("O,01,03,01")}));
     EXPECT_EQ(notices.texts.size(), 1u);
     EXPECT_THROW(surface.commit_field(FieldTarget::Input, 2, *FieldPath::parse("fbk"), 1),
                  std::invalid_argument);
