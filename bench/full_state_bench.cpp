@@ -4,82 +4,24 @@
 //
 //   kestra_full_state_bench [runs=1] [name_pause_ms=150] [spin_us=200]
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "control/control_surface.h"
+#include "loopback_receiver.h"
 #include "net/udp_transport.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using Wall = std::chrono::system_clock;
-
-template <class Duration>
-double ms(Duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// Kernel receive timestamps, so the figure shows the sender's pacing, not this reader.
-struct Receiver {
-    int fd = -1;
-    uint16_t port = 0;
-
-    Receiver() {
-        fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-            std::perror("receiver");
-            std::exit(1);
-        }
-        socklen_t len = sizeof addr;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        port = ntohs(addr.sin_port);
-        timeval tv{2, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-        const int on = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
-        const int buffer = 4 << 20;
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-    }
-    ~Receiver() { ::close(fd); }
-
-    bool receive(Wall::time_point& at) const {
-        char data[4096];
-        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
-        iovec iov{data, sizeof data};
-        msghdr msg{};
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        msg.msg_control = control;
-        msg.msg_controllen = sizeof control;
-        if (::recvmsg(fd, &msg, 0) < 0) {
-            return false;
-        }
-        at = Wall::now();
-        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
-            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
-                timespec ts{};
-                std::memcpy(&ts, CMSG_DATA(c), sizeof ts);
-                at = Wall::time_point(std::chrono::duration_cast<Wall::duration>(
-                    std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec)));
-            }
-        }
-        return true;
-    }
-};
+using kestra::bench::ms;
+using kestra::bench::Wall;
+using Receiver = kestra::bench::LoopbackReceiver;
 
 // Cell contents do not change the frame lengths, so a blank renderer paces like a real one.
 class BlankGlyphs : public kestra::GlyphRasterizer {
@@ -114,7 +56,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    Receiver rx;
+    Receiver rx(4 << 20);  // a whole transfer may queue up while the reader is late
     kestra::UdpTransport transport(
         [](std::string) {}, [](const std::string&, const std::string&) {},
         kestra::UdpTransport::Options{std::chrono::microseconds(spin_us)});

@@ -4,89 +4,30 @@
 //
 //   kestra_pacing_bench [frames=1000] [spin_us=200] [latency_samples=200]
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "loopback_receiver.h"
 #include "net/net_sandbox.h"
 #include "net/udp_transport.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-template <class Duration>
-double ms(Duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using kestra::bench::ms;
+using kestra::bench::Wall;
+using Receiver = kestra::bench::LoopbackReceiver;
 
 double percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());
     const auto i = static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
     return v[std::min(i, v.size() - 1)];
 }
-
-// Arrival times are the kernel's receive timestamps, so the figures show the sender's pacing
-// and not how late this process got round to reading.
-using Wall = std::chrono::system_clock;
-
-struct Receiver {
-    int fd = -1;
-    uint16_t port = 0;
-
-    Receiver() {
-        fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-            std::perror("receiver");
-            std::exit(1);
-        }
-        socklen_t len = sizeof addr;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        port = ntohs(addr.sin_port);
-        timeval tv{2, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-        const int on = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
-    }
-    ~Receiver() { ::close(fd); }
-
-    // Kernel arrival time of the next datagram, or nothing after two silent seconds.
-    bool receive(Wall::time_point& at) const {
-        char buffer[2048];
-        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
-        iovec iov{buffer, sizeof buffer};
-        msghdr msg{};
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        msg.msg_control = control;
-        msg.msg_controllen = sizeof control;
-        if (::recvmsg(fd, &msg, 0) < 0) {
-            return false;
-        }
-        at = Wall::now();
-        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
-            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
-                timespec ts{};
-                std::memcpy(&ts, CMSG_DATA(c), sizeof ts);
-                at = Wall::time_point(std::chrono::duration_cast<Wall::duration>(
-                    std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec)));
-            }
-        }
-        return true;
-    }
-};
 
 kestra::DeviceEndpoint loopback(uint16_t port) {
     kestra::DeviceEndpoint ep;

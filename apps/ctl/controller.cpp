@@ -52,14 +52,11 @@ Controller::Controller(const GlobalOptions& options, std::ostream& err)
           settings_from(options), [this](std::function<void()> f) { loop_.post(std::move(f)); },
           notices_),
       surface_(session_.state(), session_.sink(), notices_, questions_, session_.clock(),
-               names_for(session_, glyphs_)) {}
+               names_for(session_, glyphs_)) {
+    session_.track_transfers(&surface_.full_state);
+}
 
 void Controller::tick() {
-    FullStateWriter& writer = surface_.full_state;
-    writer.advance(session_.transport().queued());
-    if (writer.running()) {
-        session_.supervisor().defer();
-    }
     session_.tick();
     if (firmware_) {
         firmware_->tick();

@@ -44,7 +44,8 @@ public:
     StoreSession& stores();
     const GlobalOptions& options() const { return options_; }
 
-    // The owner's 50 ms tick: the session, a running transfer's progress, the firmware update.
+    // The owner's 50 ms tick: the session (with a running transfer's progress) and the firmware
+    // update.
     void tick();
     void run_for(std::chrono::milliseconds d);
     bool run_until(const std::function<bool()>& done, std::chrono::milliseconds limit);

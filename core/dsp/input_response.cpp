@@ -18,19 +18,19 @@ std::size_t checked(int index) {
 
 InputResponse::InputResponse() {
     for (std::size_t i = 0; i < powers_.size(); ++i) {
-        powers_[i] = compute_power(specs_[i]);
+        powers_[i] = compute_power(params_[i]);
     }
     rebuild_sum();
 }
 
 int InputResponse::load(const InputChannel& channel, int input_index) {
     count_ = curve_count(input_index);
-    const auto specs = input_curve_specs(channel);
+    const auto params = input_curve_params(channel);
     int recomputed = 0;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        if (!(specs[i] == specs_[i])) {
-            specs_[i] = specs[i];
-            powers_[i] = compute_power(specs[i]);
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        if (!(params[i] == params_[i])) {
+            params_[i] = params[i];
+            powers_[i] = compute_power(params[i]);
             ++recomputed;
         }
     }
@@ -38,12 +38,12 @@ int InputResponse::load(const InputChannel& channel, int input_index) {
     return recomputed;
 }
 
-bool InputResponse::set_curve(int index, const CurveSpec& spec) {
+bool InputResponse::set_curve(int index, const CurveParams& params) {
     const std::size_t i = checked(index);
-    const bool changed = !(spec == specs_[i]);
+    const bool changed = !(params == params_[i]);
     if (changed) {
-        specs_[i] = spec;
-        powers_[i] = compute_power(spec);
+        params_[i] = params;
+        powers_[i] = compute_power(params);
     }
     rebuild_sum();
     return changed;
@@ -53,8 +53,8 @@ ResponseCurve InputResponse::curve(int index) const {
     return power_to_db(powers_[checked(index)]);
 }
 
-const CurveSpec& InputResponse::spec(int index) const {
-    return specs_[checked(index)];
+const CurveParams& InputResponse::params(int index) const {
+    return params_[checked(index)];
 }
 
 void InputResponse::rebuild_sum() {

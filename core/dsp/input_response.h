@@ -18,18 +18,18 @@ public:
     int load(const InputChannel& channel, int input_index);
 
     // Replaces one curve (0-5); returns whether it had to be recomputed.
-    bool set_curve(int index, const CurveSpec& spec);
+    bool set_curve(int index, const CurveParams& params);
 
     // One curve in dB, computed from the kept magnitudes on each call.
     ResponseCurve curve(int index) const;
-    const CurveSpec& spec(int index) const;
+    const CurveParams& params(int index) const;
     const ResponseCurve& sum() const { return sum_; }
     int count() const { return count_; }
 
 private:
     void rebuild_sum();
 
-    std::array<CurveSpec, kInputCurves> specs_{};
+    std::array<CurveParams, kInputCurves> params_{};
     std::array<PowerCurve, kInputCurves> powers_{};
     ResponseCurve sum_{};
     int count_ = kInputCurves;

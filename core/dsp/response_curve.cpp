@@ -98,36 +98,38 @@ double corner_angle(double freq) {
     return angle_of(std::clamp(freq, kMinEqFreq, kMaxEqFreq));
 }
 
-Biquad band_section(const CurveSpec& spec) {
-    switch (spec.band_type) {
+Biquad band_section(const CurveParams& params) {
+    switch (params.band_type) {
         case kBandLowShelf:
-            return Biquad::low_shelf(corner_angle(spec.freq) * kLowShelfCornerScale, spec.gain_db);
+            return Biquad::low_shelf(corner_angle(params.freq) * kLowShelfCornerScale,
+                                     params.gain_db);
         case kBandHighShelf:
-            return Biquad::high_shelf(corner_angle(spec.freq) * kHighShelfCornerScale,
-                                      spec.gain_db);
+            return Biquad::high_shelf(corner_angle(params.freq) * kHighShelfCornerScale,
+                                      params.gain_db);
         default:
             // A Q below the smallest code (0.1) would make the band infinitely wide.
-            return Biquad::peaking(angle_of(snap_to_grid(spec.freq)), spec.gain_db,
-                                   std::max(spec.q, kMinQ));
+            return Biquad::peaking(angle_of(snap_to_grid(params.freq)), params.gain_db,
+                                   std::max(params.q, kMinQ));
     }
 }
 
-PowerCurve band_power(const CurveSpec& spec) {
+PowerCurve band_power(const CurveParams& params) {
     // A 0 dB band of any type changes nothing; skipping it also spares a drag its cost.
-    if (spec.gain_db == 0.0) {
+    if (params.gain_db == 0.0) {
         return flat_power();
     }
-    const Biquad section = band_section(spec);
+    const Biquad section = band_section(params);
     return cascade_power(std::span(&section, 1));
 }
 
-PowerCurve filter_power(const CurveSpec& spec) {
-    if (!spec.enabled) {
+PowerCurve filter_power(const CurveParams& params) {
+    if (!params.enabled) {
         return flat_power();
     }
-    const bool high = spec.kind == CurveKind::HighPass;
-    const SlopeRow& row = kSlopeRows[static_cast<std::size_t>(std::clamp(spec.slope_index, 0, 6))];
-    const double w0 = corner_angle(spec.freq);
+    const bool high = params.kind == CurveKind::HighPass;
+    const SlopeRow& row =
+        kSlopeRows[static_cast<std::size_t>(std::clamp(params.slope_index, 0, 6))];
+    const double w0 = corner_angle(params.freq);
     std::array<Biquad, 5> sections{};
     std::size_t n = 0;
     if (row.first_order) {
@@ -140,29 +142,29 @@ PowerCurve filter_power(const CurveSpec& spec) {
     return cascade_power(std::span(sections.data(), n));
 }
 
-CurveSpec band_spec(const PeqBand& band) {
-    CurveSpec spec;
-    spec.kind = CurveKind::Band;
-    spec.band_type = band.type;
-    spec.freq = band.freq;
-    spec.gain_db = gain_db_of_code(band.gain);
-    spec.q = q_of_code(band.q);
-    return spec;
+CurveParams band_params(const PeqBand& band) {
+    CurveParams params;
+    params.kind = CurveKind::Band;
+    params.band_type = band.type;
+    params.freq = band.freq;
+    params.gain_db = gain_db_of_code(band.gain);
+    params.q = q_of_code(band.q);
+    return params;
 }
 
-CurveSpec filter_spec(CurveKind kind, int32_t freq, int32_t slope, int32_t on) {
-    CurveSpec spec;
-    spec.kind = kind;
-    spec.freq = freq;
-    spec.slope_index = slope - 2;
-    spec.enabled = on != 0;
-    return spec;
+CurveParams filter_params(CurveKind kind, int32_t freq, int32_t slope, int32_t on) {
+    CurveParams params;
+    params.kind = kind;
+    params.freq = freq;
+    params.slope_index = slope - 2;
+    params.enabled = on != 0;
+    return params;
 }
 
 }  // namespace
 
-PowerCurve compute_power(const CurveSpec& spec) {
-    return spec.kind == CurveKind::Band ? band_power(spec) : filter_power(spec);
+PowerCurve compute_power(const CurveParams& params) {
+    return params.kind == CurveKind::Band ? band_power(params) : filter_power(params);
 }
 
 ResponseCurve power_to_db(const PowerCurve& power) {
@@ -173,30 +175,31 @@ ResponseCurve power_to_db(const PowerCurve& power) {
     return out;
 }
 
-ResponseCurve compute_curve(const CurveSpec& spec) {
-    return power_to_db(compute_power(spec));
+ResponseCurve compute_curve(const CurveParams& params) {
+    return power_to_db(compute_power(params));
 }
 
 int curve_count(int input_index) {
     return input_index < kProcessedInputs ? 6 : 4;
 }
 
-std::array<CurveSpec, kInputCurves> input_curve_specs(const InputChannel& channel) {
-    std::array<CurveSpec, kInputCurves> specs{};
+std::array<CurveParams, kInputCurves> input_curve_params(const InputChannel& channel) {
+    std::array<CurveParams, kInputCurves> params{};
     for (std::size_t b = 0; b < 4; ++b) {
-        specs[b] = band_spec(channel.peq_band[b]);
+        params[b] = band_params(channel.peq_band[b]);
     }
-    specs[4] =
-        filter_spec(CurveKind::HighPass, channel.hpf_freq, channel.hpf_slope, channel.hpf_on);
-    specs[5] = filter_spec(CurveKind::LowPass, channel.lpf_freq, channel.lpf_slope, channel.lpf_on);
-    return specs;
+    params[4] =
+        filter_params(CurveKind::HighPass, channel.hpf_freq, channel.hpf_slope, channel.hpf_on);
+    params[5] =
+        filter_params(CurveKind::LowPass, channel.lpf_freq, channel.lpf_slope, channel.lpf_on);
+    return params;
 }
 
 ResponseCurve input_response(const InputChannel& channel, int input_index) {
-    const auto specs = input_curve_specs(channel);
+    const auto params = input_curve_params(channel);
     PowerCurve product = flat_power();
     for (int i = 0; i < curve_count(input_index); ++i) {
-        const PowerCurve p = compute_power(specs[static_cast<std::size_t>(i)]);
+        const PowerCurve p = compute_power(params[static_cast<std::size_t>(i)]);
         for (std::size_t k = 0; k < kGridPoints; ++k) {
             product[k] *= p[k];
         }

@@ -27,11 +27,11 @@ struct FirmwareImage {
 };
 
 // The images of a LOCAL update, in sending order.
-struct FirmwareImageSpec {
+struct FirmwareImageName {
     const char* file_name;
     int target;
 };
-inline constexpr FirmwareImageSpec kLocalUpdateImages[] = {
+inline constexpr FirmwareImageName kLocalUpdateImages[] = {
     {"Digital-Velombrix.bin", 1},
     {"LSBF_DSP21489_Velombrix.bin", 0},
 };

@@ -85,8 +85,8 @@ bool FirmwareUpdater::start_local_update(const Settings& settings) {
 
 bool FirmwareUpdater::load_images(const Settings& settings) {
     images_.clear();
-    for (const FirmwareImageSpec& spec : kLocalUpdateImages) {
-        auto loaded = FirmwareImage::load(spec.file_name, spec.target, settings.image_folders);
+    for (const FirmwareImageName& wanted : kLocalUpdateImages) {
+        auto loaded = FirmwareImage::load(wanted.file_name, wanted.target, settings.image_folders);
         if (const auto* error = std::get_if<std::string>(&loaded)) {
             notices_.notice(*error, "");
             images_.clear();

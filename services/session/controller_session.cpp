@@ -108,6 +108,12 @@ bool ControllerSession::port_released() const {
 }
 
 void ControllerSession::tick() {
+    if (writer_ != nullptr) {
+        writer_->advance(transport_->queued());
+        if (writer_->running()) {
+            supervisor_.defer();
+        }
+    }
     connection_.tick();
     supervisor_.tick();
     // The tick after the disconnect at the earliest, so the queued "Q" 00 has left.

@@ -7,6 +7,7 @@
 
 #include "control/connection_controller.h"
 #include "control/device_endpoint.h"
+#include "control/full_state_writer.h"
 #include "control/level_feed.h"
 #include "control/report_supervisor.h"
 #include "model/device_state.h"
@@ -61,8 +62,11 @@ public:
     void release_port();
     bool port_released() const;
 
-    // The 50 ms tick: connect retries, give-up, report supervision, deferred socket close.
+    // The 50 ms tick: connect retries, give-up, report supervision, deferred socket close,
+    // and the progress of a tracked whole-state transfer (supervision stays quiet meanwhile).
     void tick();
+    // The writer whose transfers go out on this session's sender; null for none.
+    void track_transfers(FullStateWriter* writer) { writer_ = writer; }
 
     DeviceState& state() { return state_; }
     const Clock& clock() const { return clock_; }
@@ -100,6 +104,7 @@ private:
     Publisher<StateChange>::Subscription change_sub_;
     Publisher<ConnectionEvent>::Subscription connection_sub_;
     Publisher<ReportSupervisor::Status>::Subscription status_sub_;
+    FullStateWriter* writer_ = nullptr;
     bool listening_ = false;
     bool close_when_sent_ = false;
     int close_ticks_ = 0;

@@ -23,12 +23,12 @@ double at(const ResponseCurve& c, double freq) {
     return c[grid_index(freq)];
 }
 
-CurveSpec band(double freq, double gain_db, double q, int type = kBandPeaking) {
-    return CurveSpec{CurveKind::Band, type, freq, gain_db, q, 0, true};
+CurveParams band(double freq, double gain_db, double q, int type = kBandPeaking) {
+    return CurveParams{CurveKind::Band, type, freq, gain_db, q, 0, true};
 }
 
-CurveSpec filter(CurveKind kind, double freq, int slope_index, bool on = true) {
-    return CurveSpec{kind, kBandPeaking, freq, 0, 0, slope_index, on};
+CurveParams filter(CurveKind kind, double freq, int slope_index, bool on = true) {
+    return CurveParams{kind, kBandPeaking, freq, 0, 0, slope_index, on};
 }
 
 std::size_t argmax(const ResponseCurve& c) {
@@ -146,10 +146,10 @@ TEST(ResponseCurve, OffFiltersAreFlatAndOddSlopesOutsideTheTableUseItsEnds) {
 }
 
 TEST(ResponseCurve, DegenerateStoredValuesStillGiveFiniteCurves) {
-    for (const CurveSpec& spec :
+    for (const CurveParams& params :
          {band(0, 6, 0), band(1000, 40, 0.01, kBandLowShelf), band(-5, -40, 2, kBandHighShelf),
           filter(CurveKind::HighPass, 0, 6), filter(CurveKind::LowPass, 90000, 6)}) {
-        const ResponseCurve c = compute_curve(spec);
+        const ResponseCurve c = compute_curve(params);
         EXPECT_TRUE(std::all_of(c.begin(), c.end(), [](double v) { return std::isfinite(v); }));
     }
 }
@@ -199,7 +199,7 @@ TEST(InputResponse, RecomputesOnlyChangedCurvesAndKeepsTheSumCurrent) {
     EXPECT_EQ(response.count(), 4);
     EXPECT_EQ(response.sum(), input_response(ch, 40));
 
-    EXPECT_FALSE(response.set_curve(1, response.spec(1)));
+    EXPECT_FALSE(response.set_curve(1, response.params(1)));
     EXPECT_TRUE(response.set_curve(1, band(500, 0, 2)));
     EXPECT_TRUE(flat(response.sum()));
     EXPECT_THROW(response.set_curve(6, band(500, 0, 2)), std::out_of_range);
