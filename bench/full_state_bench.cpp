@@ -1,5 +1,5 @@
 // Wall time of the whole-state transfer to a loopback receiver, against the sum of the pauses
-// and frame gaps the sequence specifies. A plain program: it measures real threads and the
+// and frame gaps of its whole-state write order. A plain program: it measures real threads and the
 // kernel's arrival times, not the cost of a function.
 //
 //   kestra_full_state_bench [runs=1] [name_pause_ms=150] [spin_us=200]
@@ -87,14 +87,14 @@ int main(int argc, char** argv) {
         const auto sequence = kestra::FullStateWriter::commands(
             state, surface.context().names(), std::chrono::milliseconds(name_pause));
         std::size_t datagrams = 0;
-        double specified = 0;  // every gap but the last: the time up to the last arrival
+        double paced = 0;  // every gap but the last: the time up to the last arrival
         for (const auto& command : sequence) {
             for (const auto& d : command) {
-                specified += static_cast<double>(d.gap.count());
+                paced += static_cast<double>(d.gap.count());
                 ++datagrams;
             }
         }
-        specified -= static_cast<double>(sequence.back().back().gap.count());
+        paced -= static_cast<double>(sequence.back().back().gap.count());
 
         std::vector<Wall::time_point> arrivals;
         arrivals.reserve(datagrams);
@@ -121,11 +121,10 @@ int main(int argc, char** argv) {
         }
         const double wall = ms(arrivals.back() - begin);
         const double first = ms(arrivals.front() - begin);
-        ratios.push_back(wall / specified);
+        ratios.push_back(wall / paced);
         std::printf("  run %d: %d commands, %zu datagrams, first after %.3f ms\n", run + 1,
                     kestra::FullStateWriter::kCommandCount, datagrams, first);
-        std::printf("         wall %.1f ms / specified %.1f ms = %.5f\n", wall, specified,
-                    wall / specified);
+        std::printf("         wall %.1f ms / paced %.1f ms = %.5f\n", wall, paced, wall / paced);
     }
     std::printf("  worst ratio %.5f (goal <= 1.02)\n",
                 *std::max_element(ratios.begin(), ratios.end()));

@@ -88,9 +88,15 @@ bool PresetActions::recall(PresetTable table, int id, int channel) {
     if (r != StoreResult::Done) {
         return false;
     }
-    if (!PresetCodec::decode(table, data, context_.state(), channel)) {
-        context_.notice(kDamaged);
-        return false;
+    switch (PresetCodec::decode(table, data, context_.state(), channel)) {
+        case PresetDecodeResult::Done:
+            break;
+        case PresetDecodeResult::Damaged:
+            context_.notice(kDamaged);
+            return false;
+        case PresetDecodeResult::OutOfRange:
+            context_.notice(kOutOfRange);
+            return false;
     }
     context_.changed(change_of(table, channel));
     if (table == PresetTable::Peq) {

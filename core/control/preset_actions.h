@@ -17,6 +17,8 @@ namespace kestra {
 class PresetActions {
 public:
     static constexpr const char* kDamaged = "The stored preset is damaged and was not recalled.";
+    static constexpr const char* kOutOfRange =
+        "The stored preset holds a value outside its range and was not recalled.";
     static constexpr const char* kUnstorable =
         "The block holds a value its preset layout cannot keep; nothing was saved.";
 

@@ -186,15 +186,25 @@ ReadoutParameter empty_kind() {
     return p;
 }
 
-ReadoutParameter mute_entry(int32_t& mute, ParameterChange change, const char* open,
-                            const char* close, std::function<DatagramList()> command) {
+// The output mute was typed as the two characters of its Chinese captions (UTF-8 here); the
+// read-out shows the words, so both are taken.
+constexpr const char* kOpenCharacter = "\xE5\xBC\x80";   // 开
+constexpr const char* kCloseCharacter = "\xE5\x85\xB3";  // 关
+
+enum class MuteWords { Only, AndCharacters };
+
+ReadoutParameter mute_entry(int32_t& mute, ParameterChange change, MuteWords words,
+                            std::function<DatagramList()> command) {
     ReadoutParameter p;
     p.name = "MUTE";
     p.change = change;
     p.value_text = [&mute] { return mute_text(mute); };
-    p.store_value = [&mute, open, close](const std::string& t) {
-        if (t == open || t == close) {
-            mute = t == open ? 1 : 0;
+    p.store_value = [&mute, words](const std::string& t) {
+        const bool characters = words == MuteWords::AndCharacters;
+        const bool open = t == "OPEN" || (characters && t == kOpenCharacter);
+        const bool close = t == "CLOSE" || (characters && t == kCloseCharacter);
+        if (open || close) {
+            mute = open ? 1 : 0;
             return true;
         }
         return false;
@@ -252,7 +262,7 @@ std::optional<ReadoutParameter> input_entry(DeviceState& state, int input, int k
         case 0:
             return empty_kind();
         case 1:
-            return mute_entry(in.mute, strip, "OPEN", "CLOSE", fader);
+            return mute_entry(in.mute, strip, MuteWords::Only, fader);
         case 3:
             return numeric("VOL", strip, in.volume, db_text, typed_volume, fader);
         case 20:
@@ -281,10 +291,6 @@ std::optional<ReadoutParameter> input_entry(DeviceState& state, int input, int k
     }
 }
 
-// The output mute takes the two characters of its Chinese captions, as UTF-8.
-constexpr const char* kOpenCharacter = "\xE5\xBC\x80";   // 开
-constexpr const char* kCloseCharacter = "\xE5\x85\xB3";  // 关
-
 std::optional<ReadoutParameter> output_entry(DeviceState& state, int output, int kind) {
     OutputChannel& out = state.output(output);
     const int wire = output + 1;
@@ -297,7 +303,7 @@ std::optional<ReadoutParameter> output_entry(DeviceState& state, int output, int
         case 0:
             return empty_kind();
         case 1:
-            return mute_entry(out.mute, strip, kOpenCharacter, kCloseCharacter, fader);
+            return mute_entry(out.mute, strip, MuteWords::AndCharacters, fader);
         case 3:
             return numeric("VOL", strip, out.volume, db_text, typed_volume, fader);
         case 41:

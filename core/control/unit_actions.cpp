@@ -110,7 +110,8 @@ UnitActions::Assignment UnitActions::assign_slot(int slot, int index) {
     }
     if (index != 0 && taken_elsewhere(selected_, slot, index)) {
         ctx_.notice(kAlreadySelected);
-        panel_.slot_index[at(slot)] = 0;
+        // The slot keeps its channel, so its list must keep showing it.
+        panel_.slot_index[at(slot)] = slot_byte(selected_, slot);
         return Assignment::Refused;
     }
     slot_byte(selected_, slot) = static_cast<uint8_t>(index);

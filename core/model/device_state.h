@@ -22,8 +22,8 @@ inline constexpr int kUnitTableSize = 80;
 
 struct PeqBand {
     int32_t freq = 0;
-    int32_t gain = 0;  // 0-300, 150 = 0 dB; no default is listed, so 0
-    int32_t q = 100;   // 1-200, shown x 0.1
+    int32_t gain = 150;  // 0-300, 150 = 0 dB: a start-up preset stores a flat band
+    int32_t q = 100;     // 1-200, shown x 0.1
     std::array<int32_t, 2> reserved{};
     int32_t type = 0;  // 0-2; the wire carries type + 1
     bool operator==(const PeqBand&) const = default;
@@ -31,7 +31,7 @@ struct PeqBand {
 
 struct GeqBand {
     int32_t freq = 0;
-    int32_t gain = 0;
+    int32_t gain = 150;  // flat, as the PEQ bands
     int32_t q = 25;
     std::array<int32_t, 3> reserved{};
     bool operator==(const GeqBand&) const = default;

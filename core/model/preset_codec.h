@@ -27,6 +27,8 @@ const PresetTableInfo& preset_table_info(PresetTable table);
 // By SQL table name, exactly as spelled ("PEQ", "Compressor", ...).
 std::optional<PresetTable> preset_table_named(std::string_view name);
 
+enum class PresetDecodeResult { Done, Damaged, OutOfRange };
+
 class PresetCodec {
 public:
     // The block of zero-based `channel` as stored text. A value that does not fit its field
@@ -36,9 +38,11 @@ public:
                                              int channel);
 
     // Reads `text` into the block of `channel`. The text must have exactly the layout's length,
-    // hexadecimal digits at every field and the separators where the layout has them; otherwise
-    // false and the state is unchanged.
-    static bool decode(PresetTable table, std::string_view text, DeviceState& state, int channel);
+    // hexadecimal digits at every field and the separators where the layout has them
+    // (otherwise Damaged), and every value within the range its block works with (otherwise
+    // OutOfRange). Unless Done, the state is unchanged.
+    static PresetDecodeResult decode(PresetTable table, std::string_view text, DeviceState& state,
+                                     int channel);
 };
 
 }  // namespace kestra

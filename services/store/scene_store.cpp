@@ -44,10 +44,15 @@ std::optional<SceneEntry> SceneStore::add(int id, const std::string& name,
         !db_.execute("insert into DeviceDATA values(?,?,?)", {id, name, entry.file})) {
         return std::nullopt;
     }
+    // The row commits only after its file is complete in place: a crash before that leaves
+    // at most a file that no row names.
     std::string error;
     if (!SceneFile::write(entry.file, scene, error, before_rename_)) {
         notice(error);
         return std::nullopt;  // the row goes with the transaction
+    }
+    if (after_rename_) {
+        after_rename_();
     }
     if (!tx.commit()) {
         return std::nullopt;
@@ -76,25 +81,30 @@ StoreResult SceneStore::file_of(int id, std::string& file) {
 }
 
 StoreResult SceneStore::remove(int id) {
-    PresetDatabase::Transaction tx(db_);
-    if (!tx.begun()) {
-        return StoreResult::Failed;
-    }
     std::string file;
-    const StoreResult found = file_of(id, file);
-    if (found != StoreResult::Done) {
-        return found;
-    }
-    if (!db_.execute("delete from DeviceDATA where ID=?", {id})) {
-        return StoreResult::Failed;
+    {
+        // The row goes first, so that no crash can leave a row whose file has already gone.
+        PresetDatabase::Transaction tx(db_);
+        if (!tx.begun()) {
+            return StoreResult::Failed;
+        }
+        const StoreResult found = file_of(id, file);
+        if (found != StoreResult::Done) {
+            return found;
+        }
+        if (!db_.execute("delete from DeviceDATA where ID=?", {id}) || !tx.commit()) {
+            return StoreResult::Failed;
+        }
     }
     std::string error;
-    // A file that is already gone leaves only its row to remove.
+    // A file that is already gone leaves nothing to move. One that cannot be moved stays
+    // where it is, unlisted; the scene itself is deleted.
     if (SceneFile::exists(file) && !SceneFile::move_to_trash(file, error)) {
         notice(error);
-        return StoreResult::Failed;
+    } else if (after_rename_) {
+        after_rename_();
     }
-    return tx.commit() ? StoreResult::Done : StoreResult::Failed;
+    return StoreResult::Done;
 }
 
 StoreResult SceneStore::read(int id, std::vector<uint8_t>& scene) {

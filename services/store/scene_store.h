@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "control/scene_library.h"
@@ -10,8 +11,9 @@
 namespace kestra {
 
 // The scene table of the preset database and the scene files "SAVE<n>.dat" in the data
-// folder. A row is added only together with its completely written file, and removed only
-// together with moving the file away.
+// folder. Every committed row names a complete file: a save commits its row after the file is
+// in place, a delete commits the row's removal before it moves the file to the trash. A file
+// that no row names (a save or a delete cut short) is never listed.
 class SceneStore final : public SceneLibrary {
 public:
     SceneStore(PresetDatabase& db, std::string folder, NoticeSink& notices)
@@ -29,6 +31,9 @@ public:
 
     // Tests stop a write between the flush and the rename with this, as a crash would.
     void set_before_rename(SceneFile::BeforeRename hook) { before_rename_ = std::move(hook); }
+    // Runs right after a save's file has replaced its old one and after a delete's file has
+    // gone to the trash; tests end the process there.
+    void set_after_rename(std::function<void()> hook) { after_rename_ = std::move(hook); }
 
 private:
     StoreResult file_of(int id, std::string& file);
@@ -38,6 +43,7 @@ private:
     std::string folder_;
     NoticeSink& notices_;
     SceneFile::BeforeRename before_rename_;
+    std::function<void()> after_rename_;
 };
 
 }  // namespace kestra

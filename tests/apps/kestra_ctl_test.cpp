@@ -82,6 +82,18 @@ TEST(KestraCtlState, DefaultsAndStateFiles) {
     EXPECT_EQ(j["inputs"].size(), 64u);
     EXPECT_EQ(j["inputs"][6]["name"], "CH 7");
     EXPECT_EQ(j["outputs"][8]["short_name"], "D 1");
+    // Every EQ band starts flat, the fifth PEQ band and all 31 GEQ bands too.
+    for (const auto& in : j["inputs"]) {
+        for (const auto& band : in["peq_band"]) {
+            EXPECT_EQ(band["gain"], 150);
+        }
+    }
+    for (const auto& out : j["outputs"]) {
+        ASSERT_EQ(out["geq_band"].size(), 31u);
+        for (const auto& band : out["geq_band"]) {
+            EXPECT_EQ(band["gain"], 150);
+        }
+    }
 
     TempDir dir;
     const auto good = dir.file("s.json", R"({"inputs":[{},{},{"volume":12,"mute":1}]})");

@@ -74,9 +74,9 @@ std::string hex2(int v) {
     return b;
 }
 
-// Letter and selector of each command of the documented sequence, with the pause after it
+// Letter and selector of each command of the whole-state write order, with the pause after it
 // (on top of the 10 ms frame gap).
-std::vector<std::pair<std::string, double>> documented(double name_pause) {
+std::vector<std::pair<std::string, double>> write_order(double name_pause) {
     std::vector<std::pair<std::string, double>> e;
     e.emplace_back("Q00", 20);
     for (int i = 0; i <= 10; ++i)
@@ -119,7 +119,7 @@ std::string address(const std::string& frame) {
     return letter == 'G' ? a + frame.substr(12, 2) : a;
 }
 
-TEST(StoreOnline, SceneRecallWritesTheDocumentedSequenceWithItsPauses) {
+TEST(StoreOnline, SceneRecallWritesTheWholeStateWriteOrderWithItsPauses) {
     const int port = base_port();
     const fs::path log = temp_path(".log");
     const fs::path data = temp_path("-data");
@@ -139,7 +139,7 @@ TEST(StoreOnline, SceneRecallWritesTheDocumentedSequenceWithItsPauses) {
     const std::vector<Frame> frames = join(arrivals);
     // Connection: reports off, read-all, reports on; then the transfer; then reports off.
     ASSERT_EQ(frames.size(), 3u + 662u + 1u);
-    const auto expected = documented(150);
+    const auto expected = write_order(150);
     // The simulator stamps a datagram when it reads it, a few ms late at times, which shortens
     // the gap after it; from the start of the transfer on, no frame can come early.
     constexpr double kReadJitter = 8.0;

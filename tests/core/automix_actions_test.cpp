@@ -126,6 +126,22 @@ TEST_F(AutomixTest, ShowLoadsTheStateAndKeepsTheHoldItemForAStoredZero) {
     EXPECT_EQ(automix.caption(AutomixList::HoldTime), "5000 ms");
 }
 
+TEST_F(AutomixTest, StoredValuesBeyondTheirListsShowTheNearestEnd) {
+    state.system.automix_cfg = {0, 40, 150, 75, 35, 0};
+    automix.show();
+    EXPECT_EQ(automix.caption(AutomixList::HoldTime), "5000 ms");
+    EXPECT_EQ(automix.caption(AutomixList::MaxOpen), "32");
+    EXPECT_EQ(automix.caption(AutomixList::ClosedAttenuation), "0 dB");
+    EXPECT_EQ(automix.caption(AutomixList::Nom), "0 dB");
+
+    state.system.automix_cfg = {0, 0, 1, -3, 19, 0};
+    automix.show();
+    EXPECT_EQ(automix.caption(AutomixList::HoldTime), "50 ms");
+    EXPECT_EQ(automix.caption(AutomixList::MaxOpen), "1");
+    EXPECT_EQ(automix.caption(AutomixList::ClosedAttenuation), "-60 dB");
+    EXPECT_EQ(automix.caption(AutomixList::Nom), "-10 dB");
+}
+
 TEST_F(AutomixTest, ScriptedSetCommitsInStateUnitsOrRefusesWithNothingChanged) {
     set("automix_cfg[2]", 100);
     EXPECT_EQ(state.system.automix_cfg[2], 100);

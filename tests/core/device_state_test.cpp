@@ -45,7 +45,7 @@ TEST(DeviceStateDefaults, ResetUndoesChangesAndClearsTheUnitTable) {
     EXPECT_EQ(s.groups.control[2].input_member[1], 1);  // only the leading word is cleared
 }
 
-TEST(SanitizeAfterBulk, ClampsAndForcesTheDocumentedFields) {
+TEST(SanitizeAfterBulk, ClampsAndForcesTheBulkFields) {
     DeviceState s;
     InputChannel& in = s.inputs[0];
     in.hpf_freq = 5;

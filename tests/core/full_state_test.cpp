@@ -90,8 +90,8 @@ struct Expected {
     std::chrono::milliseconds gap;
 };
 
-// The documented order, written out independently of the writer's loops.
-std::vector<Expected> documented_sequence(std::chrono::milliseconds name_pause) {
+// The whole-state write order, written out independently of the writer's loops.
+std::vector<Expected> write_order(std::chrono::milliseconds name_pause) {
     std::vector<Expected> e;
     const auto after = [](std::chrono::milliseconds pause) { return pause + 10ms; };
     e.push_back({"Q00", after(20ms)});
@@ -145,14 +145,14 @@ protected:
     ControlSurface surface;
 };
 
-TEST_F(FullStateTest, SequenceHasTheDocumentedOrderAndPauses) {
+TEST_F(FullStateTest, SequenceHasTheWholeStateWriteOrderAndItsPauses) {
     const auto commands = FullStateWriter::commands(state, surface.context().names(), 150ms);
     ASSERT_EQ(commands.size(), 662u);
     DatagramList all;
     for (const auto& c : commands)
         all.insert(all.end(), c.begin(), c.end());
     const auto frames = frames_of(all);
-    const auto expected = documented_sequence(150ms);
+    const auto expected = write_order(150ms);
     ASSERT_EQ(frames.size(), expected.size());
     for (std::size_t i = 0; i < frames.size(); ++i) {
         EXPECT_EQ(address(frames[i].text), expected[i].address) << "command " << i;
@@ -299,10 +299,10 @@ TEST_F(RecoveryTest, ConnectedWritesTheFactoryStateAndReportsWhenDrained) {
     ASSERT_TRUE(surface.recovery.start_recovery());
     EXPECT_EQ(state, expected);
     const auto frames = frames_of(sink.sent);
-    const auto documented = documented_sequence(300ms);
-    ASSERT_EQ(frames.size(), documented.size());
+    const auto order = write_order(300ms);
+    ASSERT_EQ(frames.size(), order.size());
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        EXPECT_EQ(frames[i].gap, documented[i].gap) << frames[i].text;
+        EXPECT_EQ(frames[i].gap, order[i].gap) << frames[i].text;
     }
     EXPECT_EQ(frames[13].text, encode_fader(expected, 1)[0].payload);  // volume 60 goes out
     EXPECT_TRUE(notices.texts.empty()) << "not before the transfer has left";

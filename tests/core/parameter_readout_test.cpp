@@ -138,22 +138,29 @@ TEST_F(ReadoutTest, CompressorAndLimiterValuesAreHeldInTheirRanges) {
     EXPECT_EQ(sink.payloads().front(), framed("%C,01,03,00,0A,00,01,14,00,"));
 }
 
-TEST_F(ReadoutTest, MuteTakesItsWordsOnInputsAndItsCharactersOnOutputs) {
+TEST_F(ReadoutTest, MuteTakesItsWordsOnInputsAndItsWordsOrCharactersOnOutputs) {
     EXPECT_EQ(type(0, 1, "open"), "OPEN");  // upper-cased first
     EXPECT_EQ(state.input(0).mute, 1);
     EXPECT_EQ(type(0, 1, "maybe"), "OPEN");
     EXPECT_EQ(type(0, 1, "Close"), "CLOSE");
+    EXPECT_EQ(type(0, 1, "开"), "CLOSE");
     EXPECT_EQ(sink.payloads(),
               (std::vector<std::string>{framed("%A,01,01,01,46,"), framed("%A,01,01,00,46,")}));
 
     const std::size_t refreshes = shown.size();
-    EXPECT_EQ(type(80, 1, "OPEN"), "CLOSE");
+    EXPECT_EQ(type(80, 1, "maybe"), "CLOSE");
     EXPECT_EQ(shown.size(), refreshes + 2);  // refreshed although nothing changed
     EXPECT_EQ(type(80, 1, "开"), "OPEN");
     EXPECT_EQ(state.output(0).mute, 1);
     EXPECT_EQ(type(80, 1, "关"), "CLOSE");
     EXPECT_EQ(sink.payloads().back(), framed("%A,01,41,00,1E,"));
-    EXPECT_EQ(sink.sent.size(), 4u);
+    // The words the read-out shows are taken back as well.
+    EXPECT_EQ(type(81, 1, "open"), "OPEN");
+    EXPECT_EQ(state.output(1).mute, 1);
+    EXPECT_EQ(type(81, 1, "CLOSE"), "CLOSE");
+    EXPECT_EQ(state.output(1).mute, 0);
+    EXPECT_EQ(sink.payloads().back(), framed("%A,01,42,00,1E,"));
+    EXPECT_EQ(sink.sent.size(), 6u);
 }
 
 TEST_F(ReadoutTest, BandKindsFillTheFrequencyBoxWhichTakesTypedFrequencies) {

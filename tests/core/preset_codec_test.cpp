@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "model/device_state.h"
 #include "model/preset_codec.h"
 
@@ -12,17 +15,14 @@ protected:
     DeviceState state;
 };
 
-TEST_F(PresetCodecTest, PeqOfAStartUpInputIsTheDocumentedText) {
-    InputChannel& in = state.inputs[0];
-    const int freqs[] = {200, 500, 1250, 2000};
-    for (int b = 0; b < 4; ++b) {
-        in.peq_band[b] = PeqBand{freqs[b], 150, 100, {}, 0};
+TEST(PresetCodecStartUp, EveryStartUpInputStoresTheFlatPeqText) {
+    const DeviceState start_up{};
+    for (int in = 0; in < kProcessedInputs; ++in) {
+        EXPECT_EQ(PresetCodec::encode(PresetTable::Peq, start_up, in),
+                  "000064009600C8000064009601F4000064009604E2000064009607D0,000200020014,"
+                  "000200024E20")
+            << "input " << in + 1;
     }
-    in.hpf_on = 0, in.hpf_mode = 2, in.hpf_slope = 2, in.hpf_freq = 20;
-    in.lpf_on = 0, in.lpf_mode = 2, in.lpf_slope = 2, in.lpf_freq = 20000;
-    EXPECT_EQ(PresetCodec::encode(PresetTable::Peq, state, 0),
-              "000064009600C8000064009601F4000064009604E2000064009607D0,000200020014,"
-              "000200024E20");
 }
 
 TEST_F(PresetCodecTest, EachLayoutKeepsItsFieldsInOrderAndWidth) {
@@ -67,7 +67,7 @@ TEST_F(PresetCodecTest, EveryTableRoundTripsIntoAnotherChannel) {
         const auto text = PresetCodec::encode(t, state, 1);
         ASSERT_TRUE(text) << preset_table_info(t).table;
         EXPECT_EQ(text->size(), preset_table_info(t).length);
-        ASSERT_TRUE(PresetCodec::decode(t, *text, state, 3));
+        ASSERT_EQ(PresetCodec::decode(t, *text, state, 3), PresetDecodeResult::Done);
         EXPECT_EQ(PresetCodec::encode(t, state, 3), text) << preset_table_info(t).table;
     }
     // The fifth band and the band words a preset does not hold stay the target's own.
@@ -91,14 +91,56 @@ TEST_F(PresetCodecTest, DamagedTextIsRefusedAndChangesNothing) {
     state.inputs[4].peq_band[0].freq = 4321;
     const DeviceState before = state;
     for (const std::string& text : bad) {
-        EXPECT_FALSE(PresetCodec::decode(PresetTable::Peq, text, state, 4)) << text;
+        EXPECT_EQ(PresetCodec::decode(PresetTable::Peq, text, state, 4),
+                  PresetDecodeResult::Damaged)
+            << text;
     }
-    EXPECT_FALSE(PresetCodec::decode(PresetTable::Compressor, "01020304050G", state, 4));
-    EXPECT_FALSE(PresetCodec::decode(PresetTable::Limit, "0102030405", state, 4));
+    EXPECT_EQ(PresetCodec::decode(PresetTable::Compressor, "01020304050G", state, 4),
+              PresetDecodeResult::Damaged);
+    EXPECT_EQ(PresetCodec::decode(PresetTable::Limit, "0102030405", state, 4),
+              PresetDecodeResult::Damaged);
     EXPECT_EQ(state, before);
     // Lower-case digits are still hexadecimal.
-    EXPECT_TRUE(PresetCodec::decode(PresetTable::Compressor, "0a0b0c0d0e0f", state, 4));
+    EXPECT_EQ(PresetCodec::decode(PresetTable::Compressor, "010b0c0d1e0f", state, 4),
+              PresetDecodeResult::Done);
     EXPECT_EQ(state.inputs[4].comp_threshold, 11);
+}
+
+TEST_F(PresetCodecTest, AValueOutsideItsRangeRefusesTheWholeRow) {
+    const std::string peq = *PresetCodec::encode(PresetTable::Peq, state, 0);
+    const auto with = [](std::string text, std::size_t at, const char* digits) {
+        return text.replace(at, std::char_traits<char>::length(digits), digits);
+    };
+    const std::pair<PresetTable, std::string> bad[] = {
+        {PresetTable::Compressor, "0000FF011400"},          // ratio 25.5
+        {PresetTable::Compressor, "000009011400"},          // ratio 0.9
+        {PresetTable::Compressor, "00000A0114C9"},          // gain 20.1 dB
+        {PresetTable::Compressor, "00000A010A00"},          // release 10 ms
+        {PresetTable::Compressor, "02000A011400"},          // switch 2
+        {PresetTable::Limit, "003D0A010100"},               // threshold 61
+        {PresetTable::Limit, "00000A000100"},               // attack 0
+        {PresetTable::Noise, "02000000"},                   // switch 2
+        {PresetTable::Peq, with(peq, 0, "03")},             // band type 3
+        {PresetTable::Peq, with(peq, 2, "0000")},           // q 0
+        {PresetTable::Peq, with(peq, 20, "012D")},          // gain 301
+        {PresetTable::Peq, with(peq, 52, "4E21")},          // freq 20001
+        {PresetTable::Peq, with(peq, 61, "0009")},          // hpf slope 9
+        {PresetTable::Peq, with(peq, 78, "0013")},          // lpf 19 Hz
+        {PresetTable::Geq, std::string(56, '0') + "012D"},  // band 15 gain 301
+    };
+    const DeviceState before = state;
+    for (const auto& [table, text] : bad) {
+        const int channel = preset_table_info(table).output ? 2 : 4;
+        EXPECT_EQ(PresetCodec::decode(table, text, state, channel), PresetDecodeResult::OutOfRange)
+            << preset_table_info(table).table << " " << text;
+    }
+    EXPECT_EQ(state, before);
+    // The edges themselves are values.
+    EXPECT_EQ(PresetCodec::decode(PresetTable::Compressor, "013C64FAFAC8", state, 4),
+              PresetDecodeResult::Done);
+    EXPECT_EQ(state.inputs[4].comp_ratio, 100);
+    EXPECT_EQ(PresetCodec::decode(PresetTable::Delay, "FFFFFFFFFFFFFF", state, 4),
+              PresetDecodeResult::Done);
 }
 
 TEST_F(PresetCodecTest, AValueWiderThanItsFieldIsNotEncoded) {

@@ -17,7 +17,7 @@ TEST(StateImage, HasTheExactSizes) {
     EXPECT_EQ(GroupTables::kImageSize, 4u * 344 + 4u * 396);
 }
 
-TEST(StateImage, PutsFieldsAtTheirDocumentedOffsets) {
+TEST(StateImage, PutsFieldsAtTheirImageOffsets) {
     DeviceState s;
     InputChannel& in3 = s.inputs[2];
     in3.peq_band[1].freq = 1111;

@@ -11,7 +11,7 @@ protected:
     DeviceState state;
 };
 
-TEST_F(StateJsonTest, ShowsTheDocumentedShape) {
+TEST_F(StateJsonTest, ShowsEveryRecordAndItsFields) {
     const auto j = StateJson::to_json(state, codec);
     ASSERT_EQ(j["inputs"].size(), 64u);
     ASSERT_EQ(j["outputs"].size(), 16u);

@@ -31,11 +31,12 @@ TEST_F(UnitTest, AChannelStandsInOneSlotOfOneRecordOnly) {
     EXPECT_EQ(units.panel().slot_index[2], 0);
     EXPECT_EQ(sink.sent.size(), 1u);
 
-    // A refused item leaves the earlier assignment of that slot stored.
+    // A refused item leaves the earlier assignment of that slot stored, and its list shows it.
     units.assign_slot(2, 73);
     units.assign_slot(2, 5);
     EXPECT_EQ(slot(4, 2), 73);
-    EXPECT_EQ(units.panel().slot_index[2], 0);
+    EXPECT_EQ(units.panel().slot_index[2], 73);
+    EXPECT_EQ(UnitActions::item_text(units.panel().slot_index[2]), "D01");
 
     units.select_unit(2);
     EXPECT_EQ(units.assign_slot(0, 5), UnitActions::Assignment::Stored);

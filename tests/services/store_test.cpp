@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -106,6 +109,26 @@ protected:
         return out;
     }
 
+    // Runs `op` on a store of the same folder in a child process that is killed right after
+    // the next rename of a scene file; returns the child's wait status.
+    template <class Op>
+    int killed_after_rename(Op op) {
+        stores.reset();  // no database connection is carried into the child
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            StoreSession child(folder.string(), surface, notices);
+            child.scene_store().set_after_rename([] { ::raise(SIGKILL); });
+            op(child);
+            ::_exit(3);  // the rename never came
+        }
+        int status = 0;
+        if (pid < 0 || ::waitpid(pid, &status, 0) != pid) {
+            status = -1;
+        }
+        stores = std::make_unique<StoreSession>(folder.string(), surface, notices);
+        return status;
+    }
+
     static inline int serial = 0;
     fs::path folder;
     BlankGlyphs glyphs;
@@ -196,6 +219,18 @@ TEST_F(StoreTest, DamagedStoredTextIsRefusedWithANoticeAndNothingChanges) {
     EXPECT_EQ(state, before);
     EXPECT_TRUE(target.calls.empty());
     EXPECT_EQ(notices.texts, (std::vector<std::string>(2, PresetActions::kDamaged)));
+}
+
+TEST_F(StoreTest, AStoredValueOutsideItsRangeIsNeitherRecalledNorSent) {
+    PresetActions& presets = stores->presets();
+    PresetDatabase& db = stores->database();
+    ASSERT_TRUE(db.execute("insert into Compressor values(?,?,?)", {1, "wild", "011EFF0A1400"}));
+    state.system.connected = 1;
+    const DeviceState before = state;
+    EXPECT_FALSE(presets.recall(PresetTable::Compressor, 1, 3));
+    EXPECT_EQ(state, before);
+    EXPECT_TRUE(sink.sent.empty());
+    EXPECT_EQ(notices.texts, (std::vector<std::string>{PresetActions::kOutOfRange}));
 }
 
 TEST_F(StoreTest, DefaultRecallSendsTheBlockWhileConnected) {
@@ -339,6 +374,43 @@ TEST_F(StoreTest, ACrashBeforeTheRenameLeavesTheOldFileAndAddsNoRow) {
     ASSERT_TRUE(scenes.save());
     EXPECT_EQ(file_bytes(folder / "SAVE2.dat"), StateImage::encode_scene(state));
     EXPECT_FALSE(fs::exists(folder / "SAVE2.dat.tmp"));
+}
+
+TEST_F(StoreTest, AKillRightAfterARenameLeavesEveryRowWithItsWholeFile) {
+    SceneActions& scenes = stores->scenes();
+    ASSERT_TRUE(scenes.save());
+    ASSERT_TRUE(scenes.save());
+    const auto every_row_has_its_file = [&] {
+        const auto rows = stores->database().query("select * from DeviceDATA order by ID");
+        ASSERT_TRUE(rows);
+        for (const auto& row : *rows) {
+            const std::vector<uint8_t> bytes = file_bytes(row.at(2));
+            EXPECT_EQ(bytes.size(), StateImage::kSceneSize) << row.at(2);
+            DeviceState loaded;
+            EXPECT_TRUE(StateImage::decode_scene(bytes, loaded)) << row.at(2);
+        }
+    };
+
+    state.inputs[0].volume = 5;
+    int status = killed_after_rename([](StoreSession& s) { s.scenes().save(); });
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    EXPECT_EQ(file_bytes(folder / "SAVE3.dat"), StateImage::encode_scene(state));
+    EXPECT_EQ(scene_texts(), (std::vector<std::string>{"1:SAVE1", "2:SAVE2"}))
+        << "a file whose row never committed is not listed";
+    every_row_has_its_file();
+
+    status = killed_after_rename([](StoreSession& s) { s.scenes().remove(1); });
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    EXPECT_FALSE(fs::exists(folder / "SAVE1.dat"));
+    EXPECT_EQ(scene_texts(), (std::vector<std::string>{"2:SAVE2"}));
+    every_row_has_its_file();
+
+    // The next save takes the unlisted file's number and replaces it.
+    state.inputs[0].volume = 9;
+    EXPECT_EQ(scenes.save()->id, 3);
+    EXPECT_EQ(file_bytes(folder / "SAVE3.dat"), StateImage::encode_scene(state));
+    every_row_has_its_file();
+    EXPECT_TRUE(notices.texts.empty());
 }
 
 TEST_F(StoreTest, RecallChecksTheFileBeforeTouchingAnything) {
