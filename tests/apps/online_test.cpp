@@ -200,7 +200,7 @@ TEST(KestraCtlOnline, ShellRunsTheBlockButtonsAndScriptedBlockFields) {
     };
     EXPECT_EQ(count("%C,01,01,01,0A,1E,64,64,00,072F#"), 1);
     EXPECT_EQ(count("%D,01,10,01,0A,00,01,14,00,9E40#"), 1);  // the second "on" presses nothing
-    EXPECT_EQ(count("%H,01,03,01,000000000000000000000000000000,9B19#"), 1);
+    EXPECT_EQ(count("%H,01,03,01,4B4B4B4B4B4B4B4B4B4B4B4B4B4B4B,FB96#"), 1);
     EXPECT_EQ(count("%E,01,02,00,02,4E20,02,01,FB5B#"), 1);
     EXPECT_EQ(count("%G,01,02,01,01,01,00C8,4B,64,4D15#"), 1);
     EXPECT_EQ(count("%G,01,01,01,01,01,00C8,5A,64,8923#"), 1);

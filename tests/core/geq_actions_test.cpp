@@ -27,16 +27,16 @@ TEST_F(GeqActionsTest, DragToTheTopStores300AndSendsOncePerSpanThenOnceAtRest) {
     EXPECT_EQ(state.output(2).geq_band[7].gain, 300);
     geq.marker_moved(2, 7, 22.0, Update::Drag);  // beyond the top it stays
     EXPECT_EQ(state.output(2).geq_band[7].gain, 300);
-    const std::string top = "%H,01,03,00," + repeat("00", 7) + "96" + repeat("00", 7) + ",";
+    const std::string top = "%H,01,03,00," + repeat("4B", 7) + "96" + repeat("4B", 7) + ",";
     EXPECT_EQ(sink.frames, framed_all({top}));
-    EXPECT_EQ(state.output(9).geq_band[7].gain, 0);  // a drag copies nothing yet
+    EXPECT_EQ(state.output(9).geq_band[7].gain, 150);  // a drag copies nothing yet
     EXPECT_EQ(reports.back(), (ReadoutRequest{82, 12}));
 
     clock.advance(250ms);
     geq.tick();
     EXPECT_EQ(
         sink.frames,
-        framed_all({top, top, "%H,01,0A,00," + repeat("00", 7) + "96" + repeat("00", 7) + ","}));
+        framed_all({top, top, "%H,01,0A,00," + repeat("4B", 7) + "96" + repeat("4B", 7) + ","}));
     EXPECT_EQ(sink.gaps, gaps_of({10, 10, 20}));
     geq.tick();
     EXPECT_EQ(sink.frames.size(), 3u);
@@ -49,9 +49,9 @@ TEST_F(GeqActionsTest, ReleaseSendsAndCopiesTheBand) {
     EXPECT_EQ(state.output(1).geq_band[14].gain, 144);
     EXPECT_EQ(state.output(0).geq_band[14].gain, 144);
     EXPECT_EQ(state.output(5).geq_band[0].gain, 44);  // only the released band travels
-    EXPECT_EQ(sink.frames, framed_all({"%H,01,02,00," + repeat("00", 14) + "48,",
-                                       "%H,01,01,00," + repeat("00", 14) + "48,",
-                                       "%H,01,06,00,16" + repeat("00", 13) + "48,"}));
+    EXPECT_EQ(sink.frames, framed_all({"%H,01,02,00," + repeat("4B", 14) + "48,",
+                                       "%H,01,01,00," + repeat("4B", 14) + "48,",
+                                       "%H,01,06,00,16" + repeat("4B", 13) + "48,"}));
 }
 
 TEST_F(GeqActionsTest, DrawStrokeSendsEveryBandAtOnceAndCopiesAllGainsAtItsEnd) {
@@ -60,12 +60,12 @@ TEST_F(GeqActionsTest, DrawStrokeSendsEveryBandAtOnceAndCopiesAllGainsAtItsEnd) 
     geq.marker_moved(3, 1, 2.0, Update::DrawPath);
     geq.marker_moved(3, 2, 3.0, Update::DrawPath);
     EXPECT_EQ(sink.frames.size(), 3u);
-    EXPECT_EQ(sink.frames[2], framed("%H,01,04,00,50555A" + repeat("00", 12) + ","));
-    EXPECT_EQ(state.output(4).geq_band[0].gain, 0);
+    EXPECT_EQ(sink.frames[2], framed("%H,01,04,00,50555A" + repeat("4B", 12) + ","));
+    EXPECT_EQ(state.output(4).geq_band[0].gain, 150);
     geq.draw_path_finished(3);
     EXPECT_EQ(state.output(4).geq_band[2].gain, 180);
     EXPECT_EQ(sink.frames.size(), 4u);
-    EXPECT_EQ(sink.frames[3], framed("%H,01,05,00,50555A" + repeat("00", 12) + ","));
+    EXPECT_EQ(sink.frames[3], framed("%H,01,05,00,50555A" + repeat("4B", 12) + ","));
     EXPECT_EQ(sink.gaps[3], 20ms);
 
     clock.advance(1s);  // updates of a stroke leave no trailing send
@@ -89,16 +89,16 @@ TEST_F(GeqActionsTest, SwitchAndDoubleClickCommitAtOnce) {
     state.output(10).geq_band[4].gain = 280;
     geq.toggle_on(10);
     EXPECT_EQ(state.output(11).geq_on, 1);
-    EXPECT_EQ(state.output(11).geq_band[4].gain, 0);
+    EXPECT_EQ(state.output(11).geq_band[4].gain, 150);
     geq.marker_double_clicked(10, 4);
     EXPECT_EQ(state.output(10).geq_band[4].gain, 150);
     EXPECT_EQ(state.output(11).geq_band[4].gain, 150);
     EXPECT_EQ(reports.back(), (ReadoutRequest{90, 9}));
     EXPECT_EQ(sink.frames,
-              framed_all({"%H,01,0B,01," + repeat("00", 4) + "8C" + repeat("00", 10) + ",",
-                          "%H,01,0C,01," + repeat("00", 15) + ",",
-                          "%H,01,0B,01," + repeat("00", 4) + "4B" + repeat("00", 10) + ",",
-                          "%H,01,0C,01," + repeat("00", 4) + "4B" + repeat("00", 10) + ","}));
+              framed_all({"%H,01,0B,01," + repeat("4B", 4) + "8C" + repeat("4B", 10) + ",",
+                          "%H,01,0C,01," + repeat("4B", 15) + ",",
+                          "%H,01,0B,01," + repeat("4B", 4) + "4B" + repeat("4B", 10) + ",",
+                          "%H,01,0C,01," + repeat("4B", 4) + "4B" + repeat("4B", 10) + ","}));
 
     state.system.connected = 0;
     sink.clear();
@@ -110,7 +110,7 @@ TEST_F(GeqActionsTest, SwitchAndDoubleClickCommitAtOnce) {
 
 TEST_F(GeqActionsTest, ScriptedGainsAreLimitedToTheEditorsBands) {
     surface.commit_field(FieldTarget::Output, 15, *FieldPath::parse("geq_band[14].gain"), 300);
-    EXPECT_EQ(sink.frames, framed_all({"%H,01,10,00," + repeat("00", 14) + "96,"}));
+    EXPECT_EQ(sink.frames, framed_all({"%H,01,10,00," + repeat("4B", 14) + "96,"}));
     const DeviceState before = state;
     EXPECT_THROW(
         surface.commit_field(FieldTarget::Output, 0, *FieldPath::parse("geq_band[15].gain"), 1),

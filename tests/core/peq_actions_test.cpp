@@ -127,8 +127,8 @@ TEST_F(PeqActionsTest, ShelfButtonsToggleTheirBandsType) {
     EXPECT_EQ(state.input(0).peq_band[0].type, 0);
     EXPECT_EQ(state.input(0).peq_band[3].type, 0);
     EXPECT_EQ(sink.frames,
-              framed_all({"%G,01,01,00,01,02,00C8,00,64,", "%G,01,01,00,04,03,07D0,00,64,",
-                          "%G,01,01,00,01,01,00C8,00,64,", "%G,01,01,00,04,01,07D0,00,64,"}));
+              framed_all({"%G,01,01,00,01,02,00C8,4B,64,", "%G,01,01,00,04,03,07D0,4B,64,",
+                          "%G,01,01,00,01,01,00C8,4B,64,", "%G,01,01,00,04,01,07D0,4B,64,"}));
 }
 
 TEST_F(PeqActionsTest, SlopeItemsStoreTwoToFourAndAreSentForEveryFilteredInput) {
@@ -213,7 +213,7 @@ TEST_F(PeqActionsTest, CommittedBandIsCopiedToLinkedInputsWithTheirOwnCommands) 
     peq.set_band_gain(2, 3, 180, SliderCommit::Released);
     EXPECT_EQ(state.input(0).peq_band[3], state.input(2).peq_band[3]);
     EXPECT_EQ(state.input(4).peq_band[3].gain, 180);
-    EXPECT_EQ(state.input(4).peq_band[2].gain, 0);  // only the changed band travels
+    EXPECT_EQ(state.input(4).peq_band[2].gain, 150);  // only the changed band travels
     EXPECT_EQ(sink.frames,
               framed_all({"%G,01,03,00,04,01,07D0,5A,64,", "%G,01,01,00,04,01,07D0,5A,64,",
                           "%G,01,05,00,04,01,07D0,5A,64,"}));
@@ -227,8 +227,8 @@ TEST_F(PeqActionsTest, CommittedBandIsCopiedToLinkedInputsWithTheirOwnCommands) 
     peq.set_band_gain(2, 4, 10, SliderCommit::Released);
     peq.set_band_gain(2, 0, 10, SliderCommit::Moved);
     EXPECT_EQ(sink.frames, framed_all({"%G,01,03,00,05,01,1388,05,64,"}));
-    EXPECT_EQ(state.input(0).peq_band[4].gain, 0);
-    EXPECT_EQ(state.input(0).peq_band[0].gain, 0);
+    EXPECT_EQ(state.input(0).peq_band[4].gain, 150);
+    EXPECT_EQ(state.input(0).peq_band[0].gain, 150);
 }
 
 TEST_F(PeqActionsTest, MembersAbove32GetTheStateButNoCommand) {
@@ -237,7 +237,7 @@ TEST_F(PeqActionsTest, MembersAbove32GetTheStateButNoCommand) {
     EXPECT_EQ(state.input(32).peq_band[0].q, 12);
     EXPECT_EQ(state.input(30).peq_band[0].q, 12);
     EXPECT_EQ(sink.frames,
-              framed_all({"%G,01,20,00,01,01,00C8,00,0C,", "%G,01,1F,00,01,01,00C8,00,0C,"}));
+              framed_all({"%G,01,20,00,01,01,00C8,4B,0C,", "%G,01,1F,00,01,01,00C8,4B,0C,"}));
 }
 
 TEST_F(PeqActionsTest, FilterToggleCopiesTheFilterWordsOnly) {
@@ -257,7 +257,7 @@ TEST_F(PeqActionsTest, FilterToggleCopiesTheFilterWordsOnly) {
 TEST_F(PeqActionsTest, GroupsWithoutTheEqLinkOrOffTheGroupAreLeftAlone) {
     group_inputs({0, 1}, kLinkComp);
     peq.set_band_gain(0, 0, 99, SliderCommit::Released);
-    EXPECT_EQ(state.input(1).peq_band[0].gain, 0);
+    EXPECT_EQ(state.input(1).peq_band[0].gain, 150);
     EXPECT_EQ(sink.frames.size(), 1u);
 }
 
@@ -376,9 +376,9 @@ TEST_F(PeqActionsTest, ScriptedFieldsCommitAsTheEditorDoes) {
     EXPECT_EQ(state.input(4).peq_band[0].type, 1);
     EXPECT_EQ(state.input(4).hpf_slope, 3);
     ASSERT_EQ(sink.frames.size(), 6u);
-    EXPECT_EQ(sink.frames[0], framed("%G,01,05,00,01,02,00C8,00,64,"));
+    EXPECT_EQ(sink.frames[0], framed("%G,01,05,00,01,02,00C8,4B,64,"));
     EXPECT_EQ(sink.frames[1], framed("%F,01,05,00,02,0014,03,01,"));
-    EXPECT_EQ(sink.frames[5], framed("%G,01,05,01,04,01,07D0,00,64,"));
+    EXPECT_EQ(sink.frames[5], framed("%G,01,05,01,04,01,07D0,4B,64,"));
 
     const DeviceState before = state;
     for (const auto& [name, value] :
