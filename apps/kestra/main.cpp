@@ -1,0 +1,172 @@
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+#include <iostream>
+
+#include "demo_processor.h"
+#include "model/state_json.h"
+#include "shell/main_window.h"
+#include "shell/operator_dialogs.h"
+#include "shell/profile.h"
+#include "shell/shell_controller.h"
+#include "testing/script_driver.h"
+#include "window_options.h"
+
+namespace {
+
+using namespace kestra;
+
+// The ratio has to be known before the application object exists.
+void apply_scale(int scale) {
+    if (scale == 2) {
+        qputenv("QT_SCALE_FACTOR", "2");
+    }
+}
+
+SessionSettings settings_for(const WindowOptions& options, const Profile& profile) {
+    SessionSettings s;
+    if (options.local_port) {
+        s.control_port = static_cast<uint16_t>(*options.local_port);
+    }
+    // --device is for this run only; the profile keeps its own address.
+    const std::string address = options.device ? *options.device : profile.host_ip().toStdString();
+    if (const auto ep = DeviceEndpoint::parse(address)) {
+        s.device = *ep;
+    }
+    return s;
+}
+
+bool load_state(const std::string& file, ShellController& controller, std::string& error) {
+    QFile f(QString::fromStdString(file));
+    if (!f.open(QIODevice::ReadOnly)) {
+        error = file + ": " + f.errorString().toStdString();
+        return false;
+    }
+    try {
+        DeviceState loaded = controller.state();
+        StateJson::parse(f.readAll().toStdString(), loaded, controller.session().codec());
+        controller.state() = loaded;
+    } catch (const std::exception& e) {
+        error = file + ": " + e.what();
+        return false;
+    }
+    return true;
+}
+
+bool save_screenshot(QWidget& window, const std::string& file) {
+    if (!window.grab().save(QString::fromStdString(file), "PNG")) {
+        std::fprintf(stderr, "kestra: cannot write %s\n", file.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QElapsedTimer since_start;
+    since_start.start();
+    WindowOptions options;
+    try {
+        options = WindowOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const WindowUsageError& e) {
+        std::fprintf(stderr, "kestra: %s\n%s", e.what(), WindowOptions::kUsage);
+        return 2;
+    }
+    apply_scale(options.scale);
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("kestra-v"));
+
+    Profile profile(options.data_dir);
+    OperatorDialogs dialogs;
+    DemoProcessor demo;
+    SessionSettings settings = settings_for(options, profile);
+    std::optional<DeviceEndpoint> search_host;
+    if (options.host_address) {
+        search_host = DeviceEndpoint::parse(*options.host_address);
+    }
+    if (options.demo) {
+        QString error;
+        if (!demo.start(error)) {
+            std::fprintf(stderr, "kestra: --demo: %s\n", qPrintable(error));
+            return 1;
+        }
+        settings.device = demo.endpoint();
+        if (!options.local_port) {
+            settings.control_port =
+                DemoProcessor::free_port(DemoProcessor::kAddress).value_or(settings.control_port);
+        }
+        if (!search_host) {
+            search_host = DeviceEndpoint::parse("127.0.0.1");
+        }
+    }
+
+    ShellController controller(
+        settings,
+        [&app](std::function<void()> f) {
+            QMetaObject::invokeMethod(&app, std::move(f), Qt::QueuedConnection);
+        },
+        dialogs, dialogs);
+    if (options.state_file) {
+        std::string error;
+        if (!load_state(*options.state_file, controller, error)) {
+            std::fprintf(stderr, "kestra: --state %s\n", error.c_str());
+            return 2;
+        }
+    }
+
+    MainWindow window(controller, profile, dialogs, search_host);
+    int exit_code = 0;
+    QObject::connect(&window, &MainWindow::finished, &app, [&] { app.exit(exit_code); });
+    app.setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<ScriptDriver> driver;
+    if (options.script) {
+        driver = std::make_unique<ScriptDriver>(&window, ScriptDriver::Hooks{[&controller] {
+            return StateJson::to_json(controller.state(), controller.session().codec()).dump();
+        }},
+                                                std::cout);
+        QString error;
+        if (!driver->load(QString::fromStdString(*options.script), error)) {
+            std::fprintf(stderr, "kestra: --script %s\n", qPrintable(error));
+            return 2;
+        }
+        dialogs.divert([&driver](const std::string& t) { driver->notice(t); },
+                       [&driver](const std::string& t) { return driver->question(t); });
+        QObject::connect(driver.get(), &ScriptDriver::finished, &window, [&](int failed) {
+            exit_code = failed == 0 ? 0 : 1;
+            if (options.screenshot && !save_screenshot(window, *options.screenshot)) {
+                exit_code = 1;
+            }
+            window.close();
+        });
+    }
+    QObject::connect(&window, &MainWindow::first_painted, &window, [&] {
+        if (qEnvironmentVariableIsSet("KESTRA_TIMING")) {
+            std::fprintf(stderr, "first paint: %lld ms\n",
+                         static_cast<long long>(since_start.elapsed()));
+        }
+        if (driver) {
+            driver->start();
+        } else if (options.screenshot) {
+            exit_code = save_screenshot(window, *options.screenshot) ? 0 : 1;
+            window.close();
+        }
+    });
+    if (options.demo) {
+        QObject::connect(&demo, &DemoProcessor::ready, &window, [&] { window.connect_device(); });
+        QObject::connect(&demo, &DemoProcessor::failed, &window, [](const QString& reason) {
+            std::fprintf(stderr, "kestra: --demo: %s\n", qPrintable(reason));
+        });
+    }
+
+    if (options.size) {
+        window.resize(*options.size);
+        window.show();
+    } else {
+        window.showMaximized();
+    }
+    return app.exec();
+}

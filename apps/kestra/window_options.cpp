@@ -1,0 +1,79 @@
+#include "window_options.h"
+
+#include <charconv>
+
+#include "control/device_endpoint.h"
+
+namespace kestra {
+
+namespace {
+
+int number(const std::string& text, int lo, int hi, const std::string& what) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < lo || value > hi) {
+        throw WindowUsageError(what + " takes " + std::to_string(lo) + ".." + std::to_string(hi) +
+                               ", not '" + text + "'");
+    }
+    return value;
+}
+
+QSize size_of(const std::string& text) {
+    const auto x = text.find('x');
+    if (x == std::string::npos) {
+        throw WindowUsageError("--size takes WxH, not '" + text + "'");
+    }
+    return {number(text.substr(0, x), 200, 16384, "--size width"),
+            number(text.substr(x + 1), 200, 16384, "--size height")};
+}
+
+}  // namespace
+
+WindowOptions WindowOptions::parse(const std::vector<std::string>& args) {
+    WindowOptions o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& flag = args[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= args.size()) {
+                throw WindowUsageError(flag + " needs a value");
+            }
+            return args[++i];
+        };
+        if (flag == "--device") {
+            o.device = value();
+            if (!DeviceEndpoint::parse(*o.device)) {
+                throw WindowUsageError("--device takes A.B.C.D or A.B.C.D:PORT, not '" + *o.device +
+                                       "'");
+            }
+        } else if (flag == "--local-port") {
+            o.local_port = number(value(), 1, 65535, "--local-port");
+        } else if (flag == "--host-address") {
+            o.host_address = value();
+            const auto ep = DeviceEndpoint::parse(*o.host_address);
+            if (!ep || o.host_address->find(':') != std::string::npos) {
+                throw WindowUsageError("--host-address takes A.B.C.D, not '" + *o.host_address +
+                                       "'");
+            }
+        } else if (flag == "--data-dir") {
+            o.data_dir = value();
+        } else if (flag == "--state") {
+            o.state_file = value();
+        } else if (flag == "--size") {
+            o.size = size_of(value());
+        } else if (flag == "--scale") {
+            o.scale = number(value(), 1, 2, "--scale");
+        } else if (flag == "--screenshot") {
+            o.screenshot = value();
+        } else if (flag == "--script") {
+            o.script = value();
+        } else if (flag == "--demo") {
+            o.demo = true;
+        } else {
+            throw WindowUsageError("unknown option '" + flag + "'");
+        }
+    }
+    return o;
+}
+
+}  // namespace kestra

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <optional>
+
+#include "control/device_endpoint.h"
+
+class QProgressBar;
+class QTreeWidget;
+
+namespace kestra {
+
+class EntryEdit;
+class PngButton;
+class Profile;
+class ShellController;
+class ValueLabel;
+
+// The CONNECT tab of the SYSTEM page: the device search with its list, the "IP:" field, and
+// connect, disconnect and offline. It shows what the session has; the window tells it when
+// the connection changes.
+class ConnectTab : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kVersionFormat = "Current version\uff1a%1";
+
+    ConnectTab(ShellController& controller, Profile& profile,
+               std::optional<DeviceEndpoint> search_host, QWidget* parent);
+
+    // The SYSTEM page was shown: the address, the version and the connect button afresh.
+    void refresh();
+    void show_connected(bool connected);
+
+signals:
+    // A connect press started an attempt.
+    void connect_started();
+    void offline_pressed();
+
+private:
+    void build();
+    void search();
+    void poll_search();
+    void take_listed_device(int row);
+    void take_typed_address();
+    void toggle_connection();
+
+    ShellController& controller_;
+    Profile& profile_;
+    std::optional<DeviceEndpoint> search_host_;
+    QTimer search_poll_;
+    PngButton* search_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QTreeWidget* devices_ = nullptr;
+    EntryEdit* ip_ = nullptr;
+    PngButton* ip_ok_ = nullptr;
+    PngButton* connect_ = nullptr;
+    PngButton* offline_ = nullptr;
+    ValueLabel* version_ = nullptr;
+};
+
+}  // namespace kestra

@@ -1,0 +1,412 @@
+#include "shell/main_window.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include "controls/cmenu_ex.h"
+#include "controls/entry_edit.h"
+#include "controls/png_button.h"
+#include "controls/tiled_background.h"
+#include "controls/value_label.h"
+#include "shell/connect_tab.h"
+#include "shell/operator_dialogs.h"
+#include "shell/shell_controller.h"
+#include "shell/system_page.h"
+#include "skin/skin_ids.h"
+
+namespace kestra {
+
+namespace {
+
+constexpr std::array<const char*, 4> kPageCaptions{"CHANNEL", "MODE", "SYSTEM", "GROUPS"};
+constexpr std::array<const char*, MainLayout::kBankCount> kBankCaptions{
+    "CH1-8",   "CH9-16",  "CH17-24", "CH25-32", "CH33-40",
+    "CH41-48", "CH49-56", "CH57-64", "M1-8",    "D1-8"};
+constexpr std::chrono::milliseconds kClosePoll{100};
+const QColor kCaptionColour(0x8b, 0x95, 0xa3);
+
+PngButton* make_button(QWidget* parent, const QString& name, int first, int second,
+                       const QString& caption) {
+    auto* b = new PngButton(parent);
+    b->setObjectName(name);
+    b->set_images(first, second);
+    b->setText(caption);
+    return b;
+}
+
+ValueLabel* make_label(QWidget* parent, const QString& name, const QString& text, double size = 9) {
+    auto* l = new ValueLabel(parent);
+    l->setObjectName(name);
+    l->set_text(text);
+    l->set_font_size(size);
+    return l;
+}
+
+EntryEdit* make_box(QWidget* parent, const QString& name, int tag) {
+    auto* box = new EntryEdit(parent);
+    box->setObjectName(name);
+    box->set_owner_tag(tag);
+    box->set_length_limit(12);
+    box->set_background_colour(QColor(0x10, 0x12, 0x16));
+    QFont font(QStringLiteral("Arial Unicode MS"));
+    font.setPixelSize(20);
+    box->setFont(font);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text, Qt::white);
+    box->setPalette(palette);
+    return box;
+}
+
+// A view that later work fills: a named, hidden place of its own.
+QWidget* make_pane(QWidget* parent, const QString& name, int background = 0) {
+    QWidget* pane = background != 0 ? new TiledBackground(parent, background) : new QWidget(parent);
+    pane->setObjectName(name);
+    pane->hide();
+    return pane;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ShellController& controller, Profile& profile, OperatorDialogs& dialogs,
+                       std::optional<DeviceEndpoint> search_host)
+    : controller_(controller), profile_(profile), dialogs_(dialogs) {
+    setWindowTitle(QString::fromLatin1(kTitle));
+    dialogs_.set_parent(this);
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(false);
+    canvas_ = new TiledBackground(nullptr, skin::kPageBackground);
+    canvas_->setObjectName(QStringLiteral("canvas"));
+    scroll_->setWidget(canvas_);
+    build_header();
+    build_views();
+    system_ = new SystemPage(controller_, profile_, search_host, canvas_);
+    system_->hide();
+    connect(&system_->connect_tab(), &ConnectTab::connect_started, this, [this] {
+        scroll_to_origin();
+        select_page(Page::Channel);
+    });
+    connect(&system_->connect_tab(), &ConnectTab::offline_pressed, this,
+            [this] { select_page(Page::Channel); });
+    subscribe();
+    canvas_->installEventFilter(this);
+
+    layout_.resize(size());
+    apply_layout();
+    show_readout(controller_.surface().readout.display());
+    refresh_connection();
+    tick_.setInterval(kTick);
+    connect(&tick_, &QTimer::timeout, this, [this] { controller_.tick(); });
+    tick_.start();
+    close_timer_.setInterval(kClosePoll);
+    connect(&close_timer_, &QTimer::timeout, this, &MainWindow::close_tick);
+    initialised_ = true;
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::build_header() {
+    for (size_t i = 0; i < kPageCaptions.size(); ++i) {
+        const QString caption = QString::fromLatin1(kPageCaptions[i]);
+        PngButton* b = make_button(canvas_, QStringLiteral("page.") + caption, skin::kPageTab,
+                                   skin::kPageTabLit, caption);
+        b->set_caption_size(8.5);
+        const Page page = MainLayout::kPageOrder[i];
+        connect(b, &PngButton::clicked, this, [this, page] { select_page(page); });
+        page_buttons_[i] = b;
+    }
+    for (int bank = 1; bank <= MainLayout::kBankCount; ++bank) {
+        const QString name = QStringLiteral("bank.%1").arg(bank);
+        PngButton* b = make_button(canvas_, name, skin::kBank, skin::kBankLit, {});
+        b->set_vertical_mini_meters(true);
+        b->set_mini_meter_range(0, 70);
+        connect(b, &PngButton::clicked, this, [this, bank] { select_bank(bank); });
+        bank_buttons_[static_cast<size_t>(bank - 1)] = b;
+        ValueLabel* label = make_label(canvas_, name + QStringLiteral(".label"),
+                                       QString::fromLatin1(kBankCaptions[bank - 1]), 8);
+        label->set_text_colour(kCaptionColour);
+        bank_labels_[static_cast<size_t>(bank - 1)] = label;
+    }
+    mute_group_label_ =
+        make_label(canvas_, QStringLiteral("mgroup.label"), QStringLiteral("M GROUPS"), 8);
+    control_group_label_ =
+        make_label(canvas_, QStringLiteral("cgroup.label"), QStringLiteral("C GROUPS"), 8);
+    for (int g = 1; g <= MainLayout::kGroupButtons; ++g) {
+        PngButton* m = make_button(canvas_, QStringLiteral("mgroup.%1").arg(g), skin::kPad,
+                                   skin::kPadLit, QString::number(g));
+        PngButton* c = make_button(canvas_, QStringLiteral("cgroup.%1").arg(g), skin::kPad,
+                                   skin::kPadLit, QString::number(g));
+        m->set_caption_size(10);
+        c->set_caption_size(10);
+        mute_groups_[static_cast<size_t>(g - 1)] = m;
+        control_groups_[static_cast<size_t>(g - 1)] = c;
+    }
+    online_ = make_button(canvas_, QStringLiteral("online"), skin::kOnline, skin::kOnlineLit,
+                          QStringLiteral("  LINK"));
+    online_->set_lit_caption_colour(QColor(0xb8, 0xff, 0xcc));
+    connect(online_, &PngButton::clicked, this, [this] {
+        if (online_->lit()) {
+            scroll_to_origin();
+        } else {
+            select_page(Page::System);
+        }
+    });
+    status_ = make_label(canvas_, QStringLiteral("status"),
+                         QString::fromLatin1(ReportSupervisor::kOffline), 11);
+    menu_ = make_button(canvas_, QStringLiteral("menu"), skin::kButton, skin::kButtonLit,
+                        QStringLiteral("MENU"));
+    connect(menu_, &PngButton::clicked, this, [this] { menu_->set_lit(!menu_->lit()); });
+    menu_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(menu_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { open_menu(menu_->mapToGlobal(at)); });
+    home_ = make_button(canvas_, QStringLiteral("home"), skin::kButton, skin::kButtonLit,
+                        QStringLiteral("HOME"));
+    home_->hide();
+
+    readout_channel_ = make_label(canvas_, QStringLiteral("readout.channel"), {}, 10);
+    readout_parameter_ = make_label(canvas_, QStringLiteral("readout.parameter"), {}, 10);
+    value_box_ = make_box(canvas_, QStringLiteral("value_box"), 0);
+    freq_box_ = make_box(canvas_, QStringLiteral("freq_box"), 1);
+    connect(value_box_, &EntryEdit::enter_pressed, this, &MainWindow::apply_typed);
+    connect(freq_box_, &EntryEdit::enter_pressed, this, &MainWindow::apply_typed);
+}
+
+void MainWindow::build_views() {
+    for (int i = 1; i <= 64; ++i) {
+        input_strips_.push_back(
+            make_pane(canvas_, QStringLiteral("strip.in%1").arg(i), skin::kInputStripBackground));
+    }
+    for (int i = 1; i <= 16; ++i) {
+        output_strips_.push_back(
+            make_pane(canvas_, QStringLiteral("strip.out%1").arg(i), skin::kOutputStripBackground));
+    }
+    input_detail_ = make_pane(canvas_, QStringLiteral("strip.in"), skin::kInputStripBackground);
+    output_detail_ = make_pane(canvas_, QStringLiteral("strip.out"), skin::kOutputStripBackground);
+    mode_ = make_pane(canvas_, QStringLiteral("mode"));
+    groups_ = make_pane(canvas_, QStringLiteral("groups"));
+    for (const char* name : {"editor.comp", "editor.peq", "editor.route"}) {
+        input_editors_.push_back(make_pane(canvas_, QString::fromLatin1(name)));
+    }
+    for (const char* name : {"editor.lim", "editor.geq"}) {
+        output_editors_.push_back(make_pane(canvas_, QString::fromLatin1(name)));
+    }
+}
+
+void MainWindow::subscribe() {
+    ControllerSession& session = controller_.session();
+    readout_sub_ = controller_.surface().readout.shown().subscribe(
+        [this](const ReadoutDisplay& d) { show_readout(d); });
+    status_sub_ = session.supervisor().status().subscribe(
+        [this](const ReportSupervisor::Status&) { refresh_connection(); });
+    change_sub_ = session.dispatcher().changes().subscribe([this](const StateChange& c) {
+        if (c.kind == StateChange::Kind::ConnectReply || c.kind == StateChange::Kind::Online) {
+            refresh_connection();
+        }
+    });
+    connection_sub_ = session.connection().events().subscribe(
+        [this](const ConnectionEvent&) { refresh_connection(); });
+}
+
+void MainWindow::refresh_connection() {
+    const bool connected = controller_.state().system.connected != 0;
+    const bool online = connected && controller_.session().supervisor().online();
+    online_->set_lit(online);
+    status_->set_text(
+        QString::fromLatin1(online ? ReportSupervisor::kOnline : ReportSupervisor::kOffline));
+    status_->set_text_colour(online ? QColor(0x7c, 0xff, 0x9a) : QColor(0xff, 0x8a, 0x7a));
+    system_->connect_tab().show_connected(connected);
+}
+
+void MainWindow::show_readout(const ReadoutDisplay& display) {
+    readout_channel_->set_text(QString::fromStdString(display.channel_label));
+    readout_parameter_->set_text(QString::fromStdString(display.parameter_name));
+    value_box_->setText(QString::fromStdString(display.value_text));
+    freq_box_->setText(QString::fromStdString(display.frequency_text));
+}
+
+void MainWindow::apply_typed(int tag) {
+    EntryEdit* box = tag == 1 ? freq_box_ : value_box_;
+    controller_.surface().readout.apply_typed_value(
+        tag == 1 ? ParameterReadout::Box::Frequency : ParameterReadout::Box::Value,
+        box->text().toStdString());
+}
+
+void MainWindow::select_bank(int bank) {
+    scroll_to_origin();
+    layout_.select_bank(bank);
+    apply_layout();
+}
+
+void MainWindow::select_page(Page page) {
+    scroll_to_origin();
+    layout_.select_page(page);
+    apply_layout();
+}
+
+void MainWindow::scroll_to_origin() {
+    scroll_->horizontalScrollBar()->setValue(0);
+    scroll_->verticalScrollBar()->setValue(0);
+}
+
+void MainWindow::connect_device() {
+    if (controller_.session().connect()) {
+        scroll_to_origin();
+        select_page(Page::Channel);
+    }
+}
+
+void MainWindow::apply_layout() {
+    canvas_->resize(layout_.canvas_size());
+    for (QWidget* w : input_strips_)
+        w->hide();
+    for (QWidget* w : output_strips_)
+        w->hide();
+    for (QWidget* w : input_editors_)
+        w->hide();
+    for (QWidget* w : output_editors_)
+        w->hide();
+    for (QWidget* w :
+         {input_detail_, output_detail_, mode_, groups_, static_cast<QWidget*>(system_)}) {
+        w->hide();
+    }
+    for (size_t i = 0; i < page_buttons_.size(); ++i) {
+        const Page page = MainLayout::kPageOrder[i];
+        page_buttons_[i]->setGeometry(layout_.page_button(page));
+        page_buttons_[i]->set_lit(page == layout_.page());
+    }
+    for (int bank = 1; bank <= MainLayout::kBankCount; ++bank) {
+        const auto i = static_cast<size_t>(bank - 1);
+        bank_buttons_[i]->setGeometry(layout_.bank_button(bank));
+        bank_buttons_[i]->set_lit(layout_.page() == Page::Channel && bank == layout_.bank());
+        bank_labels_[i]->setGeometry(layout_.bank_label(bank));
+    }
+    mute_group_label_->setGeometry(layout_.mute_group_label());
+    control_group_label_->setGeometry(layout_.control_group_label());
+    for (int g = 1; g <= MainLayout::kGroupButtons; ++g) {
+        mute_groups_[static_cast<size_t>(g - 1)]->setGeometry(layout_.mute_group_button(g));
+        control_groups_[static_cast<size_t>(g - 1)]->setGeometry(layout_.control_group_button(g));
+    }
+    readout_channel_->setGeometry(layout_.readout_channel());
+    readout_parameter_->setGeometry(layout_.readout_parameter());
+    value_box_->setGeometry(layout_.value_box());
+    freq_box_->setGeometry(layout_.freq_box());
+    status_->setGeometry(layout_.status_label());
+    online_->setGeometry(layout_.online_indicator());
+    menu_->setGeometry(layout_.menu_button());
+
+    switch (layout_.page()) {
+        case Page::Channel: {
+            const int bank = layout_.bank();
+            const bool inputs = bank <= 8;
+            auto& strips = inputs ? input_strips_ : output_strips_;
+            const int first = inputs ? (bank - 1) * 8 : (bank - 9) * 8;
+            for (int slot = 0; slot < MainLayout::kStripsPerBank; ++slot) {
+                QWidget* strip = strips[static_cast<size_t>(first + slot)];
+                strip->setGeometry(layout_.strip(slot));
+                strip->show();
+            }
+            break;
+        }
+        case Page::System:
+            system_->setGeometry(layout_.page_pane());
+            system_->show();
+            break;
+        case Page::Mode:
+            mode_->setGeometry(layout_.page_pane());
+            mode_->show();
+            break;
+        case Page::Groups:
+            groups_->setGeometry(layout_.page_pane());
+            groups_->show();
+            break;
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    scroll_->setGeometry(rect());
+    if (!initialised_) {
+        return;
+    }
+    scroll_to_origin();
+    if (layout_.resize(size())) {
+        apply_layout();
+    } else {
+        canvas_->resize(layout_.canvas_size());
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        show_about();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == canvas_ && event->type() == QEvent::Paint && !painted_) {
+        painted_ = true;
+        QTimer::singleShot(0, this, &MainWindow::first_painted);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::open_menu(const QPoint& global) {
+    CMenuEx menu(this);
+    menu.setObjectName(QStringLiteral("menu.popup"));
+    QAction* about = menu.addAction(QStringLiteral("ABOUT KESTRA-V 2.1(&A)..."));
+    if (menu.exec(global) == about) {
+        show_about();
+    }
+}
+
+void MainWindow::show_about() {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("About KESTRA-V 2.1"),
+                    QStringLiteral("KESTRA-V 2.1\nControl of the KESTRA-V conference audio "
+                                   "processor."),
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("about"));
+    box.exec();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (close_done_) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (closing_) {
+        return;
+    }
+    if (controller_.surface().full_state.running() &&
+        !dialogs_.ask(kCloseQuestion, OperatorDialogs::kDefaultCaption)) {
+        return;
+    }
+    closing_ = true;
+    ControllerSession& session = controller_.session();
+    session.discovery().stop();
+    if (controller_.state().system.connected != 0 || session.listening()) {
+        session.disconnect();  // "Q" 00 goes out behind every frame still waiting
+    } else {
+        session.transport().stop();
+    }
+    close_clock_.start();
+    close_timer_.start();
+}
+
+void MainWindow::close_tick() {
+    if (!controller_.session().port_released() && close_clock_.elapsed() < kCloseLimit.count()) {
+        return;
+    }
+    close_timer_.stop();
+    tick_.stop();
+    close_done_ = true;
+    close();
+    emit finished();
+}
+
+}  // namespace kestra

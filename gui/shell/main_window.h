@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "control/connection_controller.h"
+#include "control/device_endpoint.h"
+#include "control/report_supervisor.h"
+#include "protocol/reply_dispatcher.h"
+#include "shell/main_layout.h"
+#include "util/publisher.h"
+
+class QScrollArea;
+
+namespace kestra {
+
+class EntryEdit;
+class OperatorDialogs;
+class PngButton;
+class Profile;
+class ShellController;
+class SystemPage;
+class TiledBackground;
+class ValueLabel;
+struct ReadoutDisplay;
+
+// The one window: page, bank and group buttons, the read-out, the connection status, and
+// every page, strip and editor, all made once and hidden, on one scrolling canvas. It drives
+// the controller's tick and binds its controls to the controller's actions.
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kTitle = "KESTRA-V 2.1";
+    static constexpr const char* kCloseQuestion =
+        "The settings are still being written to the processor. Close anyway?";
+    static constexpr std::chrono::milliseconds kTick{50};
+    static constexpr std::chrono::milliseconds kCloseLimit{2000};
+
+    MainWindow(ShellController& controller, Profile& profile, OperatorDialogs& dialogs,
+               std::optional<DeviceEndpoint> search_host);
+    ~MainWindow() override;
+
+    void select_bank(int bank);
+    void select_page(Page page);
+    void scroll_to_origin();
+    // The connect press of the SYSTEM page, also used by --demo.
+    void connect_device();
+    void show_about();
+
+    const MainLayout& layout_state() const { return layout_; }
+    // True once the close sequence has let the window go.
+    bool closed() const { return close_done_; }
+
+signals:
+    void first_painted();
+    // The close sequence has ended and the window is gone.
+    void finished();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build_header();
+    void build_views();
+    void subscribe();
+    void apply_layout();
+    void refresh_connection();
+    void show_readout(const ReadoutDisplay& display);
+    void apply_typed(int tag);
+    void open_menu(const QPoint& global);
+    void close_tick();
+
+    ShellController& controller_;
+    Profile& profile_;
+    OperatorDialogs& dialogs_;
+    MainLayout layout_;
+    bool initialised_ = false;
+    QTimer tick_;
+    QTimer close_timer_;
+    QElapsedTimer close_clock_;
+    bool closing_ = false;
+    bool close_done_ = false;
+    bool painted_ = false;
+
+    QScrollArea* scroll_ = nullptr;
+    TiledBackground* canvas_ = nullptr;
+    std::array<PngButton*, 4> page_buttons_{};
+    std::array<PngButton*, MainLayout::kBankCount> bank_buttons_{};
+    std::array<ValueLabel*, MainLayout::kBankCount> bank_labels_{};
+    std::array<PngButton*, MainLayout::kGroupButtons> mute_groups_{};
+    std::array<PngButton*, MainLayout::kGroupButtons> control_groups_{};
+    ValueLabel* mute_group_label_ = nullptr;
+    ValueLabel* control_group_label_ = nullptr;
+    PngButton* online_ = nullptr;
+    ValueLabel* status_ = nullptr;
+    PngButton* menu_ = nullptr;
+    PngButton* home_ = nullptr;
+    ValueLabel* readout_channel_ = nullptr;
+    ValueLabel* readout_parameter_ = nullptr;
+    EntryEdit* value_box_ = nullptr;
+    EntryEdit* freq_box_ = nullptr;
+
+    std::vector<QWidget*> input_strips_;
+    std::vector<QWidget*> output_strips_;
+    QWidget* input_detail_ = nullptr;
+    QWidget* output_detail_ = nullptr;
+    SystemPage* system_ = nullptr;
+    QWidget* mode_ = nullptr;
+    QWidget* groups_ = nullptr;
+    std::vector<QWidget*> input_editors_;   // compressor, PEQ, routing
+    std::vector<QWidget*> output_editors_;  // limiter, GEQ
+
+    Publisher<ReadoutDisplay>::Subscription readout_sub_;
+    Publisher<ReportSupervisor::Status>::Subscription status_sub_;
+    Publisher<StateChange>::Subscription change_sub_;
+    Publisher<ConnectionEvent>::Subscription connection_sub_;
+};
+
+}  // namespace kestra

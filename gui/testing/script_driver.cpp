@@ -1,0 +1,627 @@
+#include "testing/script_driver.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QWidget>
+#include <ostream>
+#include <sstream>
+
+#include "testing/synthetic_events.h"
+#include "testing/widget_dump.h"
+
+namespace kestra {
+
+namespace {
+
+constexpr int kPopupWait = 1000;
+constexpr std::chrono::milliseconds kPollInterval{5};
+const QEvent::Type kMarker = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+std::string trim(const std::string& s) {
+    const auto b = s.find_first_not_of(" \t\r");
+    if (b == std::string::npos) {
+        return {};
+    }
+    return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
+}
+
+// The first word and the rest of the line.
+std::pair<std::string, std::string> split_word(const std::string& s) {
+    const std::string t = trim(s);
+    const auto space = t.find_first_of(" \t");
+    if (space == std::string::npos) {
+        return {t, {}};
+    }
+    return {t.substr(0, space), trim(t.substr(space))};
+}
+
+// A trailing "timeout MS" taken off the text.
+int take_timeout(std::string& text) {
+    const auto at = text.rfind(" timeout ");
+    if (at != std::string::npos) {
+        const std::string number = trim(text.substr(at + 9));
+        if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos) {
+            text = trim(text.substr(0, at));
+            return std::stoi(number);
+        }
+    }
+    return static_cast<int>(ScriptDriver::kDefaultTimeout.count());
+}
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// "PATH@ANCHOR" into the path and the anchor.
+std::pair<QString, QString> split_anchor(const std::string& spec) {
+    const auto at = spec.find('@');
+    if (at == std::string::npos) {
+        return {q(spec), {}};
+    }
+    return {q(spec.substr(0, at)), q(spec.substr(at + 1))};
+}
+
+QString plain(QString text) {
+    return text.remove(QLatin1Char('&'));
+}
+
+QWidget* open_popup() {
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        return popup;
+    }
+    return nullptr;
+}
+
+QAbstractItemView* list_in(QWidget* popup) {
+    if (auto* view = qobject_cast<QAbstractItemView*>(popup)) {
+        return view;
+    }
+    return popup->findChild<QAbstractItemView*>();
+}
+
+QWidget* dialog_button(QWidget* modal, bool ok) {
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        for (QAbstractButton* b : box->buttons()) {
+            const auto role = box->buttonRole(b);
+            if (ok ? (role == QMessageBox::AcceptRole || role == QMessageBox::YesRole)
+                   : (role == QMessageBox::RejectRole || role == QMessageBox::NoRole)) {
+                return b;
+            }
+        }
+    }
+    for (auto* box : modal->findChildren<QDialogButtonBox*>()) {
+        for (QAbstractButton* b : box->buttons()) {
+            const auto role = box->buttonRole(b);
+            if (ok ? role == QDialogButtonBox::AcceptRole : role == QDialogButtonBox::RejectRole) {
+                return b;
+            }
+        }
+    }
+    const QString wanted = ok ? QStringLiteral("OK") : QStringLiteral("CANCEL");
+    for (auto* b : modal->findChildren<QAbstractButton*>()) {
+        if (b->isVisible() && plain(b->text()).trimmed().toUpper() == wanted) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ScriptDriver::ScriptDriver(QWidget* root, Hooks hooks, std::ostream& out)
+    : root_(root), hooks_(std::move(hooks)), out_(out) {
+    poll_timer_.setInterval(kPollInterval);
+    connect(&poll_timer_, &QTimer::timeout, this, &ScriptDriver::poll);
+    heartbeat_.setTimerType(Qt::PreciseTimer);
+    heartbeat_.setInterval(kHeartbeat);
+    connect(&heartbeat_, &QTimer::timeout, this, [this] {
+        longest_stall_ =
+            std::max(longest_stall_, heartbeat_clock_.restart() - qint64(kHeartbeat.count()));
+    });
+}
+
+ScriptDriver::~ScriptDriver() = default;
+
+bool ScriptDriver::load(const QString& file, QString& error) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        error = QStringLiteral("cannot read %1: %2").arg(file, f.errorString());
+        return false;
+    }
+    load_text(f.readAll().toStdString());
+    return true;
+}
+
+void ScriptDriver::load_text(const std::string& text) {
+    steps_.clear();
+    std::istringstream lines(text);
+    int number = 0;
+    for (std::string line; std::getline(lines, line);) {
+        const std::string t = trim(line);
+        if (t.empty() || t[0] == '#') {
+            continue;
+        }
+        steps_.push_back({++number, t});
+    }
+}
+
+void ScriptDriver::start() {
+    running_ = true;
+    heartbeat_clock_.start();
+    heartbeat_.start();
+    QTimer::singleShot(0, this, &ScriptDriver::next);
+}
+
+void ScriptDriver::notice(const std::string& text) {
+    out_ << "notice: " << text << std::endl;
+    notices_.push_back(text);
+}
+
+bool ScriptDriver::question(const std::string& text) {
+    bool ok = true;
+    if (!answers_.empty()) {
+        ok = answers_.front();
+        answers_.pop_front();
+    }
+    out_ << "question: " << text << " -> " << (ok ? "OK" : "Cancel") << std::endl;
+    return ok;
+}
+
+bool ScriptDriver::event(QEvent* event) {
+    if (event->type() == kMarker) {
+        ++marker_seen_;
+        return true;
+    }
+    return QObject::event(event);
+}
+
+void ScriptDriver::next() {
+    if (ended_) {
+        return;
+    }
+    if (next_ >= steps_.size()) {
+        end_run();
+        return;
+    }
+    current_ = &steps_[next_++];
+    run(*current_);
+}
+
+void ScriptDriver::poll() {
+    if (!poll_) {
+        poll_timer_.stop();
+        return;
+    }
+    Poll p = poll_;  // a step may hand over to a next poll of its own
+    if (const auto result = p()) {
+        finish_step(*result);
+    }
+}
+
+void ScriptDriver::finish_step(const std::string& why) {
+    poll_ = nullptr;
+    poll_timer_.stop();
+    if (current_ == nullptr) {
+        return;
+    }
+    if (why.empty()) {
+        ++passed_;
+        out_ << "ok " << current_->number << " " << current_->text << std::endl;
+    } else {
+        ++failed_;
+        out_ << "FAIL " << current_->number << " " << current_->text << ": " << why << std::endl;
+    }
+    current_ = nullptr;
+    QTimer::singleShot(0, this, &ScriptDriver::next);
+}
+
+void ScriptDriver::end_run() {
+    if (ended_) {
+        return;
+    }
+    ended_ = true;
+    running_ = false;
+    heartbeat_.stop();
+    out_ << passed_ << " passed, " << failed_ << " failed" << std::endl;
+    out_ << "longest stall: " << longest_stall_ << " ms" << std::endl;
+    emit finished(failed_);
+}
+
+void ScriptDriver::after_events(Poll then) {
+    const int sent = ++marker_sent_;
+    QCoreApplication::postEvent(this, new QEvent(kMarker));
+    poll_ = [this, sent, then]() -> std::optional<std::string> {
+        if (marker_seen_ < sent) {
+            return std::nullopt;
+        }
+        if (then) {
+            poll_ = then;
+            return then();
+        }
+        return std::string();
+    };
+}
+
+ScriptDriver::Poll ScriptDriver::wait_for(std::function<std::optional<std::string>()> check,
+                                          int timeout_ms) {
+    QElapsedTimer clock;
+    clock.start();
+    return [check, clock, timeout_ms]() -> std::optional<std::string> {
+        const auto mismatch = check();
+        if (!mismatch) {
+            return std::string();
+        }
+        if (clock.elapsed() >= timeout_ms) {
+            return *mismatch;
+        }
+        return std::nullopt;
+    };
+}
+
+void ScriptDriver::run(const Step& step) {
+    const auto [verb, rest] = split_word(step.text);
+    std::optional<std::string> result;
+    if (verb == "click" || verb == "rclick" || verb == "dblclick" || verb == "press" ||
+        verb == "move" || verb == "release" || verb == "wheel" || verb == "key" || verb == "type") {
+        result = input_step(verb, rest);
+    } else if (verb == "drag") {
+        result = drag_step(rest);
+    } else if (verb == "expect" || verb == "wait-until") {
+        result = expect_step(rest, verb == "wait-until");
+    } else if (verb == "expect-notice") {
+        result = notice_step(rest);
+    } else if (verb == "menu") {
+        result = menu_step(rest);
+    } else if (verb == "choose") {
+        result = choose_step(rest);
+    } else if (verb == "dialog") {
+        result = dialog_step(rest);
+    } else if (verb == "answer") {
+        if (rest == "ok" || rest == "cancel") {
+            answers_.push_back(rest == "ok");
+            result = "";
+        } else {
+            result = "answer takes ok or cancel";
+        }
+    } else if (verb == "wait") {
+        bool number = !rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos;
+        if (!number) {
+            result = "wait takes milliseconds";
+        } else {
+            const int ms = std::stoi(rest);
+            poll_ = wait_for([] { return std::optional<std::string>("waiting"); }, ms);
+            poll_ = [inner = poll_]() -> std::optional<std::string> {
+                return inner() ? std::optional<std::string>("") : std::nullopt;
+            };
+        }
+    } else if (verb == "shot") {
+        result = shot_step(rest);
+    } else if (verb == "dump") {
+        if (!rest.empty() && WidgetDump::find(root_, q(rest)) == nullptr) {
+            result = "no widget " + rest;
+        } else {
+            dump(rest);
+            result = "";
+        }
+    } else if (verb == "state") {
+        out_ << hooks_.state_json() << std::endl;
+        result = "";
+    } else if (verb == "quit") {
+        ++passed_;
+        out_ << "ok " << step.number << " " << step.text << std::endl;
+        current_ = nullptr;
+        end_run();
+        return;
+    } else {
+        result = "unknown verb '" + verb + "'";
+    }
+    if (result) {
+        finish_step(*result);
+    } else {
+        poll_timer_.start();
+    }
+}
+
+std::optional<std::string> ScriptDriver::input_step(const std::string& verb,
+                                                    const std::string& rest) {
+    auto [spec, argument] = split_word(rest);
+    const auto [path, anchor] = split_anchor(spec);
+    QWidget* w = WidgetDump::find(root_, path);
+    if (w == nullptr) {
+        return "no widget " + path.toStdString();
+    }
+    if (!w->isVisible()) {
+        return path.toStdString() + " is hidden";
+    }
+    if (verb == "wheel") {
+        bool ok = false;
+        const int delta = q(argument).toInt(&ok);
+        if (!ok) {
+            return std::string("wheel takes a delta");
+        }
+        SyntheticEvents::wheel(w, delta);
+    } else if (verb == "key") {
+        int key = 0;
+        Qt::KeyboardModifiers mods;
+        QString text;
+        if (!SyntheticEvents::parse_key(q(argument), key, mods, text)) {
+            return "unknown key '" + argument + "'";
+        }
+        SyntheticEvents::key(w, key, mods, text);
+    } else if (verb == "type") {
+        // TEXT runs to the end of the line, spaces included.
+        const std::string t = trim(rest);
+        const auto space = t.find_first_of(" \t");
+        SyntheticEvents::type(w, space == std::string::npos ? QString() : q(t.substr(space + 1)));
+    } else {
+        QString error;
+        const auto p = SyntheticEvents::locate(w, anchor, error);
+        if (!p) {
+            return error.toStdString();
+        }
+        if (verb == "click") {
+            SyntheticEvents::click(*p);
+        } else if (verb == "rclick") {
+            SyntheticEvents::context_menu(*p);
+        } else if (verb == "dblclick") {
+            SyntheticEvents::double_click(*p);
+        } else if (verb == "press") {
+            SyntheticEvents::press(*p);
+        } else if (verb == "move") {
+            SyntheticEvents::move(*p);
+        } else {
+            SyntheticEvents::release(*p);
+        }
+    }
+    after_events();
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptDriver::drag_step(const std::string& rest) {
+    std::istringstream words(rest);
+    std::string from_spec;
+    std::string to_spec;
+    words >> from_spec >> to_spec;
+    int steps = 10;
+    int ms = 200;
+    for (std::string key, value; words >> key >> value;) {
+        if (key == "steps") {
+            steps = std::max(1, q(value).toInt());
+        } else if (key == "ms") {
+            ms = std::max(0, q(value).toInt());
+        } else {
+            return "unknown drag option '" + key + "'";
+        }
+    }
+    InputPoint ends[2];
+    const std::string* specs[2] = {&from_spec, &to_spec};
+    for (int i = 0; i < 2; ++i) {
+        const auto [path, anchor] = split_anchor(*specs[i]);
+        QWidget* w = WidgetDump::find(root_, path);
+        if (w == nullptr || !w->isVisible()) {
+            return "no visible widget " + path.toStdString();
+        }
+        QString error;
+        const auto p = SyntheticEvents::locate(w, anchor, error);
+        if (!p) {
+            return error.toStdString();
+        }
+        ends[i] = *p;
+    }
+    // The widget that took the press gets every move, as under a mouse grab.
+    const InputPoint from = ends[0];
+    const QPoint to = from.target->mapFromGlobal(ends[1].target->mapToGlobal(ends[1].at));
+    SyntheticEvents::press(from);
+    QElapsedTimer clock;
+    clock.start();
+    auto done = std::make_shared<int>(0);
+    QPointer<QWidget> target = from.target;
+    poll_ = [this, from, to, steps, ms, clock, done, target]() -> std::optional<std::string> {
+        if (!target) {
+            return std::string("the widget went away");
+        }
+        const qint64 due = ms == 0 ? steps : std::min<qint64>(steps, clock.elapsed() * steps / ms);
+        for (; *done < due; ++*done) {
+            const double f = double(*done + 1) / steps;
+            const QPoint at = from.at + (to - from.at) * f;
+            SyntheticEvents::move({target, at});
+        }
+        if (*done < steps) {
+            return std::nullopt;
+        }
+        SyntheticEvents::release({target, to});
+        after_events();
+        return std::nullopt;
+    };
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptDriver::expect_step(const std::string& rest, bool wait) {
+    std::string text = rest;
+    const int timeout = wait ? take_timeout(text) : 0;
+    const auto [path, tail] = split_word(text);
+    const auto [prop, value] = split_word(tail);
+    if (path.empty() || prop.empty()) {
+        return std::string("takes PATH PROP VALUE");
+    }
+    auto check = [this, path = path, prop = prop, value = value]() -> std::optional<std::string> {
+        QWidget* w = WidgetDump::find(root_, q(path));
+        if (w == nullptr) {
+            return "no widget " + path;
+        }
+        const auto description = WidgetDump::describe(w);
+        const auto* p = WidgetDump::property(description, prop);
+        if (p == nullptr) {
+            return path + " has no " + prop;
+        }
+        const std::string actual = WidgetDump::compare_text(*p);
+        if (actual == value) {
+            return std::nullopt;
+        }
+        return prop + " is " + actual;
+    };
+    if (!wait) {
+        return check().value_or("");
+    }
+    poll_ = wait_for(check, timeout);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptDriver::notice_step(const std::string& rest) {
+    std::string text = rest;
+    const int timeout = take_timeout(text);
+    poll_ = wait_for(
+        [this, text]() -> std::optional<std::string> {
+            for (size_t i = notice_mark_; i < notices_.size(); ++i) {
+                if (notices_[i] == text) {
+                    notice_mark_ = i + 1;
+                    return std::nullopt;
+                }
+            }
+            return std::string("no such notice");
+        },
+        timeout);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptDriver::menu_step(const std::string& text) {
+    poll_ = wait_for(
+        [this, text]() -> std::optional<std::string> {
+            auto* menu = qobject_cast<QMenu*>(open_popup());
+            if (menu == nullptr) {
+                return std::string("no open menu");
+            }
+            for (QAction* action : menu->actions()) {
+                if (plain(action->text()) == plain(q(text))) {
+                    const QPoint at = menu->actionGeometry(action).center();
+                    SyntheticEvents::click({menu, at});
+                    after_events();
+                    return std::nullopt;
+                }
+            }
+            return "no menu entry '" + text + "'";
+        },
+        kPopupWait);
+    // The wait hands over to the marker's poll once it clicked.
+    Poll waiting = poll_;
+    poll_ = [this, waiting]() -> std::optional<std::string> {
+        auto r = waiting();
+        return r && r->empty() ? std::nullopt : r;
+    };
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptDriver::choose_step(const std::string& rest) {
+    const auto [path, choice] = split_word(rest);
+    QWidget* w = WidgetDump::find(root_, q(path));
+    if (w == nullptr || !w->isVisible()) {
+        return "no visible widget " + path;
+    }
+    if (choice.empty()) {
+        return std::string("choose takes #K or TEXT");
+    }
+    SyntheticEvents::click({w, w->rect().center()});
+    Poll pick = wait_for(
+        [this, choice = choice]() -> std::optional<std::string> {
+            QWidget* popup = open_popup();
+            QAbstractItemView* view = popup ? list_in(popup) : nullptr;
+            if (view == nullptr || view->model() == nullptr) {
+                return std::string("no open list");
+            }
+            int row = -1;
+            if (choice[0] == '#') {
+                row = q(choice.substr(1)).toInt();
+            } else {
+                for (int r = 0; r < view->model()->rowCount(); ++r) {
+                    if (view->model()->index(r, 0).data().toString() == q(choice)) {
+                        row = r;
+                    }
+                }
+            }
+            QString error;
+            const auto p = SyntheticEvents::locate(view, QStringLiteral("item:%1").arg(row), error);
+            if (!p) {
+                return "no row " + choice;
+            }
+            view->scrollTo(view->model()->index(row, 0));
+            SyntheticEvents::click(
+                *SyntheticEvents::locate(view, QStringLiteral("item:%1").arg(row), error));
+            after_events();
+            return std::nullopt;
+        },
+        kPopupWait);
+    after_events([pick]() -> std::optional<std::string> {
+        auto r = pick();
+        return r && r->empty() ? std::nullopt : r;
+    });
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptDriver::dialog_step(const std::string& rest) {
+    const auto [what, text] = split_word(rest);
+    if (what != "type" && what != "ok" && what != "cancel") {
+        return std::string("dialog takes type TEXT, ok or cancel");
+    }
+    const std::string typed = what == "type" ? trim(rest.substr(4)) : std::string();
+    Poll act = wait_for(
+        [this, what = what, typed]() -> std::optional<std::string> {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr) {
+                return std::string("no open dialog");
+            }
+            if (what == "type") {
+                auto* edit = qobject_cast<QLineEdit*>(modal->focusWidget());
+                if (edit == nullptr) {
+                    edit = modal->findChild<QLineEdit*>();
+                }
+                if (edit == nullptr) {
+                    return std::string("the dialog has no entry box");
+                }
+                SyntheticEvents::type(edit, q(typed));
+            } else if (QWidget* button = dialog_button(modal, what == "ok")) {
+                SyntheticEvents::click({button, button->rect().center()});
+            } else {
+                SyntheticEvents::key(modal, what == "ok" ? Qt::Key_Return : Qt::Key_Escape,
+                                     Qt::NoModifier);
+            }
+            after_events();
+            return std::nullopt;
+        },
+        kPopupWait);
+    poll_ = [act]() -> std::optional<std::string> {
+        auto r = act();
+        return r && r->empty() ? std::nullopt : r;
+    };
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptDriver::shot_step(const std::string& rest) {
+    const auto [file, path] = split_word(rest);
+    if (file.empty()) {
+        return std::string("shot takes FILE [PATH]");
+    }
+    QWidget* w = path.empty() ? root_ : WidgetDump::find(root_, q(path));
+    if (w == nullptr) {
+        return "no widget " + path;
+    }
+    if (!w->grab().save(q(file), "PNG")) {
+        return "cannot write " + file;
+    }
+    return std::string();
+}
+
+void ScriptDriver::dump(const std::string& path) {
+    QWidget* from = path.empty() ? root_ : WidgetDump::find(root_, q(path));
+    for (QWidget* w : WidgetDump::named(from)) {
+        out_ << WidgetDump::describe(w).dump() << '\n';
+    }
+    out_.flush();
+}
+
+}  // namespace kestra
