@@ -133,7 +133,14 @@ bool Controller::connect() {
 void Controller::disconnect() {
     if (session_.state().system.connected || session_.listening()) {
         session_.disconnect();
-        run_for(150ms);  // "Q" 00 leaves before the socket closes
+        // The session bounds the close itself (the queue's pacing plus a grace, twice at
+        // worst); the limit here only guards against a loop that never ticks.
+        const auto bound = session_.transport().queued_pacing() + 2 * session_.kCloseGrace + 1s;
+        run_until([this] { return !session_.closing(); }, bound);
+        if (session_.dropped_at_close() > 0) {
+            throw CommandError(std::to_string(session_.dropped_at_close()) +
+                               " frames were dropped at the disconnect");
+        }
     }
 }
 

@@ -113,7 +113,12 @@ int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,
             failed = true;
         }
     }
-    controller.disconnect();
+    try {
+        controller.disconnect();  // the end of the input closes like a disconnect
+    } catch (const std::exception& e) {
+        err << "error: " << e.what() << std::endl;
+        failed = true;
+    }
     return failed ? 1 : 0;
 }
 

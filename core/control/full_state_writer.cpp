@@ -115,15 +115,28 @@ void FullStateWriter::advance(std::size_t waiting) {
         return;
     }
     context_.state().system.last_report_at = context_.clock().wall_now();
-    const std::size_t total = datagrams_through_.back();
-    const std::size_t gone = total - std::min(waiting, total);
-    const auto done = std::upper_bound(datagrams_through_.begin(), datagrams_through_.end(), gone);
-    const int sent = static_cast<int>(done - datagrams_through_.begin());
+    const int sent = sent_with(waiting);
     if (waiting == 0) {
         finish(true);
     } else if (sent != current_.sent) {
         publish({sent, kCommandCount, true, false});
     }
+}
+
+int FullStateWriter::cancel(std::size_t waiting) {
+    if (!running_) {
+        return 0;
+    }
+    current_.sent = sent_with(waiting);
+    finish(false);
+    return kCommandCount - current_.sent;
+}
+
+int FullStateWriter::sent_with(std::size_t waiting) const {
+    const std::size_t total = datagrams_through_.back();
+    const std::size_t gone = total - std::min(waiting, total);
+    const auto done = std::upper_bound(datagrams_through_.begin(), datagrams_through_.end(), gone);
+    return static_cast<int>(done - datagrams_through_.begin());
 }
 
 void FullStateWriter::finish(bool completed) {

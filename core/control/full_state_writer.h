@@ -49,6 +49,9 @@ public:
     // The owner's tick: `waiting` datagrams are still queued in the sender (this transfer's
     // and any queued behind it).
     void advance(std::size_t waiting);
+    // Ends a running transfer whose `waiting` datagrams the sender is about to drop; returns
+    // how many commands did not leave whole (0 when none ran).
+    int cancel(std::size_t waiting);
 
     bool running() const { return running_; }
     const FullStateProgress& current() const { return current_; }
@@ -58,6 +61,7 @@ public:
     Publisher<FullStateProgress>& progress() { return progress_; }
 
 private:
+    int sent_with(std::size_t waiting) const;
     void publish(FullStateProgress p);
     void finish(bool completed);
 

@@ -41,4 +41,12 @@ void PacedQueue::clear() {
     keyed_.clear();
 }
 
+std::chrono::milliseconds PacedQueue::pacing() const {
+    std::chrono::milliseconds total{0};
+    for (const Datagram& d : items_) {
+        total += d.gap;
+    }
+    return total;
+}
+
 }  // namespace kestra

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -22,6 +23,8 @@ public:
     bool push(Datagram d);
     std::optional<Datagram> pop();
     void clear();
+    // The sum of the waiting datagrams' gaps: how long the queue takes to drain at its pace.
+    std::chrono::milliseconds pacing() const;
 
     bool empty() const { return items_.empty(); }
     std::size_t size() const { return items_.size(); }

@@ -168,6 +168,18 @@ std::size_t UdpTransport::queued() const {
     return queue_.size();
 }
 
+std::chrono::milliseconds UdpTransport::queued_pacing() const {
+    std::lock_guard lock(mutex_);
+    return queue_.pacing();
+}
+
+std::size_t UdpTransport::drop_queued() {
+    std::lock_guard lock(mutex_);
+    const std::size_t dropped = queue_.size();
+    queue_.clear();
+    return dropped;
+}
+
 PacingStats UdpTransport::stats() const {
     std::lock_guard lock(mutex_);
     return stats_;

@@ -75,6 +75,11 @@ public:
     bool send(const DatagramList& datagrams) override;
 
     std::size_t queued() const;
+    // How long the waiting datagrams take to leave at their pace.
+    std::chrono::milliseconds queued_pacing() const;
+    // Drops what waits to be sent and returns how many datagrams that was; the socket stays
+    // open and takes new datagrams.
+    std::size_t drop_queued();
     PacingStats stats() const;
 
 private:

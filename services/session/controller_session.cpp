@@ -1,5 +1,7 @@
 #include "session/controller_session.h"
 
+#include <string>
+
 #include "protocol/command_encoder.h"
 
 namespace kestra {
@@ -86,7 +88,19 @@ bool ControllerSession::connect() {
 }
 
 void ControllerSession::disconnect() {
+    cancel_transfer();
     connection_.disconnect();
+}
+
+void ControllerSession::cancel_transfer() {
+    if (writer_ == nullptr || !writer_->running()) {
+        return;
+    }
+    const int unsent = writer_->cancel(transport_->queued());
+    transport_->drop_queued();
+    notices_.notice("The whole-state transfer was stopped: " + std::to_string(unsent) +
+                        " commands were not sent.",
+                    "Warming");
 }
 
 void ControllerSession::release_port() {
@@ -116,11 +130,36 @@ void ControllerSession::tick() {
     }
     connection_.tick();
     supervisor_.tick();
+    if (close_when_sent_) {
+        advance_close();
+    }
+}
+
+void ControllerSession::advance_close() {
     // The tick after the disconnect at the earliest, so the queued "Q" 00 has left.
-    if (close_when_sent_ && ++close_ticks_ >= 2 && transport_->queued() == 0) {
+    if (++close_ticks_ >= 2 && transport_->queued() == 0) {
         close_when_sent_ = false;
         transport_->stop();
+        return;
     }
+    if (clock_.now() < close_deadline_) {
+        return;
+    }
+    if (close_forced_) {
+        // Not even "Q" 00 alone could leave: close all the same.
+        close_when_sent_ = false;
+        transport_->stop();
+        return;
+    }
+    // "Q" 00 is the last of the dropped datagrams; it goes again on its own.
+    const std::size_t dropped = transport_->drop_queued();
+    dropped_at_close_ = dropped > 0 ? dropped - 1 : 0;
+    notices_.notice(std::to_string(dropped_at_close_) +
+                        " frames could not be sent before the disconnect and were dropped.",
+                    "Warming");
+    transport_->send(encode_level_reports(false));
+    close_forced_ = true;
+    close_deadline_ = clock_.now() + kCloseGrace;
 }
 
 void ControllerSession::on_frame(const std::string& frame) {
@@ -158,6 +197,9 @@ void ControllerSession::on_connection_event(const ConnectionEvent& event) {
             listening_ = false;
             close_when_sent_ = true;
             close_ticks_ = 0;
+            close_forced_ = false;
+            dropped_at_close_ = 0;
+            close_deadline_ = clock_.now() + transport_->queued_pacing() + kCloseGrace;
             supervisor_.went_offline();
             dispatcher_.clear_first_report_shown();
             break;

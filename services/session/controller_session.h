@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -54,8 +56,16 @@ public:
     // The connect press; false when ignored because an attempt is running. A running search
     // ends first, so the two sockets never hold the port together.
     bool connect();
-    // The disconnect press: level reports off, then the socket closes once that went out.
+    // The disconnect press: every waiting frame leaves in order, then level reports go off
+    // ("Q" 00) and the socket closes. A running whole-state transfer is cut short instead,
+    // with a notice of the commands not sent. Should the queue not drain within its own
+    // pacing plus kCloseGrace, the rest is dropped with a notice and "Q" 00 still goes last.
     void disconnect();
+    static constexpr std::chrono::milliseconds kCloseGrace{1000};
+    // True from a disconnect until the socket has closed.
+    bool closing() const { return close_when_sent_; }
+    // Frames dropped at the last close because the queue did not drain in time.
+    std::size_t dropped_at_close() const { return dropped_at_close_; }
     // For the firmware transfer, which binds the control port itself: a running search ends;
     // while connected or listening, level reports go off twice, 100 ms apart, the session goes
     // offline and the socket closes once both have left.
@@ -86,6 +96,8 @@ private:
     void on_frame(const std::string& frame);
     void on_change(const StateChange& change);
     void on_connection_event(const ConnectionEvent& event);
+    void cancel_transfer();
+    void advance_close();
 
     SessionSettings settings_;
     SystemClock system_clock_;
@@ -108,6 +120,9 @@ private:
     bool listening_ = false;
     bool close_when_sent_ = false;
     int close_ticks_ = 0;
+    bool close_forced_ = false;
+    Clock::TimePoint close_deadline_{};
+    std::size_t dropped_at_close_ = 0;
 };
 
 }  // namespace kestra

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -124,6 +125,24 @@ TEST(KestraCtlOnline, ShellSetsFadersOnTheProcessorAndReportsBadLines) {
     EXPECT_TRUE(std::any_of(data.begin(), data.end(), [](const std::string& d) {
         return d.rfind("%A,01,41,01,1E,", 0) == 0;
     }));
+}
+
+TEST(KestraCtlOnline, ShellDisconnectLetsTheWholeSyncBurstLeaveThenTurnsReportsOff) {
+    const int port = base_port();
+    Sim sim("127.0.0.5", port);
+    ASSERT_TRUE(sim.ready);
+    const auto r = ctl(port, port + 1, {"shell"},
+                       "connect\nset system automix_sync 1\nset input 7 automix_threshold 20\n"
+                       "disconnect\n");
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the log catches up
+    const auto data = sim.received();
+    const auto is_l = [](const std::string& d) { return d.rfind("%L,", 0) == 0; };
+    EXPECT_EQ(std::count_if(data.begin(), data.end(), is_l), 32);
+    ASSERT_FALSE(data.empty());
+    EXPECT_EQ(data.back(), "%Q,01,00,25E0#");
+    const auto last_l = std::find_if(data.rbegin(), data.rend(), is_l);
+    EXPECT_EQ(last_l - data.rbegin(), 1);  // "Q" 00 follows the burst's last frame
 }
 
 bool received_frame(const std::vector<std::string>& data, const std::string& body) {

@@ -6,11 +6,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <mutex>
 #include <thread>
 
+#include "control/full_state_writer.h"
 #include "net/net_sandbox.h"
+#include "protocol/command_encoder.h"
 #include "protocol/frame_extractor.h"
 #include "session/controller_session.h"
 #include "session/discovery_service.h"
@@ -172,6 +176,116 @@ TEST_F(SessionTest, ConnectsReadsTheStateFollowsLevelsAndDisconnects) {
     EXPECT_EQ(wire[2], "%Q,01,01,B5E1#");
     EXPECT_EQ(wire.back(), "%Q,01,00,25E0#");
     EXPECT_TRUE(notices.all().empty());
+}
+
+// The "L" frames of the first `count` inputs, `gap` apart, as an auto-mixer SYNC change
+// queues them.
+DatagramList burst(int count, std::chrono::milliseconds gap) {
+    const DeviceState state;
+    DatagramList list;
+    for (int n = 1; n <= count; ++n) {
+        for (Datagram d : encode_automix_channel(state, n)) {
+            d.gap = gap;
+            list.push_back(d);
+        }
+    }
+    return list;
+}
+
+class BlankGlyphs : public GlyphRasterizer {
+public:
+    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
+};
+
+bool connect_and_wait(ControllerSession& session, OwnerLoop& loop) {
+    session.connect();
+    return loop.run_until([&] { return session.state().system.connected == 1; }, 5s,
+                          [&] { session.tick(); });
+}
+
+std::vector<std::string> bursts_of(const std::vector<std::string>& wire) {
+    std::vector<std::string> out;
+    std::copy_if(wire.begin(), wire.end(), std::back_inserter(out),
+                 [](const std::string& f) { return f.rfind("%L,", 0) == 0; });
+    return out;
+}
+
+TEST_F(SessionTest, ADisconnectSendsEveryWaitingFrameInOrderThenReportsOff) {
+    ProcessorThread processor("127.0.0.1");
+    ASSERT_TRUE(processor.bound());
+    auto session = make_session(processor.port(), free_port());
+    ASSERT_TRUE(connect_and_wait(*session, loop));
+    ASSERT_TRUE(session->sink().send(burst(32, 30ms)));
+    session->disconnect();
+    EXPECT_TRUE(session->closing());
+    ASSERT_TRUE(loop.run_until([&] { return !session->closing(); }, 4s, [&] { session->tick(); }));
+    EXPECT_FALSE(session->transport().receive_running());
+    loop.run_for(100ms, [&] { session->tick(); });  // the last datagrams reach the peer
+    const auto wire = processor.received();
+    const auto sent = bursts_of(wire);
+    const DatagramList queued = burst(32, 30ms);
+    ASSERT_EQ(sent.size(), queued.size());
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(sent[i], queued[i].payload);
+    }
+    EXPECT_EQ(wire.back(), "%Q,01,00,25E0#");
+    EXPECT_EQ(session->dropped_at_close(), 0u);
+    EXPECT_TRUE(notices.all().empty());
+}
+
+TEST_F(SessionTest, AQueueThatCannotDrainInTimeIsDroppedWithANoticeAndReportsStillGoOff) {
+    ProcessorThread processor("127.0.0.1");
+    ASSERT_TRUE(processor.bound());
+    ManualClock clock;
+    auto session = make_session(processor.port(), free_port(), &clock);
+    ASSERT_TRUE(connect_and_wait(*session, loop));
+    ASSERT_TRUE(session->sink().send(burst(32, 100ms)));
+    session->disconnect();
+    loop.run_for(120ms, [&] { session->tick(); });
+    clock.advance(5s);  // past the queue's own pacing plus the grace
+    ASSERT_TRUE(loop.run_until([&] { return !session->closing(); }, 2s, [&] { session->tick(); }));
+    loop.run_for(100ms, [&] { session->tick(); });
+    const auto wire = processor.received();
+    const std::size_t left = bursts_of(wire).size();
+    EXPECT_GE(left, 1u);
+    EXPECT_LT(left, 32u);
+    EXPECT_EQ(session->dropped_at_close(), 32u - left);
+    EXPECT_EQ(wire.back(), "%Q,01,00,25E0#");
+    const auto texts = notices.all();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], std::to_string(32u - left) +
+                            " frames could not be sent before the disconnect and were dropped."
+                            "|Warming");
+}
+
+TEST_F(SessionTest, ADisconnectDuringAWholeStateTransferCountsWhatWasNotSent) {
+    ProcessorThread processor("127.0.0.1");
+    ASSERT_TRUE(processor.bound());
+    auto session = make_session(processor.port(), free_port());
+    BlankGlyphs glyphs;
+    CommandContext names;
+    names.codec = &session->codec();
+    names.glyphs = &glyphs;
+    AlwaysOk ok;
+    ActionContext context(session->state(), session->sink(), notices, ok, session->clock(), names);
+    FullStateWriter writer(context);
+    session->track_transfers(&writer);
+    ASSERT_TRUE(connect_and_wait(*session, loop));
+    bool completed = true;
+    ASSERT_TRUE(writer.start(FullStateWriter::kRecallNamePause, [&](bool c) { completed = c; }));
+    loop.run_for(300ms, [&] { session->tick(); });
+    session->disconnect();
+    EXPECT_FALSE(writer.running());
+    EXPECT_FALSE(completed);
+    ASSERT_TRUE(loop.run_until([&] { return !session->closing(); }, 2s, [&] { session->tick(); }));
+    loop.run_for(100ms, [&] { session->tick(); });
+    const int unsent = FullStateWriter::kCommandCount - writer.current().sent;
+    EXPECT_GT(unsent, 600);
+    const auto texts = notices.all();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], "The whole-state transfer was stopped: " + std::to_string(unsent) +
+                            " commands were not sent.|Warming");
+    EXPECT_EQ(processor.received().back(), "%Q,01,00,25E0#");
 }
 
 TEST_F(SessionTest, PortHeldElsewhereWarnsOnceThenTheAttemptGivesUp) {
