@@ -3,8 +3,6 @@
 #include <optional>
 #include <ostream>
 
-#include "store/data_folder.h"
-
 namespace kestra::ctl {
 
 namespace {
@@ -15,13 +13,6 @@ using namespace std::chrono_literals;
 constexpr auto kConnectLimit = 17s;
 constexpr auto kAwaitLimit = 3s;
 
-CommandContext names_for(const ControllerSession& session, const GlyphRasterizer& glyphs) {
-    CommandContext names;
-    names.codec = &session.codec();
-    names.glyphs = &glyphs;
-    return names;
-}
-
 }  // namespace
 
 void PrintingNotices::notice(const std::string& text, const std::string&) {
@@ -29,8 +20,9 @@ void PrintingNotices::notice(const std::string& text, const std::string&) {
     last_ = text;
 }
 
-SessionSettings settings_from(const GlobalOptions& options) {
-    SessionSettings s;
+ControllerSettings settings_from(const GlobalOptions& options) {
+    ControllerSettings settings;
+    SessionSettings& s = settings.session;
     if (options.device) {
         const auto ep = DeviceEndpoint::parse(*options.device);
         if (!ep) {
@@ -42,61 +34,28 @@ SessionSettings settings_from(const GlobalOptions& options) {
     if (options.local_port) {
         s.control_port = static_cast<uint16_t>(*options.local_port);
     }
-    return s;
+    settings.data_dir = options.data_dir;
+    settings.state_file = options.state_file;
+    return settings;
 }
 
 Controller::Controller(const GlobalOptions& options, std::ostream& err)
     : options_(options),
       notices_(err),
-      session_(
+      controller_(
           settings_from(options), [this](std::function<void()> f) { loop_.post(std::move(f)); },
-          notices_),
-      surface_(session_.state(), session_.sink(), notices_, questions_, session_.clock(),
-               names_for(session_, glyphs_)) {
-    session_.track_transfers(&surface_.full_state);
-}
-
-void Controller::tick() {
-    session_.tick();
-    if (firmware_) {
-        firmware_->tick();
-    }
-}
-
-FirmwareUpdater& Controller::firmware() {
-    if (!firmware_) {
-        firmware_ = std::make_unique<FirmwareUpdater>(
-            surface_.maintenance,
-            FirmwareUpdater::PortRelease{[this] { session_.release_port(); },
-                                         [this] { return session_.port_released(); }},
-            [this](std::function<void()> f) { loop_.post(std::move(f)); }, notices_, questions_,
-            session_.clock());
-    }
-    return *firmware_;
-}
+          notices_, questions_) {}
 
 void Controller::run_for(std::chrono::milliseconds d) {
-    loop_.run_for(d, [this] { tick(); });
+    loop_.run_for(d, [this] { controller_.tick(); });
 }
 
 bool Controller::run_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return loop_.run_until(done, limit, [this] { tick(); });
-}
-
-StoreSession& Controller::stores() {
-    if (!stores_) {
-        const std::string folder = DataFolder::resolve(options_.data_dir);
-        std::string error;
-        if (!DataFolder::ensure(folder, error)) {
-            throw CommandError(error);
-        }
-        stores_ = std::make_unique<StoreSession>(folder, surface_, notices_);
-    }
-    return *stores_;
+    return loop_.run_until(done, limit, [this] { controller_.tick(); });
 }
 
 bool Controller::wait_for_transfer() {
-    const FullStateWriter& writer = surface_.full_state;
+    const FullStateWriter& writer = surface().full_state;
     if (!writer.running()) {
         return true;
     }
@@ -106,16 +65,16 @@ bool Controller::wait_for_transfer() {
 }
 
 bool Controller::connect() {
-    if (session_.state().system.connected) {
+    if (session().state().system.connected) {
         return true;
     }
-    session_.connect();
+    session().connect();
     // "Awaiting" has no time-out of its own: the state came but no completion. Stop waiting a
     // while after it began rather than hang.
     std::optional<std::chrono::steady_clock::time_point> awaiting_since;
     run_until(
         [&] {
-            const ConnectionPhase phase = session_.connection().phase();
+            const ConnectionPhase phase = session().connection().phase();
             if (phase == ConnectionPhase::Awaiting && !awaiting_since) {
                 awaiting_since = std::chrono::steady_clock::now();
             }
@@ -124,21 +83,22 @@ bool Controller::connect() {
                     std::chrono::steady_clock::now() - *awaiting_since > kAwaitLimit);
         },
         kConnectLimit);
-    if (session_.connection().phase() == ConnectionPhase::Awaiting) {
+    if (session().connection().phase() == ConnectionPhase::Awaiting) {
         throw CommandError("the processor sent its state but did not complete the connection");
     }
-    return session_.state().system.connected != 0;
+    return session().state().system.connected != 0;
 }
 
 void Controller::disconnect() {
-    if (session_.state().system.connected || session_.listening()) {
-        session_.disconnect();
+    if (session().state().system.connected || session().listening()) {
+        session().disconnect();
         // The session bounds the close itself (the queue's pacing plus a grace, twice at
         // worst); the limit here only guards against a loop that never ticks.
-        const auto bound = session_.transport().queued_pacing() + 2 * session_.kCloseGrace + 1s;
-        run_until([this] { return !session_.closing(); }, bound);
-        if (session_.dropped_at_close() > 0) {
-            throw CommandError(std::to_string(session_.dropped_at_close()) +
+        const auto bound =
+            session().transport().queued_pacing() + 2 * ControllerSession::kCloseGrace + 1s;
+        run_until([this] { return !session().closing(); }, bound);
+        if (session().dropped_at_close() > 0) {
+            throw CommandError(std::to_string(session().dropped_at_close()) +
                                " frames were dropped at the disconnect");
         }
     }

@@ -3,17 +3,11 @@
 #include <chrono>
 #include <functional>
 #include <iosfwd>
-#include <memory>
 #include <string>
 
 #include "cli_args.h"
-#include "control/control_surface.h"
-#include "firmware/firmware_updater.h"
-#include "glyph_support.h"
-#include "protocol/frame_sink.h"
-#include "session/controller_session.h"
+#include "controller/controller.h"
 #include "session/owner_loop.h"
-#include "store/store_session.h"
 
 namespace kestra::ctl {
 
@@ -29,29 +23,27 @@ private:
     std::string last_;
 };
 
-SessionSettings settings_from(const GlobalOptions& options);
+ControllerSettings settings_from(const GlobalOptions& options);
 
-// A controller, the loop of its owner thread and the operator actions on its state.
+// The shared controller on the command line's own owner loop, with the waits a script needs:
+// a connect, a disconnect and a whole-state transfer each run the loop until they are done.
 class Controller {
 public:
     Controller(const GlobalOptions& options, std::ostream& err);
 
-    ControllerSession& session() { return session_; }
-    ControlSurface& surface() { return surface_; }
-    // Made on first use; ticked with the session.
-    FirmwareUpdater& firmware();
-    // The data folder's database and scenes, opened on first use (the folder is created then).
-    StoreSession& stores();
+    ControllerSession& session() { return controller_.session(); }
+    ControlSurface& surface() { return controller_.surface(); }
+    FirmwareUpdater& firmware() { return controller_.firmware(); }
+    StoreSession& stores() { return controller_.stores(); }
     const GlobalOptions& options() const { return options_; }
 
-    // The owner's 50 ms tick: the session (with a running transfer's progress) and the firmware
-    // update.
-    void tick();
     void run_for(std::chrono::milliseconds d);
     bool run_until(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
     // True once "Y" completed the connection; false when the attempt gave up.
     bool connect();
+    // Runs the loop until the session has let every waiting frame and "Q" 00 leave and closed
+    // the socket; frames it had to drop make this a CommandError.
     void disconnect();
 
     // Runs the owner loop until a running transfer of the whole state has left the sender,
@@ -63,11 +55,7 @@ private:
     OwnerLoop loop_;
     PrintingNotices notices_;
     AlwaysOk questions_;
-    GlyphSupport glyphs_;
-    ControllerSession session_;
-    ControlSurface surface_;
-    std::unique_ptr<FirmwareUpdater> firmware_;
-    std::unique_ptr<StoreSession> stores_;
+    kestra::Controller controller_;
 };
 
 }  // namespace kestra::ctl

@@ -17,6 +17,8 @@ constexpr const char* kUsage = R"(usage: kestra-ctl [--state FILE] COMMAND [ARGS
   encode LETTER [ARGS...]          print the datagrams the sender of LETTER builds
   image write FILE                 write the 68,276-byte image of the state
   image read FILE                  print the state of an image or a scene file
+  --state FILE                     start from FILE (state JSON, image or scene file); the
+                                   shell honours it too
 kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] [--data-dir DIR] COMMAND
   discover [--host-address A.B.C.D] [--port PORT] [--wait SECONDS]
   pull                             connect, print the state JSON, disconnect (exit 3: CANNOT CONNECT.)

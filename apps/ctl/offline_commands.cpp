@@ -7,7 +7,7 @@
 #include <iterator>
 #include <memory>
 
-#include "glyph_support.h"
+#include "glyph/glyph_support.h"
 #include "model/state_image.h"
 #include "model/state_json.h"
 #include "protocol/command_encoder.h"
@@ -16,6 +16,7 @@
 #include "protocol/frame_extractor.h"
 #include "protocol/frame_sink.h"
 #include "protocol/reply_dispatcher.h"
+#include "store/state_file.h"
 #include "util/clock.h"
 
 namespace kestra::ctl {
@@ -28,11 +29,6 @@ std::vector<uint8_t> read_file(const std::string& path) {
         throw CommandError("cannot open " + path);
     }
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-}
-
-std::string read_text(const std::string& path) {
-    const auto bytes = read_file(path);
-    return std::string(bytes.begin(), bytes.end());
 }
 
 // Writes next to the target and renames, so a failed write never leaves half a file.
@@ -58,12 +54,9 @@ void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 DeviceState load_state(const GlobalOptions& options, const NameCodec& codec) {
     DeviceState state;
-    if (options.state_file) {
-        try {
-            StateJson::parse(read_text(*options.state_file), state, codec);
-        } catch (const StateJsonError& e) {
-            throw CommandError(*options.state_file + ": " + e.what());
-        }
+    std::string error;
+    if (options.state_file && !StateFile::load(*options.state_file, codec, state, error)) {
+        throw CommandError(error);
     }
     return state;
 }

@@ -40,7 +40,7 @@ double time_scale(const Words& w) {
 void firmware_update(ShellEnv& env, const Words& w) {
     Controller& c = env.controller;
     FirmwareUpdater::Settings settings;
-    settings.local_port = settings_from(c.options()).control_port;
+    settings.local_port = settings_from(c.options()).session.control_port;
     settings.device = c.session().device();
     settings.image_folders = {data_folder(c.options()), program_folder()};
     settings.timing = UpdateTiming{}.scaled(time_scale(w));

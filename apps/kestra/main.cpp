@@ -1,16 +1,16 @@
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTimer>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
+#include "controller/controller.h"
 #include "demo_processor.h"
 #include "model/state_json.h"
 #include "shell/main_window.h"
 #include "shell/operator_dialogs.h"
 #include "shell/profile.h"
-#include "shell/shell_controller.h"
 #include "testing/script_driver.h"
 #include "window_options.h"
 
@@ -36,23 +36,6 @@ SessionSettings settings_for(const WindowOptions& options, const Profile& profil
         s.device = *ep;
     }
     return s;
-}
-
-bool load_state(const std::string& file, ShellController& controller, std::string& error) {
-    QFile f(QString::fromStdString(file));
-    if (!f.open(QIODevice::ReadOnly)) {
-        error = file + ": " + f.errorString().toStdString();
-        return false;
-    }
-    try {
-        DeviceState loaded = controller.state();
-        StateJson::parse(f.readAll().toStdString(), loaded, controller.session().codec());
-        controller.state() = loaded;
-    } catch (const std::exception& e) {
-        error = file + ": " + e.what();
-        return false;
-    }
-    return true;
 }
 
 bool save_screenshot(QWidget& window, const std::string& file) {
@@ -103,19 +86,23 @@ int main(int argc, char** argv) {
         }
     }
 
-    ShellController controller(
-        settings,
-        [&app](std::function<void()> f) {
-            QMetaObject::invokeMethod(&app, std::move(f), Qt::QueuedConnection);
-        },
-        dialogs, dialogs);
-    if (options.state_file) {
-        std::string error;
-        if (!load_state(*options.state_file, controller, error)) {
-            std::fprintf(stderr, "kestra: --state %s\n", error.c_str());
-            return 2;
-        }
+    ControllerSettings controller_settings;
+    controller_settings.session = settings;
+    controller_settings.data_dir = options.data_dir;
+    controller_settings.state_file = options.state_file;
+    std::unique_ptr<Controller> made;
+    try {
+        made = std::make_unique<Controller>(
+            controller_settings,
+            [&app](std::function<void()> f) {
+                QMetaObject::invokeMethod(&app, std::move(f), Qt::QueuedConnection);
+            },
+            dialogs, dialogs);
+    } catch (const ControllerError& e) {
+        std::fprintf(stderr, "kestra: --state %s\n", e.what());
+        return 2;
     }
+    Controller& controller = *made;
 
     MainWindow window(controller, profile, dialogs, search_host);
     int exit_code = 0;

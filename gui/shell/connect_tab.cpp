@@ -4,11 +4,11 @@
 #include <QProgressBar>
 #include <QTreeWidget>
 
+#include "controller/controller.h"
 #include "controls/entry_edit.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
 #include "shell/profile.h"
-#include "shell/shell_controller.h"
 #include "skin/skin_ids.h"
 
 namespace kestra {
@@ -40,7 +40,7 @@ ValueLabel* label(QWidget* parent, const QString& text, QRect place) {
 
 }  // namespace
 
-ConnectTab::ConnectTab(ShellController& controller, Profile& profile,
+ConnectTab::ConnectTab(Controller& controller, Profile& profile,
                        std::optional<DeviceEndpoint> search_host, QWidget* parent)
     : QWidget(parent), controller_(controller), profile_(profile), search_host_(search_host) {
     build();

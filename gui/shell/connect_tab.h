@@ -14,7 +14,7 @@ namespace kestra {
 class EntryEdit;
 class PngButton;
 class Profile;
-class ShellController;
+class Controller;
 class ValueLabel;
 
 // The CONNECT tab of the SYSTEM page: the device search with its list, the "IP:" field, and
@@ -26,8 +26,8 @@ class ConnectTab : public QWidget {
 public:
     static constexpr const char* kVersionFormat = "Current version\uff1a%1";
 
-    ConnectTab(ShellController& controller, Profile& profile,
-               std::optional<DeviceEndpoint> search_host, QWidget* parent);
+    ConnectTab(Controller& controller, Profile& profile, std::optional<DeviceEndpoint> search_host,
+               QWidget* parent);
 
     // The SYSTEM page was shown: the address, the version and the connect button afresh.
     void refresh();
@@ -46,7 +46,7 @@ private:
     void take_typed_address();
     void toggle_connection();
 
-    ShellController& controller_;
+    Controller& controller_;
     Profile& profile_;
     std::optional<DeviceEndpoint> search_host_;
     QTimer search_poll_;

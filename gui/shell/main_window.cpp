@@ -6,6 +6,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include "controller/controller.h"
 #include "controls/cmenu_ex.h"
 #include "controls/entry_edit.h"
 #include "controls/png_button.h"
@@ -13,7 +14,6 @@
 #include "controls/value_label.h"
 #include "shell/connect_tab.h"
 #include "shell/operator_dialogs.h"
-#include "shell/shell_controller.h"
 #include "shell/system_page.h"
 #include "skin/skin_ids.h"
 
@@ -70,7 +70,7 @@ QWidget* make_pane(QWidget* parent, const QString& name, int background = 0) {
 
 }  // namespace
 
-MainWindow::MainWindow(ShellController& controller, Profile& profile, OperatorDialogs& dialogs,
+MainWindow::MainWindow(Controller& controller, Profile& profile, OperatorDialogs& dialogs,
                        std::optional<DeviceEndpoint> search_host)
     : controller_(controller), profile_(profile), dialogs_(dialogs) {
     setWindowTitle(QString::fromLatin1(kTitle));

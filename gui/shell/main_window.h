@@ -22,7 +22,7 @@ class EntryEdit;
 class OperatorDialogs;
 class PngButton;
 class Profile;
-class ShellController;
+class Controller;
 class SystemPage;
 class TiledBackground;
 class ValueLabel;
@@ -41,7 +41,7 @@ public:
     static constexpr std::chrono::milliseconds kTick{50};
     static constexpr std::chrono::milliseconds kCloseLimit{2000};
 
-    MainWindow(ShellController& controller, Profile& profile, OperatorDialogs& dialogs,
+    MainWindow(Controller& controller, Profile& profile, OperatorDialogs& dialogs,
                std::optional<DeviceEndpoint> search_host);
     ~MainWindow() override;
 
@@ -78,7 +78,7 @@ private:
     void open_menu(const QPoint& global);
     void close_tick();
 
-    ShellController& controller_;
+    Controller& controller_;
     Profile& profile_;
     OperatorDialogs& dialogs_;
     MainLayout layout_;

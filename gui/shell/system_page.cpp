@@ -12,7 +12,7 @@ constexpr QRect kPane{0, 52, 1100, 600};
 
 }  // namespace
 
-SystemPage::SystemPage(ShellController& controller, Profile& profile,
+SystemPage::SystemPage(Controller& controller, Profile& profile,
                        std::optional<DeviceEndpoint> search_host, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("system"));

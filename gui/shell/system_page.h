@@ -11,7 +11,7 @@ namespace kestra {
 class ConnectTab;
 class PngButton;
 class Profile;
-class ShellController;
+class Controller;
 
 // The SYSTEM page: its tab buttons and one pane per tab. Showing a tab hides the others.
 class SystemPage : public QWidget {
@@ -20,8 +20,8 @@ class SystemPage : public QWidget {
 public:
     static constexpr std::array<const char*, 4> kTabs{"CONNECT", "SHOW", "HELP", "DISPLAY"};
 
-    SystemPage(ShellController& controller, Profile& profile,
-               std::optional<DeviceEndpoint> search_host, QWidget* parent);
+    SystemPage(Controller& controller, Profile& profile, std::optional<DeviceEndpoint> search_host,
+               QWidget* parent);
 
     ConnectTab& connect_tab() { return *connect_; }
     void select_tab(int tab);

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "util/post.h"
 
 #include "control/action_context.h"
 #include "control/device_endpoint.h"
@@ -52,8 +53,6 @@ struct UpdateStatus {
 // progress come back to the owner thread through `post`.
 class FirmwareUpdater {
 public:
-    using Post = std::function<void(std::function<void()>)>;
-
     static constexpr const char* kQuestion = "If do you update the device? ";
     static constexpr const char* kSucceeded = "Update successfully";
     static constexpr const char* kFailed = "update fail";

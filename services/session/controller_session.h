@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include "util/post.h"
 
 #include "control/connection_controller.h"
 #include "control/device_endpoint.h"
@@ -31,7 +32,6 @@ struct SessionSettings {
 // arrive on the transport's receive thread and are posted to the owner with `post`.
 class ControllerSession {
 public:
-    using Post = std::function<void(std::function<void()>)>;
     static constexpr const char* kBadAddressNotice = "Invalid address.";
 
     ControllerSession(SessionSettings settings, Post post, NoticeSink& notices,

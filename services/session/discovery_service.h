@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include "util/post.h"
 
 #include "control/device_endpoint.h"
 #include "control/discovery.h"
@@ -17,7 +18,6 @@ namespace kestra {
 // which keeps the list; the listener runs until stop() (the next search or a connect).
 class DiscoveryService {
 public:
-    using Post = std::function<void(std::function<void()>)>;
     using Notice = std::function<void(const std::string& text, const std::string& caption)>;
     static constexpr const char* kNoHostNotice = "No network address of this computer was found.";
 

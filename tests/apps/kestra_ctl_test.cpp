@@ -214,5 +214,38 @@ TEST(KestraCtlShell, CurvePrintsTheGridValuesOfAChannelFromTheState) {
     EXPECT_EQ(curve_lines(bad.out).size(), 241u);  // the good line still ran
 }
 
+TEST(KestraCtlShell, StartsFromTheStateFileInEachOfItsForms) {
+    const std::string port = std::to_string(43000 + ::getpid() % 2000);
+    const auto shell = [&](const std::string& file) {
+        return ctl(
+            {"--state", file, "--device", "127.0.0.9:" + port, "--local-port", port, "shell"},
+            "dump\n");
+    };
+    TempDir dir;
+    const auto json = dir.file("room.json", R"({"inputs":[{},{},{"volume":12}]})");
+    const auto from_json = shell(json);
+    ASSERT_EQ(from_json.exit_code, 0) << from_json.err;
+    EXPECT_EQ(nlohmann::json::parse(from_json.out)["inputs"][2]["volume"], 12);
+
+    const auto image = dir.file("room.img");
+    ASSERT_EQ(ctl({"--state", json, "image", "write", image}).exit_code, 0);
+    const auto from_image = shell(image);
+    ASSERT_EQ(from_image.exit_code, 0) << from_image.err;
+    EXPECT_EQ(nlohmann::json::parse(from_image.out)["inputs"][2]["volume"], 12);
+
+    std::string scene_bytes(71236, '\0');
+    scene_bytes[4 + 304] = 33;  // input 1 volume
+    const auto scene = dir.file("SAVE1.dat");
+    std::ofstream(scene, std::ios::binary).write(scene_bytes.data(), 71236);
+    const auto from_scene = shell(scene);
+    ASSERT_EQ(from_scene.exit_code, 0) << from_scene.err;
+    EXPECT_EQ(nlohmann::json::parse(from_scene.out)["inputs"][0]["volume"], 33);
+
+    const auto missing = shell(dir.file("missing.json"));
+    EXPECT_EQ(missing.exit_code, 1);
+    EXPECT_TRUE(missing.out.empty());  // no line ran on the defaults
+    EXPECT_NE(missing.err.find("missing.json"), std::string::npos) << missing.err;
+}
+
 }  // namespace
 }  // namespace kestra

@@ -12,6 +12,7 @@
 
 #include "model/state_image.h"
 #include "store/data_folder.h"
+#include "store/state_file.h"
 #include "store/store_session.h"
 
 namespace kestra {
@@ -464,6 +465,45 @@ TEST(DataFolderTest, OptionThenEnvironmentThenTheStandardPlace) {
     ::unsetenv("KESTRA_DATA_DIR");
     ::setenv("XDG_DATA_HOME", "/tmp/xdg-home", 1);
     EXPECT_EQ(DataFolder::resolve(std::nullopt), "/tmp/xdg-home/kestra-v");
+}
+
+TEST_F(StoreTest, AStateFileLoadsFromJsonAnImageOrAWholeSceneWithItsGroups) {
+    const NameCodec codec;
+    DeviceState prepared;
+    prepared.inputs[4].volume = 17;
+    prepared.groups.mute[1].input_member[6] = 1;
+    prepared.groups.control[0].link[2] = 1;
+
+    write_bytes(folder / "room.dat", StateImage::encode_scene(prepared));
+    DeviceState loaded;
+    std::string error;
+    ASSERT_TRUE(StateFile::load((folder / "room.dat").string(), codec, loaded, error)) << error;
+    EXPECT_EQ(loaded.inputs[4].volume, 17);
+    EXPECT_EQ(loaded.groups.mute[1].input_member[6], 1);
+    EXPECT_EQ(loaded.groups.control[0].link[2], 1);
+
+    // An image whose first byte reads as '{' is still an image.
+    std::vector<uint8_t> image = StateImage::encode(prepared);
+    image[0] = '{';
+    write_bytes(folder / "state.img", image);
+    DeviceState from_image;
+    ASSERT_TRUE(StateFile::load((folder / "state.img").string(), codec, from_image, error));
+    EXPECT_EQ(from_image.inputs[4].volume, 17);
+
+    std::ofstream(folder / "s.json") << R"( {"inputs":[{},{"volume":9}]})";
+    ASSERT_TRUE(StateFile::load((folder / "s.json").string(), codec, from_image, error));
+    EXPECT_EQ(from_image.inputs[1].volume, 9);
+    EXPECT_EQ(from_image.inputs[4].volume, 17);  // the fields it leaves out stay
+
+    // Refused files name themselves and change nothing.
+    std::ofstream(folder / "bad.json") << R"({"inputs":[{"volume":1,"colour":2}]})";
+    std::ofstream(folder / "short.img") << "abc";
+    for (const char* name : {"bad.json", "short.img", "missing.img"}) {
+        DeviceState untouched = from_image;
+        EXPECT_FALSE(StateFile::load((folder / name).string(), codec, untouched, error)) << name;
+        EXPECT_NE(error.find(name), std::string::npos) << error;
+        EXPECT_EQ(untouched.inputs[1].volume, 9);
+    }
 }
 
 }  // namespace

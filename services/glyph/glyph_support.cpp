@@ -1,10 +1,10 @@
-#include "glyph_support.h"
+#include "glyph/glyph_support.h"
 
 #include <QGuiApplication>
 
 #include "glyph/qt_glyph_rasterizer.h"
 
-namespace kestra::ctl {
+namespace kestra {
 
 struct GlyphSupport::Impl {
     int argc = 1;
@@ -36,4 +36,4 @@ GlyphCell GlyphSupport::render(char32_t code_point, bool wide) const {
     return rasterizer().render(code_point, wide);
 }
 
-}  // namespace kestra::ctl
+}  // namespace kestra

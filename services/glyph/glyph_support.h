@@ -6,7 +6,7 @@
 
 class QGuiApplication;
 
-namespace kestra::ctl {
+namespace kestra {
 
 // Glyph rendering draws with Qt and needs a GUI application object; it is made on the first
 // glyph, so commands that send no name never start Qt.
@@ -23,4 +23,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace kestra::ctl
+}  // namespace kestra

@@ -1,0 +1,81 @@
+#include "controller/controller.h"
+
+#include "store/data_folder.h"
+#include "store/state_file.h"
+
+namespace kestra {
+
+namespace {
+
+CommandContext names_for(const ControllerSession& session, const GlyphRasterizer& glyphs) {
+    CommandContext names;
+    names.codec = &session.codec();
+    names.glyphs = &glyphs;
+    return names;
+}
+
+}  // namespace
+
+Controller::Controller(ControllerSettings settings, Post post, NoticeSink& notices,
+                       QuestionSink& questions)
+    : settings_(std::move(settings)),
+      post_(std::move(post)),
+      notices_(notices),
+      questions_(questions),
+      session_(settings_.session, post_, notices),
+      surface_(session_.state(), session_.sink(), notices, questions, session_.clock(),
+               names_for(session_, glyphs_)) {
+    session_.track_transfers(&surface_.full_state);
+    if (settings_.state_file) {
+        load_state_file(*settings_.state_file);
+    }
+}
+
+void Controller::load_state_file(const std::string& path) {
+    DeviceState loaded = session_.state();
+    std::string error;
+    if (!StateFile::load(path, session_.codec(), loaded, error)) {
+        throw ControllerError(error);
+    }
+    // A prepared room starts offline with no group active, as after a scene recall.
+    loaded.system.connected = 0;
+    loaded.system.connecting = 0;
+    loaded.groups.control_active = {};
+    loaded.groups.active_mute_group = 0;
+    session_.state() = std::move(loaded);
+    surface_.context().active_groups() = ActiveGroups{};
+    surface_.context().changed(
+        {ParameterChange::Scope::Everything, -1, ParameterChange::Block::All});
+}
+
+void Controller::tick() {
+    session_.tick();
+    if (firmware_) {
+        firmware_->tick();
+    }
+}
+
+FirmwareUpdater& Controller::firmware() {
+    if (!firmware_) {
+        firmware_ = std::make_unique<FirmwareUpdater>(
+            surface_.maintenance,
+            FirmwareUpdater::PortRelease{[this] { session_.release_port(); },
+                                         [this] { return session_.port_released(); }},
+            post_, notices_, questions_, session_.clock());
+    }
+    return *firmware_;
+}
+
+StoreSession& Controller::stores() {
+    if (!stores_) {
+        const std::string folder = DataFolder::resolve(settings_.data_dir);
+        std::string error;
+        if (!DataFolder::ensure(folder, error)) {
+            throw ControllerError(error);
+        }
+        stores_ = std::make_unique<StoreSession>(folder, surface_, notices_);
+    }
+    return *stores_;
+}
+
+}  // namespace kestra

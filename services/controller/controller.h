@@ -1,0 +1,73 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "control/control_surface.h"
+#include "firmware/firmware_updater.h"
+#include "glyph/glyph_support.h"
+#include "session/controller_session.h"
+#include "store/store_session.h"
+#include "util/post.h"
+
+namespace kestra {
+
+struct ControllerSettings {
+    SessionSettings session;
+    // The data folder of the preset database and the scene files; DataFolder resolves the
+    // default when none is given.
+    std::optional<std::string> data_dir;
+    // A prepared state to start from instead of the start-up defaults (JSON, image or scene
+    // file); a connect replaces it with the processor's state as usual.
+    std::optional<std::string> state_file;
+};
+
+// A state file, or the data folder, that could not be used; the text names the file.
+class ControllerError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The whole controller as the window and the command line both assemble it: the session with
+// its socket and dispatcher, the operator actions on its state, the stores of the data folder
+// and the firmware update, all on the owner thread that `post` reaches. The owner calls
+// tick() every 50 ms.
+class Controller {
+public:
+    // Throws ControllerError when the settings' state file cannot be loaded.
+    Controller(ControllerSettings settings, Post post, NoticeSink& notices,
+               QuestionSink& questions);
+    Controller(const Controller&) = delete;
+    Controller& operator=(const Controller&) = delete;
+
+    ControllerSession& session() { return session_; }
+    ControlSurface& surface() { return surface_; }
+    DeviceState& state() { return session_.state(); }
+    const ControllerSettings& settings() const { return settings_; }
+
+    // Made on first use; ticked with the session from then on.
+    FirmwareUpdater& firmware();
+    // Opened on first use, which creates the data folder; throws ControllerError when it
+    // cannot be created.
+    StoreSession& stores();
+
+    // The session (with a running transfer's progress) and the firmware update.
+    void tick();
+
+private:
+    void load_state_file(const std::string& path);
+
+    ControllerSettings settings_;
+    Post post_;
+    NoticeSink& notices_;
+    QuestionSink& questions_;
+    GlyphSupport glyphs_;
+    ControllerSession session_;
+    ControlSurface surface_;
+    std::unique_ptr<FirmwareUpdater> firmware_;
+    std::unique_ptr<StoreSession> stores_;
+};
+
+}  // namespace kestra
