@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include "net/udp_socket.h"
+
 namespace kestra {
 
 namespace {
@@ -50,22 +52,15 @@ DemoProcessor::~DemoProcessor() {
 }
 
 std::optional<uint16_t> DemoProcessor::free_port(const char* address) {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0) {
+    const auto host = DeviceEndpoint::parse(address);
+    if (!host) {
         return std::nullopt;
     }
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = 0;
-    ::inet_pton(AF_INET, address, &a.sin_addr);
-    socklen_t len = sizeof a;
-    std::optional<uint16_t> port;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0) {
-        port = ntohs(a.sin_port);
+    const UdpSocket socket = UdpSocket::bind(0, *host);
+    if (!socket.valid()) {
+        return std::nullopt;
     }
-    ::close(fd);
-    return port;
+    return socket.port();
 }
 
 bool DemoProcessor::start(QString& error) {

@@ -21,6 +21,7 @@
 #include "control/device_endpoint.h"
 #include "model/state_json.h"
 #include "net/net_sandbox.h"
+#include "net/udp_socket.h"
 #include "protocol/frame_extractor.h"
 #include "simulated_processor.h"
 
@@ -168,29 +169,6 @@ bool write_image(const std::string& dir, const kestra::sim::ReceivedImage& image
     return !ec;
 }
 
-int bind_socket(const kestra::DeviceEndpoint& ep) {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0) {
-        return -1;
-    }
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(ep.port);
-    a.sin_addr.s_addr = htonl(ep.host_order());
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-uint16_t bound_port(int fd) {
-    sockaddr_in a{};
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    return ntohs(a.sin_port);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -215,15 +193,16 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    const int fd = bind_socket(opt.listen);
-    if (fd < 0) {
+    const kestra::UdpSocket socket = kestra::UdpSocket::bind(opt.listen.port, opt.listen);
+    const int fd = socket.fd();
+    if (!socket.valid()) {
         std::cerr << "error: cannot bind " << opt.listen.address() << ":" << opt.listen.port
                   << '\n';
         return 1;
     }
     std::signal(SIGINT, on_signal);
     std::signal(SIGTERM, on_signal);
-    std::cout << "listening " << opt.listen.address() << ":" << bound_port(fd) << std::endl;
+    std::cout << "listening " << opt.listen.address() << ":" << socket.port() << std::endl;
 
     const auto start = Clock::now();
     const auto report_period = std::chrono::duration<double>(1.0 / opt.report_hz);
@@ -293,6 +272,5 @@ int main(int argc, char** argv) {
             next_faders = now + std::chrono::seconds(3);
         }
     }
-    ::close(fd);
     return 0;
 }

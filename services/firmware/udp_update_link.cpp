@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "net/net_sandbox.h"
+#include "net/udp_socket.h"
 
 namespace kestra {
 
@@ -22,25 +23,16 @@ constexpr std::size_t kReceiveBuffer = 65536;
 
 std::unique_ptr<UdpUpdateLink> UdpUpdateLink::open(uint16_t local_port,
                                                    const DeviceEndpoint& device) {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return nullptr;
-    }
-    // No SO_REUSEADDR: a control socket still holding the port must make this fail.
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(local_port);
-    addr.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
+    // A control socket still holding the port makes this fail.
+    UdpSocket socket = UdpSocket::bind(local_port, std::nullopt, UdpSocket::Mode::NonBlocking);
+    if (!socket.valid()) {
         return nullptr;
     }
     const int wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wake < 0) {
-        ::close(fd);
         return nullptr;
     }
-    return std::unique_ptr<UdpUpdateLink>(new UdpUpdateLink(fd, wake, device));
+    return std::unique_ptr<UdpUpdateLink>(new UdpUpdateLink(socket.release(), wake, device));
 }
 
 UdpUpdateLink::UdpUpdateLink(int fd, int wake_fd, const DeviceEndpoint& device)

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "net/net_sandbox.h"
+#include "net/udp_socket.h"
 #include "protocol/frame_extractor.h"
 
 namespace kestra {
@@ -71,29 +72,14 @@ bool UdpTransport::start(uint16_t local_port) {
         }
         return false;
     };
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+    UdpSocket socket = UdpSocket::bind(local_port, std::nullopt, UdpSocket::Mode::NonBlocking);
+    if (!socket.valid()) {
         return fail();
     }
-    // No SO_REUSEADDR: a port held by anyone else, our own discovery listener included, must
-    // fail here rather than be shared.
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(local_port);
-    addr.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return fail();
-    }
-    sockaddr_in bound{};
-    socklen_t bound_len = sizeof bound;
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &bound_len) != 0) {
-        ::close(fd);
-        return fail();
-    }
-
+    const uint16_t bound_port = socket.port();
+    const int fd = socket.release();
     sock_ = fd;
-    port_.store(ntohs(bound.sin_port), std::memory_order_release);
+    port_.store(bound_port, std::memory_order_release);
     {
         std::lock_guard lock(mutex_);
         accepting_ = true;

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "net/net_sandbox.h"
+#include "net/udp_socket.h"
 #include "protocol/frame_extractor.h"
 
 namespace kestra {
@@ -50,18 +51,12 @@ bool DiscoveryService::start(const DeviceEndpoint& host, uint16_t local_port,
                              uint16_t device_port) {
     stop();
     list_.clear();
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(local_port);
-    a.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
+    UdpSocket socket = UdpSocket::bind(local_port);
+    if (!socket.valid()) {
         notice_("Winsock error!", "Warming");
         return false;
     }
+    const int fd = socket.release();
     fd_ = fd;
     stop_ = false;
     sweep_done_ = false;

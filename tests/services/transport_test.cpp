@@ -10,6 +10,7 @@
 
 #include "loopback_peer.h"
 #include "net/net_sandbox.h"
+#include "net/udp_socket.h"
 #include "protocol/frame_builder.h"
 
 namespace kestra {
@@ -226,6 +227,24 @@ TEST_F(TransportTest, PortHeldBySharingSocketStillFails) {
     EXPECT_FALSE(transport.start(holder.port()));
     EXPECT_EQ(notices, (std::vector<Notice>{{"Winsock error!", "Warming"}}));
     EXPECT_FALSE(transport.receive_running());
+}
+
+TEST(UdpSocketTest, BindsOneOwnerPerPortAndFreesItWithItsLastOwner) {
+    const auto loopback = DeviceEndpoint::parse("127.0.0.3");
+    UdpSocket first = UdpSocket::bind(0, loopback);
+    ASSERT_TRUE(first.valid());
+    const uint16_t port = first.port();
+    EXPECT_NE(port, 0);
+    EXPECT_FALSE(UdpSocket::bind(port, loopback).valid());
+    EXPECT_FALSE(UdpSocket::bind(port).valid());  // all addresses overlap the held one
+
+    UdpSocket moved = std::move(first);
+    EXPECT_FALSE(first.valid());
+    EXPECT_EQ(moved.port(), port);
+    moved = UdpSocket{};  // closes the only descriptor
+    UdpSocket again = UdpSocket::bind(port, loopback, UdpSocket::Mode::NonBlocking);
+    EXPECT_TRUE(again.valid());
+    EXPECT_EQ(again.port(), port);
 }
 
 TEST_F(TransportTest, FramesFromAnySenderAreHandedOver) {
