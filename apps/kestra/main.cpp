@@ -130,15 +130,21 @@ int main(int argc, char** argv) {
             window.close();
         });
     }
-    QObject::connect(&window, &MainWindow::first_painted, &window, [&] {
-        if (qEnvironmentVariableIsSet("KESTRA_TIMING")) {
-            std::fprintf(stderr, "first paint: %lld ms\n",
+    const bool timing = qEnvironmentVariableIsSet("KESTRA_TIMING");
+    const auto report_time = [&](const char* what) {
+        if (timing) {
+            std::fprintf(stderr, "%s: %lld ms\n", what,
                          static_cast<long long>(since_start.elapsed()));
         }
+    };
+    QObject::connect(&window, &MainWindow::finished, &window, [&] { report_time("closed"); });
+    QObject::connect(&window, &MainWindow::first_painted, &window, [&] {
+        report_time("first paint");
         if (driver) {
             driver->start();
         } else if (options.screenshot) {
             exit_code = save_screenshot(window, *options.screenshot) ? 0 : 1;
+            report_time("screenshot written");
             window.close();
         }
     });

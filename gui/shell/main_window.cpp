@@ -396,6 +396,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     close_clock_.start();
     close_timer_.start();
+    // Nothing to wait for when the socket was closed already; checked once the event is done.
+    QTimer::singleShot(0, this, &MainWindow::close_tick);
 }
 
 void MainWindow::close_tick() {
