@@ -38,7 +38,8 @@ void on_signal(int) {
 
 constexpr const char* kUsage =
     "usage: kestra-sim --listen ADDR:PORT [--state FILE] [--mode normal|silent|z-only|no-y]\n"
-    "                  [--report-hz N] [--no-fader-reports] [--inputs-processing 32|64]\n"
+    "                  [--report-hz N] [--no-fader-reports] [--fader-offset N]\n"
+    "                  [--fader-period MS] [--inputs-processing 32|64]\n"
     "                  [--log FILE] [--exit-after SECONDS]\n"
     "                  [--firmware normal|fail-s|fail-t|fail-u] [--firmware-dir DIR]\n"
     "  --firmware-dir: each received firmware image is written to DIR/target<N>.bin, the\n"
@@ -50,6 +51,10 @@ struct Options {
     kestra::sim::SimMode mode = kestra::sim::SimMode::normal;
     double report_hz = 20;
     bool fader_reports = true;
+    // "P" reports carry every volume moved by this much, as when someone works the
+    // processor's own panel; 0 reports the volumes as received.
+    int fader_offset = 0;
+    int fader_period_ms = 3000;
     std::optional<std::string> log_file;
     double exit_after = 0;  // 0: run until a signal
     int processed_inputs = kestra::kInputCount;
@@ -104,6 +109,16 @@ Options parse_options(int argc, char** argv) {
                 }
             } else if (a == "--no-fader-reports") {
                 o.fader_reports = false;
+            } else if (a == "--fader-offset") {
+                o.fader_offset = std::stoi(next());
+                if (o.fader_offset < -70 || o.fader_offset > 70) {
+                    usage_error("--fader-offset takes -70 <= N <= 70");
+                }
+            } else if (a == "--fader-period") {
+                o.fader_period_ms = std::stoi(next());
+                if (o.fader_period_ms < 50 || o.fader_period_ms > 60000) {
+                    usage_error("--fader-period takes 50 <= MS <= 60000");
+                }
             } else if (a == "--firmware") {
                 const std::string m = next();
                 using kestra::sim::FirmwareMode;
@@ -268,8 +283,8 @@ int main(int argc, char** argv) {
             }
         }
         if (report_peer && opt.fader_reports && now >= next_faders) {
-            send_reply(fd, sim.fader_report(), *report_peer);
-            next_faders = now + std::chrono::seconds(3);
+            send_reply(fd, sim.fader_report(opt.fader_offset), *report_peer);
+            next_faders = now + std::chrono::milliseconds(opt.fader_period_ms);
         }
     }
     return 0;

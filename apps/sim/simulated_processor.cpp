@@ -267,8 +267,18 @@ std::string SimulatedProcessor::level_report(double t) {
     return encode_levels(state_, talker);
 }
 
-std::string SimulatedProcessor::fader_report() const {
-    return encode_faders(state_);
+std::string SimulatedProcessor::fader_report(int offset) const {
+    if (offset == 0) {
+        return encode_faders(state_);
+    }
+    DeviceState moved = state_;
+    for (InputChannel& in : moved.inputs) {
+        in.volume = std::clamp(in.volume + offset, 0, 70);
+    }
+    for (OutputChannel& out : moved.outputs) {
+        out.volume = std::clamp(out.volume + offset, 0, 70);
+    }
+    return encode_faders(moved);
 }
 
 }  // namespace kestra::sim

@@ -29,7 +29,8 @@ public:
     bool reports_on() const { return reports_on_; }
     // A level report for time `t` (seconds since start).
     std::string level_report(double t);
-    std::string fader_report() const;
+    // The "P" report of every volume, each moved by `offset` within 0-70.
+    std::string fader_report(int offset = 0) const;
 
     DeviceState& state() { return state_; }
     const DeviceState& state() const { return state_; }

@@ -7,11 +7,14 @@
 #include <optional>
 #include <vector>
 
+#include "control/action_context.h"
 #include "control/connection_controller.h"
 #include "control/device_endpoint.h"
+#include "control/level_feed.h"
 #include "control/report_supervisor.h"
 #include "protocol/reply_dispatcher.h"
 #include "shell/main_layout.h"
+#include "strips/channel_strip.h"
 #include "util/publisher.h"
 
 class QScrollArea;
@@ -19,7 +22,9 @@ class QScrollArea;
 namespace kestra {
 
 class EntryEdit;
+class InputStrip;
 class OperatorDialogs;
+class OutputStrip;
 class PngButton;
 class Profile;
 class Controller;
@@ -76,6 +81,12 @@ private:
     void show_readout(const ReadoutDisplay& display);
     void apply_typed(int tag);
     void open_menu(const QPoint& global);
+    void open_editor(int channel, StripEditor editor);
+    void show_channel_page();
+    void show_levels(const LevelView& view);
+    void on_change(const ParameterChange& change);
+    void on_report(const StateChange& change);
+    void reload_strips(bool with_graph);
     void close_tick();
 
     Controller& controller_;
@@ -108,10 +119,11 @@ private:
     EntryEdit* value_box_ = nullptr;
     EntryEdit* freq_box_ = nullptr;
 
-    std::vector<QWidget*> input_strips_;
-    std::vector<QWidget*> output_strips_;
-    QWidget* input_detail_ = nullptr;
-    QWidget* output_detail_ = nullptr;
+    std::vector<InputStrip*> input_strips_;
+    std::vector<OutputStrip*> output_strips_;
+    InputStrip* input_detail_ = nullptr;
+    OutputStrip* output_detail_ = nullptr;
+    StripEditor open_editor_ = StripEditor::Compressor;
     SystemPage* system_ = nullptr;
     QWidget* mode_ = nullptr;
     QWidget* groups_ = nullptr;
@@ -122,6 +134,8 @@ private:
     Publisher<ReportSupervisor::Status>::Subscription status_sub_;
     Publisher<StateChange>::Subscription change_sub_;
     Publisher<ConnectionEvent>::Subscription connection_sub_;
+    Publisher<ParameterChange>::Subscription action_sub_;
+    Publisher<LevelView>::Subscription level_sub_;
 };
 
 }  // namespace kestra

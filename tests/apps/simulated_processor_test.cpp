@@ -170,6 +170,28 @@ TEST_F(SimulatedProcessorTest, EveryCommandIsAppliedAndReadBack) {
     EXPECT_EQ(back.system.unit_table[7], 9);
 }
 
+TEST_F(SimulatedProcessorTest, FaderReportsCarryTheReceivedVolumesOrMovedOnesWithinRange) {
+    mine.inputs[2].volume = 12;
+    mine.outputs[0].volume = 68;
+    deliver(sim, encode_fader(mine, 3));
+    deliver(sim, encode_fader(mine, 65));
+    DeviceState mirror;
+    mirror.system.connected = 1;
+    ManualClock clock;
+    NullSink sink;
+    NameCodec codec;
+    ReplyDispatcher dispatcher(mirror, clock, sink, codec);
+    ASSERT_TRUE(dispatcher.decode_faders(sim.fader_report()));
+    EXPECT_EQ(mirror.inputs[2].volume, 12);
+    EXPECT_EQ(mirror.outputs[0].volume, 68);
+    ASSERT_TRUE(dispatcher.decode_faders(sim.fader_report(5)));
+    EXPECT_EQ(mirror.inputs[2].volume, 17);
+    EXPECT_EQ(mirror.outputs[0].volume, 70);  // held at the top of the range
+    ASSERT_TRUE(dispatcher.decode_faders(sim.fader_report(-20)));
+    EXPECT_EQ(mirror.inputs[2].volume, 0);
+    EXPECT_EQ(read_back().inputs[2].volume, 12);  // the processor's own state is unchanged
+}
+
 TEST_F(SimulatedProcessorTest, LevelReportsStartStopAndMove) {
     EXPECT_FALSE(sim.reports_on());
     sim.on_frame("%Q,01,01,B5E1#");
