@@ -37,6 +37,10 @@ bool DropListButton::attach(int list_id) {
     if (popup_ == nullptr)
         popup_ = new DropListPopup(this);
     popup_->list()->setFont(normal_font_);
+    // Each list carries its selector's path, so the named widgets stay unique.
+    if (!objectName().isEmpty()) {
+        popup_->list()->setObjectName(objectName() + QStringLiteral(".list"));
+    }
     list_id_ = list_id;
     popup_rect_ = QRect(0, 0, width(), 0);
     connect(popup_, &DropListPopup::chosen, this, &DropListButton::choose_from_popup,

@@ -40,9 +40,8 @@ std::optional<QPoint> thumb_centre(QWidget* widget) {
     if (fader == nullptr) {
         return std::nullopt;
     }
-    const int along = fader->pixel_of(fader->position());
-    return fader->options.vertical ? QPoint(widget->width() / 2, along)
-                                   : QPoint(along, widget->height() / 2);
+    // The thumb sits beside the scale a fader may carry in its margin, not at its middle.
+    return fader->thumb_rect().center();
 }
 
 }  // namespace
