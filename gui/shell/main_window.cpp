@@ -15,9 +15,10 @@
 #include "shell/connect_tab.h"
 #include "shell/operator_dialogs.h"
 #include "shell/system_page.h"
+#include "skin/skin_ids.h"
 #include "strips/input_strip.h"
 #include "strips/output_strip.h"
-#include "skin/skin_ids.h"
+#include "strips/strip_bank.h"
 
 namespace kestra {
 
@@ -177,25 +178,9 @@ void MainWindow::build_header() {
 }
 
 void MainWindow::build_views() {
-    ControlSurface& surface = controller_.surface();
-    const auto editor = [this](int channel, StripEditor kind) { open_editor(channel, kind); };
-    for (int i = 1; i <= 64; ++i) {
-        auto* strip = new InputStrip(QStringLiteral("strip.in%1").arg(i), surface, dialogs_, canvas_);
-        strip->set_channel(i - 1);
-        connect(strip, &ChannelStrip::editor_requested, this, editor);
-        input_strips_.push_back(strip);
-    }
-    for (int i = 1; i <= 16; ++i) {
-        auto* strip =
-            new OutputStrip(QStringLiteral("strip.out%1").arg(i), surface, dialogs_, canvas_);
-        strip->set_channel(i - 1);
-        connect(strip, &ChannelStrip::editor_requested, this, editor);
-        output_strips_.push_back(strip);
-    }
-    input_detail_ = new InputStrip(QStringLiteral("detail.in"), surface, dialogs_, canvas_);
-    output_detail_ = new OutputStrip(QStringLiteral("detail.out"), surface, dialogs_, canvas_);
-    connect(input_detail_, &ChannelStrip::editor_requested, this, editor);
-    connect(output_detail_, &ChannelStrip::editor_requested, this, editor);
+    strips_ = new StripBank(controller_.surface(), dialogs_, canvas_);
+    strips_->setParent(this);
+    connect(strips_, &StripBank::editor_requested, this, &MainWindow::open_editor);
     mode_ = make_pane(canvas_, QStringLiteral("mode"));
     groups_ = make_pane(canvas_, QStringLiteral("groups"));
     for (const char* name : {"editor.comp", "editor.peq", "editor.route"}) {
@@ -212,109 +197,24 @@ void MainWindow::subscribe() {
         [this](const ReadoutDisplay& d) { show_readout(d); });
     status_sub_ = session.supervisor().status().subscribe(
         [this](const ReportSupervisor::Status&) { refresh_connection(); });
-    change_sub_ = session.dispatcher().changes().subscribe(
-        [this](const StateChange& c) { on_report(c); });
+    change_sub_ = session.dispatcher().changes().subscribe([this](const StateChange& c) {
+        if (c.kind == StateChange::Kind::ConnectReply || c.kind == StateChange::Kind::Online) {
+            refresh_connection();
+        }
+    });
     connection_sub_ = session.connection().events().subscribe(
         [this](const ConnectionEvent&) { refresh_connection(); });
-    action_sub_ = controller_.surface().context().changes().subscribe(
-        [this](const ParameterChange& c) { on_change(c); });
-    level_sub_ =
-        session.level_views().subscribe([this](const LevelView& v) { show_levels(v); });
+    strips_->follow(session.dispatcher().changes(), session.level_views());
+    level_sub_ = session.level_views().subscribe([this](const LevelView& v) { show_overviews(v); });
 }
 
-void MainWindow::on_change(const ParameterChange& change) {
-    using Scope = ParameterChange::Scope;
-    using Block = ParameterChange::Block;
-    const bool graph = change.block == Block::Peq || change.block == Block::Filters ||
-                       change.block == Block::Geq || change.block == Block::All;
-    if (change.scope == Scope::Everything || change.index < 0) {
-        reload_strips(graph);
+void MainWindow::show_overviews(const LevelView& view) {
+    if (!view.overview_due) {
         return;
     }
-    const auto reload = [graph](ChannelStrip* strip, int index) {
-        if (strip->isVisible() && strip->channel() == index) {
-            strip->reload(graph);
-        }
-    };
-    if (change.scope == Scope::Input && change.index < static_cast<int>(input_strips_.size())) {
-        reload(input_strips_[static_cast<size_t>(change.index)], change.index);
-        reload(input_detail_, change.index);
-    } else if (change.scope == Scope::Output &&
-               change.index < static_cast<int>(output_strips_.size())) {
-        reload(output_strips_[static_cast<size_t>(change.index)], change.index);
-        reload(output_detail_, change.index);
-    }
-}
-
-void MainWindow::on_report(const StateChange& change) {
-    if (change.kind == StateChange::Kind::ConnectReply || change.kind == StateChange::Kind::Online) {
-        refresh_connection();
-    }
-    if (change.kind == StateChange::Kind::FullState ||
-        change.kind == StateChange::Kind::ConnectReply) {
-        reload_strips(true);
-    } else if (change.kind == StateChange::Kind::Faders) {
-        for (ChannelStrip* strip : input_strips_) {
-            strip->follow_volume();
-        }
-        for (ChannelStrip* strip : output_strips_) {
-            strip->follow_volume();
-        }
-        input_detail_->follow_volume();
-        output_detail_->follow_volume();
-    }
-}
-
-// Hidden strips load on their next show; only what is on screen follows now.
-void MainWindow::reload_strips(bool with_graph) {
-    for (ChannelStrip* strip : input_strips_) {
-        if (strip->isVisible()) {
-            strip->reload(with_graph);
-        }
-    }
-    for (ChannelStrip* strip : output_strips_) {
-        if (strip->isVisible()) {
-            strip->reload(with_graph);
-        }
-    }
-    for (ChannelStrip* strip : {static_cast<ChannelStrip*>(input_detail_),
-                                static_cast<ChannelStrip*>(output_detail_)}) {
-        if (strip->isVisible()) {
-            strip->reload(with_graph);
-        }
-    }
-}
-
-void MainWindow::show_levels(const LevelView& view) {
-    for (size_t i = 0; i < input_strips_.size(); ++i) {
-        InputStrip* strip = input_strips_[i];
-        if (strip->isVisible()) {
-            strip->set_meter(view.input_meter[i]);
-            if (i < view.active.size()) {
-                strip->set_active(view.active[i] != 0);
-            }
-        }
-    }
-    for (size_t m = 0; m < output_strips_.size(); ++m) {
-        if (output_strips_[m]->isVisible()) {
-            output_strips_[m]->set_meter(view.output_meter[m]);
-        }
-    }
-    if (input_detail_->isVisible()) {
-        const auto i = static_cast<size_t>(input_detail_->channel());
-        input_detail_->set_meter(view.input_meter[i]);
-        if (i < view.active.size()) {
-            input_detail_->set_active(view.active[i] != 0);
-        }
-    }
-    if (output_detail_->isVisible()) {
-        output_detail_->set_meter(view.output_meter[static_cast<size_t>(output_detail_->channel())]);
-    }
-    if (view.overview_due) {
-        for (size_t b = 0; b < bank_buttons_.size(); ++b) {
-            for (size_t k = 0; k < 8; ++k) {
-                bank_buttons_[b]->set_mini_meter_value(static_cast<int>(k), view.bank_levels[b][k]);
-            }
+    for (size_t b = 0; b < bank_buttons_.size(); ++b) {
+        for (size_t k = 0; k < 8; ++k) {
+            bank_buttons_[b]->set_mini_meter_value(static_cast<int>(k), view.bank_levels[b][k]);
         }
     }
 }
@@ -327,10 +227,10 @@ void MainWindow::open_editor(int channel, StripEditor editor) {
     layout_.select_page(Page::Channel);
     layout_.set_edit_mode(input ? EditMode::InputEditor : EditMode::OutputEditor);
     if (input) {
-        input_detail_->show_channel(channel);
+        strips_->input_detail()->show_channel(channel);
         controller_.surface().strips.select_input(channel);
     } else {
-        output_detail_->show_channel(channel);
+        strips_->output_detail()->show_channel(channel);
         controller_.surface().strips.select_output(channel);
     }
     apply_layout();
@@ -388,17 +288,12 @@ void MainWindow::connect_device() {
 
 void MainWindow::apply_layout() {
     canvas_->resize(layout_.canvas_size());
-    for (QWidget* w : input_strips_)
-        w->hide();
-    for (QWidget* w : output_strips_)
-        w->hide();
+    strips_->hide_all();
     for (QWidget* w : input_editors_)
         w->hide();
     for (QWidget* w : output_editors_)
         w->hide();
-    for (QWidget* w :
-         {static_cast<QWidget*>(input_detail_), static_cast<QWidget*>(output_detail_), mode_,
-          groups_, static_cast<QWidget*>(system_)}) {
+    for (QWidget* w : {mode_, groups_, static_cast<QWidget*>(system_)}) {
         w->hide();
     }
     for (size_t i = 0; i < page_buttons_.size(); ++i) {
@@ -448,29 +343,26 @@ void MainWindow::apply_layout() {
 void MainWindow::show_channel_page() {
     switch (layout_.edit_mode()) {
         case EditMode::Strips: {
-            const int bank = layout_.bank();
-            const bool inputs = bank <= 8;
-            const int first = inputs ? (bank - 1) * 8 : (bank - 9) * 8;
+            const std::vector<ChannelStrip*> strips = strips_->bank(layout_.bank());
+            const int first = strips.front()->channel();
             for (int slot = 0; slot < MainLayout::kStripsPerBank; ++slot) {
-                const auto k = static_cast<size_t>(first + slot);
-                ChannelStrip* strip = inputs ? static_cast<ChannelStrip*>(input_strips_[k])
-                                             : static_cast<ChannelStrip*>(output_strips_[k]);
+                ChannelStrip* strip = strips[static_cast<size_t>(slot)];
                 strip->setGeometry(layout_.strip(slot));
                 strip->show_channel(first + slot);
             }
             break;
         }
         case EditMode::InputEditor: {
-            input_detail_->setGeometry(layout_.input_detail_strip());
-            input_detail_->show();
+            strips_->input_detail()->setGeometry(layout_.input_detail_strip());
+            strips_->input_detail()->show();
             const auto k = static_cast<size_t>(open_editor_);  // compressor, PEQ, routing
             input_editors_[k]->setGeometry(layout_.input_editor());
             input_editors_[k]->show();
             break;
         }
         case EditMode::OutputEditor: {
-            output_detail_->setGeometry(layout_.output_detail_strip());
-            output_detail_->show();
+            strips_->output_detail()->setGeometry(layout_.output_detail_strip());
+            strips_->output_detail()->show();
             const bool limiter = open_editor_ == StripEditor::Limiter;
             QWidget* pane = output_editors_[limiter ? 0 : 1];
             pane->setGeometry(layout_.output_editor());

@@ -7,7 +7,6 @@
 #include <optional>
 #include <vector>
 
-#include "control/action_context.h"
 #include "control/connection_controller.h"
 #include "control/device_endpoint.h"
 #include "control/level_feed.h"
@@ -22,9 +21,8 @@ class QScrollArea;
 namespace kestra {
 
 class EntryEdit;
-class InputStrip;
 class OperatorDialogs;
-class OutputStrip;
+class StripBank;
 class PngButton;
 class Profile;
 class Controller;
@@ -83,10 +81,7 @@ private:
     void open_menu(const QPoint& global);
     void open_editor(int channel, StripEditor editor);
     void show_channel_page();
-    void show_levels(const LevelView& view);
-    void on_change(const ParameterChange& change);
-    void on_report(const StateChange& change);
-    void reload_strips(bool with_graph);
+    void show_overviews(const LevelView& view);
     void close_tick();
 
     Controller& controller_;
@@ -119,10 +114,7 @@ private:
     EntryEdit* value_box_ = nullptr;
     EntryEdit* freq_box_ = nullptr;
 
-    std::vector<InputStrip*> input_strips_;
-    std::vector<OutputStrip*> output_strips_;
-    InputStrip* input_detail_ = nullptr;
-    OutputStrip* output_detail_ = nullptr;
+    StripBank* strips_ = nullptr;
     StripEditor open_editor_ = StripEditor::Compressor;
     SystemPage* system_ = nullptr;
     QWidget* mode_ = nullptr;
@@ -134,7 +126,6 @@ private:
     Publisher<ReportSupervisor::Status>::Subscription status_sub_;
     Publisher<StateChange>::Subscription change_sub_;
     Publisher<ConnectionEvent>::Subscription connection_sub_;
-    Publisher<ParameterChange>::Subscription action_sub_;
     Publisher<LevelView>::Subscription level_sub_;
 };
 

@@ -67,8 +67,7 @@ protected:
     // Building blocks for the kinds; each child is named PATH.NAME and placed at `y` in the
     // template's coordinates, `height` high and `width` wide, centred across the strip.
     PngButton* add_button(const QString& name, const QString& caption, int y, int height = 24);
-    DropListButton* add_selector(const QString& name, int list_id, const QStringList& items,
-                                 int y);
+    DropListButton* add_selector(const QString& name, int list_id, const QStringList& items, int y);
     ValueLabel* add_label(const QString& name, const QString& text, int y);
     void place(QWidget* widget, int y, int width, int height);
     // The fader and its meter, the graph, MUTE, the name label and the name button.

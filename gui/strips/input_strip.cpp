@@ -45,14 +45,14 @@ InputStrip::InputStrip(const QString& path, ControlSurface& surface, NoticeSink&
 
     connect(source_, &DropListButton::selected, this, [this](int, int index) {
         if (!surface_.strips.set_input_source(channel(), index)) {
-            source_->select(surface_.context().state().inputs[static_cast<std::size_t>(channel())].source);
+            source_->select(
+                surface_.context().state().inputs[static_cast<std::size_t>(channel())].source);
         }
     });
     connect(gain_, &DropListButton::selected, this,
             [this](int, int index) { surface_.strips.set_input_gain_step(channel(), index); });
-    connect(priority_, &PngButton::clicked, this, [this] {
-        surface_.strips.set_input_priority(channel(), priority_->lit() ? 0 : 1);
-    });
+    connect(priority_, &PngButton::clicked, this,
+            [this] { surface_.strips.set_input_priority(channel(), priority_->lit() ? 0 : 1); });
     connect(comp_, &PngButton::clicked, this,
             [this] { emit editor_requested(channel(), StripEditor::Compressor); });
     connect(matrix_, &PngButton::clicked, this,

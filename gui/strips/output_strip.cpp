@@ -37,9 +37,8 @@ OutputStrip::OutputStrip(const QString& path, ControlSurface& surface, NoticeSin
 
     connect(delay_, &DropListButton::selected, this,
             [this](int, int index) { surface_.strips.set_output_delay_step(channel(), index); });
-    connect(line_, &PngButton::clicked, this, [this] {
-        surface_.strips.set_output_line_mode(channel(), line_->lit() ? 0 : 1);
-    });
+    connect(line_, &PngButton::clicked, this,
+            [this] { surface_.strips.set_output_line_mode(channel(), line_->lit() ? 0 : 1); });
     connect(fbk_, &PngButton::clicked, this,
             [this] { surface_.strips.set_output_fbk(channel(), fbk_->lit() ? 0 : 1); });
     connect(lim_, &PngButton::clicked, this,

@@ -11,8 +11,7 @@ class OutputStrip final : public ChannelStrip {
     Q_OBJECT
 
 public:
-    OutputStrip(const QString& path, ControlSurface& surface, NoticeSink& notices,
-                QWidget* parent);
+    OutputStrip(const QString& path, ControlSurface& surface, NoticeSink& notices, QWidget* parent);
 
 protected:
     void load_controls(const DeviceState& state, bool with_graph) override;

@@ -1,0 +1,147 @@
+#include "strips/strip_bank.h"
+
+#include "control/control_surface.h"
+#include "strips/input_strip.h"
+#include "strips/output_strip.h"
+
+namespace kestra {
+
+namespace {
+
+constexpr int kStripsPerBank = 8;
+constexpr int kInputBanks = 8;
+
+bool touches_graph(ParameterChange::Block block) {
+    using Block = ParameterChange::Block;
+    return block == Block::Peq || block == Block::Filters || block == Block::Geq ||
+           block == Block::All;
+}
+
+}  // namespace
+
+StripBank::StripBank(ControlSurface& surface, NoticeSink& notices, QWidget* canvas) {
+    const auto forward = [this](int channel, StripEditor kind) {
+        emit editor_requested(channel, kind);
+    };
+    for (int i = 0; i < kInputCount; ++i) {
+        auto* strip =
+            new InputStrip(QStringLiteral("strip.in%1").arg(i + 1), surface, notices, canvas);
+        strip->set_channel(i);
+        inputs_.push_back(strip);
+    }
+    for (int m = 0; m < kOutputCount; ++m) {
+        auto* strip =
+            new OutputStrip(QStringLiteral("strip.out%1").arg(m + 1), surface, notices, canvas);
+        strip->set_channel(m);
+        outputs_.push_back(strip);
+    }
+    input_detail_ = new InputStrip(QStringLiteral("detail.in"), surface, notices, canvas);
+    output_detail_ = new OutputStrip(QStringLiteral("detail.out"), surface, notices, canvas);
+    for (ChannelStrip* strip : all()) {
+        connect(strip, &ChannelStrip::editor_requested, this, forward);
+    }
+    action_sub_ =
+        surface.context().changes().subscribe([this](const ParameterChange& c) { on_change(c); });
+}
+
+StripBank::~StripBank() = default;
+
+void StripBank::follow(Publisher<StateChange>& reports, Publisher<LevelView>& levels) {
+    report_sub_ = reports.subscribe([this](const StateChange& c) { on_report(c); });
+    level_sub_ = levels.subscribe([this](const LevelView& v) { show_levels(v); });
+}
+
+std::vector<ChannelStrip*> StripBank::all() const {
+    std::vector<ChannelStrip*> strips(inputs_.begin(), inputs_.end());
+    strips.insert(strips.end(), outputs_.begin(), outputs_.end());
+    strips.push_back(input_detail_);
+    strips.push_back(output_detail_);
+    return strips;
+}
+
+std::vector<ChannelStrip*> StripBank::bank(int bank) const {
+    std::vector<ChannelStrip*> strips;
+    const bool inputs = bank <= kInputBanks;
+    const int first = (inputs ? bank - 1 : bank - kInputBanks - 1) * kStripsPerBank;
+    for (int k = first; k < first + kStripsPerBank; ++k) {
+        strips.push_back(inputs ? static_cast<ChannelStrip*>(input(k))
+                                : static_cast<ChannelStrip*>(output(k)));
+    }
+    return strips;
+}
+
+void StripBank::hide_all() {
+    for (ChannelStrip* strip : all()) {
+        strip->hide();
+    }
+}
+
+void StripBank::on_change(const ParameterChange& change) {
+    using Scope = ParameterChange::Scope;
+    const bool graph = touches_graph(change.block);
+    if (change.scope == Scope::Everything || change.index < 0) {
+        reload_shown(graph);
+        return;
+    }
+    std::vector<ChannelStrip*> strips;
+    if (change.scope == Scope::Input && change.index < kInputCount) {
+        strips = {input(change.index), input_detail_};
+    } else if (change.scope == Scope::Output && change.index < kOutputCount) {
+        strips = {output(change.index), output_detail_};
+    }
+    for (ChannelStrip* strip : strips) {
+        if (strip->isVisible() && strip->channel() == change.index) {
+            strip->reload(graph);
+        }
+    }
+}
+
+void StripBank::on_report(const StateChange& change) {
+    if (change.kind == StateChange::Kind::FullState ||
+        change.kind == StateChange::Kind::ConnectReply) {
+        reload_shown(true);
+    } else if (change.kind == StateChange::Kind::Faders) {
+        for (ChannelStrip* strip : all()) {
+            if (strip->isVisible()) {
+                strip->follow_volume();
+            }
+        }
+    }
+}
+
+void StripBank::reload_shown(bool with_graph) {
+    for (ChannelStrip* strip : all()) {
+        if (strip->isVisible()) {
+            strip->reload(with_graph);
+        }
+    }
+}
+
+void StripBank::show_levels(const LevelView& view) {
+    const auto show_input = [&view](InputStrip* strip) {
+        const auto i = static_cast<size_t>(strip->channel());
+        strip->set_meter(view.input_meter[i]);
+        if (i < view.active.size()) {
+            strip->set_active(view.active[i] != 0);
+        }
+    };
+    for (InputStrip* strip : inputs_) {
+        if (strip->isVisible()) {
+            show_input(strip);
+        }
+    }
+    if (input_detail_->isVisible()) {
+        show_input(input_detail_);
+    }
+    for (OutputStrip* strip : outputs_) {
+        if (strip->isVisible()) {
+            strip->set_meter(view.output_meter[static_cast<size_t>(strip->channel())]);
+        }
+    }
+    if (output_detail_->isVisible()) {
+        output_detail_->set_meter(
+            view.output_meter[static_cast<size_t>(output_detail_->channel())]);
+    }
+}
+
+}  // namespace kestra

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control/control_surface.h"
+#include "controls/bitmap_fader.h"
+#include "controls/level_meter.h"
+#include "controls/png_button.h"
+#include "strips/input_strip.h"
+#include "strips/output_strip.h"
+#include "strips/strip_bank.h"
+#include "synthetic_input.h"
+
+namespace kestra {
+namespace {
+
+class RecordingSink : public FrameSink {
+public:
+    bool send(const DatagramList& list) override {
+        for (const Datagram& d : list) {
+            payloads.push_back(d.payload);
+        }
+        return true;
+    }
+    std::vector<std::string> payloads;
+};
+
+class QuietNotices : public NoticeSink {
+public:
+    void notice(const std::string& text, const std::string&) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+class BlankGlyphs : public GlyphRasterizer {
+public:
+    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
+};
+
+// The strips over a bare state with a recording sink, bank 1 on screen.
+class StripBankTest : public ::testing::Test {
+protected:
+    StripBankTest()
+        : surface(state, sink, notices, answers, clock, CommandContext{&codec, &glyphs, {}, 1}) {
+        canvas.resize(1600, 1000);
+        strips = std::make_unique<StripBank>(surface, notices, &canvas);
+        canvas.show();
+        show_bank(1);
+        state.system.connected = 1;
+    }
+    void show_bank(int bank) {
+        strips->hide_all();
+        const auto shown = strips->bank(bank);
+        for (size_t k = 0; k < shown.size(); ++k) {
+            shown[k]->setGeometry(static_cast<int>(k) * 152, 200, 152, 700);
+            shown[k]->show_channel(shown[k]->channel());
+        }
+    }
+    // Drags the fader's thumb to the far end of its track, as an operator's mouse would.
+    static void drag_to_bottom(BitmapFader* fader) {
+        const QPoint thumb = fader->thumb_rect().center();
+        synthetic::press(fader, thumb);
+        for (int y = thumb.y(); y <= fader->height(); y += 20) {
+            synthetic::move(fader, {thumb.x(), y});
+        }
+        synthetic::release(fader, {thumb.x(), fader->height()});
+    }
+
+    DeviceState state;
+    RecordingSink sink;
+    QuietNotices notices;
+    AlwaysOk answers;
+    ManualClock clock;
+    NameCodec codec;
+    BlankGlyphs glyphs;
+    ControlSurface surface;
+    QWidget canvas;
+    std::unique_ptr<StripBank> strips;
+};
+
+TEST_F(StripBankTest, AnActiveGroupMovesItsMembersFadersAndTheirFramesFollowInStoredOrder) {
+    GroupActions& page = surface.groups;
+    page.set_mode(GroupActions::Mode::Control);
+    page.select_control_group(0);
+    ASSERT_EQ(page.toggle_control_input(6), GroupActions::Membership::Changed);
+    ASSERT_EQ(page.toggle_control_input(2), GroupActions::Membership::Changed);
+    ASSERT_EQ(page.toggle_control_input(4), GroupActions::Membership::Changed);
+    ASSERT_TRUE(page.toggle_link(kLinkVol));
+    page.set_control_active(0, true);
+    sink.payloads.clear();
+
+    drag_to_bottom(strips->input(2)->fader());
+    EXPECT_EQ(strips->input(2)->fader()->position(), 70);
+    EXPECT_EQ(strips->input(6)->fader()->position(), 70);  // members follow on screen
+    EXPECT_EQ(strips->input(4)->fader()->position(), 70);
+    EXPECT_EQ(strips->input(3)->fader()->position(), 0);  // a non-member stays
+    EXPECT_EQ(state.inputs[6].volume, 0);
+    // Every step goes out for the dragged channel first, then its members in the stored
+    // order, which is the channel order whatever order they joined in.
+    ASSERT_GE(sink.payloads.size(), 3u);
+    const std::vector<std::string> last(sink.payloads.end() - 3, sink.payloads.end());
+    EXPECT_EQ(last[0].substr(0, 15), "%A,01,03,00,00,");
+    EXPECT_EQ(last[1].substr(0, 15), "%A,01,05,00,00,");
+    EXPECT_EQ(last[2].substr(0, 15), "%A,01,07,00,00,");
+}
+
+TEST_F(StripBankTest, FaderReportsMoveEveryShownFaderButTheHeldOne) {
+    BitmapFader* held = strips->input(2)->fader();
+    synthetic::press(held, held->thumb_rect().center());
+    ASSERT_TRUE(held->dragging());
+    for (InputChannel& in : state.inputs) {
+        in.volume = 40;
+    }
+    strips->on_report({StateChange::Kind::Faders});
+    EXPECT_EQ(held->position(), 0);
+    EXPECT_EQ(strips->input(1)->fader()->position(), 30);
+    // Never shown yet: it stands at the bottom until its first show loads it.
+    EXPECT_EQ(strips->input(12)->fader()->position(), 70);
+    synthetic::release(held, held->thumb_rect().center());
+    EXPECT_EQ(state.inputs[2].volume, 70);  // the release keeps the operator's value
+    show_bank(2);
+    EXPECT_EQ(strips->input(12)->fader()->position(), 30);
+}
+
+TEST_F(StripBankTest, LevelReportsFeedTheShownMetersAndTheAutoMixerState) {
+    LevelView view;
+    view.input_meter[0] = 45;
+    view.input_meter[9] = 60;
+    view.active[0] = 1;
+    strips->show_levels(view);
+    const auto* meter = strips->input(0)->findChild<LevelMeter*>(QStringLiteral("strip.in1.meter"));
+    ASSERT_NE(meter, nullptr);
+    EXPECT_EQ(meter->value(0), 45);
+    const auto* active =
+        strips->input(0)->findChild<PngButton*>(QStringLiteral("strip.in1.active"));
+    ASSERT_NE(active, nullptr);
+    EXPECT_TRUE(active->lit());
+    EXPECT_EQ(active->text(), QStringLiteral("ACTIVE"));
+    const auto* hidden =
+        strips->input(9)->findChild<LevelMeter*>(QStringLiteral("strip.in10.meter"));
+    EXPECT_EQ(hidden->value(0), 0);
+}
+
+TEST_F(StripBankTest, AnOutputStripShowsFbkOnTheMasterOutputsOnly) {
+    show_bank(10);
+    EXPECT_FALSE(
+        strips->output(8)->findChild<PngButton*>(QStringLiteral("strip.out9.fbk"))->isVisible());
+    show_bank(9);
+    PngButton* fbk = strips->output(0)->findChild<PngButton*>(QStringLiteral("strip.out1.fbk"));
+    EXPECT_TRUE(fbk->isVisible());
+    fbk->click();
+    EXPECT_TRUE(fbk->lit());
+    EXPECT_EQ(sink.payloads.back().substr(0, 12), "%K,01,01,01,");
+}
+
+}  // namespace
+}  // namespace kestra
