@@ -51,8 +51,8 @@ Controller::Controller(const GlobalOptions& options, std::ostream& err)
       session_(
           settings_from(options), [this](std::function<void()> f) { loop_.post(std::move(f)); },
           notices_),
-      surface_(session_.state(), session_.sink(), notices_, questions_, session_.clock(),
-               names_for(session_, glyphs_)) {
+      surface_(session_.state(), session_.changes(), session_.sink(), notices_, questions_,
+               session_.clock(), names_for(session_, glyphs_)) {
     session_.track_transfers(&surface_.full_state);
 }
 

@@ -61,9 +61,9 @@ void RoutingActions::send_and_copy(int input, int route) {
         }
         ctx_.send(encode_matrix_row(state, m + 1));
     }
-    ctx_.changed({ParameterChange::Scope::Input, input, ParameterChange::Block::Matrix});
+    ctx_.changed({StateChange::Scope::Input, input, StateChange::Block::Matrix});
     for (int m : members) {
-        ctx_.changed({ParameterChange::Scope::Input, m, ParameterChange::Block::Matrix});
+        ctx_.changed({StateChange::Scope::Input, m, StateChange::Block::Matrix});
     }
 }
 

@@ -201,8 +201,8 @@ void MainWindow::subscribe() {
         [this](const ReadoutDisplay& d) { show_readout(d); });
     status_sub_ = session.supervisor().status().subscribe(
         [this](const ReportSupervisor::Status&) { refresh_connection(); });
-    change_sub_ = session.dispatcher().changes().subscribe([this](const StateChange& c) {
-        if (c.kind == StateChange::Kind::ConnectReply || c.kind == StateChange::Kind::Online) {
+    change_sub_ = session.changes().subscribe([this](const StateChange& c) {
+        if (c.block == StateChange::Block::Connection) {
             refresh_connection();
         }
     });

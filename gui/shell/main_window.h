@@ -10,7 +10,7 @@
 #include "control/connection_controller.h"
 #include "control/device_endpoint.h"
 #include "control/report_supervisor.h"
-#include "protocol/reply_dispatcher.h"
+#include "model/state_change.h"
 #include "shell/main_layout.h"
 #include "util/publisher.h"
 

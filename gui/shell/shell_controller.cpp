@@ -16,8 +16,8 @@ CommandContext names_for(const ControllerSession& session, const GlyphRasterizer
 ShellController::ShellController(SessionSettings settings, Post post, NoticeSink& notices,
                                  QuestionSink& questions)
     : session_(settings, std::move(post), notices),
-      surface_(session_.state(), session_.sink(), notices, questions, session_.clock(),
-               names_for(session_, glyphs_)) {
+      surface_(session_.state(), session_.changes(), session_.sink(), notices, questions,
+               session_.clock(), names_for(session_, glyphs_)) {
     session_.track_transfers(&surface_.full_state);
 }
 

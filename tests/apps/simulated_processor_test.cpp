@@ -32,7 +32,8 @@ protected:
         ManualClock clock;
         NullSink sink;
         NameCodec codec;
-        ReplyDispatcher dispatcher(mirror, clock, sink, codec);
+        Publisher<StateChange> changes;
+        ReplyDispatcher dispatcher(mirror, changes, clock, sink, codec);
         for (const std::string& reply : sim.on_frame("%Z,01,F143#")) {
             dispatcher.route_frame(reply);
         }
@@ -62,7 +63,8 @@ TEST_F(SimulatedProcessorTest, FullStateCanCarryTheProcessingOfThirtyTwoInputs) 
     ManualClock clock;
     NullSink sink;
     NameCodec codec;
-    ReplyDispatcher dispatcher(mirror, clock, sink, codec);
+    Publisher<StateChange> changes;
+    ReplyDispatcher dispatcher(mirror, changes, clock, sink, codec);
     ASSERT_TRUE(dispatcher.decode_full_state(z32));
     EXPECT_EQ(mirror.inputs[20].comp_ratio, 55);
     EXPECT_EQ(mirror.inputs[40].comp_ratio, 10);  // not carried: keeps its value
@@ -178,7 +180,8 @@ TEST_F(SimulatedProcessorTest, LevelReportsStartStopAndMove) {
     ManualClock clock;
     NullSink sink;
     NameCodec codec;
-    ReplyDispatcher dispatcher(mirror, clock, sink, codec);
+    Publisher<StateChange> changes;
+    ReplyDispatcher dispatcher(mirror, changes, clock, sink, codec);
     int speaking = 0;
     int active = 0;
     for (int k = 0; k < 200; ++k) {
