@@ -22,11 +22,16 @@ ActionContext::ActionContext(DeviceState& state, Publisher<StateChange>& changes
       notices_(notices),
       questions_(questions),
       clock_(clock),
-      names_(names) {}
+      names_(names),
+      filter_(state),
+      // The processor's changes pass here too, so the filter learns what they rewrote.
+      filtering_(changes.subscribe([this](const StateChange& c) { filter_.published(c); })) {}
 
-void ActionContext::changed(StateChange change) {
+void ActionContext::changed(StateChange change, Publish when) {
     change.origin = origin_;
-    changes_.publish(change);
+    if (when == Publish::Always || filter_.differs(change)) {
+        changes_.publish(change);
+    }
 }
 
 bool ActionContext::send(DatagramList datagrams) {

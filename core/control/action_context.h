@@ -4,6 +4,7 @@
 #include <string>
 
 #include "control/active_groups.h"
+#include "control/change_filter.h"
 #include "model/device_state.h"
 #include "model/state_change.h"
 #include "protocol/command_encoder.h"
@@ -41,6 +42,12 @@ class ActionContext {
 public:
     static constexpr const char* kCaption = "Warming";
 
+    // Whether a change is published when its block holds what it held when last published.
+    enum class Publish {
+        IfChanged,
+        Always,  // for what an action keeps beside the state, such as a bypass
+    };
+
     // Marks every change published while it lives with its origin; without one, changes are
     // the operator's. Scopes nest.
     class OriginScope {
@@ -75,8 +82,9 @@ public:
     void notice(const std::string& text, const std::string& caption = kCaption);
     bool ask(const std::string& text, const std::string& caption = kCaption);
 
-    // Publishes the change with the current origin.
-    void changed(StateChange change);
+    // Publishes the change with the current origin, by default only when its block changed.
+    void changed(StateChange change, Publish when = Publish::IfChanged);
+    // Always published: the read-out refreshes also when a value was stored unchanged.
     void report(int channel, int kind) { readout_.publish(ReadoutRequest{channel, kind}); }
 
     Publisher<StateChange>& changes() { return changes_; }
@@ -103,6 +111,8 @@ private:
     CommandContext names_;
     ActiveGroups active_groups_;
     ChangeOrigin origin_ = ChangeOrigin::Operator;
+    ChangeFilter filter_;
+    Publisher<StateChange>::Subscription filtering_;
     Publisher<ReadoutRequest> readout_;
 };
 

@@ -176,13 +176,13 @@ void PeqActions::copy_to_group(int input, Part part, bool with_sends) {
     copy_to_members(ctx_, ctx_.active_groups().input_peers(input, kLinkEq), how);
 }
 
-void PeqActions::publish(int input, Part part, int kind) {
+void PeqActions::publish(int input, Part part, int kind, ActionContext::Publish when) {
     using Block = StateChange::Block;
     if (part.section == Section::Band || part.section == Section::Whole) {
-        ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Peq});
+        ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Peq}, when);
     }
     if (part.section != Section::Band) {
-        ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Filters});
+        ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Filters}, when);
     }
     if (kind != kNoKind) {
         ctx_.report(ActionContext::input_readout(input), kind);
@@ -361,7 +361,8 @@ void PeqActions::toggle_bypass(int input) {
     }
     send_whole_block(input, true);
     copy_to_group(input, Part{Section::Whole}, true);
-    publish(input, Part{Section::Whole}, kNoKind);
+    // The bypass itself flipped, also on a block that was already flat.
+    publish(input, Part{Section::Whole}, kNoKind, ActionContext::Publish::Always);
 }
 
 bool PeqActions::bypassed(int input) const {

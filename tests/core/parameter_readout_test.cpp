@@ -43,6 +43,17 @@ TEST_F(ReadoutTest, TypedVolumeIsLimitedStoredSentAndShownLimited) {
                                            ChangeOrigin::TypedEntry}));
 }
 
+TEST_F(ReadoutTest, EnterOnTheShownValueStillSendsAndRefreshesButPublishesNothing) {
+    EXPECT_EQ(type(4, 3, "5"), "5dB");
+    ASSERT_EQ(changes.size(), 1u);
+    const std::size_t refreshes = shown.size();
+    readout.apply_typed_value(Box::Value, "5.0");
+    EXPECT_EQ(shown.size(), refreshes + 1);
+    EXPECT_EQ(shown.back().value_text, "5dB");
+    EXPECT_EQ(sink.payloads(), (std::vector<std::string>(2, framed("%A,01,05,00,41,"))));
+    EXPECT_EQ(changes.size(), 1u);
+}
+
 TEST_F(ReadoutTest, TypedValuesAreNeitherCopiedToGroupMembersNorSentOffline) {
     ControlGroup group;
     group.input_member[0] = group.input_member[1] = 1;

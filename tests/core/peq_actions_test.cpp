@@ -195,6 +195,14 @@ TEST_F(PeqActionsTest, BypassFlattensThenRestoresExactlyAndSendsFiltersFirst) {
     EXPECT_EQ(in, original);
 }
 
+TEST_F(PeqActionsTest, BypassOfAFlatBlockStillPublishesItsToggle) {
+    peq.toggle_bypass(5);
+    peq.toggle_bypass(5);
+    const StateChange bands{StateChange::Scope::Input, 5, StateChange::Block::Peq};
+    const StateChange filters{StateChange::Scope::Input, 5, StateChange::Block::Filters};
+    EXPECT_EQ(changes, (std::vector<StateChange>{bands, filters, bands, filters}));
+}
+
 TEST_F(PeqActionsTest, EveryInputKeepsItsOwnBypassedValues) {
     state.input(0).peq_band[1].gain = 210;
     state.input(5).peq_band[1].gain = 40;

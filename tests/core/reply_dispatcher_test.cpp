@@ -463,6 +463,20 @@ TEST_F(SharedStreamTest, EachChangeSaysWhoWroteIt) {
                           {Scope::Everything, -1, Block::All, ChangeOrigin::Recall}}));
 }
 
+TEST_F(SharedStreamTest, AReportMakesTheOperatorsLastValueNewAgainButLevelsDoNot) {
+    dispatcher.route_frame(q_frame({}));
+    surface.strips.set_input_volume(3, 20);
+    dispatcher.route_frame(reply('P', {{2, rep("20", kAllChannels)}}, 3));
+    ASSERT_EQ(state.input(3).volume, 32);
+    // Back to what the operator published before: the views show the report's value.
+    surface.strips.set_input_volume(3, 20);
+    dispatcher.route_frame(q_frame({{3, 9}}));
+    surface.strips.set_input_volume(3, 20);
+    EXPECT_EQ(events, (std::vector<StateChange>{kConnection, kLevels,
+                                                input_strip(3, ChangeOrigin::Operator), kFaders,
+                                                input_strip(3, ChangeOrigin::Operator), kLevels}));
+}
+
 TEST_F(ReplyDispatcherTest, RejectedFramesWriteNothing) {
     DeviceState scrambled;
     for (std::size_t k = 0; k < kInputCount; ++k) {

@@ -67,6 +67,33 @@ TEST_F(StripActionsTest, VolumeLinkCopiesVolumeAndGainToMembersInStoredOrder) {
     EXPECT_EQ(reports, (std::vector<ReadoutRequest>{{2, StripActions::kReadoutVolume}}));
 }
 
+TEST_F(StripActionsTest, AValueAlreadyShownIsSentAndReportedButNotPublished) {
+    go_online();
+    surface.strips.set_input_volume(2, 12);
+    forget();
+    surface.strips.set_input_volume(2, 12);
+    EXPECT_EQ(payloads(), std::vector<std::string>{framed_fields("A,01,03,00,0C")});
+    EXPECT_EQ(reports, (std::vector<ReadoutRequest>{{2, StripActions::kReadoutVolume}}));
+    EXPECT_TRUE(changes.empty());
+    surface.strips.set_input_mute(2, 1);  // another field of the block
+    EXPECT_EQ(changes, (std::vector<StateChange>{{Scope::Input, 2, Block::Strip}}));
+}
+
+TEST_F(StripActionsTest, GroupCopiesKeepTheOperatorsOriginAndPublishOnlyNews) {
+    make_active_group(1, {7, 2, 0}, false, {kLinkVol});
+    go_online();
+    forget();
+    surface.strips.set_input_volume(2, 50);
+    ASSERT_EQ(changes.size(), 3u);
+    for (const StateChange& c : changes) {
+        EXPECT_EQ(c.origin, ChangeOrigin::Operator);
+    }
+    forget();
+    surface.strips.set_input_volume(7, 50);  // every member holds it already
+    EXPECT_EQ(sink.sent.size(), 3u);
+    EXPECT_TRUE(changes.empty());
+}
+
 TEST_F(StripActionsTest, MuteAndUnlinkedParametersStayOnTheirChannel) {
     make_active_group(0, {4, 5}, false, {kLinkVol});
     go_online();
