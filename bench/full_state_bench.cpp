@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
     Quiet notices;
     kestra::AlwaysOk questions;
     SteadyClock clock;
-    kestra::ControlSurface surface(state, transport, notices, questions, clock,
+    kestra::Publisher<kestra::StateChange> changes;
+    kestra::ControlSurface surface(state, changes, transport, notices, questions, clock,
                                    kestra::CommandContext{nullptr, &glyphs, {}, 1});
     kestra::FullStateWriter& writer = surface.full_state;
 

@@ -101,14 +101,15 @@ struct Receiver {
     ManualClock clock;
     NullSink sink;
     NameCodec codec;
-    ReplyDispatcher dispatcher{state, clock, sink, codec};
+    Publisher<StateChange> changes;
+    ReplyDispatcher dispatcher{state, changes, clock, sink, codec};
     FrameExtractor extractor;
     std::size_t events = 0;
     Publisher<StateChange>::Subscription view;
 
     // A view listens, as in the application.
     void add_view() {
-        view = dispatcher.changes().subscribe([this](const StateChange&) { ++events; });
+        view = changes.subscribe([this](const StateChange&) { ++events; });
     }
 };
 

@@ -91,9 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     CountingSink checked_sink;
     CountingSink trusted_sink;
     CountingSink raw_sink;
-    ReplyDispatcher checked_path(checked, clock, checked_sink, codec);
-    ReplyDispatcher trusted_path(trusted, clock, trusted_sink, codec);
-    ReplyDispatcher raw_path(raw, clock, raw_sink, codec);
+    Publisher<StateChange> changes;
+    ReplyDispatcher checked_path(checked, changes, clock, checked_sink, codec);
+    ReplyDispatcher trusted_path(trusted, changes, clock, trusted_sink, codec);
+    ReplyDispatcher raw_path(raw, changes, clock, raw_sink, codec);
     FrameExtractor extractor;
 
     std::string repaired;

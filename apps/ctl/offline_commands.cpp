@@ -134,7 +134,8 @@ int state_command(const GlobalOptions& options, const std::vector<std::string>& 
         DeviceState state = load_state(options, codec);
         ManualClock clock;
         DiscardingSink sink;
-        ReplyDispatcher dispatcher(state, clock, sink, codec);
+        Publisher<StateChange> changes;
+        ReplyDispatcher dispatcher(state, changes, clock, sink, codec);
         FrameExtractor extractor;
         std::ifstream file;
         if (args.size() == 3) {

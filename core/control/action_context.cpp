@@ -4,14 +4,35 @@
 
 namespace kestra {
 
-ActionContext::ActionContext(DeviceState& state, FrameSink& sink, NoticeSink& notices,
-                             QuestionSink& questions, const Clock& clock, CommandContext names)
+ActionContext::OriginScope::OriginScope(ActionContext& ctx, ChangeOrigin origin)
+    : ctx_(ctx), previous_(ctx.origin_) {
+    ctx_.origin_ = origin;
+}
+
+ActionContext::OriginScope::~OriginScope() {
+    ctx_.origin_ = previous_;
+}
+
+ActionContext::ActionContext(DeviceState& state, Publisher<StateChange>& changes, FrameSink& sink,
+                             NoticeSink& notices, QuestionSink& questions, const Clock& clock,
+                             CommandContext names)
     : state_(state),
+      changes_(changes),
       sink_(sink),
       notices_(notices),
       questions_(questions),
       clock_(clock),
-      names_(names) {}
+      names_(names),
+      filter_(state),
+      // The processor's changes pass here too, so the filter learns what they rewrote.
+      filtering_(changes.subscribe([this](const StateChange& c) { filter_.published(c); })) {}
+
+void ActionContext::changed(StateChange change, Publish when) {
+    change.origin = origin_;
+    if (when == Publish::Always || filter_.differs(change)) {
+        changes_.publish(change);
+    }
+}
 
 bool ActionContext::send(DatagramList datagrams) {
     if (!connected() || datagrams.empty()) {

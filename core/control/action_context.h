@@ -4,42 +4,15 @@
 #include <string>
 
 #include "control/active_groups.h"
+#include "control/change_filter.h"
 #include "model/device_state.h"
+#include "model/state_change.h"
 #include "protocol/command_encoder.h"
 #include "protocol/frame_sink.h"
 #include "util/clock.h"
 #include "util/publisher.h"
 
 namespace kestra {
-
-// What an operator action or a recall changed, so that the views showing it refresh.
-// `index` is the zero-based input or output, or -1 where the scope has no channel.
-struct ParameterChange {
-    enum class Scope { Input, Output, System, Groups, Units, Everything };
-    enum class Block {
-        Strip,       // volume, mute, priority, gain step, delay, line, FBK
-        Name,        // short_name
-        Source,      // input source
-        Peq,         // PEQ bands and switch
-        Filters,     // HPF, LPF
-        Geq,         // graphic EQ bands and switch
-        Compressor,  // input dynamics
-        Limiter,     // output dynamics
-        Matrix,      // matrix_row
-        Automix,     // auto-mixer settings and thresholds
-        Membership,  // group members
-        Links,       // group link flags
-        Activation,  // group activation and the strips' copies
-        Units,       // microphone unit table and selection
-        All,
-    };
-
-    Scope scope;
-    int index;
-    Block block;
-
-    bool operator==(const ParameterChange&) const = default;
-};
 
 // The read-out's show_parameter(channel, kind): channel 0-63 inputs, 80-95 outputs.
 struct ReadoutRequest {
@@ -60,16 +33,38 @@ public:
     bool ask(const std::string&, const std::string&) override { return true; }
 };
 
-// What every operator action works with: the state, the sender, the operator's message boxes,
-// the clock, the name encoders for "V", the strips' copies of active control groups, and the
-// two publishers views listen to. Actions follow one order: store in the state, copy to group
-// members, send while connected, then publish the change and report the read-out.
+// What every operator action works with: the state and its change stream, the sender, the
+// operator's message boxes, the clock, the name encoders for "V", the strips' copies of active
+// control groups, and the read-out's requests. Actions follow one order: store in the state,
+// copy to group members, send while connected, then publish the change and report the
+// read-out. The stream is shared with the processor's frames, so its owner outlives this.
 class ActionContext {
 public:
     static constexpr const char* kCaption = "Warming";
 
-    ActionContext(DeviceState& state, FrameSink& sink, NoticeSink& notices, QuestionSink& questions,
-                  const Clock& clock, CommandContext names = {});
+    // Whether a change is published when its block holds what it held when last published.
+    enum class Publish {
+        IfChanged,
+        Always,  // for what an action keeps beside the state, such as a bypass
+    };
+
+    // Marks every change published while it lives with its origin; without one, changes are
+    // the operator's. Scopes nest.
+    class OriginScope {
+    public:
+        OriginScope(ActionContext& ctx, ChangeOrigin origin);
+        ~OriginScope();
+        OriginScope(const OriginScope&) = delete;
+        OriginScope& operator=(const OriginScope&) = delete;
+
+    private:
+        ActionContext& ctx_;
+        ChangeOrigin previous_;
+    };
+
+    ActionContext(DeviceState& state, Publisher<StateChange>& changes, FrameSink& sink,
+                  NoticeSink& notices, QuestionSink& questions, const Clock& clock,
+                  CommandContext names = {});
     ActionContext(const ActionContext&) = delete;
     ActionContext& operator=(const ActionContext&) = delete;
 
@@ -87,10 +82,12 @@ public:
     void notice(const std::string& text, const std::string& caption = kCaption);
     bool ask(const std::string& text, const std::string& caption = kCaption);
 
-    void changed(ParameterChange change) { changes_.publish(change); }
+    // Publishes the change with the current origin, by default only when its block changed.
+    void changed(StateChange change, Publish when = Publish::IfChanged);
+    // Always published: the read-out refreshes also when a value was stored unchanged.
     void report(int channel, int kind) { readout_.publish(ReadoutRequest{channel, kind}); }
 
-    Publisher<ParameterChange>& changes() { return changes_; }
+    Publisher<StateChange>& changes() { return changes_; }
     Publisher<ReadoutRequest>& readout_requests() { return readout_; }
 
     ActiveGroups& active_groups() { return active_groups_; }
@@ -106,13 +103,16 @@ public:
 
 private:
     DeviceState& state_;
+    Publisher<StateChange>& changes_;
     FrameSink& sink_;
     NoticeSink& notices_;
     QuestionSink& questions_;
     const Clock& clock_;
     CommandContext names_;
     ActiveGroups active_groups_;
-    Publisher<ParameterChange> changes_;
+    ChangeOrigin origin_ = ChangeOrigin::Operator;
+    ChangeFilter filter_;
+    Publisher<StateChange>::Subscription filtering_;
     Publisher<ReadoutRequest> readout_;
 };
 

@@ -135,7 +135,7 @@ void AutomixActions::choose_threshold(int channel, int index) {
     }
     send_thresholds(all ? -1 : channel);
     for (int n = first; n <= last; ++n) {
-        ctx_.changed({ParameterChange::Scope::Input, n, ParameterChange::Block::Automix});
+        ctx_.changed({StateChange::Scope::Input, n, StateChange::Block::Automix});
     }
 }
 
@@ -162,8 +162,7 @@ void AutomixActions::choose_setting(AutomixList list, int index) {
     check_index(enc, index);
     SystemBlock& sys = ctx_.state().system;
     page_.setting_index[slot(list)] = index;
-    const ParameterChange change{ParameterChange::Scope::System, -1,
-                                 ParameterChange::Block::Automix};
+    const StateChange change{StateChange::Scope::System, -1, StateChange::Block::Automix};
     if (is_hidden(list)) {
         sys.automix_hidden[slot(list) - slot(AutomixList::Hidden1)] = enc.stored(index);
         ctx_.send(encode_automix_hidden(ctx_.state()));
@@ -189,14 +188,14 @@ void AutomixActions::set_last_hold(bool on) {
     page_.last_hold_lit = on;
     ctx_.state().system.automix_cfg[kLastHold] = on ? 1 : 0;
     ctx_.send(encode_automix_settings(ctx_.state()));
-    ctx_.changed({ParameterChange::Scope::System, -1, ParameterChange::Block::Automix});
+    ctx_.changed({StateChange::Scope::System, -1, StateChange::Block::Automix});
 }
 
 // The processor never learns of sync: it only makes the page send every threshold.
 void AutomixActions::set_sync(bool on) {
     page_.sync_lit = on;
     ctx_.state().system.automix_sync = on ? 1 : 0;
-    ctx_.changed({ParameterChange::Scope::System, -1, ParameterChange::Block::Automix});
+    ctx_.changed({StateChange::Scope::System, -1, StateChange::Block::Automix});
 }
 
 bool AutomixActions::commit_field(FieldTarget target, int index, const FieldPath& field,

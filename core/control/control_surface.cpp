@@ -4,9 +4,10 @@
 
 namespace kestra {
 
-ControlSurface::ControlSurface(DeviceState& state, FrameSink& sink, NoticeSink& notices,
-                               QuestionSink& questions, const Clock& clock, CommandContext names)
-    : context_(state, sink, notices, questions, clock, names),
+ControlSurface::ControlSurface(DeviceState& state, Publisher<StateChange>& changes, FrameSink& sink,
+                               NoticeSink& notices, QuestionSink& questions, const Clock& clock,
+                               CommandContext names)
+    : context_(state, changes, sink, notices, questions, clock, names),
       automix(context_),
       units(context_),
       readout(context_),

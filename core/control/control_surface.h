@@ -25,8 +25,10 @@ namespace kestra {
 // controlled processor, living as long as its state.
 class ControlSurface {
 public:
-    ControlSurface(DeviceState& state, FrameSink& sink, NoticeSink& notices,
-                   QuestionSink& questions, const Clock& clock, CommandContext names = {});
+    // `changes` is the state's stream, shared with the processor's frames.
+    ControlSurface(DeviceState& state, Publisher<StateChange>& changes, FrameSink& sink,
+                   NoticeSink& notices, QuestionSink& questions, const Clock& clock,
+                   CommandContext names = {});
     ControlSurface(const ControlSurface&) = delete;
     ControlSurface& operator=(const ControlSurface&) = delete;
 

@@ -25,8 +25,8 @@ struct DynamicsBlock {
     std::array<int, kFields> kinds;  // read-out kinds; -1 for none
     std::array<int, kFields> min;
     std::array<int, kFields> max;
-    ParameterChange::Scope scope;
-    ParameterChange::Block block;
+    StateChange::Scope scope;
+    StateChange::Block block;
     int (*readout)(int channel);
     std::array<int32_t*, kFields> (*fields)(DeviceState& state, int channel);
     DatagramList (*encode)(const DeviceState& state, int channel);  // zero-based channel

@@ -52,14 +52,13 @@ void GeqActions::copy_to_group(int output, Part part, int band) {
     };
     how.encode = [&](int m) { return encode_graphic_eq(ctx_.state(), m + 1); };
     how.send_limit = kOutputCount;
-    how.scope = ParameterChange::Scope::Output;
-    how.blocks = {ParameterChange::Block::Geq};
+    how.scope = StateChange::Scope::Output;
+    how.blocks = {StateChange::Block::Geq};
     copy_to_members(ctx_, ctx_.active_groups().output_peers(output, kLinkEq), how);
 }
 
 void GeqActions::publish(int output, int kind) {
-    ctx_.changed(
-        ParameterChange{ParameterChange::Scope::Output, output, ParameterChange::Block::Geq});
+    ctx_.changed(StateChange{StateChange::Scope::Output, output, StateChange::Block::Geq});
     if (kind != kNoKind) {
         ctx_.report(ActionContext::output_readout(output), kind);
     }

@@ -10,8 +10,8 @@ namespace kestra {
 
 namespace {
 
-using Scope = ParameterChange::Scope;
-using Block = ParameterChange::Block;
+using Scope = StateChange::Scope;
+using Block = StateChange::Block;
 
 // The link buttons each member kind offers, in the page's order.
 const std::vector<GroupLink> kLocalInputLinks{kLinkEq, kLinkComp, kLinkVol, kLinkMatrix,
@@ -320,7 +320,7 @@ void GroupActions::set_mute_active(int group, bool on) {
     DeviceState& state = ctx_.state();
     const MuteGroup& record = state.groups.mute[at(group)];
     const int32_t mute = on ? 1 : 0;
-    std::vector<ParameterChange> changes;
+    std::vector<StateChange> changes;
     for (int i = 0; i < kInputCount; ++i) {
         if (record.input_member[at(i)] != 0) {
             state.input(i).mute = mute;
@@ -341,7 +341,7 @@ void GroupActions::set_mute_active(int group, bool on) {
     } else if (state.groups.active_mute_group == group + 1) {
         state.groups.active_mute_group = 0;
     }
-    for (const ParameterChange& c : changes) {
+    for (const StateChange& c : changes) {
         ctx_.changed(c);
     }
     ctx_.changed({Scope::Groups, group, Block::Activation});

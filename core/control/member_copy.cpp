@@ -8,8 +8,8 @@ void copy_to_members(ActionContext& ctx, const std::vector<int>& members, const 
         if (how.encode && m < how.send_limit) {
             ctx.send(how.encode(m), how.pause);
         }
-        for (ParameterChange::Block block : how.blocks) {
-            ctx.changed(ParameterChange{how.scope, m, block});
+        for (StateChange::Block block : how.blocks) {
+            ctx.changed(StateChange{how.scope, m, block});
         }
     }
 }

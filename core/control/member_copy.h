@@ -16,8 +16,8 @@ struct MemberCopy {
     std::function<DatagramList(int member)> encode;  // empty: the state copy only
     int send_limit = 0;
     std::chrono::milliseconds pause{10};
-    ParameterChange::Scope scope = ParameterChange::Scope::Input;
-    std::vector<ParameterChange::Block> blocks;  // what each member publishes
+    StateChange::Scope scope = StateChange::Scope::Input;
+    std::vector<StateChange::Block> blocks;  // what each member publishes
 };
 
 void copy_to_members(ActionContext& ctx, const std::vector<int>& members, const MemberCopy& how);

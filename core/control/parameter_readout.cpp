@@ -89,6 +89,7 @@ void ParameterReadout::apply_typed_value(Box box, std::string_view text) {
         stored = true;
     }
     if (stored) {
+        const ActionContext::OriginScope typed(ctx_, ChangeOrigin::TypedEntry);
         ctx_.changed(parameter->change);
         ctx_.send(parameter->command());
     }

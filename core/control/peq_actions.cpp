@@ -166,23 +166,23 @@ void PeqActions::copy_to_group(int input, Part part, bool with_sends) {
     }
     how.send_limit = kProcessedInputs;
     how.pause = whole ? milliseconds{0} : kMemberPause;
-    how.scope = ParameterChange::Scope::Input;
+    how.scope = StateChange::Scope::Input;
     if (part.section == Section::Band || whole) {
-        how.blocks.push_back(ParameterChange::Block::Peq);
+        how.blocks.push_back(StateChange::Block::Peq);
     }
     if (part.section != Section::Band) {
-        how.blocks.push_back(ParameterChange::Block::Filters);
+        how.blocks.push_back(StateChange::Block::Filters);
     }
     copy_to_members(ctx_, ctx_.active_groups().input_peers(input, kLinkEq), how);
 }
 
-void PeqActions::publish(int input, Part part, int kind) {
-    using Block = ParameterChange::Block;
+void PeqActions::publish(int input, Part part, int kind, ActionContext::Publish when) {
+    using Block = StateChange::Block;
     if (part.section == Section::Band || part.section == Section::Whole) {
-        ctx_.changed(ParameterChange{ParameterChange::Scope::Input, input, Block::Peq});
+        ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Peq}, when);
     }
     if (part.section != Section::Band) {
-        ctx_.changed(ParameterChange{ParameterChange::Scope::Input, input, Block::Filters});
+        ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Filters}, when);
     }
     if (kind != kNoKind) {
         ctx_.report(ActionContext::input_readout(input), kind);
@@ -361,7 +361,8 @@ void PeqActions::toggle_bypass(int input) {
     }
     send_whole_block(input, true);
     copy_to_group(input, Part{Section::Whole}, true);
-    publish(input, Part{Section::Whole}, kNoKind);
+    // The bypass itself flipped, also on a block that was already flat.
+    publish(input, Part{Section::Whole}, kNoKind, ActionContext::Publish::Always);
 }
 
 bool PeqActions::bypassed(int input) const {

@@ -101,7 +101,8 @@ private:
     void send(int input, Part part);
     void copy_part(int from, int to, Part part);
     void copy_to_group(int input, Part part, bool with_sends);
-    void publish(int input, Part part, int kind);
+    void publish(int input, Part part, int kind,
+                 ActionContext::Publish when = ActionContext::Publish::IfChanged);
     void commit(int input, Part part, int kind);  // send, group copy with sends, publish
     void send_whole_block(int input, bool filters_first);
     void send_bands(int input);

@@ -9,9 +9,9 @@ namespace kestra {
 
 namespace {
 
-ParameterChange change_of(PresetTable table, int channel) {
-    using B = ParameterChange::Block;
-    using S = ParameterChange::Scope;
+StateChange change_of(PresetTable table, int channel) {
+    using B = StateChange::Block;
+    using S = StateChange::Scope;
     switch (table) {
         case PresetTable::Peq:
             return {S::Input, channel, B::Peq};
@@ -98,9 +98,11 @@ bool PresetActions::recall(PresetTable table, int id, int channel) {
             context_.notice(kOutOfRange);
             return false;
     }
+    // The editor's resend and its copies to group members are part of the recall.
+    const ActionContext::OriginScope recalled(context_, ChangeOrigin::Recall);
     context_.changed(change_of(table, channel));
     if (table == PresetTable::Peq) {
-        context_.changed({ParameterChange::Scope::Input, channel, ParameterChange::Block::Filters});
+        context_.changed({StateChange::Scope::Input, channel, StateChange::Block::Filters});
     }
     target_.block_recalled(table, channel);
     return true;

@@ -9,8 +9,8 @@ namespace kestra {
 
 namespace {
 
-using Block = ParameterChange::Block;
-using Scope = ParameterChange::Scope;
+using Block = StateChange::Block;
+using Scope = StateChange::Scope;
 
 constexpr int kOutputBase = ActionContext::kReadoutOutputBase;
 constexpr int kPeqBandKinds = 4;  // bands 1-4 carry read-out kinds
@@ -136,7 +136,7 @@ int typed_lim_gain(const std::string& t) {
 using Limit = int (*)(const std::string&);
 
 // An entry whose value box shows `field` through `text` and stores typed text through `limit`.
-ReadoutParameter numeric(std::string name, ParameterChange change, int32_t& field,
+ReadoutParameter numeric(std::string name, StateChange change, int32_t& field,
                          std::string (*text)(int), Limit limit,
                          std::function<DatagramList()> command) {
     ReadoutParameter p;
@@ -193,7 +193,7 @@ constexpr const char* kCloseCharacter = "\xE5\x85\xB3";  // 关
 
 enum class MuteWords { Only, AndCharacters };
 
-ReadoutParameter mute_entry(int32_t& mute, ParameterChange change, MuteWords words,
+ReadoutParameter mute_entry(int32_t& mute, StateChange change, MuteWords words,
                             std::function<DatagramList()> command) {
     ReadoutParameter p;
     p.name = "MUTE";
@@ -215,7 +215,7 @@ ReadoutParameter mute_entry(int32_t& mute, ParameterChange change, MuteWords wor
 
 std::optional<ReadoutParameter> peq_entry(DeviceState& state, int input, int kind) {
     InputChannel& in = state.input(input);
-    const ParameterChange change{Scope::Input, input, Block::Peq};
+    const StateChange change{Scope::Input, input, Block::Peq};
     if (kind >= 22 && kind < 22 + kPeqBandKinds) {
         const int band = kind - 22;
         PeqBand& b = in.peq_band[static_cast<std::size_t>(band)];
@@ -255,9 +255,9 @@ std::optional<ReadoutParameter> input_entry(DeviceState& state, int input, int k
     auto hpf = only_processed(input, [&state, wire] { return encode_high_pass(state, wire); });
     auto lpf = only_processed(input, [&state, wire] { return encode_low_pass(state, wire); });
     auto comp = only_processed(input, [&state, wire] { return encode_compressor(state, wire); });
-    const ParameterChange strip{Scope::Input, input, Block::Strip};
-    const ParameterChange filters{Scope::Input, input, Block::Filters};
-    const ParameterChange dynamics{Scope::Input, input, Block::Compressor};
+    const StateChange strip{Scope::Input, input, Block::Strip};
+    const StateChange filters{Scope::Input, input, Block::Filters};
+    const StateChange dynamics{Scope::Input, input, Block::Compressor};
     switch (kind) {
         case 0:
             return empty_kind();
@@ -296,8 +296,8 @@ std::optional<ReadoutParameter> output_entry(DeviceState& state, int output, int
     const int wire = output + 1;
     auto fader = [&state, wire] { return encode_fader(state, kWireOutputBase + wire); };
     auto limiter = [&state, wire] { return encode_limiter(state, wire); };
-    const ParameterChange strip{Scope::Output, output, Block::Strip};
-    const ParameterChange dynamics{Scope::Output, output, Block::Limiter};
+    const StateChange strip{Scope::Output, output, Block::Strip};
+    const StateChange dynamics{Scope::Output, output, Block::Limiter};
     const Limit lim_time = [](const std::string& t) { return typed_time(t, 1); };
     switch (kind) {
         case 0:

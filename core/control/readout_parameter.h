@@ -13,7 +13,7 @@ namespace kestra {
 // carries it. The band kinds of inputs also have a frequency box.
 struct ReadoutParameter {
     std::string name;
-    ParameterChange change;
+    StateChange change;
     std::function<std::string()> value_text;
     // Stores the (upper-cased) text of the value box; false when the text stores nothing.
     std::function<bool(const std::string&)> store_value;

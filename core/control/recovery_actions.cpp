@@ -25,7 +25,8 @@ bool RecoveryActions::start_recovery() {
     apply_factory_values(state);
     context_.active_groups() = ActiveGroups{};
     state.system.last_report_at = context_.clock().wall_now();
-    context_.changed({ParameterChange::Scope::Everything, -1, ParameterChange::Block::All});
+    const ActionContext::OriginScope restored(context_, ChangeOrigin::Recall);
+    context_.changed({StateChange::Scope::Everything, -1, StateChange::Block::All});
     if (!context_.connected()) {
         finish(true);
         return true;

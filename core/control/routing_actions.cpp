@@ -44,10 +44,11 @@ void RoutingActions::set_route(int input, int route, int on) {
 void RoutingActions::toggle_all() {
     all_open_ = !all_open_;
     ctx_.state().input(input_).matrix_row.fill(all_open_ ? 1 : 0);
-    send_and_copy(input_, -1);
+    // The toggle itself flipped, also where the routes were already so.
+    send_and_copy(input_, -1, ActionContext::Publish::Always);
 }
 
-void RoutingActions::send_and_copy(int input, int route) {
+void RoutingActions::send_and_copy(int input, int route, ActionContext::Publish when) {
     DeviceState& state = ctx_.state();
     ctx_.send(encode_matrix_row(state, input + 1));
     const auto& row = state.input(input).matrix_row;
@@ -61,9 +62,9 @@ void RoutingActions::send_and_copy(int input, int route) {
         }
         ctx_.send(encode_matrix_row(state, m + 1));
     }
-    ctx_.changed({ParameterChange::Scope::Input, input, ParameterChange::Block::Matrix});
+    ctx_.changed({StateChange::Scope::Input, input, StateChange::Block::Matrix}, when);
     for (int m : members) {
-        ctx_.changed({ParameterChange::Scope::Input, m, ParameterChange::Block::Matrix});
+        ctx_.changed({StateChange::Scope::Input, m, StateChange::Block::Matrix});
     }
 }
 

@@ -87,7 +87,8 @@ bool SceneActions::recall(int id) {
     staged.groups.active_mute_group = 0;
     state = std::move(staged);
     context_.active_groups() = ActiveGroups{};
-    context_.changed({ParameterChange::Scope::Everything, -1, ParameterChange::Block::All});
+    const ActionContext::OriginScope recalled(context_, ChangeOrigin::Recall);
+    context_.changed({StateChange::Scope::Everything, -1, StateChange::Block::All});
     if (context_.connected()) {
         writer_.start(FullStateWriter::kRecallNamePause);
     }

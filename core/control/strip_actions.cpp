@@ -10,8 +10,8 @@ namespace kestra {
 
 namespace {
 
-using Scope = ParameterChange::Scope;
-using Block = ParameterChange::Block;
+using Scope = StateChange::Scope;
+using Block = StateChange::Block;
 
 void check(int value, int lo, int hi, const std::string& what) {
     if (value < lo || value > hi) {

@@ -117,7 +117,7 @@ UnitActions::Assignment UnitActions::assign_slot(int slot, int index) {
     slot_byte(selected_, slot) = static_cast<uint8_t>(index);
     panel_.slot_index[at(slot)] = index;
     ctx_.send(encode_unit_settings(ctx_.state(), selected_));
-    ctx_.changed({ParameterChange::Scope::Units, selected_, ParameterChange::Block::Units});
+    ctx_.changed({StateChange::Scope::Units, selected_, StateChange::Block::Units});
     return Assignment::Stored;
 }
 
@@ -162,7 +162,7 @@ bool UnitActions::reset_all_units() {
         ctx_.state().system.last_report_at = ctx_.clock().wall_now();
     }
     apply_selection(selected_);
-    ctx_.changed({ParameterChange::Scope::Units, -1, ParameterChange::Block::Units});
+    ctx_.changed({StateChange::Scope::Units, -1, StateChange::Block::Units});
     return true;
 }
 

@@ -4,9 +4,27 @@
 
 namespace kestra {
 
-ReplyDispatcher::ReplyDispatcher(DeviceState& state, const Clock& clock, FrameSink& sink,
-                                 const NameCodec& codec)
+namespace {
+
+using Scope = StateChange::Scope;
+using Block = StateChange::Block;
+constexpr int kEvery = StateChange::kEvery;
+
+constexpr StateChange kFullState{Scope::Everything, kEvery, Block::All,
+                                 ChangeOrigin::FullStateRead};
+constexpr StateChange kConnection{Scope::System, kEvery, Block::Connection,
+                                  ChangeOrigin::ProcessorReport};
+constexpr StateChange kLevels{Scope::Everything, kEvery, Block::Levels,
+                              ChangeOrigin::ProcessorReport};
+constexpr StateChange kFaders{Scope::Everything, kEvery, Block::Strip,
+                              ChangeOrigin::ProcessorReport};
+
+}  // namespace
+
+ReplyDispatcher::ReplyDispatcher(DeviceState& state, Publisher<StateChange>& changes,
+                                 const Clock& clock, FrameSink& sink, const NameCodec& codec)
     : state_(state),
+      changes_(changes),
       clock_(clock),
       sink_(sink),
       codec_(codec),
@@ -50,7 +68,7 @@ void ReplyDispatcher::route(std::string_view frame, FrameCheck check) {
             if (kestra::decode_full_state(frame, state_, check)) {
                 sys.connecting = 0;
                 sys.last_report_at = clock_.wall_now();
-                changes_.publish({StateChange::Kind::FullState});
+                changes_.publish(kFullState);
             }
             break;
         case 'Y':
@@ -60,8 +78,7 @@ void ReplyDispatcher::route(std::string_view frame, FrameCheck check) {
                 first_report_shown_ = true;
                 sys.last_report_at = clock_.wall_now();
                 // Observers see the connection complete before reports can start.
-                changes_.publish({StateChange::Kind::ConnectReply});
-                changes_.publish({StateChange::Kind::Online});
+                changes_.publish(kConnection);
                 sink_.send(reports_on_);
             }
             break;
@@ -71,15 +88,15 @@ void ReplyDispatcher::route(std::string_view frame, FrameCheck check) {
                 sys.last_report_at = clock_.wall_now();
                 if (!first_report_shown_) {
                     first_report_shown_ = true;
-                    changes_.publish({StateChange::Kind::Online});
+                    changes_.publish(kConnection);
                 }
-                changes_.publish({StateChange::Kind::Levels});
+                changes_.publish(kLevels);
             }
             break;
         case 'P':
             // The values are kept offline too; only the faders stay still.
             if (kestra::decode_faders(frame, state_, check) && sys.connected == 1) {
-                changes_.publish({StateChange::Kind::Faders});
+                changes_.publish(kFaders);
             }
             break;
         default:  // "G" echoes and unknown letters carry nothing for the state

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "model/device_state.h"
+#include "model/state_change.h"
 #include "protocol/datagram.h"
 #include "protocol/frame_sink.h"
 #include "protocol/reply_decoder.h"
@@ -13,27 +14,15 @@
 
 namespace kestra {
 
-// What a routed frame changed. Observers re-read DeviceState; the event carries no values.
-struct StateChange {
-    enum class Kind {
-        FullState,     // an accepted "Z": every value it carries, after sanitizing
-        ConnectReply,  // an accepted "Y": connected, names, unit data, gain steps
-        Levels,        // an accepted "Q": level, mix_flag, mix_state
-        Faders,        // an accepted "P" while connected: volume of every channel
-        Online,        // reports arrive again after first_report_shown was cleared
-    };
-    Kind kind;
-
-    bool operator==(const StateChange&) const = default;
-};
-
 // Applies every frame the processor sends to DeviceState, by its letter, and tells the
-// observers. Runs on the state's owner thread; frames carry no sequence number, so each is
+// observers on the state's change stream: "Z" as a full-state read of everything, "Y" and
+// reports arriving again as the connection, "Q" as every channel's levels, "P" as every
+// strip. Runs on the state's owner thread; frames carry no sequence number, so each is
 // applied whenever it arrives.
 class ReplyDispatcher {
 public:
-    ReplyDispatcher(DeviceState& state, const Clock& clock, FrameSink& sink,
-                    const NameCodec& codec);
+    ReplyDispatcher(DeviceState& state, Publisher<StateChange>& changes, const Clock& clock,
+                    FrameSink& sink, const NameCodec& codec);
 
     // Any frame text; the decoders check it again.
     void route_frame(std::string_view frame);
@@ -53,8 +42,6 @@ public:
     bool first_report_shown() const { return first_report_shown_; }
     void clear_first_report_shown() { first_report_shown_ = false; }
 
-    Publisher<StateChange>& changes() { return changes_; }
-
     // The command that switches level reports on once the connection reply has arrived.
     static Datagram reports_on_datagram();
 
@@ -62,13 +49,13 @@ private:
     void route(std::string_view frame, FrameCheck check);
 
     DeviceState& state_;
+    Publisher<StateChange>& changes_;
     const Clock& clock_;
     FrameSink& sink_;
     const NameCodec& codec_;
     const DatagramList reports_on_;
     uint64_t report_count_ = 0;
     bool first_report_shown_ = false;
-    Publisher<StateChange> changes_;
 };
 
 }  // namespace kestra

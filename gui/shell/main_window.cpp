@@ -197,14 +197,14 @@ void MainWindow::subscribe() {
         [this](const ReadoutDisplay& d) { show_readout(d); });
     status_sub_ = session.supervisor().status().subscribe(
         [this](const ReportSupervisor::Status&) { refresh_connection(); });
-    change_sub_ = session.dispatcher().changes().subscribe([this](const StateChange& c) {
-        if (c.kind == StateChange::Kind::ConnectReply || c.kind == StateChange::Kind::Online) {
+    change_sub_ = session.changes().subscribe([this](const StateChange& c) {
+        if (c.block == StateChange::Block::Connection) {
             refresh_connection();
         }
     });
     connection_sub_ = session.connection().events().subscribe(
         [this](const ConnectionEvent&) { refresh_connection(); });
-    strips_->follow(session.dispatcher().changes(), session.level_views());
+    strips_->follow(session.level_views());
     level_sub_ = session.level_views().subscribe([this](const LevelView& v) { show_overviews(v); });
 }
 

@@ -11,7 +11,7 @@
 #include "control/device_endpoint.h"
 #include "control/level_feed.h"
 #include "control/report_supervisor.h"
-#include "protocol/reply_dispatcher.h"
+#include "model/state_change.h"
 #include "shell/main_layout.h"
 #include "strips/channel_strip.h"
 #include "util/publisher.h"

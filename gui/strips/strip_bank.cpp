@@ -11,8 +11,8 @@ namespace {
 constexpr int kStripsPerBank = 8;
 constexpr int kInputBanks = 8;
 
-bool touches_graph(ParameterChange::Block block) {
-    using Block = ParameterChange::Block;
+bool touches_graph(StateChange::Block block) {
+    using Block = StateChange::Block;
     return block == Block::Peq || block == Block::Filters || block == Block::Geq ||
            block == Block::All;
 }
@@ -40,14 +40,13 @@ StripBank::StripBank(ControlSurface& surface, NoticeSink& notices, QWidget* canv
     for (ChannelStrip* strip : all()) {
         connect(strip, &ChannelStrip::editor_requested, this, forward);
     }
-    action_sub_ =
-        surface.context().changes().subscribe([this](const ParameterChange& c) { on_change(c); });
+    change_sub_ =
+        surface.context().changes().subscribe([this](const StateChange& c) { on_change(c); });
 }
 
 StripBank::~StripBank() = default;
 
-void StripBank::follow(Publisher<StateChange>& reports, Publisher<LevelView>& levels) {
-    report_sub_ = reports.subscribe([this](const StateChange& c) { on_report(c); });
+void StripBank::follow(Publisher<LevelView>& levels) {
     level_sub_ = levels.subscribe([this](const LevelView& v) { show_levels(v); });
 }
 
@@ -76,11 +75,25 @@ void StripBank::hide_all() {
     }
 }
 
-void StripBank::on_change(const ParameterChange& change) {
-    using Scope = ParameterChange::Scope;
+void StripBank::on_change(const StateChange& change) {
+    using Scope = StateChange::Scope;
+    using Block = StateChange::Block;
+    if (change.block == Block::Levels) {
+        return;  // the level views carry the meters
+    }
+    if (change.origin == ChangeOrigin::ProcessorReport && change.block == Block::Strip) {
+        // A fader report: every volume, and a held fader keeps the operator's.
+        for (ChannelStrip* strip : all()) {
+            if (strip->isVisible()) {
+                strip->follow_volume();
+            }
+        }
+        return;
+    }
     const bool graph = touches_graph(change.block);
-    if (change.scope == Scope::Everything || change.index < 0) {
-        reload_shown(graph);
+    if (change.scope == Scope::Everything || change.index == StateChange::kEvery ||
+        change.block == Block::Connection) {
+        reload_shown(graph || change.block == Block::Connection);
         return;
     }
     std::vector<ChannelStrip*> strips;
@@ -92,19 +105,6 @@ void StripBank::on_change(const ParameterChange& change) {
     for (ChannelStrip* strip : strips) {
         if (strip->isVisible() && strip->channel() == change.index) {
             strip->reload(graph);
-        }
-    }
-}
-
-void StripBank::on_report(const StateChange& change) {
-    if (change.kind == StateChange::Kind::FullState ||
-        change.kind == StateChange::Kind::ConnectReply) {
-        reload_shown(true);
-    } else if (change.kind == StateChange::Kind::Faders) {
-        for (ChannelStrip* strip : all()) {
-            if (strip->isVisible()) {
-                strip->follow_volume();
-            }
         }
     }
 }

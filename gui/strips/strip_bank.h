@@ -5,7 +5,7 @@
 
 #include "control/action_context.h"
 #include "control/level_feed.h"
-#include "protocol/reply_dispatcher.h"
+#include "model/state_change.h"
 #include "strips/channel_strip.h"
 #include "util/publisher.h"
 
@@ -16,10 +16,11 @@ namespace kestra {
 class InputStrip;
 class OutputStrip;
 
-// All 80 channel strips and the two detail strips, made once, and what keeps them current:
-// an action's change reloads the channel's strip, a full-state read every strip on screen, a
-// fader report every fader not held by the operator, and each level report the meters and
-// auto-mixer states of the strips on screen. Hidden strips load when they are next shown.
+// All 80 channel strips and the two detail strips, made once, and what keeps them current
+// from the one change stream: a change of a channel reloads its strip, a full-state read or a
+// connect reply every strip on screen, a fader report every fader the operator does not hold,
+// and each level view the meters and auto-mixer states of the strips on screen. Hidden strips
+// load when they are next shown.
 class StripBank : public QObject {
     Q_OBJECT
 
@@ -27,9 +28,8 @@ public:
     StripBank(ControlSurface& surface, NoticeSink& notices, QWidget* canvas);
     ~StripBank() override;
 
-    // Reports and level views of the processor; the actions' changes are followed from the
-    // start.
-    void follow(Publisher<StateChange>& reports, Publisher<LevelView>& levels);
+    // The level views of the processor's reports; the change stream is followed from the start.
+    void follow(Publisher<LevelView>& levels);
 
     InputStrip* input(int index) const { return inputs_.at(static_cast<size_t>(index)); }
     OutputStrip* output(int index) const { return outputs_.at(static_cast<size_t>(index)); }
@@ -39,8 +39,7 @@ public:
     std::vector<ChannelStrip*> bank(int bank) const;
     void hide_all();
 
-    void on_change(const ParameterChange& change);
-    void on_report(const StateChange& change);
+    void on_change(const StateChange& change);
     void show_levels(const LevelView& view);
 
 signals:
@@ -54,8 +53,7 @@ private:
     std::vector<OutputStrip*> outputs_;
     InputStrip* input_detail_ = nullptr;
     OutputStrip* output_detail_ = nullptr;
-    Publisher<ParameterChange>::Subscription action_sub_;
-    Publisher<StateChange>::Subscription report_sub_;
+    Publisher<StateChange>::Subscription change_sub_;
     Publisher<LevelView>::Subscription level_sub_;
 };
 

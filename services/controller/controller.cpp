@@ -23,8 +23,8 @@ Controller::Controller(ControllerSettings settings, Post post, NoticeSink& notic
       notices_(notices),
       questions_(questions),
       session_(settings_.session, post_, notices),
-      surface_(session_.state(), session_.sink(), notices, questions, session_.clock(),
-               names_for(session_, glyphs_)) {
+      surface_(session_.state(), session_.changes(), session_.sink(), notices, questions,
+               session_.clock(), names_for(session_, glyphs_)) {
     session_.track_transfers(&surface_.full_state);
     if (settings_.state_file) {
         load_state_file(*settings_.state_file);
@@ -44,8 +44,9 @@ void Controller::load_state_file(const std::string& path) {
     loaded.groups.active_mute_group = 0;
     session_.state() = std::move(loaded);
     surface_.context().active_groups() = ActiveGroups{};
+    ActionContext::OriginScope origin(surface_.context(), ChangeOrigin::Recall);
     surface_.context().changed(
-        {ParameterChange::Scope::Everything, -1, ParameterChange::Block::All});
+        {StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::All});
 }
 
 void Controller::tick() {

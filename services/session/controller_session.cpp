@@ -26,10 +26,10 @@ ControllerSession::ControllerSession(SessionSettings settings, Post post, Notice
           })),
       discovery_(post, [&notices](const std::string& text,
                                   const std::string& caption) { notices.notice(text, caption); }),
-      dispatcher_(state_, clock_, *transport_, codec_),
+      dispatcher_(state_, changes_, clock_, *transport_, codec_),
       connection_(state_, clock_, *transport_, notices),
       supervisor_(state_, clock_) {
-    change_sub_ = dispatcher_.changes().subscribe([this](const StateChange& c) { on_change(c); });
+    change_sub_ = changes_.subscribe([this](const StateChange& c) { on_change(c); });
     connection_sub_ = connection_.events().subscribe(
         [this](const ConnectionEvent& e) { on_connection_event(e); });
     status_sub_ = supervisor_.status().subscribe([this](const ReportSupervisor::Status& s) {
@@ -169,19 +169,22 @@ void ControllerSession::on_frame(const std::string& frame) {
 }
 
 void ControllerSession::on_change(const StateChange& change) {
-    switch (change.kind) {
-        case StateChange::Kind::FullState:
-        case StateChange::Kind::ConnectReply:
+    if (!change.from_processor()) {
+        return;
+    }
+    switch (change.block) {
+        case StateChange::Block::All:         // "Z"
+        case StateChange::Block::Connection:  // "Y", or reports arriving again
             supervisor_.report_arrived();
             break;
-        case StateChange::Kind::Levels:
+        case StateChange::Block::Levels:
             supervisor_.report_arrived();
             level_views_.publish(levels_.on_level_report(state_));
             break;
-        case StateChange::Kind::Faders:
+        case StateChange::Block::Strip:  // "P"
             level_views_.publish(levels_.on_volume_report(state_));
             break;
-        case StateChange::Kind::Online:
+        default:
             break;
     }
 }

@@ -79,6 +79,9 @@ public:
     void track_transfers(FullStateWriter* writer) { writer_ = writer; }
 
     DeviceState& state() { return state_; }
+    // The state's one change stream: the dispatcher's frames and, with the surface built on
+    // it, every operator action, recall and typed entry.
+    Publisher<StateChange>& changes() { return changes_; }
     const Clock& clock() const { return clock_; }
     const NameCodec& codec() const { return codec_; }
     ReplyDispatcher& dispatcher() { return dispatcher_; }
@@ -105,6 +108,7 @@ private:
     NoticeSink& notices_;
     NameCodec codec_;
     DeviceState state_;
+    Publisher<StateChange> changes_;
     std::shared_ptr<bool> alive_;
     std::unique_ptr<UdpTransport> transport_;
     DiscoveryService discovery_;

@@ -32,7 +32,8 @@ protected:
         ManualClock clock;
         NullSink sink;
         NameCodec codec;
-        ReplyDispatcher dispatcher(mirror, clock, sink, codec);
+        Publisher<StateChange> changes;
+        ReplyDispatcher dispatcher(mirror, changes, clock, sink, codec);
         for (const std::string& reply : sim.on_frame("%Z,01,F143#")) {
             dispatcher.route_frame(reply);
         }
@@ -62,7 +63,8 @@ TEST_F(SimulatedProcessorTest, FullStateCanCarryTheProcessingOfThirtyTwoInputs) 
     ManualClock clock;
     NullSink sink;
     NameCodec codec;
-    ReplyDispatcher dispatcher(mirror, clock, sink, codec);
+    Publisher<StateChange> changes;
+    ReplyDispatcher dispatcher(mirror, changes, clock, sink, codec);
     ASSERT_TRUE(dispatcher.decode_full_state(z32));
     EXPECT_EQ(mirror.inputs[20].comp_ratio, 55);
     EXPECT_EQ(mirror.inputs[40].comp_ratio, 10);  // not carried: keeps its value
@@ -180,7 +182,8 @@ TEST_F(SimulatedProcessorTest, FaderReportsCarryTheReceivedVolumesOrMovedOnesWit
     ManualClock clock;
     NullSink sink;
     NameCodec codec;
-    ReplyDispatcher dispatcher(mirror, clock, sink, codec);
+    Publisher<StateChange> changes;
+    ReplyDispatcher dispatcher(mirror, changes, clock, sink, codec);
     ASSERT_TRUE(dispatcher.decode_faders(sim.fader_report()));
     EXPECT_EQ(mirror.inputs[2].volume, 12);
     EXPECT_EQ(mirror.outputs[0].volume, 68);
@@ -200,7 +203,8 @@ TEST_F(SimulatedProcessorTest, LevelReportsStartStopAndMove) {
     ManualClock clock;
     NullSink sink;
     NameCodec codec;
-    ReplyDispatcher dispatcher(mirror, clock, sink, codec);
+    Publisher<StateChange> changes;
+    ReplyDispatcher dispatcher(mirror, changes, clock, sink, codec);
     int speaking = 0;
     int active = 0;
     for (int k = 0; k < 200; ++k) {

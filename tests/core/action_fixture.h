@@ -11,6 +11,7 @@
 #include "control/control_surface.h"
 #include "expected_frame.h"
 #include "protocol/frame_codec.h"
+#include "state_change_printer.h"
 
 namespace kestra::testing {
 
@@ -50,7 +51,7 @@ protected:
     ActionFixture() {
         state.system.connected = 1;
         changes_sub = surface.context().changes().subscribe(
-            [this](const ParameterChange& c) { changes.push_back(c); });
+            [this](const StateChange& c) { changes.push_back(c); });
         readout_sub = surface.context().readout_requests().subscribe(
             [this](const ReadoutRequest& r) { reports.push_back(r); });
     }
@@ -88,12 +89,13 @@ protected:
     RecordingFrames sink;
     IgnoredNotices notices;
     AlwaysOk questions;
-    ControlSurface surface{state, sink, notices, questions, clock};
-    std::vector<ParameterChange> changes;
+    Publisher<StateChange> stream;
+    ControlSurface surface{state, stream, sink, notices, questions, clock};
+    std::vector<StateChange> changes;
     std::vector<ReadoutRequest> reports;
 
 private:
-    Publisher<ParameterChange>::Subscription changes_sub;
+    Publisher<StateChange>::Subscription changes_sub;
     Publisher<ReadoutRequest>::Subscription readout_sub;
 };
 

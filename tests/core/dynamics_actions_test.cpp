@@ -45,8 +45,8 @@ TEST_F(CompressorActionsTest, SlidersSendAtReleaseOnlyAndReportTheirKinds) {
     comp.set(4, F::Gain, 200, SliderCommit::Moved);
     EXPECT_EQ(reports,
               (std::vector<ReadoutRequest>{{4, 54}, {4, 54}, {4, 57}, {4, 55}, {4, 56}, {4, 58}}));
-    EXPECT_EQ(changes.back(), (ParameterChange{ParameterChange::Scope::Input, 4,
-                                               ParameterChange::Block::Compressor}));
+    EXPECT_EQ(changes.back(),
+              (StateChange{StateChange::Scope::Input, 4, StateChange::Block::Compressor}));
 }
 
 TEST_F(CompressorActionsTest, InputsAbove32AndOfflineStoreWithoutSending) {
@@ -158,8 +158,8 @@ TEST_F(LimiterActionsTest, ReleaseFromOneMsAndTheSwitchFollowTheirOwnRules) {
     EXPECT_EQ(state.output(0).lim_gain, 150);
     EXPECT_EQ(sink.frames, framed_all({"%D,01,01,00,0A,00,01,01,00,", "%D,01,01,01,0A,00,01,01,00,",
                                        "%D,01,01,01,0A,00,01,01,96,"}));
-    EXPECT_EQ(changes.back(), (ParameterChange{ParameterChange::Scope::Output, 0,
-                                               ParameterChange::Block::Limiter}));
+    EXPECT_EQ(changes.back(),
+              (StateChange{StateChange::Scope::Output, 0, StateChange::Block::Limiter}));
 }
 
 }  // namespace

@@ -129,7 +129,8 @@ std::vector<Expected> write_order(std::chrono::milliseconds name_pause) {
 class FullStateTest : public ::testing::Test {
 protected:
     FullStateTest()
-        : surface(state, sink, notices, answers, clock, CommandContext{nullptr, &glyphs, {}, 1}) {
+        : surface(state, stream, sink, notices, answers, clock,
+                  CommandContext{nullptr, &glyphs, {}, 1}) {
         state.reset_defaults();
         clock.set_wall(WallTime{2026, 12, 3, 9, 4, 5, 6, 0});
     }
@@ -142,6 +143,7 @@ protected:
     RecordingNotices notices;
     Answers answers;
     ManualClock clock;
+    Publisher<StateChange> stream;
     ControlSurface surface;
 };
 

@@ -9,6 +9,7 @@
 #include "control/control_surface.h"
 #include "expected_frame.h"
 #include "protocol/frame_codec.h"
+#include "state_change_printer.h"
 #include "text/name_codec.h"
 
 namespace kestra::testing {
@@ -44,7 +45,7 @@ protected:
     MixFixture() {
         state.reset_defaults();
         change_sub = surface.context().changes().subscribe(
-            [this](const ParameterChange& c) { changes.push_back(c); });
+            [this](const StateChange& c) { changes.push_back(c); });
         readout_sub = surface.context().readout_requests().subscribe(
             [this](const ReadoutRequest& r) { reports.push_back(r); });
     }
@@ -90,8 +91,8 @@ protected:
         page.set_control_active(group, true);
     }
 
-    using Scope = ParameterChange::Scope;
-    using Block = ParameterChange::Block;
+    using Scope = StateChange::Scope;
+    using Block = StateChange::Block;
 
     DeviceState state;
     RecordingSink sink;
@@ -100,10 +101,11 @@ protected:
     ManualClock clock;
     NameCodec codec;
     BlankRasterizer glyphs;
-    ControlSurface surface{state, sink, notices, ok, clock, names()};
-    std::vector<ParameterChange> changes;
+    Publisher<StateChange> stream;
+    ControlSurface surface{state, stream, sink, notices, ok, clock, names()};
+    std::vector<StateChange> changes;
     std::vector<ReadoutRequest> reports;
-    Publisher<ParameterChange>::Subscription change_sub;
+    Publisher<StateChange>::Subscription change_sub;
     Publisher<ReadoutRequest>::Subscription readout_sub;
 };
 

@@ -39,8 +39,19 @@ TEST_F(ReadoutTest, TypedVolumeIsLimitedStoredSentAndShownLimited) {
                                         framed("%A,01,05,00,46,"), framed("%A,01,05,00,3C,")}));
     EXPECT_EQ(type(82, 3, "-20"), "-20dB");
     EXPECT_EQ(sink.payloads().back(), framed("%A,01,43,00,28,"));
-    EXPECT_EQ(changes.back(),
-              (ParameterChange{ParameterChange::Scope::Output, 2, ParameterChange::Block::Strip}));
+    EXPECT_EQ(changes.back(), (StateChange{StateChange::Scope::Output, 2, StateChange::Block::Strip,
+                                           ChangeOrigin::TypedEntry}));
+}
+
+TEST_F(ReadoutTest, EnterOnTheShownValueStillSendsAndRefreshesButPublishesNothing) {
+    EXPECT_EQ(type(4, 3, "5"), "5dB");
+    ASSERT_EQ(changes.size(), 1u);
+    const std::size_t refreshes = shown.size();
+    readout.apply_typed_value(Box::Value, "5.0");
+    EXPECT_EQ(shown.size(), refreshes + 1);
+    EXPECT_EQ(shown.back().value_text, "5dB");
+    EXPECT_EQ(sink.payloads(), (std::vector<std::string>(2, framed("%A,01,05,00,41,"))));
+    EXPECT_EQ(changes.size(), 1u);
 }
 
 TEST_F(ReadoutTest, TypedValuesAreNeitherCopiedToGroupMembersNorSentOffline) {
@@ -64,8 +75,8 @@ TEST_F(ReadoutTest, PeqCommandsReachOnlyTheFirst32Inputs) {
     EXPECT_EQ(type(39, 6, "25000"), "20000Hz");
     EXPECT_EQ(state.input(39).peq_band[0].freq, 20000);
     EXPECT_TRUE(sink.sent.empty());
-    EXPECT_EQ(changes.back(),
-              (ParameterChange{ParameterChange::Scope::Input, 39, ParameterChange::Block::Peq}));
+    EXPECT_EQ(changes.back(), (StateChange{StateChange::Scope::Input, 39, StateChange::Block::Peq,
+                                           ChangeOrigin::TypedEntry}));
 
     state.input(0).peq_band[1] = PeqBand{1000, 150, 100, {}, 0};
     EXPECT_EQ(type(0, 8, "-0.35"), "-0.4dB");  // 146.5 truncated

@@ -70,8 +70,7 @@ TEST_F(PeqActionsTest, SliderMovesUpdateAndReportOnlyReleaseSendsTheBand) {
     EXPECT_EQ(sink.frames, framed_all({"%G,01,03,00,02,01,0276,50,2D,"}));
     EXPECT_EQ(sink.gaps, gaps_of({10}));
     EXPECT_EQ(reports.back(), (ReadoutRequest{2, 10}));
-    EXPECT_EQ(changes.back(),
-              (ParameterChange{ParameterChange::Scope::Input, 2, ParameterChange::Block::Peq}));
+    EXPECT_EQ(changes.back(), (StateChange{StateChange::Scope::Input, 2, StateChange::Block::Peq}));
 
     // The filters' sliders report 20 and 21 and send "F" / "E".
     peq.set_hpf_freq(2, 80, SliderCommit::Released);
@@ -196,6 +195,14 @@ TEST_F(PeqActionsTest, BypassFlattensThenRestoresExactlyAndSendsFiltersFirst) {
     EXPECT_EQ(in, original);
 }
 
+TEST_F(PeqActionsTest, BypassOfAFlatBlockStillPublishesItsToggle) {
+    peq.toggle_bypass(5);
+    peq.toggle_bypass(5);
+    const StateChange bands{StateChange::Scope::Input, 5, StateChange::Block::Peq};
+    const StateChange filters{StateChange::Scope::Input, 5, StateChange::Block::Filters};
+    EXPECT_EQ(changes, (std::vector<StateChange>{bands, filters, bands, filters}));
+}
+
 TEST_F(PeqActionsTest, EveryInputKeepsItsOwnBypassedValues) {
     state.input(0).peq_band[1].gain = 210;
     state.input(5).peq_band[1].gain = 40;
@@ -219,8 +226,8 @@ TEST_F(PeqActionsTest, CommittedBandIsCopiedToLinkedInputsWithTheirOwnCommands) 
                           "%G,01,05,00,04,01,07D0,5A,64,"}));
     EXPECT_EQ(sink.gaps, gaps_of({10, 20, 20}));
     EXPECT_TRUE(std::count(changes.begin(), changes.end(),
-                           ParameterChange{ParameterChange::Scope::Input, 4,
-                                           ParameterChange::Block::Peq}) == 1);
+                           StateChange{StateChange::Scope::Input, 4, StateChange::Block::Peq}) ==
+                1);
 
     // The fifth band and a moving slider are not copied.
     sink.clear();

@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "control/control_surface.h"
 #include "protocol/frame_builder.h"
 #include "protocol/frame_codec.h"
 #include "protocol/frame_extractor.h"
 #include "protocol/reply_encoder.h"
+#include "state_change_printer.h"
 
 namespace kestra {
 namespace {
@@ -74,20 +76,28 @@ class ReplyDispatcherTest : public ::testing::Test {
 protected:
     ReplyDispatcherTest() {
         clock.set_wall(WallTime{2024, 5, 3, 17, 10, 20, 30, 400});
-        subscription = dispatcher.changes().subscribe(
-            [this](const StateChange& c) { events.push_back(c.kind); });
+        subscription = changes.subscribe([this](const StateChange& c) { events.push_back(c); });
     }
 
     DeviceState state;
     ManualClock clock;
     RecordingSink sink;
     NameCodec codec;
-    ReplyDispatcher dispatcher{state, clock, sink, codec};
-    std::vector<StateChange::Kind> events;
+    Publisher<StateChange> changes;
+    ReplyDispatcher dispatcher{state, changes, clock, sink, codec};
+    std::vector<StateChange> events;
     Publisher<StateChange>::Subscription subscription;
 };
 
-using Kind = StateChange::Kind;
+using Scope = StateChange::Scope;
+using Block = StateChange::Block;
+
+// What the processor's frames publish: "Z" rewrites everything, "Y" and reports arriving
+// again are the connection, "Q" the levels and "P" every strip's volume.
+const StateChange kFullState{Scope::Everything, -1, Block::All, ChangeOrigin::FullStateRead};
+const StateChange kConnection{Scope::System, -1, Block::Connection, ChangeOrigin::ProcessorReport};
+const StateChange kLevels{Scope::Everything, -1, Block::Levels, ChangeOrigin::ProcessorReport};
+const StateChange kFaders{Scope::Everything, -1, Block::Strip, ChangeOrigin::ProcessorReport};
 
 TEST_F(ReplyDispatcherTest, ValidGFrameChangesNothing) {
     const std::string g = FrameBuilder('G').hex2(1).hex2(3).hex4(1000).finish();
@@ -115,7 +125,7 @@ TEST_F(ReplyDispatcherTest, FullStateVolumesReachEveryChannel) {
     }
     EXPECT_EQ(state.system.connecting, 0);
     EXPECT_EQ(state.system.last_report_at, clock.wall_now());
-    EXPECT_EQ(events, std::vector<Kind>{Kind::FullState});
+    EXPECT_EQ(events, std::vector<StateChange>{kFullState});
 }
 
 TEST_F(ReplyDispatcherTest, PeqBandsLandInTheirOwnRecords) {
@@ -275,7 +285,7 @@ TEST_F(ReplyDispatcherTest, FullStateWithoutTrailingFieldsKeepsTheirValues) {
     EXPECT_EQ(state.inputs[0].volume, 17);
     EXPECT_EQ(state.system.device_text.str(), "KEEP");
     EXPECT_EQ(state.system.automix_hidden, (std::array<int32_t, 4>{5, 6, 7, 8}));
-    EXPECT_EQ(events, std::vector<Kind>{Kind::FullState});
+    EXPECT_EQ(events, std::vector<StateChange>{kFullState});
 }
 
 TEST_F(ReplyDispatcherTest, ConnectReplyNamesThroughTheCodePage) {
@@ -329,7 +339,7 @@ TEST_F(ReplyDispatcherTest, ConnectReplyCompletesTheConnection) {
     EXPECT_EQ(sink.sent[0][0].payload, "%Q,01,01,B5E1#");
     EXPECT_EQ(sink.sent[0][0].gap, std::chrono::milliseconds(10));
     EXPECT_TRUE(sink.sent[0][0].coalesce_key.empty());  // never merged with a later "off"
-    EXPECT_EQ(events, (std::vector<Kind>{Kind::ConnectReply, Kind::Online}));
+    EXPECT_EQ(events, std::vector<StateChange>{kConnection});
 }
 
 TEST_F(ReplyDispatcherTest, LevelsByPosition) {
@@ -398,13 +408,13 @@ TEST_F(ReplyDispatcherTest, LevelReportsCountAndComeOnline) {
     EXPECT_EQ(dispatcher.report_count(), 2u);
     EXPECT_TRUE(dispatcher.first_report_shown());
     EXPECT_EQ(state.system.last_report_at, clock.wall_now());
-    EXPECT_EQ(events, (std::vector<Kind>{Kind::Online, Kind::Levels, Kind::Levels}));
+    EXPECT_EQ(events, (std::vector<StateChange>{kConnection, kLevels, kLevels}));
     events.clear();
     dispatcher.reset_report_count();
     dispatcher.clear_first_report_shown();
     dispatcher.route_frame(q);
     EXPECT_EQ(dispatcher.report_count(), 1u);
-    EXPECT_EQ(events, (std::vector<Kind>{Kind::Online, Kind::Levels}));
+    EXPECT_EQ(events, (std::vector<StateChange>{kConnection, kLevels}));
 }
 
 TEST_F(ReplyDispatcherTest, FadersMoveOnlyWhileConnected) {
@@ -416,7 +426,55 @@ TEST_F(ReplyDispatcherTest, FadersMoveOnlyWhileConnected) {
     EXPECT_TRUE(events.empty());
     state.system.connected = 1;
     dispatcher.route_frame(p);
-    EXPECT_EQ(events, std::vector<Kind>{Kind::Faders});
+    EXPECT_EQ(events, std::vector<StateChange>{kFaders});
+}
+
+// The operator's surface on the same state and stream as the processor's frames.
+class SharedStreamTest : public ReplyDispatcherTest {
+protected:
+    struct QuietNotices : NoticeSink {
+        void notice(const std::string&, const std::string&) override {}
+    };
+
+    SharedStreamTest() { state.system.connected = 1; }
+
+    StateChange input_strip(int input, ChangeOrigin origin) const {
+        return {Scope::Input, input, Block::Strip, origin};
+    }
+
+    QuietNotices notices;
+    AlwaysOk questions;
+    ControlSurface surface{state, changes, sink, notices, questions, clock};
+};
+
+TEST_F(SharedStreamTest, EachChangeSaysWhoWroteIt) {
+    dispatcher.route_frame(z_frame({{2, rep("46", kAllChannels)}}));
+    surface.readout.show_parameter(3, StripActions::kReadoutVolume);
+    surface.readout.apply_typed_value(ParameterReadout::Box::Value, "-10");
+    surface.strips.set_input_volume(3, 20);
+    dispatcher.route_frame(reply('P', {{2, rep("20", kAllChannels)}}, 3));
+    state.system.connected = 0;  // the recovery then needs no transfer
+    ASSERT_TRUE(surface.recovery.start_recovery());
+    EXPECT_EQ(events, (std::vector<StateChange>{
+                          kFullState,
+                          input_strip(3, ChangeOrigin::TypedEntry),
+                          input_strip(3, ChangeOrigin::Operator),
+                          kFaders,
+                          {Scope::Everything, -1, Block::All, ChangeOrigin::Recall}}));
+}
+
+TEST_F(SharedStreamTest, AReportMakesTheOperatorsLastValueNewAgainButLevelsDoNot) {
+    dispatcher.route_frame(q_frame({}));
+    surface.strips.set_input_volume(3, 20);
+    dispatcher.route_frame(reply('P', {{2, rep("20", kAllChannels)}}, 3));
+    ASSERT_EQ(state.input(3).volume, 32);
+    // Back to what the operator published before: the views show the report's value.
+    surface.strips.set_input_volume(3, 20);
+    dispatcher.route_frame(q_frame({{3, 9}}));
+    surface.strips.set_input_volume(3, 20);
+    EXPECT_EQ(events, (std::vector<StateChange>{kConnection, kLevels,
+                                                input_strip(3, ChangeOrigin::Operator), kFaders,
+                                                input_strip(3, ChangeOrigin::Operator), kLevels}));
 }
 
 TEST_F(ReplyDispatcherTest, RejectedFramesWriteNothing) {
@@ -614,15 +672,16 @@ TEST_F(ReplyDispatcherTest, FramesSplitAcrossDatagramsRouteLikeWholeOnes) {
     ManualClock other_clock;
     other_clock.set_wall(clock.wall_now());
     RecordingSink other_sink;
-    ReplyDispatcher reference(direct, other_clock, other_sink, codec);
+    Publisher<StateChange> other_changes;
+    ReplyDispatcher reference(direct, other_changes, other_clock, other_sink, codec);
     reference.route_frame(encode_full_state(source));
     reference.route_frame(encode_levels(source, 0));
     reference.route_frame(encode_connect_reply(source, codec));
     reference.route_frame(encode_faders(source));
     EXPECT_EQ(state, direct);
     EXPECT_EQ(state.inputs[5].hpf_freq, source.inputs[5].hpf_freq);
-    EXPECT_EQ(events, (std::vector<Kind>{Kind::FullState, Kind::Online, Kind::Levels,
-                                         Kind::ConnectReply, Kind::Online, Kind::Faders}));
+    EXPECT_EQ(events,
+              (std::vector<StateChange>{kFullState, kConnection, kLevels, kConnection, kFaders}));
     EXPECT_EQ(sink.sent, other_sink.sent);
 }
 

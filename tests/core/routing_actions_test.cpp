@@ -54,7 +54,7 @@ TEST_F(RoutingActionsTest, MatrixLinkCopiesTheRouteToOtherMembersOnly) {
                                                     framed_fields("B,01,15,0000010000000000")}));
     routing.toggle_all();
     EXPECT_EQ(state.input(3).matrix_row, state.input(11).matrix_row);
-    EXPECT_EQ(changes.back(), (ParameterChange{Scope::Input, 20, Block::Matrix}));
+    EXPECT_EQ(changes.back(), (StateChange{Scope::Input, 20, Block::Matrix}));
 
     forget();
     make_active_group(1, {40, 41}, false, {kLinkVol});

@@ -14,7 +14,7 @@ TEST_F(StripActionsTest, OfflineFaderStoresPublishesAndReportsButSendsNothing) {
     surface.strips.set_input_volume(2, 12);
     EXPECT_EQ(state.input(2).volume, 12);
     EXPECT_TRUE(sink.sent.empty());
-    EXPECT_EQ(changes, (std::vector<ParameterChange>{{Scope::Input, 2, Block::Strip}}));
+    EXPECT_EQ(changes, (std::vector<StateChange>{{Scope::Input, 2, Block::Strip}}));
     EXPECT_EQ(reports, (std::vector<ReadoutRequest>{{2, StripActions::kReadoutVolume}}));
 }
 
@@ -63,8 +63,35 @@ TEST_F(StripActionsTest, VolumeLinkCopiesVolumeAndGainToMembersInStoredOrder) {
     EXPECT_EQ(state.input(1).volume, 70);  // not a member
     // Every member's strip and bank overview refresh; the read-out shows the touched channel.
     EXPECT_EQ(changes.size(), 6u);
-    EXPECT_EQ(changes[1], (ParameterChange{Scope::Input, 0, Block::Strip}));
+    EXPECT_EQ(changes[1], (StateChange{Scope::Input, 0, Block::Strip}));
     EXPECT_EQ(reports, (std::vector<ReadoutRequest>{{2, StripActions::kReadoutVolume}}));
+}
+
+TEST_F(StripActionsTest, AValueAlreadyShownIsSentAndReportedButNotPublished) {
+    go_online();
+    surface.strips.set_input_volume(2, 12);
+    forget();
+    surface.strips.set_input_volume(2, 12);
+    EXPECT_EQ(payloads(), std::vector<std::string>{framed_fields("A,01,03,00,0C")});
+    EXPECT_EQ(reports, (std::vector<ReadoutRequest>{{2, StripActions::kReadoutVolume}}));
+    EXPECT_TRUE(changes.empty());
+    surface.strips.set_input_mute(2, 1);  // another field of the block
+    EXPECT_EQ(changes, (std::vector<StateChange>{{Scope::Input, 2, Block::Strip}}));
+}
+
+TEST_F(StripActionsTest, GroupCopiesKeepTheOperatorsOriginAndPublishOnlyNews) {
+    make_active_group(1, {7, 2, 0}, false, {kLinkVol});
+    go_online();
+    forget();
+    surface.strips.set_input_volume(2, 50);
+    ASSERT_EQ(changes.size(), 3u);
+    for (const StateChange& c : changes) {
+        EXPECT_EQ(c.origin, ChangeOrigin::Operator);
+    }
+    forget();
+    surface.strips.set_input_volume(7, 50);  // every member holds it already
+    EXPECT_EQ(sink.sent.size(), 3u);
+    EXPECT_TRUE(changes.empty());
 }
 
 TEST_F(StripActionsTest, MuteAndUnlinkedParametersStayOnTheirChannel) {
@@ -131,7 +158,7 @@ TEST_F(StripActionsTest, RenameFillsTheFieldAndSendsTheName) {
     EXPECT_EQ(state.input(2).short_name.bytes(), expected);
     ASSERT_FALSE(sink.sent.empty());
     EXPECT_EQ(sink.sent.front().payload.rfind("%V,01,03,00410042004300440045004600470048,", 0), 0u);
-    EXPECT_EQ(changes.back(), (ParameterChange{Scope::Input, 2, Block::Name}));
+    EXPECT_EQ(changes.back(), (StateChange{Scope::Input, 2, Block::Name}));
 
     forget();
     ASSERT_TRUE(surface.strips.rename_output(9, "讲台"));

@@ -7,6 +7,7 @@
 #include "control/control_surface.h"
 #include "expected_frame.h"
 #include "protocol/frame_codec.h"
+#include "state_change_printer.h"
 
 namespace kestra::testing {
 
@@ -57,10 +58,11 @@ protected:
     SeenNotices notices;
     ScriptedAnswers answers;
     ManualClock clock;
-    ControlSurface surface{state, sink, notices, answers, clock};
-    std::vector<ParameterChange> changes;
-    Publisher<ParameterChange>::Subscription watching = surface.context().changes().subscribe(
-        [this](const ParameterChange& c) { changes.push_back(c); });
+    Publisher<StateChange> stream;
+    ControlSurface surface{state, stream, sink, notices, answers, clock};
+    std::vector<StateChange> changes;
+    Publisher<StateChange>::Subscription watching = surface.context().changes().subscribe(
+        [this](const StateChange& c) { changes.push_back(c); });
 };
 
 }  // namespace kestra::testing

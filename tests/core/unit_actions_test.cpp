@@ -43,7 +43,19 @@ TEST_F(UnitTest, AChannelStandsInOneSlotOfOneRecordOnly) {
     EXPECT_EQ(units.assign_slot(1, 0), UnitActions::Assignment::Stored);  // NULL always
     EXPECT_EQ(units.panel().slot_index, (std::array<int, 5>{5, 0, 0, 0, 0}));
     EXPECT_EQ(sink.sent.size(), 4u);
-    EXPECT_EQ(changes.size(), 4u);
+    // Record 2 already held CH05 and NULL in those slots: sent again, nothing new to show.
+    EXPECT_EQ(changes.size(), 2u);
+}
+
+TEST_F(UnitTest, AfterTheResetARecordsEarlierAssignmentIsNewAgain) {
+    units.select_unit(2);
+    units.assign_slot(0, 5);
+    ASSERT_TRUE(units.reset_all_units());
+    units.assign_slot(0, 5);
+    EXPECT_EQ(changes, (std::vector<StateChange>{
+                           {StateChange::Scope::Units, 2, StateChange::Block::Units},
+                           {StateChange::Scope::Units, -1, StateChange::Block::Units},
+                           {StateChange::Scope::Units, 2, StateChange::Block::Units}}));
 }
 
 TEST_F(UnitTest, ProcessorButtonShowsFourListsAndNoCall) {

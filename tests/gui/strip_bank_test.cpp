@@ -43,7 +43,8 @@ public:
 class StripBankTest : public ::testing::Test {
 protected:
     StripBankTest()
-        : surface(state, sink, notices, answers, clock, CommandContext{&codec, &glyphs, {}, 1}) {
+        : surface(state, changes, sink, notices, answers, clock,
+                  CommandContext{&codec, &glyphs, {}, 1}) {
         canvas.resize(1600, 1000);
         strips = std::make_unique<StripBank>(surface, notices, &canvas);
         canvas.show();
@@ -69,6 +70,7 @@ protected:
     }
 
     DeviceState state;
+    Publisher<StateChange> changes;
     RecordingSink sink;
     QuietNotices notices;
     AlwaysOk answers;
@@ -113,7 +115,8 @@ TEST_F(StripBankTest, FaderReportsMoveEveryShownFaderButTheHeldOne) {
     for (InputChannel& in : state.inputs) {
         in.volume = 40;
     }
-    strips->on_report({StateChange::Kind::Faders});
+    surface.context().changes().publish({StateChange::Scope::Everything, StateChange::kEvery,
+                                         StateChange::Block::Strip, ChangeOrigin::ProcessorReport});
     EXPECT_EQ(held->position(), 0);
     EXPECT_EQ(strips->input(1)->fader()->position(), 30);
     // Never shown yet: it stands at the bottom until its first show loads it.

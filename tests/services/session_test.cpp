@@ -267,7 +267,8 @@ TEST_F(SessionTest, ADisconnectDuringAWholeStateTransferCountsWhatWasNotSent) {
     names.codec = &session->codec();
     names.glyphs = &glyphs;
     AlwaysOk ok;
-    ActionContext context(session->state(), session->sink(), notices, ok, session->clock(), names);
+    ActionContext context(session->state(), session->changes(), session->sink(), notices, ok,
+                          session->clock(), names);
     FullStateWriter writer(context);
     session->track_transfers(&writer);
     ASSERT_TRUE(connect_and_wait(*session, loop));

@@ -81,7 +81,8 @@ protected:
     StoreTest()
         : folder(fs::temp_directory_path() /
                  ("kestra-store-" + std::to_string(getpid()) + "-" + std::to_string(++serial))),
-          surface(state, sink, notices, answers, clock, CommandContext{nullptr, &glyphs, {}, 1}) {
+          surface(state, stream, sink, notices, answers, clock,
+                  CommandContext{nullptr, &glyphs, {}, 1}) {
         fs::create_directories(folder / "xdg" / "Trash");
         ::setenv("XDG_DATA_HOME", (folder / "xdg").c_str(), 1);
         state.reset_defaults();
@@ -138,6 +139,7 @@ protected:
     RecordingNotices notices;
     Answers answers;
     ManualClock clock;
+    Publisher<StateChange> stream;
     ControlSurface surface;
     std::unique_ptr<StoreSession> stores;
 };
@@ -193,17 +195,18 @@ TEST_F(StoreTest, PresetRecallAppliesTheStoredBlockThenHandsItOn) {
     state.inputs[2].comp_threshold = 12;
     const auto saved = presets.save(PresetTable::Compressor, 2);
     ASSERT_TRUE(saved);
-    std::vector<ParameterChange> changes;
-    auto sub = surface.context().changes().subscribe(
-        [&](const ParameterChange& c) { changes.push_back(c); });
+    std::vector<StateChange> changes;
+    auto sub =
+        surface.context().changes().subscribe([&](const StateChange& c) { changes.push_back(c); });
 
     ASSERT_TRUE(presets.recall(PresetTable::Compressor, saved->id, 7));
     EXPECT_EQ(state.inputs[7].comp_ratio, 40);
     EXPECT_EQ(state.inputs[7].comp_threshold, 12);
     EXPECT_EQ(target.calls,
               (std::vector<std::pair<PresetTable, int>>{{PresetTable::Compressor, 7}}));
-    EXPECT_EQ(changes, (std::vector<ParameterChange>{{ParameterChange::Scope::Input, 7,
-                                                      ParameterChange::Block::Compressor}}));
+    EXPECT_EQ(changes,
+              (std::vector<StateChange>{{StateChange::Scope::Input, 7,
+                                         StateChange::Block::Compressor, ChangeOrigin::Recall}}));
     EXPECT_THROW(presets.recall(PresetTable::Compressor, 42, 7), std::invalid_argument);
 }
 
