@@ -45,6 +45,7 @@ public:
     void follow_volume();
     void set_meter(int value);
     void set_frame_colour(QColor colour);
+    QColor frame_colour() const { return frame_; }
 
     BitmapFader* fader() const { return fader_; }
     const QString& path() const { return path_; }

@@ -73,6 +73,8 @@ void InputStrip::set_active(bool active) {
 void InputStrip::load_controls(const DeviceState& state, bool with_graph) {
     const InputChannel& in = state.inputs[static_cast<std::size_t>(channel())];
     name_label_->set_text(shown_name(in.name.str()));
+    const Rgb frame = surface_.context().active_groups().input_frame(channel());
+    set_frame_colour(QColor(frame.r, frame.g, frame.b));
     mute_->set_lit(in.mute != 0);
     comp_->set_lit(in.comp_on != 0);
     priority_->set_lit(in.priority != 0);

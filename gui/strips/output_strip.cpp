@@ -50,6 +50,8 @@ OutputStrip::OutputStrip(const QString& path, ControlSurface& surface, NoticeSin
 void OutputStrip::load_controls(const DeviceState& state, bool with_graph) {
     const OutputChannel& out = state.outputs[static_cast<std::size_t>(channel())];
     name_label_->set_text(shown_name(out.name.str()));
+    const Rgb frame = surface_.context().active_groups().output_frame(channel());
+    set_frame_colour(QColor(frame.r, frame.g, frame.b));
     mute_->set_lit(out.mute != 0);
     lim_->set_lit(out.lim_on != 0);
     line_->set_lit(out.line_mode != 0);

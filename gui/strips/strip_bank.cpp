@@ -91,8 +91,9 @@ void StripBank::on_change(const StateChange& change) {
         return;
     }
     const bool graph = touches_graph(change.block);
-    if (change.scope == Scope::Everything || change.index == StateChange::kEvery ||
-        change.block == Block::Connection) {
+    // A group's activation or membership recolours its members' frames.
+    if (change.scope == Scope::Everything || change.scope == Scope::Groups ||
+        change.index == StateChange::kEvery || change.block == Block::Connection) {
         reload_shown(graph || change.block == Block::Connection);
         return;
     }

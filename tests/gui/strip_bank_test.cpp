@@ -93,6 +93,10 @@ TEST_F(StripBankTest, AnActiveGroupMovesItsMembersFadersAndTheirFramesFollowInSt
     page.set_control_active(0, true);
     sink.payloads.clear();
 
+    // Members wear their group's frame colour while it is active.
+    EXPECT_EQ(strips->input(2)->frame_colour(), QColor(173, 67, 67));
+    EXPECT_EQ(strips->input(3)->frame_colour(), QColor(128, 128, 128));
+
     drag_to_bottom(strips->input(2)->fader());
     EXPECT_EQ(strips->input(2)->fader()->position(), 70);
     EXPECT_EQ(strips->input(6)->fader()->position(), 70);  // members follow on screen
@@ -106,6 +110,8 @@ TEST_F(StripBankTest, AnActiveGroupMovesItsMembersFadersAndTheirFramesFollowInSt
     EXPECT_EQ(last[0].substr(0, 15), "%A,01,03,00,00,");
     EXPECT_EQ(last[1].substr(0, 15), "%A,01,05,00,00,");
     EXPECT_EQ(last[2].substr(0, 15), "%A,01,07,00,00,");
+    page.set_control_active(0, false);
+    EXPECT_EQ(strips->input(2)->frame_colour(), QColor(128, 128, 128));
 }
 
 TEST_F(StripBankTest, FaderReportsMoveEveryShownFaderButTheHeldOne) {
