@@ -34,25 +34,52 @@ void DropListButton::set_images(int normal_id, int hover_id) {
 }
 
 bool DropListButton::attach(int list_id) {
-    if (popup_ == nullptr)
-        popup_ = new DropListPopup(this);
-    popup_->list()->setFont(normal_font_);
-    // Each list carries its selector's path, so the named widgets stay unique.
-    if (!objectName().isEmpty()) {
-        popup_->list()->setObjectName(objectName() + QStringLiteral(".list"));
-    }
+    attached_ = true;
     list_id_ = list_id;
     popup_rect_ = QRect(0, 0, width(), 0);
-    connect(popup_, &DropListPopup::chosen, this, &DropListButton::choose_from_popup,
-            Qt::UniqueConnection);
+    if (popup_ != nullptr)
+        popup_->list()->setFont(normal_font_);
     return true;
 }
 
+DropListPopup* DropListButton::popup() const {
+    return attached_ ? made_popup() : nullptr;
+}
+
+DropListPopup* DropListButton::made_popup() const {
+    if (popup_ != nullptr)
+        return popup_;
+    auto* self = const_cast<DropListButton*>(this);
+    popup_ = new DropListPopup(self);
+    popup_->list()->setFont(normal_font_);
+    // Each list carries its selector's path, so the named widgets stay unique.
+    if (!objectName().isEmpty())
+        popup_->list()->setObjectName(objectName() + QStringLiteral(".list"));
+    for (const QString& item : items_)
+        popup_->list()->add_item(item);
+    if (current_ >= 0) {
+        popup_->list()->setCurrentRow(current_);
+        popup_->set_remembered_row(current_);
+    }
+    connect(popup_, &DropListPopup::chosen, self, &DropListButton::choose_from_popup,
+            Qt::UniqueConnection);
+    return popup_;
+}
+
 int DropListButton::add_item(const QString& text) {
-    return popup_ == nullptr ? -1 : popup_->list()->add_item(text);
+    if (!attached_)
+        return -1;
+    items_.append(text);
+    if (popup_ != nullptr)
+        popup_->list()->add_item(text);
+    return static_cast<int>(items_.size()) - 1;
 }
 
 void DropListButton::clear() {
+    if (!attached_)
+        return;
+    items_.clear();
+    current_ = -1;
     if (popup_ == nullptr)
         return;
     popup_->list()->clear();
@@ -64,24 +91,30 @@ void DropListButton::select(int index) {
     if (n == 0)
         return;
     index = std::clamp(index, 0, n - 1);
-    popup_->list()->setCurrentRow(index);
-    popup_->set_remembered_row(index);
+    current_ = index;
+    if (popup_ != nullptr) {
+        popup_->list()->setCurrentRow(index);
+        popup_->set_remembered_row(index);
+    }
     setText(item_text(index));
     update();
 }
 
+// While the list exists its row is the truth: the popup moves it as the operator browses.
 int DropListButton::current_index() const {
-    return popup_ == nullptr ? -1 : popup_->list()->currentRow();
+    if (!attached_)
+        return -1;
+    return popup_ != nullptr ? popup_->list()->currentRow() : current_;
 }
 
 QString DropListButton::item_text(int index) const {
-    if (popup_ == nullptr || index < 0 || index >= count())
+    if (index < 0 || index >= count())
         return {};
-    return popup_->list()->item(index)->text();
+    return items_.at(index);
 }
 
 int DropListButton::count() const {
-    return popup_ == nullptr ? 0 : popup_->list()->count();
+    return static_cast<int>(items_.size());
 }
 
 void DropListButton::set_text_colours(QColor normal, QColor hover) {
@@ -126,7 +159,7 @@ QRect DropListButton::caption_rect() const {
 }
 
 void DropListButton::open_popup() {
-    if (popup_ == nullptr)
+    if (popup() == nullptr)
         return;
     QPoint corner = mapToGlobal(QPoint(0, height() - 1));
     popup_rect_ = QRect(corner, QSize(width(), drop_height() + 1));
@@ -156,6 +189,7 @@ void DropListButton::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void DropListButton::choose_from_popup(int index) {
+    current_ = index;
     setText(item_text(index));
     hover_ = true;
     setFocus(Qt::OtherFocusReason);

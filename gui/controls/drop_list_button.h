@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 #include <QRect>
+#include <QStringList>
 
 namespace kestra {
 
@@ -41,7 +42,9 @@ public:
 
     bool hover() const { return hover_; }
     int wheel_accumulator() const { return wheel_; }
-    DropListPopup* popup() const { return popup_; }
+    // Made on first use (the first open at the latest), so a page of many selectors starts
+    // without their lists.
+    DropListPopup* popup() const;
     bool popup_visible() const;
     QRect popup_rect() const { return popup_rect_; }
     int drop_height() const;
@@ -65,6 +68,7 @@ protected:
 private:
     void choose_from_popup(int index);
     void step(int index);
+    DropListPopup* made_popup() const;
 
     int normal_image_ = 0;
     int hover_image_ = 0;
@@ -80,7 +84,10 @@ private:
     int max_drop_height_ = 200;
     QRect popup_rect_;
     int wheel_ = 0;
-    DropListPopup* popup_ = nullptr;
+    bool attached_ = false;
+    QStringList items_;
+    int current_ = -1;
+    mutable DropListPopup* popup_ = nullptr;
 };
 
 }  // namespace kestra
