@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "controller/controller.h"
+#include "shell/main_window.h"
+#include "shell/operator_dialogs.h"
+#include "shell/profile.h"
+
+namespace kestra {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The window over a controller whose socket is open towards a loopback port nobody answers,
+// so that frames queue up as they would towards a processor.
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest()
+        : folder(fs::temp_directory_path() / ("kestra-window-" + std::to_string(::getpid()))),
+          profile(folder.string()),
+          controller(
+              settings(), [](std::function<void()> f) { f(); }, dialogs, dialogs) {
+        dialogs.divert([this](const std::string& t) { notices.push_back(t); },
+                       [this](const std::string& t) {
+                           questions.push_back(t);
+                           return answer;
+                       });
+        window = std::make_unique<MainWindow>(controller, profile, dialogs, std::nullopt);
+        window->resize(1600, 1000);
+        window->show();
+    }
+    ~MainWindowTest() override {
+        window.reset();
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+    static ControllerSettings settings() {
+        ControllerSettings s;
+        s.session.control_port = 0;
+        s.session.device = *DeviceEndpoint::parse("127.0.0.9:43997");
+        return s;
+    }
+    void run_for(int ms) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < end && !window->closed()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    }
+
+    fs::path folder;
+    Profile profile;
+    OperatorDialogs dialogs;
+    Controller controller;
+    std::unique_ptr<MainWindow> window;
+    std::vector<std::string> notices;
+    std::vector<std::string> questions;
+    bool answer = false;
+};
+
+TEST_F(MainWindowTest, ClosingDuringAWholeStateTransferAsksFirstAndCancelKeepsTheWindow) {
+    ASSERT_TRUE(controller.session().connect());
+    controller.state().system.connected = 1;  // as after a completed connect
+    ASSERT_TRUE(controller.surface().full_state.start(FullStateWriter::kRecallNamePause));
+    window->close();
+    ASSERT_EQ(questions, std::vector<std::string>{MainWindow::kCloseQuestion});
+    run_for(200);
+    EXPECT_FALSE(window->closed());
+    EXPECT_TRUE(controller.surface().full_state.running());
+
+    answer = true;
+    window->close();
+    run_for(2500);
+    EXPECT_TRUE(window->closed());
+    EXPECT_FALSE(controller.surface().full_state.running());
+    // The transfer was cut with a count of what it did not send.
+    ASSERT_FALSE(notices.empty());
+    EXPECT_EQ(notices.back().rfind("The whole-state transfer was stopped: ", 0), 0u);
+    EXPECT_TRUE(controller.session().port_released());
+}
+
+TEST_F(MainWindowTest, ClosingOfflineAsksNothingAndEndsAtOnce) {
+    window->close();
+    run_for(500);
+    EXPECT_TRUE(window->closed());
+    EXPECT_TRUE(questions.empty());
+}
+
+}  // namespace
+}  // namespace kestra
