@@ -53,6 +53,8 @@ public:
     void block_recalled(int channel);
 
     int value(int channel, DynamicsField field) const;
+    // The block's description: its fields' ranges, its channels and its send rules.
+    const DynamicsBlock& block() const { return block_; }
 
     bool commit_field(FieldTarget target, int index, const FieldPath& field, int value) override;
 

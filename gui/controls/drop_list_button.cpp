@@ -100,6 +100,16 @@ void DropListButton::select(int index) {
     update();
 }
 
+void DropListButton::select_none() {
+    current_ = -1;
+    if (popup_ != nullptr) {
+        popup_->list()->setCurrentRow(-1);
+        popup_->set_remembered_row(-1);
+    }
+    setText(QString());
+    update();
+}
+
 // While the list exists its row is the truth: the popup moves it as the operator browses.
 int DropListButton::current_index() const {
     if (!attached_)

@@ -30,6 +30,8 @@ public:
     int add_item(const QString& text);
     void clear();
     void select(int index);  // clamped into the list; no signal
+    // No item chosen and no caption, for a value the list has no item for; no signal.
+    void select_none();
     int current_index() const;
     QString item_text(int index) const;
     int count() const;

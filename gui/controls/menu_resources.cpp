@@ -10,7 +10,7 @@ std::vector<MenuPopupResource> MenuResources::find(int menu_id) {
                      {{kPresetName, QStringLiteral("NAME")},
                       {kPresetRecall, QStringLiteral("RECALL")},
                       {kPresetDelete, QStringLiteral("DELETE")}}}};
-        case kSceneMenu:
+        case kCompressorPresetMenu:
             return {{save,
                      {{kName, QStringLiteral("NAME")},
                       {kRecall, QStringLiteral("RECALL")},

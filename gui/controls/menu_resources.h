@@ -23,7 +23,8 @@ struct MenuPopupResource {
 class MenuResources {
 public:
     static constexpr int kPresetMenu = 215;
-    static constexpr int kSceneMenu = 216;
+    // The compressor editor's preset menu; the other editors and the scene buttons use 215.
+    static constexpr int kCompressorPresetMenu = 216;
     static constexpr int kRenameMenu = 218;
 
     static constexpr int kPresetName = 32771;

@@ -12,6 +12,9 @@
 #include "controls/png_button.h"
 #include "controls/tiled_background.h"
 #include "controls/value_label.h"
+#include "editors/dynamics_editor.h"
+#include "editors/geq_editor.h"
+#include "editors/peq_editor.h"
 #include "shell/connect_tab.h"
 #include "shell/operator_dialogs.h"
 #include "shell/system_page.h"
@@ -183,11 +186,33 @@ void MainWindow::build_views() {
     connect(strips_, &StripBank::editor_requested, this, &MainWindow::open_editor);
     mode_ = make_pane(canvas_, QStringLiteral("mode"));
     groups_ = make_pane(canvas_, QStringLiteral("groups"));
-    for (const char* name : {"editor.comp", "editor.peq", "editor.route"}) {
-        input_editors_.push_back(make_pane(canvas_, QString::fromLatin1(name)));
-    }
-    for (const char* name : {"editor.lim", "editor.geq"}) {
-        output_editors_.push_back(make_pane(canvas_, QString::fromLatin1(name)));
+    const PresetSelector::Presets presets = [this]() -> PresetActions* {
+        try {
+            return &controller_.stores().presets();
+        } catch (const ControllerError& e) {
+            dialogs_.notice(e.what(), OperatorDialogs::kDefaultCaption);
+            return nullptr;
+        }
+    };
+    ControlSurface& surface = controller_.surface();
+    compressor_ =
+        new DynamicsEditor(DynamicsEditor::Kind::Compressor, surface, dialogs_, presets, canvas_);
+    limiter_ =
+        new DynamicsEditor(DynamicsEditor::Kind::Limiter, surface, dialogs_, presets, canvas_);
+    compressor_->follow(controller_.session().level_views());
+    limiter_->follow(controller_.session().level_views());
+    // In the order of StripEditor: compressor, PEQ, routing; then limiter, GEQ.
+    input_editors_ = {compressor_, new PeqEditor(surface, dialogs_, presets, canvas_),
+                      make_pane(canvas_, QStringLiteral("editor.route"))};
+    output_editors_ = {limiter_, new GeqEditor(surface, dialogs_, presets, canvas_)};
+}
+
+void MainWindow::show_editor(QWidget* pane, QRect at, int channel) {
+    pane->setGeometry(at);
+    if (auto* editor = qobject_cast<EditorPane*>(pane)) {
+        editor->show_channel(channel);
+    } else {
+        pane->show();
     }
 }
 
@@ -356,17 +381,16 @@ void MainWindow::show_channel_page() {
             strips_->input_detail()->setGeometry(layout_.input_detail_strip());
             strips_->input_detail()->show();
             const auto k = static_cast<size_t>(open_editor_);  // compressor, PEQ, routing
-            input_editors_[k]->setGeometry(layout_.input_editor());
-            input_editors_[k]->show();
+            show_editor(input_editors_[k], layout_.input_editor(),
+                        strips_->input_detail()->channel());
             break;
         }
         case EditMode::OutputEditor: {
             strips_->output_detail()->setGeometry(layout_.output_detail_strip());
             strips_->output_detail()->show();
             const bool limiter = open_editor_ == StripEditor::Limiter;
-            QWidget* pane = output_editors_[limiter ? 0 : 1];
-            pane->setGeometry(layout_.output_editor());
-            pane->show();
+            show_editor(output_editors_[limiter ? 0 : 1], layout_.output_editor(),
+                        strips_->output_detail()->channel());
             break;
         }
     }

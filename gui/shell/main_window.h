@@ -21,6 +21,7 @@ class QScrollArea;
 namespace kestra {
 
 class EntryEdit;
+class DynamicsEditor;
 class OperatorDialogs;
 class StripBank;
 class PngButton;
@@ -80,6 +81,7 @@ private:
     void apply_typed(int tag);
     void open_menu(const QPoint& global);
     void open_editor(int channel, StripEditor editor);
+    void show_editor(QWidget* pane, QRect at, int channel);
     void show_channel_page();
     void show_overviews(const LevelView& view);
     void close_tick();
@@ -119,6 +121,8 @@ private:
     SystemPage* system_ = nullptr;
     QWidget* mode_ = nullptr;
     QWidget* groups_ = nullptr;
+    DynamicsEditor* compressor_ = nullptr;
+    DynamicsEditor* limiter_ = nullptr;
     std::vector<QWidget*> input_editors_;   // compressor, PEQ, routing
     std::vector<QWidget*> output_editors_;  // limiter, GEQ
 

@@ -6,9 +6,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <cmath>
 #include <map>
 
 #include "controls/bitmap_fader.h"
+#include "editors/response_graph.h"
 
 namespace kestra {
 
@@ -83,6 +85,15 @@ std::optional<InputPoint> SyntheticEvents::locate(QWidget* widget, const QString
         return std::nullopt;
     }
     if (anchor.startsWith(QLatin1String("marker:"))) {
+        bool ok = false;
+        const int k = anchor.mid(7).toInt(&ok);
+        auto* graph = qobject_cast<ResponseGraph*>(widget);
+        if (graph != nullptr && ok && k >= 0 &&
+            k < static_cast<int>(graph->marker_pixels().size())) {
+            const GraphPoint c = graph->marker_pixels()[static_cast<size_t>(k)];
+            p.at = {static_cast<int>(std::lround(c.x)), static_cast<int>(std::lround(c.y))};
+            return p;
+        }
         error = QStringLiteral("no %1").arg(anchor);
         return std::nullopt;
     }

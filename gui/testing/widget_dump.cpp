@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <cmath>
 
 #include "controls/bitmap_fader.h"
 #include "controls/drop_list_button.h"
 #include "controls/level_meter.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
+#include "editors/response_graph.h"
 
 namespace kestra {
 
@@ -79,6 +81,20 @@ QWidget* WidgetDump::find(QWidget* root, const QString& path) {
 }
 
 Json WidgetDump::state_of(QWidget* w) {
+    if (auto* graph = qobject_cast<ResponseGraph*>(w)) {
+        Json markers = Json::array();
+        for (const GraphPoint& p : graph->marker_pixels()) {
+            markers.push_back({std::lround(p.x), std::lround(p.y)});
+        }
+        Json curve = Json::array();
+        for (double v : graph->shown_values()) {
+            curve.push_back(std::round(v * 100) / 100);
+        }
+        return {{"markers", markers},
+                {"curve", curve},
+                {"dragging", graph->dragging()},
+                {"drawing", graph->drawing()}};
+    }
     if (auto* fader = qobject_cast<BitmapFader*>(w)) {
         return {{"position", fader->position()},
                 {"minimum", fader->minimum()},

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs one window script against a virtual processor on loopback. It passes when every step
 # passed and, when CHECK names a Python file, that file accepts the frames the processor
-# received (it gets the list of frames, oldest first, as `frames`).
+# received (it gets the list of frames, oldest first, as `frames`, and their arrival times in
+# seconds as `times`).
 # Usage: window_script_test.sh KESTRA SIM SCRIPT CHECK|- [SIM ARGUMENT...]
 set -euo pipefail
 KESTRA="$1"; SIM="$2"; SCRIPT="$3"; CHECK="$4"; shift 4
@@ -17,8 +18,10 @@ if [ "$CHECK" != "-" ]; then
     sleep 0.2  # the last datagrams reach the log
     python3 - "$WORK/sim.log" "$CHECK" <<'PY'
 import json, sys
-frames = [json.loads(line)["data"] for line in open(sys.argv[1])]
-exec(open(sys.argv[2]).read(), {"frames": frames})
+records = [json.loads(line) for line in open(sys.argv[1])]
+frames = [r["data"] for r in records]
+times = [r["t"] for r in records]
+exec(open(sys.argv[2]).read(), {"frames": frames, "times": times})
 print("frames checked:", len(frames))
 PY
 fi

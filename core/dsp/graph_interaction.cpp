@@ -1,0 +1,68 @@
+#include "dsp/graph_interaction.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kestra {
+
+void GraphInteraction::set_markers(std::vector<GraphPoint> centres,
+                                   std::vector<bool> horizontal_only) {
+    horizontal_only.resize(centres.size(), false);
+    // The held marker's centre is the mouse's, not the state's, until the drag ends.
+    if (held_ && *held_ < static_cast<int>(markers_.size()) &&
+        *held_ < static_cast<int>(centres.size())) {
+        centres[static_cast<std::size_t>(*held_)] = markers_[static_cast<std::size_t>(*held_)];
+    }
+    markers_ = std::move(centres);
+    horizontal_only_ = std::move(horizontal_only);
+    if (held_ && *held_ >= static_cast<int>(markers_.size())) {
+        held_.reset();
+    }
+}
+
+std::optional<int> GraphInteraction::hit(GraphPoint at) const {
+    for (int k = static_cast<int>(markers_.size()) - 1; k >= 0; --k) {
+        if (GraphGeometry::marker_hit(markers_[static_cast<std::size_t>(k)], at)) {
+            return k;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<int> GraphInteraction::press(GraphPoint at) {
+    if (drawing_) {
+        stroking_ = true;
+        stroke_point_ = limited(at);
+        return std::nullopt;
+    }
+    held_ = hit(at);
+    return held_;
+}
+
+std::optional<int> GraphInteraction::move(GraphPoint at) {
+    if (stroking_) {
+        stroke_point_ = limited(at);
+        return std::nullopt;
+    }
+    if (!held_) {
+        return std::nullopt;
+    }
+    const auto k = static_cast<std::size_t>(*held_);
+    GraphPoint next = limited(at);
+    if (horizontal_only_[k]) {
+        next.y = markers_[k].y;
+    }
+    markers_[k] = next;
+    return held_;
+}
+
+std::optional<int> GraphInteraction::release() {
+    stroking_ = false;
+    return std::exchange(held_, std::nullopt);
+}
+
+GraphPoint GraphInteraction::limited(GraphPoint p) const {
+    return {std::clamp(p.x, plot_.left, plot_.right), std::clamp(p.y, plot_.top, plot_.bottom)};
+}
+
+}  // namespace kestra
