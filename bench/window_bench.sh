@@ -112,7 +112,8 @@ start_sim 25 $((MEMORY_SECONDS + 60))
         echo "wait 1000"
     done
 } > "$WORK/memory.script"
-window "$WORK/memory.script" > /dev/null &
+# Started directly, not through a function, so that $! is the window's own process.
+"$KESTRA" "${ARGS[@]}" --script "$WORK/memory.script" > /dev/null &
 KPID=$!
 rss() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
 sleep 62; first=$(rss "$KPID")
