@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control/control_surface.h"
+#include "controls/drop_list_button.h"
+#include "editors/geq_editor.h"
+#include "editors/peq_editor.h"
+#include "editors/response_graph.h"
+#include "synthetic_input.h"
+
+namespace kestra {
+namespace {
+
+class RecordingSink : public FrameSink {
+public:
+    bool send(const DatagramList& list) override {
+        for (const Datagram& d : list) {
+            payloads.push_back(d.payload);
+        }
+        return true;
+    }
+    std::vector<std::string> payloads;
+};
+
+class Quiet : public NoticeSink {
+public:
+    void notice(const std::string&, const std::string&) override {}
+};
+
+// The editors over a bare state with a recording sink; no store behind their presets.
+class EditorTest : public ::testing::Test {
+protected:
+    EditorTest()
+        : surface(state, changes, sink, notices, answers, clock,
+                  CommandContext{&codec, nullptr, {}, 1}) {
+        canvas.resize(1600, 1000);
+        canvas.show();
+        state.system.connected = 1;
+    }
+    static PresetActions* no_store() { return nullptr; }
+
+    DeviceState state;
+    Publisher<StateChange> changes;
+    RecordingSink sink;
+    Quiet notices;
+    AlwaysOk answers;
+    ManualClock clock;
+    NameCodec codec;
+    ControlSurface surface;
+    QWidget canvas;
+};
+
+TEST_F(EditorTest, AStrokeSetsTheBandsItPassesAndCopiesToTheLinkedOutputAtItsEnd) {
+    GroupActions& page = surface.groups;
+    page.set_mode(GroupActions::Mode::Control);
+    page.select_control_group(0);
+    ASSERT_EQ(page.toggle_control_output(0), GroupActions::Membership::Changed);
+    ASSERT_EQ(page.toggle_control_output(1), GroupActions::Membership::Changed);
+    ASSERT_TRUE(page.toggle_link(kLinkEq));
+    page.set_control_active(0, true);
+
+    GeqEditor editor(surface, notices, &no_store, &canvas);
+    editor.setGeometry(0, 200, 1216, 700);
+    editor.show_channel(0);
+    ResponseGraph* graph = editor.graph();
+    const auto markers = graph->marker_pixels();
+    const double y = graph->geometry_now().y_of(6.0);  // +6 dB
+    sink.payloads.clear();
+    synthetic::press(graph, {static_cast<int>(markers[3].x) - 4, static_cast<int>(y)});
+    for (int x = static_cast<int>(markers[3].x); x <= static_cast<int>(markers[9].x) + 4; x += 4) {
+        synthetic::move(graph, {x, static_cast<int>(y)});
+    }
+    EXPECT_EQ(state.outputs[0].geq_band[3].gain, 210);
+    EXPECT_EQ(state.outputs[0].geq_band[9].gain, 210);
+    EXPECT_EQ(state.outputs[0].geq_band[2].gain, 150);  // not passed
+    EXPECT_EQ(state.outputs[0].geq_band[10].gain, 150);
+    EXPECT_EQ(state.outputs[1].geq_band[5].gain, 150);  // nothing copied during the stroke
+    ASSERT_FALSE(sink.payloads.empty());
+    EXPECT_EQ(sink.payloads.front().substr(0, 9), "%H,01,01,");
+
+    synthetic::release(graph, {static_cast<int>(markers[9].x) + 4, static_cast<int>(y)});
+    for (int b = 3; b <= 9; ++b) {
+        EXPECT_EQ(state.outputs[1].geq_band[static_cast<size_t>(b)].gain, 210) << "band " << b;
+    }
+    EXPECT_EQ(state.outputs[1].geq_band[2].gain, 150);
+    EXPECT_EQ(sink.payloads.back().substr(0, 9), "%H,01,02,");  // the copy's command
+}
+
+TEST_F(EditorTest, AProcessorSlopeTheListLacksSelectsNoItemButIsDrawn) {
+    state.inputs[0].hpf_on = 1;
+    state.inputs[0].hpf_freq = 200;
+    state.inputs[0].hpf_slope = 7;  // -48 dB/oct, only the processor sets it
+    PeqEditor editor(surface, notices, &no_store, &canvas);
+    editor.setGeometry(0, 200, 1216, 700);
+    editor.show_channel(0);
+    auto* slope = editor.findChild<DropListButton*>(QStringLiteral("editor.peq.hpf.slope"));
+    ASSERT_NE(slope, nullptr);
+    EXPECT_EQ(slope->current_index(), -1);
+    EXPECT_TRUE(slope->text().isEmpty());
+    const std::vector<double> curve = editor.graph()->shown_values();
+    ASSERT_EQ(curve.size(), 241u);
+    const double steep = curve[50];  // 51.1 Hz, two octaves below the 200 Hz corner
+    EXPECT_LT(steep, -40.0);
+    EXPECT_GT(curve[200], -0.5);  // 4 kHz, well above the corner
+
+    state.inputs[0].hpf_slope = 3;
+    surface.context().changes().publish(
+        {StateChange::Scope::Input, 0, StateChange::Block::Filters, ChangeOrigin::ProcessorReport});
+    EXPECT_EQ(slope->current_index(), 1);
+    EXPECT_EQ(slope->text(), QStringLiteral("-18dB/Oct"));
+    // The list's own slope falls less steeply than the processor's seventh.
+    EXPECT_LT(steep, editor.graph()->shown_values()[50] - 10.0);
+}
+
+}  // namespace
+}  // namespace kestra
