@@ -17,6 +17,7 @@
 #include "editors/peq_editor.h"
 #include "shell/connect_tab.h"
 #include "shell/operator_dialogs.h"
+#include "shell/show_tab.h"
 #include "shell/system_page.h"
 #include "skin/skin_ids.h"
 #include "strips/input_strip.h"
@@ -89,7 +90,11 @@ MainWindow::MainWindow(Controller& controller, Profile& profile, OperatorDialogs
     scroll_->setWidget(canvas_);
     build_header();
     build_views();
-    system_ = new SystemPage(controller_, profile_, search_host, canvas_);
+    system_ = new SystemPage(controller_, profile_, search_host, dialogs_, canvas_);
+    connect(&system_->show_tab(), &ShowTab::recalled, this, [this] {
+        scroll_to_origin();
+        select_page(Page::Channel);
+    });
     system_->hide();
     connect(&system_->connect_tab(), &ConnectTab::connect_started, this, [this] {
         scroll_to_origin();

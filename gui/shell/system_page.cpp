@@ -2,6 +2,7 @@
 
 #include "controls/png_button.h"
 #include "shell/connect_tab.h"
+#include "shell/show_tab.h"
 #include "skin/skin_ids.h"
 
 namespace kestra {
@@ -13,7 +14,8 @@ constexpr QRect kPane{0, 52, 1100, 600};
 }  // namespace
 
 SystemPage::SystemPage(Controller& controller, Profile& profile,
-                       std::optional<DeviceEndpoint> search_host, QWidget* parent)
+                       std::optional<DeviceEndpoint> search_host, NoticeSink& notices,
+                       QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("system"));
     for (size_t i = 0; i < kTabs.size(); ++i) {
@@ -29,6 +31,9 @@ SystemPage::SystemPage(Controller& controller, Profile& profile,
         if (i == 0) {
             connect_ = new ConnectTab(controller, profile, search_host, this);
             panes_[i] = connect_;
+        } else if (i == 1) {
+            show_ = new ShowTab(controller, notices, this);
+            panes_[i] = show_;
         } else {
             panes_[i] = new QWidget(this);
         }
@@ -40,6 +45,9 @@ SystemPage::SystemPage(Controller& controller, Profile& profile,
 
 void SystemPage::select_tab(int tab) {
     tab_ = tab;
+    if (tab == 1) {
+        show_->refresh();
+    }
     for (size_t i = 0; i < kTabs.size(); ++i) {
         panes_[i]->setVisible(static_cast<int>(i) == tab);
         buttons_[i]->set_lit(static_cast<int>(i) == tab);

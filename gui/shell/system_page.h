@@ -9,6 +9,8 @@
 namespace kestra {
 
 class ConnectTab;
+class NoticeSink;
+class ShowTab;
 class PngButton;
 class Profile;
 class Controller;
@@ -21,9 +23,10 @@ public:
     static constexpr std::array<const char*, 4> kTabs{"CONNECT", "SHOW", "HELP", "DISPLAY"};
 
     SystemPage(Controller& controller, Profile& profile, std::optional<DeviceEndpoint> search_host,
-               QWidget* parent);
+               NoticeSink& notices, QWidget* parent);
 
     ConnectTab& connect_tab() { return *connect_; }
+    ShowTab& show_tab() { return *show_; }
     void select_tab(int tab);
     int tab() const { return tab_; }
 
@@ -34,6 +37,7 @@ private:
     std::array<PngButton*, kTabs.size()> buttons_{};
     std::array<QWidget*, kTabs.size()> panes_{};
     ConnectTab* connect_ = nullptr;
+    ShowTab* show_ = nullptr;
     int tab_ = 0;
 };
 

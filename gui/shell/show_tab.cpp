@@ -1,0 +1,126 @@
+#include "shell/show_tab.h"
+
+#include <QCursor>
+#include <QProgressBar>
+
+#include "controller/controller.h"
+#include "controls/cmenu_ex.h"
+#include "controls/menu_resources.h"
+#include "controls/name_dialog.h"
+#include "controls/png_button.h"
+#include "skin/skin_ids.h"
+
+namespace kestra {
+
+namespace {
+
+constexpr int kSide = 50;
+constexpr int kStep = 60;
+
+// "ID:NAME" split at the first ":"; no ID when the text holds none.
+std::optional<int> id_of(const QString& text) {
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    bool ok = false;
+    const int id = colon > 0 ? text.left(colon).toInt(&ok) : 0;
+    return ok ? std::optional<int>(id) : std::nullopt;
+}
+
+}  // namespace
+
+ShowTab::ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent)
+    : QWidget(parent), controller_(controller), notices_(notices) {
+    const auto make = [this](const QString& name, const QString& caption, QRect at) {
+        auto* b = new PngButton(this);
+        b->setObjectName(name);
+        b->set_images(skin::kPad, skin::kPadLit);
+        b->setText(caption);
+        b->set_caption_size(8);
+        b->setGeometry(at);
+        return b;
+    };
+    save_ = make(QStringLiteral("system.scene.save"), QStringLiteral("SAVE"),
+                 QRect(100, 150, kSide, kSide));
+    connect(save_, &PngButton::clicked, this, [this] {
+        if (SceneActions* s = scenes()) {
+            s->save();
+            refresh();
+        }
+    });
+    for (int k = 0; k < kButtons; ++k) {
+        PngButton* b = make(QStringLiteral("system.scene.%1").arg(k + 1), {},
+                            QRect((k % 8) * kStep + 220, (k / 8) * kStep + 150, kSide, kSide));
+        b->hide();
+        connect(b, &PngButton::clicked, this, [this, k] { open_menu(k); });
+        buttons_[static_cast<size_t>(k)] = b;
+    }
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("system.scene.progress"));
+    progress_->setGeometry(220, 150 + 4 * kStep + 10, 8 * kStep - 10, 16);
+    progress_->setRange(0, FullStateWriter::kCommandCount);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    progress_sub_ = controller_.surface().full_state.progress().subscribe(
+        [this](const FullStateProgress& p) { progress_->setValue(p.sent); });
+}
+
+SceneActions* ShowTab::scenes() {
+    try {
+        return &controller_.stores().scenes();
+    } catch (const ControllerError& e) {
+        notices_.notice(e.what(), "Warming");
+        return nullptr;
+    }
+}
+
+void ShowTab::refresh() {
+    std::vector<SceneEntry> entries;
+    if (SceneActions* s = scenes()) {
+        entries = s->list();
+    }
+    for (size_t k = 0; k < buttons_.size(); ++k) {
+        PngButton* b = buttons_[k];
+        if (k < entries.size()) {
+            b->setText(QString::fromStdString(entries[k].text()));
+            b->show();
+        } else {
+            b->hide();
+        }
+    }
+}
+
+void ShowTab::open_menu(int button) {
+    const QString text = buttons_[static_cast<size_t>(button)]->text();
+    const auto id = id_of(text);
+    SceneActions* s = scenes();
+    if (!id || s == nullptr) {
+        return;
+    }
+    CMenuEx menu(this);
+    menu.load(MenuResources::kPresetMenu);
+    switch (menu.track(QCursor::pos())) {
+        case MenuResources::kPresetName: {
+            NameDialog dialog(window());
+            dialog.set_message_box([this](const QString& caption, const QString& message) {
+                notices_.notice(message.toStdString(), caption.toStdString());
+            });
+            if (const auto name = dialog.run(text.mid(text.indexOf(QLatin1Char(':')) + 1))) {
+                s->rename(*id, name->toStdString());
+                refresh();
+            }
+            break;
+        }
+        case MenuResources::kPresetRecall:
+            if (s->recall(*id)) {
+                emit recalled();
+            }
+            break;
+        case MenuResources::kPresetDelete:
+            s->remove(*id);
+            refresh();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace kestra

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "control/full_state_writer.h"
+#include "util/publisher.h"
+
+class QProgressBar;
+
+namespace kestra {
+
+class Controller;
+class NoticeSink;
+class PngButton;
+class SceneActions;
+
+// The SYSTEM page's SHOW tab: SAVE and the 32 scene buttons "ID:NAME" in ID order (the first
+// 32 rows), each opening the scene menu: NAME (the NAME dialog), RECALL and DELETE with their
+// questions. A recall writes the processor while the progress bar counts the commands sent;
+// the window stays usable meanwhile.
+class ShowTab : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kButtons = 32;
+
+    ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent);
+
+    // The buttons from the scene table; done when the tab is shown.
+    void refresh();
+
+signals:
+    // A scene was recalled into the state: the window returns to the CHANNEL page.
+    void recalled();
+
+private:
+    SceneActions* scenes();
+    void open_menu(int button);
+
+    Controller& controller_;
+    NoticeSink& notices_;
+    PngButton* save_ = nullptr;
+    std::array<PngButton*, kButtons> buttons_{};
+    QProgressBar* progress_ = nullptr;
+    Publisher<FullStateProgress>::Subscription progress_sub_;
+};
+
+}  // namespace kestra
