@@ -12,6 +12,10 @@
 #include "controls/png_button.h"
 #include "controls/tiled_background.h"
 #include "controls/value_label.h"
+#include "pages/group_buttons.h"
+#include "pages/groups_page.h"
+#include "pages/mode_page.h"
+#include "pages/routing_page.h"
 #include "shell/connect_tab.h"
 #include "shell/operator_dialogs.h"
 #include "shell/system_page.h"
@@ -181,11 +185,14 @@ void MainWindow::build_views() {
     strips_ = new StripBank(controller_.surface(), dialogs_, canvas_);
     strips_->setParent(this);
     connect(strips_, &StripBank::editor_requested, this, &MainWindow::open_editor);
-    mode_ = make_pane(canvas_, QStringLiteral("mode"));
-    groups_ = make_pane(canvas_, QStringLiteral("groups"));
-    for (const char* name : {"editor.comp", "editor.peq", "editor.route"}) {
+    mode_ = new ModePage(controller_.surface(), canvas_);
+    groups_ = new GroupsPage(controller_.surface(), canvas_);
+    routing_ = new RoutingPage(controller_.surface(), canvas_);
+    group_buttons_ = new GroupButtons(controller_.surface(), mute_groups_, control_groups_, this);
+    for (const char* name : {"editor.comp", "editor.peq"}) {
         input_editors_.push_back(make_pane(canvas_, QString::fromLatin1(name)));
     }
+    input_editors_.push_back(routing_);
     for (const char* name : {"editor.lim", "editor.geq"}) {
         output_editors_.push_back(make_pane(canvas_, QString::fromLatin1(name)));
     }
@@ -226,6 +233,9 @@ void MainWindow::open_editor(int channel, StripEditor editor) {
     open_editor_ = editor;
     layout_.select_page(Page::Channel);
     layout_.set_edit_mode(input ? EditMode::InputEditor : EditMode::OutputEditor);
+    if (editor == StripEditor::Routing) {
+        routing_->show_channel(channel);
+    }
     if (input) {
         strips_->input_detail()->show_channel(channel);
         controller_.surface().strips.select_input(channel);
@@ -269,6 +279,9 @@ void MainWindow::select_bank(int bank) {
 
 void MainWindow::select_page(Page page) {
     scroll_to_origin();
+    if (page == Page::Groups) {
+        groups_->show_page();
+    }
     layout_.select_page(page);
     layout_.set_edit_mode(EditMode::Strips);
     apply_layout();
@@ -293,7 +306,7 @@ void MainWindow::apply_layout() {
         w->hide();
     for (QWidget* w : output_editors_)
         w->hide();
-    for (QWidget* w : {mode_, groups_, static_cast<QWidget*>(system_)}) {
+    for (QWidget* w : {mode_, static_cast<QWidget*>(groups_), static_cast<QWidget*>(system_)}) {
         w->hide();
     }
     for (size_t i = 0; i < page_buttons_.size(); ++i) {

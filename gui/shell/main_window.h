@@ -21,11 +21,14 @@ class QScrollArea;
 namespace kestra {
 
 class EntryEdit;
+class GroupButtons;
+class GroupsPage;
 class OperatorDialogs;
 class StripBank;
 class PngButton;
 class Profile;
 class Controller;
+class RoutingPage;
 class SystemPage;
 class TiledBackground;
 class ValueLabel;
@@ -118,7 +121,9 @@ private:
     StripEditor open_editor_ = StripEditor::Compressor;
     SystemPage* system_ = nullptr;
     QWidget* mode_ = nullptr;
-    QWidget* groups_ = nullptr;
+    GroupsPage* groups_ = nullptr;
+    RoutingPage* routing_ = nullptr;
+    GroupButtons* group_buttons_ = nullptr;
     std::vector<QWidget*> input_editors_;   // compressor, PEQ, routing
     std::vector<QWidget*> output_editors_;  // limiter, GEQ
 
