@@ -81,11 +81,12 @@ void ModePage::build_thresholds() {
     }
 }
 
+// Each caption sits level with its selector; the template had them 5 pixels higher.
 void ModePage::build_settings() {
-    label(this, QStringLiteral("mode.hold.label"), QStringLiteral("HOLD TIME"), {50, 475, 120, 25});
+    label(this, QStringLiteral("mode.hold.label"), QStringLiteral("HOLD TIME"), {50, 480, 120, 25});
     setting(AutomixList::HoldTime, QStringLiteral("mode.hold"), 1025, {180, 480, 100, 25});
     label(this, QStringLiteral("mode.max_open.label"), QStringLiteral("MAX OPEN CH"),
-          {290, 475, 200, 25});
+          {290, 480, 200, 25});
     setting(AutomixList::MaxOpen, QStringLiteral("mode.max_open"), 1026, {500, 480, 100, 25});
     last_hold_ = button(this, QStringLiteral("mode.last_hold"), QStringLiteral("LAST HOLD"),
                         {610, 485, 100, 25});
@@ -93,10 +94,10 @@ void ModePage::build_settings() {
         surface_.automix.toggle_last_hold();
         load();
     });
-    label(this, QStringLiteral("mode.nom.label"), QStringLiteral("NOM"), {50, 505, 120, 25});
+    label(this, QStringLiteral("mode.nom.label"), QStringLiteral("NOM"), {50, 510, 120, 25});
     setting(AutomixList::Nom, QStringLiteral("mode.nom"), 1030, {180, 510, 100, 25});
     label(this, QStringLiteral("mode.attenuation.label"), QStringLiteral("CLOSED CH, ATTN"),
-          {290, 505, 200, 25});
+          {290, 510, 200, 25});
     setting(AutomixList::ClosedAttenuation, QStringLiteral("mode.attenuation"), 1032,
             {500, 510, 100, 25});
 }
