@@ -317,34 +317,88 @@ int GroupActions::active_mute_group() const {
 
 void GroupActions::set_mute_active(int group, bool on) {
     check_group(group);
+    const std::vector<StateChange> changes = mute_members(group, on, -1);
+    GroupTables& groups = ctx_.state().groups;
+    // Only one mute group is held as active; releasing another one leaves it so.
+    if (on) {
+        groups.active_mute_group = group + 1;
+    } else if (groups.active_mute_group == group + 1) {
+        groups.active_mute_group = 0;
+    }
+    for (const StateChange& c : changes) {
+        ctx_.changed(c);
+    }
+    ctx_.changed({Scope::Groups, group, Block::Activation});
+}
+
+void GroupActions::press_mute_button(int group) {
+    check_group(group);
+    const int held = active_mute_group() - 1;
+    if (held == group) {
+        set_mute_active(group, false);
+        return;
+    }
+    if (held >= 0) {
+        // A channel of both groups would otherwise open for the length of one frame.
+        const std::vector<StateChange> released = mute_members(held, false, group);
+        ctx_.state().groups.active_mute_group = 0;
+        for (const StateChange& c : released) {
+            ctx_.changed(c);
+        }
+        ctx_.changed({Scope::Groups, held, Block::Activation});
+    }
+    set_mute_active(group, true);
+}
+
+std::vector<StateChange> GroupActions::mute_members(int group, bool on, int keep) {
     DeviceState& state = ctx_.state();
     const MuteGroup& record = state.groups.mute[at(group)];
+    const MuteGroup* kept = keep >= 0 ? &state.groups.mute[at(keep)] : nullptr;
     const int32_t mute = on ? 1 : 0;
     std::vector<StateChange> changes;
     for (int i = 0; i < kInputCount; ++i) {
-        if (record.input_member[at(i)] != 0) {
+        if (record.input_member[at(i)] != 0 &&
+            (kept == nullptr || kept->input_member[at(i)] == 0)) {
             state.input(i).mute = mute;
             ctx_.send(encode_fader(state, i + 1), kMuteGroupPause);
             changes.push_back({Scope::Input, i, Block::Strip});
         }
     }
     for (int o = 0; o < kOutputCount; ++o) {
-        if (record.output_member[at(o)] != 0) {
+        if (record.output_member[at(o)] != 0 &&
+            (kept == nullptr || kept->output_member[at(o)] == 0)) {
             state.output(o).mute = mute;
             ctx_.send(encode_fader(state, kWireOutputBase + o + 1), kMuteGroupPause);
             changes.push_back({Scope::Output, o, Block::Strip});
         }
     }
-    // Only one mute group is held as active; releasing another one leaves it so.
-    if (on) {
-        state.groups.active_mute_group = group + 1;
-    } else if (state.groups.active_mute_group == group + 1) {
-        state.groups.active_mute_group = 0;
+    return changes;
+}
+
+const NameCodec& GroupActions::codec() const {
+    return ctx_.names().codec != nullptr ? *ctx_.names().codec : fallback_codec_;
+}
+
+std::string GroupActions::group_name(int group) const {
+    return codec().to_utf8(control(group).name.str());
+}
+
+bool GroupActions::rename_control_group(int group, std::string_view utf8) {
+    check_group(group);
+    const NameCodec& names = codec();
+    // Four legacy bytes per character is more than any code page needs, so only a lossy
+    // conversion fails this first check.
+    if (!names.fits(utf8, 4 * utf8.size())) {
+        ctx_.notice(kNameNotEncodable);
+        return false;
     }
-    for (const StateChange& c : changes) {
-        ctx_.changed(c);
+    if (!names.fits(utf8, FixedText::kMaxLength)) {
+        ctx_.notice(kNameTooWide);
+        return false;
     }
-    ctx_.changed({Scope::Groups, group, Block::Activation});
+    control(group).name.assign(names.from_utf8(utf8));
+    ctx_.changed({Scope::Groups, group, Block::Name});
+    return true;
 }
 
 const char* GroupActions::link_caption(GroupLink link) {

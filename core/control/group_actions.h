@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "control/action_context.h"
+#include "text/name_codec.h"
 
 namespace kestra {
 
@@ -19,6 +20,10 @@ public:
     enum class Membership { Changed, Refused, TooMany };
 
     static constexpr const char* kTooManyMembers = "同步通道不能超过8路";
+    static constexpr const char* kNameTooWide =
+        "The group name does not fit the group's 16-byte name field.";
+    static constexpr const char* kNameNotEncodable =
+        "The group name has characters that the processor's code page cannot hold.";
     static constexpr int kMaxMembers = 8;
     static constexpr std::chrono::milliseconds kMuteGroupPause{20};
 
@@ -47,6 +52,12 @@ public:
     bool output_lit(int output) const;
     // The selected control group's name in the legacy code page; empty when none is selected.
     std::string name_box() const;
+    // A control group's name as the operator reads it (UTF-8).
+    std::string group_name(int group) const;
+    // The name box's entry: stores the UTF-8 text as the control group's name in the channel
+    // names' code page, at most 15 bytes. A name that does not fit or does not convert is
+    // refused with a notice and changes nothing. The processor never learns the name.
+    bool rename_control_group(int group, std::string_view utf8);
 
     // Membership clicks in the selected control group. Refusals are silent except the
     // eight-member limit, which shows kTooManyMembers. A change deactivates an active group.
@@ -65,6 +76,11 @@ public:
     // Mutes (or unmutes) every member, inputs then outputs, each "A" followed by a 20 ms pause.
     void set_mute_active(int group, bool on);
     int active_mute_group() const;  // 1-4, 0 = none
+    // A press of mute-group button `group`. The buttons are one set over the one active mute
+    // group the state holds: pressing the active group's button releases it; pressing another
+    // releases the active group first, except for the channels the pressed group also holds,
+    // which stay muted without a frame of their own, and then mutes the pressed group.
+    void press_mute_button(int group);
 
     // "VOL", "MATRIX", "EQ", ... as on the link buttons.
     static const char* link_caption(GroupLink link);
@@ -78,12 +94,17 @@ private:
     bool in_other_control_group(int group, bool input, int index) const;
     Membership add_or_remove(int group, bool input, int index);
     void publish_membership(int group, bool input, int index);
+    // Sets `mute` of the members of `group`, leaving out those that `keep` (-1: none) holds,
+    // each with its "A"; returns the changes to publish.
+    std::vector<StateChange> mute_members(int group, bool on, int keep);
+    const NameCodec& codec() const;
 
     ActionContext& ctx_;
     Mode mode_ = Mode::Control;
     int control_selected_ = -1;
     int mute_selected_ = -1;
     std::vector<GroupLink> shown_links_;
+    NameCodec fallback_codec_;
 };
 
 }  // namespace kestra

@@ -15,6 +15,10 @@
 #include "editors/dynamics_editor.h"
 #include "editors/geq_editor.h"
 #include "editors/peq_editor.h"
+#include "pages/group_buttons.h"
+#include "pages/groups_page.h"
+#include "pages/mode_page.h"
+#include "pages/routing_page.h"
 #include "shell/connect_tab.h"
 #include "shell/operator_dialogs.h"
 #include "shell/show_tab.h"
@@ -65,14 +69,6 @@ EntryEdit* make_box(QWidget* parent, const QString& name, int tag) {
     palette.setColor(QPalette::Text, Qt::white);
     box->setPalette(palette);
     return box;
-}
-
-// A view that later work fills: a named, hidden place of its own.
-QWidget* make_pane(QWidget* parent, const QString& name, int background = 0) {
-    QWidget* pane = background != 0 ? new TiledBackground(parent, background) : new QWidget(parent);
-    pane->setObjectName(name);
-    pane->hide();
-    return pane;
 }
 
 }  // namespace
@@ -189,8 +185,10 @@ void MainWindow::build_views() {
     strips_ = new StripBank(controller_.surface(), dialogs_, canvas_);
     strips_->setParent(this);
     connect(strips_, &StripBank::editor_requested, this, &MainWindow::open_editor);
-    mode_ = make_pane(canvas_, QStringLiteral("mode"));
-    groups_ = make_pane(canvas_, QStringLiteral("groups"));
+    mode_ = new ModePage(controller_.surface(), canvas_);
+    groups_ = new GroupsPage(controller_.surface(), canvas_);
+    routing_ = new RoutingPage(controller_.surface(), canvas_);
+    group_buttons_ = new GroupButtons(controller_.surface(), mute_groups_, control_groups_, this);
     const PresetSelector::Presets presets = [this]() -> PresetActions* {
         try {
             return &controller_.stores().presets();
@@ -207,8 +205,7 @@ void MainWindow::build_views() {
     compressor_->follow(controller_.session().level_views());
     limiter_->follow(controller_.session().level_views());
     // In the order of StripEditor: compressor, PEQ, routing; then limiter, GEQ.
-    input_editors_ = {compressor_, new PeqEditor(surface, dialogs_, presets, canvas_),
-                      make_pane(canvas_, QStringLiteral("editor.route"))};
+    input_editors_ = {compressor_, new PeqEditor(surface, dialogs_, presets, canvas_), routing_};
     output_editors_ = {limiter_, new GeqEditor(surface, dialogs_, presets, canvas_)};
 }
 
@@ -256,6 +253,9 @@ void MainWindow::open_editor(int channel, StripEditor editor) {
     open_editor_ = editor;
     layout_.select_page(Page::Channel);
     layout_.set_edit_mode(input ? EditMode::InputEditor : EditMode::OutputEditor);
+    if (editor == StripEditor::Routing) {
+        routing_->show_channel(channel);
+    }
     if (input) {
         strips_->input_detail()->show_channel(channel);
         controller_.surface().strips.select_input(channel);
@@ -299,6 +299,9 @@ void MainWindow::select_bank(int bank) {
 
 void MainWindow::select_page(Page page) {
     scroll_to_origin();
+    if (page == Page::Groups) {
+        groups_->show_page();
+    }
     layout_.select_page(page);
     layout_.set_edit_mode(EditMode::Strips);
     apply_layout();
@@ -323,7 +326,7 @@ void MainWindow::apply_layout() {
         w->hide();
     for (QWidget* w : output_editors_)
         w->hide();
-    for (QWidget* w : {mode_, groups_, static_cast<QWidget*>(system_)}) {
+    for (QWidget* w : {mode_, static_cast<QWidget*>(groups_), static_cast<QWidget*>(system_)}) {
         w->hide();
     }
     for (size_t i = 0; i < page_buttons_.size(); ++i) {

@@ -22,11 +22,14 @@ namespace kestra {
 
 class EntryEdit;
 class DynamicsEditor;
+class GroupButtons;
+class GroupsPage;
 class OperatorDialogs;
 class StripBank;
 class PngButton;
 class Profile;
 class Controller;
+class RoutingPage;
 class SystemPage;
 class TiledBackground;
 class ValueLabel;
@@ -120,7 +123,9 @@ private:
     StripEditor open_editor_ = StripEditor::Compressor;
     SystemPage* system_ = nullptr;
     QWidget* mode_ = nullptr;
-    QWidget* groups_ = nullptr;
+    GroupsPage* groups_ = nullptr;
+    RoutingPage* routing_ = nullptr;
+    GroupButtons* group_buttons_ = nullptr;
     DynamicsEditor* compressor_ = nullptr;
     DynamicsEditor* limiter_ = nullptr;
     std::vector<QWidget*> input_editors_;   // compressor, PEQ, routing

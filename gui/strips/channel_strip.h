@@ -29,6 +29,8 @@ enum class StripEditor { Compressor, Peq, Routing, Limiter, Geq };
 // Operator input goes to the strip actions; what the state holds comes back through reload().
 class ChannelStrip : public TiledBackground {
     Q_OBJECT
+    // The frame colour for the script driver's checks.
+    Q_PROPERTY(QColor frame READ frame_colour)
 
 public:
     static constexpr int kMaxVolume = 70;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QColor>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <cmath>
@@ -153,6 +154,11 @@ Json WidgetDump::describe(QWidget* w) {
     j["rect"] = rect_json({in_window, w->size()});
     j["global"] = rect_json({on_screen, w->size()});
     j["state"] = state_of(w);
+    // A widget that paints a frame of its own colour says which, as "#rrggbb".
+    const QVariant frame = w->property("frame");
+    if (frame.metaType() == QMetaType::fromType<QColor>()) {
+        j["state"]["frame"] = utf8(frame.value<QColor>().name());
+    }
     return j;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "mix_fixture.h"
 
 namespace kestra {
@@ -172,6 +174,67 @@ TEST_F(GroupActionsTest, MuteMembershipHasNoRestrictionsAndOfflineActivationSend
     // Releasing a group that is not the held one keeps the held number.
     page.set_mute_active(0, false);
     EXPECT_EQ(page.active_mute_group(), 4);
+}
+
+TEST_F(GroupActionsTest, MuteButtonsAreOneSetOverTheOneActiveGroup) {
+    page.set_mode(GroupActions::Mode::Mute);
+    page.click_mute_group(0);
+    ASSERT_TRUE(page.toggle_mute_input(1));  // CH2
+    ASSERT_TRUE(page.toggle_mute_input(2));  // CH3, in both groups
+    page.click_mute_group(1);
+    ASSERT_TRUE(page.toggle_mute_input(2));
+    ASSERT_TRUE(page.toggle_mute_input(3));  // CH4
+    go_online();
+    page.press_mute_button(0);
+    EXPECT_EQ(page.active_mute_group(), 1);
+    forget();
+
+    // Switching releases CH2 only: CH3 stays muted, with no frame that would open it.
+    page.press_mute_button(1);
+    EXPECT_EQ(payloads(), (std::vector<std::string>{framed_fields("A,01,02,00,46"),
+                                                    framed_fields("A,01,03,01,46"),
+                                                    framed_fields("A,01,04,01,46")}));
+    EXPECT_EQ(page.active_mute_group(), 2);
+    EXPECT_EQ(state.input(1).mute, 0);
+    EXPECT_EQ(state.input(2).mute, 1);
+    EXPECT_EQ(state.input(3).mute, 1);
+    EXPECT_NE(
+        std::find(changes.begin(), changes.end(), StateChange{Scope::Groups, 0, Block::Activation}),
+        changes.end());
+
+    // The active group's own button releases it.
+    forget();
+    page.press_mute_button(1);
+    EXPECT_EQ(page.active_mute_group(), 0);
+    EXPECT_EQ(state.input(2).mute, 0);
+    EXPECT_EQ(state.input(3).mute, 0);
+    EXPECT_EQ(payloads().size(), 2u);
+}
+
+TEST_F(GroupActionsTest, GroupNameIsStoredInTheCodePageUpToFifteenBytes) {
+    EXPECT_TRUE(page.rename_control_group(1, "Podium"));
+    EXPECT_EQ(state.groups.control[1].name.str(), "Podium");
+    EXPECT_EQ(changes.back(), (StateChange{Scope::Groups, 1, Block::Name}));
+    page.click_control_group(1);
+    EXPECT_EQ(page.name_box(), "Podium");
+
+    // Seven double-byte characters and one single byte fill the field; one byte more does not.
+    const std::string seven = "主席台左右前后";
+    ASSERT_TRUE(page.rename_control_group(1, seven + "A"));
+    EXPECT_EQ(state.groups.control[1].name.str().size(), 15u);
+    EXPECT_EQ(page.group_name(1), seven + "A");
+    EXPECT_FALSE(page.rename_control_group(1, seven + "AB"));
+    EXPECT_FALSE(page.rename_control_group(1, "ABCDEFGHIJKLMNOP"));
+    EXPECT_FALSE(page.rename_control_group(1, "Mic \xF0\x9F\x8E\xA4"));  // no CP936 character
+    EXPECT_EQ(notices.texts,
+              (std::vector<std::string>{GroupActions::kNameTooWide, GroupActions::kNameTooWide,
+                                        GroupActions::kNameNotEncodable}));
+    EXPECT_EQ(page.group_name(1), seven + "A");
+    EXPECT_TRUE(sink.sent.empty());
+
+    EXPECT_TRUE(page.rename_control_group(1, ""));
+    EXPECT_EQ(state.groups.control[1].name.str(), "");
+    EXPECT_EQ(state.groups.control[0].name.str(), "");
 }
 
 }  // namespace

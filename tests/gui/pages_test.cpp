@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control/control_surface.h"
+#include "controls/drop_list_button.h"
+#include "controls/entry_edit.h"
+#include "controls/png_button.h"
+#include "pages/group_buttons.h"
+#include "pages/groups_page.h"
+#include "pages/mode_page.h"
+#include "synthetic_input.h"
+
+namespace kestra {
+namespace {
+
+class RecordingSink : public FrameSink {
+public:
+    bool send(const DatagramList& list) override {
+        for (const Datagram& d : list) {
+            payloads.push_back(d.payload);
+        }
+        return true;
+    }
+    std::vector<std::string> payloads;
+};
+
+class RecordingNotices : public NoticeSink {
+public:
+    void notice(const std::string& text, const std::string&) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+// The pages and the group buttons over a bare state, online, recording what they send.
+class PagesTest : public ::testing::Test {
+protected:
+    PagesTest() : surface(state, changes, sink, notices, answers, clock) {
+        canvas.resize(1600, 1000);
+        mode = new ModePage(surface, &canvas);
+        groups = new GroupsPage(surface, &canvas);
+        for (size_t g = 0; g < buttons[0].size(); ++g) {
+            for (auto& kind : buttons) {
+                kind[g] = new PngButton(&canvas);
+            }
+        }
+        group_buttons = std::make_unique<GroupButtons>(surface, buttons[0], buttons[1], nullptr);
+        canvas.show();
+        state.system.connected = 1;
+    }
+    template <class W>
+    W* child(QWidget* page, const char* path) {
+        W* w = page->findChild<W*>(QString::fromLatin1(path));
+        EXPECT_NE(w, nullptr) << path;
+        return w;
+    }
+    static void click(QWidget* w) {
+        synthetic::press(w, w->rect().center());
+        synthetic::release(w, w->rect().center());
+    }
+    static void settle() { QCoreApplication::processEvents(); }
+
+    DeviceState state;
+    Publisher<StateChange> changes;
+    RecordingSink sink;
+    RecordingNotices notices;
+    AlwaysOk answers;
+    ManualClock clock;
+    ControlSurface surface;
+    QWidget canvas;
+    ModePage* mode = nullptr;
+    GroupsPage* groups = nullptr;
+    std::array<std::array<PngButton*, kGroupCount>, 2> buttons{};  // mute, control
+    std::unique_ptr<GroupButtons> group_buttons;
+};
+
+TEST_F(PagesTest, ModePageFollowsChangesMadeElsewhereOnlyWhileShown) {
+    mode->show();
+    auto* ch5 = child<DropListButton>(mode, "mode.ch5.threshold");
+    surface.commit_field(FieldTarget::Input, 4, *FieldPath::parse("automix_threshold"), 35);
+    settle();
+    EXPECT_EQ(ch5->current_index(), 35);
+    EXPECT_EQ(sink.payloads.size(), 1u);
+
+    // A hold time of 0 names no item: the selector keeps its last one on the next show.
+    auto* hold = child<DropListButton>(mode, "mode.hold");
+    surface.automix.choose_setting(AutomixList::HoldTime, 9);
+    settle();
+    EXPECT_EQ(hold->current_index(), 9);
+    mode->hide();
+    state.system.automix_cfg[2] = 0;
+    state.inputs[4].automix_threshold = 80;
+    changes.publish({StateChange::Scope::Everything, -1, StateChange::Block::All});
+    settle();
+    EXPECT_EQ(ch5->current_index(), 35);  // hidden pages load when shown
+    mode->show();
+    EXPECT_EQ(ch5->current_index(), 80);
+    EXPECT_EQ(hold->current_index(), 9);
+}
+
+TEST_F(PagesTest, GroupButtonsAreLitFromTheStateAndMuteButtonsAreOneSet) {
+    surface.groups.set_control_active(2, true);  // as kestra-ctl or a recall would
+    EXPECT_TRUE(buttons[1][2]->lit());
+    click(buttons[1][2]);
+    EXPECT_FALSE(buttons[1][2]->lit());
+    EXPECT_EQ(state.groups.control_active[2], 0);
+
+    state.groups.mute[0].input_member[6] = 1;
+    state.groups.mute[1].input_member[7] = 1;
+    click(buttons[0][0]);
+    click(buttons[0][1]);
+    EXPECT_FALSE(buttons[0][0]->lit());
+    EXPECT_TRUE(buttons[0][1]->lit());
+    EXPECT_EQ(state.inputs[6].mute, 0);
+    EXPECT_EQ(state.inputs[7].mute, 1);
+}
+
+TEST_F(PagesTest, GroupNameBoxStoresOnLeavingAndPutsBackARefusedName) {
+    groups->show();
+    groups->show_page();
+    auto* name = child<EntryEdit>(groups, "groups.name");
+    ASSERT_TRUE(name->isEnabled());
+    name->setText(QStringLiteral("Front row"));
+    click(child<PngButton>(groups, "groups.control.2"));  // selecting another group keeps it
+    EXPECT_EQ(state.groups.control[0].name.str(), "Front row");
+    EXPECT_TRUE(name->text().isEmpty());
+
+    name->setText(QStringLiteral("ABCDEFGHIJKLMNOP"));
+    synthetic::key(name, Qt::Key_Return);
+    EXPECT_EQ(notices.texts, std::vector<std::string>{GroupActions::kNameTooWide});
+    EXPECT_TRUE(name->text().isEmpty());
+    click(child<PngButton>(groups, "groups.control.2"));  // deselected: nothing to name
+    EXPECT_FALSE(name->isEnabled());
+    EXPECT_TRUE(sink.payloads.empty());
+}
+
+}  // namespace
+}  // namespace kestra
