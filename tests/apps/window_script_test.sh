@@ -12,6 +12,7 @@ PORT=$((44000 + RANDOM % 900 * 2))
 SIMPID=$!
 sleep 0.3
 sed "s/@PORT@/$PORT/g" "$SCRIPT" > "$WORK/s.txt"
+export XDG_DATA_HOME="$WORK/xdg"  # a deleted scene goes to this trash, not the user's
 KESTRA_DATA_DIR="$WORK" timeout 60 "$KESTRA" --size 1600x1000 --device "127.0.0.5:$PORT" \
     --host-address 127.0.0.1 --local-port $((PORT + 1)) --script "$WORK/s.txt" | tee "$WORK/run.txt"
 if [ "$CHECK" != "-" ]; then
