@@ -5,6 +5,6 @@ assert len(starts) >= 2, "no recall after the connection"
 start = starts[1]
 end = frames.index("%Q,01,01,B5E1#", start)
 assert end - start + 1 == 822, f"{end - start + 1} datagrams in the write"
-assert [f[:8] for f in frames[start + 1:start + 12]] == [f"%X,01,{k:02X}," for k in range(11)]
+assert [f[:9] for f in frames[start + 1:start + 12]] == [f"%X,01,{k:02X}," for k in range(11)]
 # The pauses: the write takes at least the sum of them (about 33 s).
 assert times[end] - times[start] > 30, times[end] - times[start]
