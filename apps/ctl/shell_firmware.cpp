@@ -42,7 +42,8 @@ void firmware_update(ShellEnv& env, const Words& w) {
     FirmwareUpdater::Settings settings;
     settings.local_port = settings_from(c.options()).session.control_port;
     settings.device = c.session().device();
-    settings.image_folders = {data_folder(c.options()), program_folder()};
+    settings.image_folders =
+        FirmwareImage::search_folders(data_folder(c.options()), program_folder());
     settings.timing = UpdateTiming{}.scaled(time_scale(w));
 
     FirmwareUpdater& updater = c.firmware();

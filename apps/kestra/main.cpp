@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <iostream>
@@ -11,6 +12,7 @@
 #include "shell/main_window.h"
 #include "shell/operator_dialogs.h"
 #include "shell/profile.h"
+#include "skin/app_icon.h"
 #include "testing/script_driver.h"
 #include "window_options.h"
 
@@ -38,6 +40,15 @@ SessionSettings settings_for(const WindowOptions& options, const Profile& profil
     return s;
 }
 
+// The same drawing as the installed theme icons, so a build-tree run shows it too.
+QIcon window_icon() {
+    QIcon icon;
+    for (int pixels : {48, 128, 256}) {
+        icon.addPixmap(QPixmap::fromImage(skin::AppIcon::image(pixels)));
+    }
+    return icon;
+}
+
 bool save_screenshot(QWidget& window, const std::string& file) {
     if (!window.grab().save(QString::fromStdString(file), "PNG")) {
         std::fprintf(stderr, "kestra: cannot write %s\n", file.c_str());
@@ -61,6 +72,8 @@ int main(int argc, char** argv) {
     apply_scale(options.scale);
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("kestra-v"));
+    app.setDesktopFileName(QString::fromLatin1(skin::AppIcon::kName));
+    app.setWindowIcon(window_icon());
 
     Profile profile(options.data_dir);
     OperatorDialogs dialogs;

@@ -34,4 +34,10 @@ std::variant<FirmwareImage, std::string> FirmwareImage::load(
     return "The firmware image " + file_name + " was not found.";
 }
 
+std::vector<std::filesystem::path> FirmwareImage::search_folders(
+    const std::filesystem::path& data_folder, const std::filesystem::path& program_folder) {
+    const std::filesystem::path installed = program_folder / ".." / "share" / "kestra-v";
+    return {data_folder, program_folder, installed.lexically_normal()};
+}
+
 }  // namespace kestra

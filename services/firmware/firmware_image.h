@@ -24,6 +24,12 @@ struct FirmwareImage {
     static std::variant<FirmwareImage, std::string> load(
         const std::string& file_name, int target,
         const std::vector<std::filesystem::path>& folders);
+
+    // The folders a LOCAL update searches, in order: the data folder, the program's own
+    // folder (a build tree or an unpacked copy), then the share folder of the tree the program
+    // is installed in ("<program folder>/../share/kestra-v").
+    static std::vector<std::filesystem::path> search_folders(
+        const std::filesystem::path& data_folder, const std::filesystem::path& program_folder);
 };
 
 // The images of a LOCAL update, in sending order.

@@ -206,6 +206,42 @@ TEST(FirmwareImages, TheFirstFolderHoldingTheFileWins) {
     EXPECT_EQ(std::get<FirmwareImage>(found).target, 1);
 }
 
+TEST(FirmwareImages, SearchGoesDataFolderThenProgramFolderThenInstalledShareFolder) {
+    const auto folders =
+        FirmwareImage::search_folders("/home/op/.local/share/kestra-v", "/opt/k/bin");
+    const std::vector<fs::path> expected{"/home/op/.local/share/kestra-v", "/opt/k/bin",
+                                         "/opt/k/share/kestra-v"};
+    EXPECT_EQ(folders, expected);
+    EXPECT_EQ(FirmwareImage::search_folders("d", "/usr/bin").back(),
+              fs::path("/usr/share/kestra-v"));
+}
+
+TEST(FirmwareImages, InstalledShareFolderIsTakenOnlyWhenNeitherOtherFolderHasTheImage) {
+    TempFolder data, tree;
+    const fs::path bin = tree.path / "bin";
+    const fs::path share = tree.path / "share" / "kestra-v";
+    fs::create_directories(bin);
+    fs::create_directories(share);
+    std::ofstream(share / "LSBF_DSP21489_Velombrix.bin", std::ios::binary) << "shared";
+    const auto folders = FirmwareImage::search_folders(data.path, bin);
+
+    auto found = FirmwareImage::load("LSBF_DSP21489_Velombrix.bin", 0, folders);
+    ASSERT_TRUE(std::holds_alternative<FirmwareImage>(found)) << std::get<std::string>(found);
+    EXPECT_TRUE(
+        fs::equivalent(std::get<FirmwareImage>(found).path, share / "LSBF_DSP21489_Velombrix.bin"));
+    EXPECT_EQ(std::get<FirmwareImage>(found).bytes.size(), 6u);
+
+    std::ofstream(bin / "LSBF_DSP21489_Velombrix.bin", std::ios::binary) << "beside";
+    found = FirmwareImage::load("LSBF_DSP21489_Velombrix.bin", 0, folders);
+    ASSERT_TRUE(std::holds_alternative<FirmwareImage>(found));
+    EXPECT_EQ(std::get<FirmwareImage>(found).path, bin / "LSBF_DSP21489_Velombrix.bin");
+
+    data.write("LSBF_DSP21489_Velombrix.bin", 3);
+    found = FirmwareImage::load("LSBF_DSP21489_Velombrix.bin", 0, folders);
+    ASSERT_TRUE(std::holds_alternative<FirmwareImage>(found));
+    EXPECT_EQ(std::get<FirmwareImage>(found).bytes, std::vector<uint8_t>(3, 'x'));
+}
+
 TEST(UdpUpdateLink, TakesNoPortHeldByAnotherSocketAndStopsAtOnceWhenCancelled) {
     const HeldPort held;
     const auto device = *DeviceEndpoint::parse("127.0.0.9:39040");
