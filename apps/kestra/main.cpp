@@ -118,6 +118,7 @@ int main(int argc, char** argv) {
     Controller& controller = *made;
 
     MainWindow window(controller, profile, dialogs, search_host);
+    window.set_firmware_time_scale(options.firmware_time_scale);
     int exit_code = 0;
     QObject::connect(&window, &MainWindow::finished, &app, [&] { app.exit(exit_code); });
     app.setQuitOnLastWindowClosed(false);

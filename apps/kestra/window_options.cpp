@@ -1,6 +1,7 @@
 #include "window_options.h"
 
 #include <charconv>
+#include <cstdlib>
 
 #include "control/device_endpoint.h"
 
@@ -69,6 +70,15 @@ WindowOptions WindowOptions::parse(const std::vector<std::string>& args) {
             o.script = value();
         } else if (flag == "--demo") {
             o.demo = true;
+        } else if (flag == "--firmware-time-scale") {
+            const std::string text = value();
+            char* end = nullptr;
+            const double f = std::strtod(text.c_str(), &end);
+            if (end == text.c_str() || *end != '\0' || !(f > 0 && f <= 1)) {
+                throw WindowUsageError("--firmware-time-scale takes 0 < F <= 1, not '" + text +
+                                       "'");
+            }
+            o.firmware_time_scale = f;
         } else {
             throw WindowUsageError("unknown option '" + flag + "'");
         }

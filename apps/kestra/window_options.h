@@ -25,13 +25,16 @@ struct WindowOptions {
     std::optional<std::string> screenshot;
     std::optional<std::string> script;
     bool demo = false;
+    // Shortens every wait of the firmware update, for trials against kestra-sim; 0 < F <= 1.
+    double firmware_time_scale = 1.0;
 
     // Every argument after the program name; anything unknown or malformed throws.
     static WindowOptions parse(const std::vector<std::string>& args);
     static constexpr const char* kUsage =
         "usage: kestra [--device ADDR[:PORT]] [--local-port PORT] [--host-address A.B.C.D]\n"
         "              [--data-dir DIR] [--state FILE] [--size WxH] [--scale 1|2]\n"
-        "              [--screenshot FILE] [--script FILE] [--demo]\n";
+        "              [--screenshot FILE] [--script FILE] [--demo]\n"
+        "              [--firmware-time-scale F]\n";
 };
 
 }  // namespace kestra

@@ -20,6 +20,7 @@
 #include "pages/mode_page.h"
 #include "pages/routing_page.h"
 #include "shell/connect_tab.h"
+#include "shell/help_tab.h"
 #include "shell/operator_dialogs.h"
 #include "shell/show_tab.h"
 #include "shell/system_page.h"
@@ -88,6 +89,10 @@ MainWindow::MainWindow(Controller& controller, Profile& profile, OperatorDialogs
     build_views();
     system_ = new SystemPage(controller_, profile_, search_host, dialogs_, canvas_);
     connect(&system_->show_tab(), &ShowTab::recalled, this, [this] {
+        scroll_to_origin();
+        select_page(Page::Channel);
+    });
+    connect(&system_->help_tab(), &HelpTab::recovered, this, [this] {
         scroll_to_origin();
         select_page(Page::Channel);
     });
@@ -305,6 +310,10 @@ void MainWindow::select_page(Page page) {
     layout_.select_page(page);
     layout_.set_edit_mode(EditMode::Strips);
     apply_layout();
+}
+
+void MainWindow::set_firmware_time_scale(double scale) {
+    system_->help_tab().set_time_scale(scale);
 }
 
 void MainWindow::scroll_to_origin() {

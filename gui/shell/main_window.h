@@ -58,6 +58,8 @@ public:
     // The connect press of the SYSTEM page, also used by --demo.
     void connect_device();
     void show_about();
+    // Every wait of the firmware update shortened, for trials against the virtual processor.
+    void set_firmware_time_scale(double scale);
 
     const MainLayout& layout_state() const { return layout_; }
     // True once the close sequence has let the window go.

@@ -2,6 +2,7 @@
 
 #include "controls/png_button.h"
 #include "shell/connect_tab.h"
+#include "shell/help_tab.h"
 #include "shell/show_tab.h"
 #include "skin/skin_ids.h"
 
@@ -34,6 +35,9 @@ SystemPage::SystemPage(Controller& controller, Profile& profile,
         } else if (i == 1) {
             show_ = new ShowTab(controller, notices, this);
             panes_[i] = show_;
+        } else if (i == 2) {
+            help_ = new HelpTab(controller, this);
+            panes_[i] = help_;
         } else {
             panes_[i] = new QWidget(this);
         }

@@ -9,6 +9,7 @@
 namespace kestra {
 
 class ConnectTab;
+class HelpTab;
 class NoticeSink;
 class ShowTab;
 class PngButton;
@@ -27,6 +28,7 @@ public:
 
     ConnectTab& connect_tab() { return *connect_; }
     ShowTab& show_tab() { return *show_; }
+    HelpTab& help_tab() { return *help_; }
     void select_tab(int tab);
     int tab() const { return tab_; }
 
@@ -38,6 +40,7 @@ private:
     std::array<QWidget*, kTabs.size()> panes_{};
     ConnectTab* connect_ = nullptr;
     ShowTab* show_ = nullptr;
+    HelpTab* help_ = nullptr;
     int tab_ = 0;
 };
 
