@@ -18,22 +18,12 @@
 #include "shell/main_window.h"
 #include "shell/operator_dialogs.h"
 #include "shell/profile.h"
+#include "window_input.h"
 
 namespace {
 
-void mouse(QWidget* w, QEvent::Type type, QPointF at) {
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
-    QMouseEvent event(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &event);
-}
-
-double percentile(std::vector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    const auto i = static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-    return v[std::min(i, v.size() - 1)];
-}
+using kestra::bench::mouse;
+using kestra::bench::percentile;
 
 void print(const char* what, const std::vector<double>& ms, const char* goal) {
     std::printf("%s: median %.2f ms  p95 %.2f ms  max %.2f ms  (%zu runs; goal: %s)\n", what,

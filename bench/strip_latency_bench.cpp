@@ -26,8 +26,12 @@
 #include "session/system_clock.h"
 #include "strips/input_strip.h"
 #include "strips/strip_bank.h"
+#include "window_input.h"
 
 namespace {
+
+using kestra::bench::mouse;
+using kestra::bench::percentile;
 
 using kestra::bench::ms;
 using kestra::bench::Wall;
@@ -35,20 +39,6 @@ using kestra::bench::Wall;
 struct Quiet : kestra::NoticeSink {
     void notice(const std::string&, const std::string&) override {}
 };
-
-double percentile(std::vector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    const auto i = static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-    return v[std::min(i, v.size() - 1)];
-}
-
-void mouse(QWidget* w, QEvent::Type type, QPoint at) {
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
-    QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &event);
-}
 
 // The position of move k: down the track and back up, one step a move.
 int position_of(int k) {
@@ -135,10 +125,10 @@ int main(int argc, char** argv) {
         due += period;
         const int position = position_of(k);
         made[70 - position].push_back(Wall::now());
-        mouse(fader, QEvent::MouseMove, {x, fader->pixel_of(position)});
+        mouse(fader, QEvent::MouseMove, QPoint(x, fader->pixel_of(position)));
         app.processEvents();
     }
-    mouse(fader, QEvent::MouseButtonRelease, {x, fader->pixel_of(position_of(moves - 1))});
+    mouse(fader, QEvent::MouseButtonRelease, QPoint(x, fader->pixel_of(position_of(moves - 1))));
     app.processEvents();
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     transport.stop();

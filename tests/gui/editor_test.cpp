@@ -10,26 +10,14 @@
 #include "editors/geq_editor.h"
 #include "editors/peq_editor.h"
 #include "editors/response_graph.h"
+#include "recording_sinks.h"
 #include "synthetic_input.h"
 
 namespace kestra {
 namespace {
 
-class RecordingSink : public FrameSink {
-public:
-    bool send(const DatagramList& list) override {
-        for (const Datagram& d : list) {
-            payloads.push_back(d.payload);
-        }
-        return true;
-    }
-    std::vector<std::string> payloads;
-};
-
-class Quiet : public NoticeSink {
-public:
-    void notice(const std::string&, const std::string&) override {}
-};
+using RecordingSink = testing::RecordingSink;
+using Quiet = testing::RecordingNotices;
 
 // The editors over a bare state with a recording sink; no store behind their presets.
 class EditorTest : public ::testing::Test {

@@ -14,27 +14,14 @@
 #include "pages/group_buttons.h"
 #include "pages/groups_page.h"
 #include "pages/mode_page.h"
+#include "recording_sinks.h"
 #include "synthetic_input.h"
 
 namespace kestra {
 namespace {
 
-class RecordingSink : public FrameSink {
-public:
-    bool send(const DatagramList& list) override {
-        for (const Datagram& d : list) {
-            payloads.push_back(d.payload);
-        }
-        return true;
-    }
-    std::vector<std::string> payloads;
-};
-
-class RecordingNotices : public NoticeSink {
-public:
-    void notice(const std::string& text, const std::string&) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
+using RecordingSink = testing::RecordingSink;
+using RecordingNotices = testing::RecordingNotices;
 
 // The pages and the group buttons over a bare state, online, recording what they send.
 class PagesTest : public ::testing::Test {

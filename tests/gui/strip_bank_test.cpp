@@ -9,6 +9,7 @@
 #include "controls/bitmap_fader.h"
 #include "controls/level_meter.h"
 #include "controls/png_button.h"
+#include "recording_sinks.h"
 #include "strips/input_strip.h"
 #include "strips/output_strip.h"
 #include "strips/strip_bank.h"
@@ -17,27 +18,9 @@
 namespace kestra {
 namespace {
 
-class RecordingSink : public FrameSink {
-public:
-    bool send(const DatagramList& list) override {
-        for (const Datagram& d : list) {
-            payloads.push_back(d.payload);
-        }
-        return true;
-    }
-    std::vector<std::string> payloads;
-};
-
-class QuietNotices : public NoticeSink {
-public:
-    void notice(const std::string& text, const std::string&) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
-
-class BlankGlyphs : public GlyphRasterizer {
-public:
-    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
-};
+using RecordingSink = testing::RecordingSink;
+using QuietNotices = testing::RecordingNotices;
+using BlankGlyphs = testing::BlankGlyphs;
 
 // The strips over a bare state with a recording sink, bank 1 on screen.
 class StripBankTest : public ::testing::Test {
