@@ -2,6 +2,7 @@
 
 #include "controls/png_button.h"
 #include "shell/connect_tab.h"
+#include "shell/display_tab.h"
 #include "shell/show_tab.h"
 #include "skin/skin_ids.h"
 
@@ -34,6 +35,8 @@ SystemPage::SystemPage(Controller& controller, Profile& profile,
         } else if (i == 1) {
             show_ = new ShowTab(controller, notices, this);
             panes_[i] = show_;
+        } else if (i == 3) {
+            panes_[i] = new DisplayTab(controller, this);
         } else {
             panes_[i] = new QWidget(this);
         }
