@@ -2,6 +2,7 @@
 
 #include "controls/png_button.h"
 #include "shell/connect_tab.h"
+#include "shell/display_tab.h"
 #include "shell/help_tab.h"
 #include "shell/show_tab.h"
 #include "skin/skin_ids.h"
@@ -39,7 +40,7 @@ SystemPage::SystemPage(Controller& controller, Profile& profile,
             help_ = new HelpTab(controller, this);
             panes_[i] = help_;
         } else {
-            panes_[i] = new QWidget(this);
+            panes_[i] = new DisplayTab(controller, this);
         }
         panes_[i]->setObjectName(QStringLiteral("system.pane.") + tab);
         panes_[i]->setGeometry(kPane);
