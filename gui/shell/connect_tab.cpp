@@ -10,6 +10,7 @@
 #include "controls/value_label.h"
 #include "shell/profile.h"
 #include "skin/skin_ids.h"
+#include "skin/skin_palette.h"
 
 namespace kestra {
 
@@ -55,6 +56,7 @@ void ConnectTab::build() {
     progress_->setGeometry(130, 14, 180, 16);
     progress_->setRange(0, kSweepLast);
     progress_->setTextVisible(false);
+    progress_->setStyleSheet(QString::fromLatin1(skin::SkinPalette::progress_style()));
     progress_->hide();
 
     devices_ = new QTreeWidget(this);

@@ -8,6 +8,7 @@
 #include "controls/value_label.h"
 #include "firmware/firmware_image.h"
 #include "skin/skin_ids.h"
+#include "skin/skin_palette.h"
 #include "store/data_folder.h"
 
 namespace kestra {
@@ -25,6 +26,7 @@ QProgressBar* make_bar(QWidget* parent, const QString& name, QRect at) {
     bar->setObjectName(name);
     bar->setGeometry(at);
     bar->setTextVisible(false);
+    bar->setStyleSheet(QString::fromLatin1(skin::SkinPalette::progress_style()));
     bar->setRange(0, 1);
     bar->setValue(0);
     return bar;

@@ -8,7 +8,9 @@
 #include "controls/menu_resources.h"
 #include "controls/name_dialog.h"
 #include "controls/png_button.h"
+#include "controls/value_label.h"
 #include "skin/skin_ids.h"
+#include "skin/skin_palette.h"
 
 namespace kestra {
 
@@ -59,8 +61,21 @@ ShowTab::ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent)
     progress_->setRange(0, FullStateWriter::kCommandCount);
     progress_->setValue(0);
     progress_->setTextVisible(false);
-    progress_sub_ = controller_.surface().full_state.progress().subscribe(
-        [this](const FullStateProgress& p) { progress_->setValue(p.sent); });
+    progress_->setStyleSheet(QString::fromLatin1(skin::SkinPalette::progress_style()));
+    progress_text_ = new ValueLabel(this);
+    progress_text_->setObjectName(QStringLiteral("system.scene.progress.text"));
+    progress_text_->setGeometry(220, 150 + 4 * kStep + 30, 8 * kStep - 10, 20);
+    progress_text_->set_alignment(ValueLabel::kNear);
+    progress_text_->set_font_size(9);
+    progress_sub_ =
+        controller_.surface().full_state.progress().subscribe([this](const FullStateProgress& p) {
+            progress_->setValue(p.sent);
+            progress_text_->set_text(
+                p.running ? QStringLiteral("Writing to the processor: %1 of %2 commands")
+                                .arg(p.sent)
+                                .arg(p.total)
+                          : QString());
+        });
 }
 
 SceneActions* ShowTab::scenes() {

@@ -14,6 +14,7 @@ class Controller;
 class NoticeSink;
 class PngButton;
 class SceneActions;
+class ValueLabel;
 
 // The SYSTEM page's SHOW tab: SAVE and the 32 scene buttons "ID:NAME" in ID order (the first
 // 32 rows), each opening the scene menu: NAME (the NAME dialog), RECALL and DELETE with their
@@ -43,6 +44,7 @@ private:
     PngButton* save_ = nullptr;
     std::array<PngButton*, kButtons> buttons_{};
     QProgressBar* progress_ = nullptr;
+    ValueLabel* progress_text_ = nullptr;
     Publisher<FullStateProgress>::Subscription progress_sub_;
 };
 

@@ -22,6 +22,13 @@ struct SkinPalette {
     static QColor groove() { return {0x05, 0x06, 0x08}; }
     static QColor output_accent() { return {0x02, 0xa6, 0xe3}; }
     static QColor online() { return {0x3c, 0xe0, 0x6e}; }
+
+    // Progress bars in the console's colours: a groove with the lit teal filling it.
+    static const char* progress_style() {
+        return "QProgressBar { background: #0f1115; border: 1px solid #3b414b; "
+               "border-radius: 3px; } "
+               "QProgressBar::chunk { background: #00c8e0; border-radius: 2px; }";
+    }
 };
 
 }  // namespace kestra::skin
