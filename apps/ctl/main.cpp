@@ -38,7 +38,7 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] [--data-dir DIR] COMMAND
                                    curve input N | curve output M (241 dB values, one a line),
                                    firmware update [--time-scale F] (images from --data-dir),
                                    scene save [NAME] | scene list | scene recall ID |
-                                   scene rename ID NAME | scene delete ID,
+                                   scene rename ID NAME | scene delete ID | scene diff ID [ID2],
                                    preset TABLE list | preset TABLE save CHANNEL [NAME] |
                                    preset TABLE recall ID CHANNEL | preset TABLE rename ID NAME |
                                    preset TABLE delete ID  (TABLE: PEQ GEQ Compressor LIMIT,

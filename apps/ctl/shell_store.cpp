@@ -4,6 +4,7 @@
 #include <climits>
 #include <ostream>
 
+#include "control/scene_diff.h"
 #include "shell.h"
 
 namespace kestra::ctl {
@@ -12,11 +13,13 @@ namespace {
 
 constexpr const char* kSceneUsage =
     "usage: scene save [NAME] | scene list | scene recall ID | scene rename ID NAME | "
-    "scene delete ID";
+    "scene delete ID | scene diff ID [ID2]";
 constexpr const char* kPresetUsage =
     "usage: preset TABLE list | preset TABLE save CHANNEL [NAME] | preset TABLE recall ID "
     "CHANNEL | preset TABLE rename ID NAME | preset TABLE delete ID  (TABLE: PEQ GEQ "
     "Compressor LIMIT)";
+
+constexpr const char* kArrow = " \xE2\x86\x92 ";  // " → "
 
 // The tables an editor shows; the others are kept but have no view.
 constexpr PresetTable kShellTables[] = {PresetTable::Peq, PresetTable::Geq, PresetTable::Compressor,
@@ -84,6 +87,30 @@ void wait_for_transfer(ShellEnv& env) {
     }
 }
 
+DeviceState scene_state(SceneActions& scenes, int id) {
+    std::optional<DeviceState> state = scenes.load(id);
+    if (!state) {
+        throw CommandError("scene " + std::to_string(id) + " not read");
+    }
+    return std::move(*state);
+}
+
+// Against the current state, or between two scenes; each side as a recall would leave it.
+void scene_diff(ShellEnv& env, SceneActions& scenes, const Words& w) {
+    expect(w.size() == 3 || w.size() == 4, kSceneUsage);
+    auto& session = env.controller.session();
+    const DeviceState first = scene_state(scenes, word_id(w, 2));
+    const SceneDiff diff =
+        w.size() == 4
+            ? SceneDiff::between(first, scene_state(scenes, word_id(w, 3)), session.codec())
+            : SceneDiff::between(session.state(), first, session.codec());
+    for (const SceneDiffEntry& e : diff.entries()) {
+        env.out << e.channel << '\t' << e.parameter << '\t' << e.before << kArrow << e.after
+                << '\n';
+    }
+    env.out << diff.summary_text() << std::endl;
+}
+
 void scene_command(ShellEnv& env, const Words& w) {
     expect(w.size() >= 2, kSceneUsage);
     SceneActions& scenes = env.controller.stores().scenes();
@@ -113,6 +140,8 @@ void scene_command(ShellEnv& env, const Words& w) {
         if (!scenes.rename(word_id(w, 2), rest_of(w, 3))) {
             throw CommandError("scene not renamed");
         }
+    } else if (verb == "diff") {
+        scene_diff(env, scenes, w);
     } else if (verb == "delete") {
         expect(w.size() == 3, kSceneUsage);
         if (!scenes.remove(word_id(w, 2))) {

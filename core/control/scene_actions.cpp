@@ -60,6 +60,28 @@ bool SceneActions::remove(int id) {
     return r == StoreResult::Done;
 }
 
+// A recall keeps the connection's own fields and switches the group activations off.
+std::optional<DeviceState> SceneActions::load(int id) {
+    std::vector<uint8_t> bytes;
+    const StoreResult r = library_.read(id, bytes);
+    check_known(r, id);
+    if (r != StoreResult::Done) {
+        return std::nullopt;
+    }
+    const DeviceState& state = context_.state();
+    DeviceState staged = state;
+    if (!StateImage::decode_scene(bytes, staged)) {
+        context_.notice(kDamaged);
+        return std::nullopt;
+    }
+    staged.system.connected = state.system.connected;
+    staged.system.connecting = state.system.connecting;
+    staged.system.last_report_at = context_.clock().wall_now();
+    staged.groups.control_active = {};
+    staged.groups.active_mute_group = 0;
+    return staged;
+}
+
 bool SceneActions::recall(int id) {
     if (!context_.ask(kRecallQuestion)) {
         return false;
@@ -68,24 +90,11 @@ bool SceneActions::recall(int id) {
         context_.notice(kTransferRunning);
         return false;
     }
-    std::vector<uint8_t> bytes;
-    const StoreResult r = library_.read(id, bytes);
-    check_known(r, id);
-    if (r != StoreResult::Done) {
+    std::optional<DeviceState> staged = load(id);
+    if (!staged) {
         return false;
     }
-    DeviceState& state = context_.state();
-    DeviceState staged = state;
-    if (!StateImage::decode_scene(bytes, staged)) {
-        context_.notice(kDamaged);
-        return false;
-    }
-    staged.system.connected = state.system.connected;
-    staged.system.connecting = state.system.connecting;
-    staged.system.last_report_at = context_.clock().wall_now();
-    staged.groups.control_active = {};
-    staged.groups.active_mute_group = 0;
-    state = std::move(staged);
+    context_.state() = std::move(*staged);
     context_.active_groups() = ActiveGroups{};
     const ActionContext::OriginScope recalled(context_, ChangeOrigin::Recall);
     context_.changed({StateChange::Scope::Everything, -1, StateChange::Block::All});

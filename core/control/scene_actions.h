@@ -39,6 +39,9 @@ public:
     // Asks first; the file is read and checked before anything changes. `connected` and
     // `connecting` stay as they were, group activations are switched off.
     bool recall(int id);
+    // The state a recall of `id` would leave, the current state untouched: nullopt when the
+    // store failed or the file is damaged (with the recall's notice).
+    std::optional<DeviceState> load(int id);
 
     static std::string default_name(int id) { return "SAVE" + std::to_string(id); }
 

@@ -247,5 +247,43 @@ TEST(KestraCtlShell, StartsFromTheStateFileInEachOfItsForms) {
     EXPECT_NE(missing.err.find("missing.json"), std::string::npos) << missing.err;
 }
 
+TEST(KestraCtlShell, SceneDiffListsChangedFieldsAgainstTheStateOrAnotherScene) {
+    const std::string port = std::to_string(43000 + ::getpid() % 2000);
+    TempDir dir;
+    const auto room = dir.file("room.json", R"({"inputs":[{},{},{"volume":50}]})");
+    const auto r = ctl({"--state", room, "--data-dir", dir.file(""), "--device",
+                        "127.0.0.9:" + port, "--local-port", port, "shell"},
+                       "scene save\n"
+                       "set input 3 volume 70\n"
+                       "set input 1 matrix_row[4] 1\n"
+                       "set output 2 lim_attack 9\n"
+                       "group control 2 member input 6 on\n"
+                       "scene save\n"
+                       "scene diff 1 2\n"
+                       "scene diff 2\n"
+                       "scene diff 1\n"
+                       "scene diff 7\n"
+                       "scene diff\n");
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out,
+              "1:SAVE1\n"
+              "2:SAVE2\n"
+              "CH 01\tmatrix_row[4]\t0 \u2192 1\n"
+              "CH 03\tVOL\t-10dB \u2192 10dB\n"
+              "M 2\tAttack\t1ms \u2192 9ms\n"
+              "GROUPS\tcontrol[1].input_member[5]\t0 \u2192 1\n"
+              "GROUPS\tcontrol[1].member_count\t0 \u2192 1\n"
+              "5 values on 4 channels differ\n"
+              "no differences\n"
+              "CH 01\tmatrix_row[4]\t1 \u2192 0\n"
+              "CH 03\tVOL\t10dB \u2192 -10dB\n"
+              "M 2\tAttack\t9ms \u2192 1ms\n"
+              "GROUPS\tcontrol[1].input_member[5]\t1 \u2192 0\n"
+              "GROUPS\tcontrol[1].member_count\t1 \u2192 0\n"
+              "5 values on 4 channels differ\n");
+    EXPECT_NE(r.err.find("error: scene: no scene 7"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("error: usage: scene save"), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace kestra
