@@ -16,12 +16,6 @@ std::filesystem::path data_folder(const GlobalOptions& options) {
     return DataFolder::resolve(options.data_dir);
 }
 
-std::filesystem::path program_folder() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path() : exe.parent_path();
-}
-
 double time_scale(const Words& w) {
     if (w.size() == 2) {
         return 1.0;
@@ -42,8 +36,8 @@ void firmware_update(ShellEnv& env, const Words& w) {
     FirmwareUpdater::Settings settings;
     settings.local_port = settings_from(c.options()).session.control_port;
     settings.device = c.session().device();
-    settings.image_folders =
-        FirmwareImage::search_folders(data_folder(c.options()), program_folder());
+    settings.image_folders = FirmwareImage::search_folders(data_folder(c.options()),
+                                                           FirmwareImage::running_program_folder());
     settings.timing = UpdateTiming{}.scaled(time_scale(w));
 
     FirmwareUpdater& updater = c.firmware();

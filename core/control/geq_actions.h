@@ -27,7 +27,8 @@ public:
 
     // A band committed as a marker release commits it.
     void set_band_gain(int output, int band, int gain);
-    // A bar marker moved to `gain_db` (limited to -15 ... +15 dB).
+    // A bar marker moved to `gain_db` (limited to -15 ... +15 dB). A stroke point that leaves
+    // the band's gain as it is sends nothing.
     void marker_moved(int output, int band, double gain_db, MarkerUpdate update);
     // The end of a draw stroke: all 15 gains go to the linked outputs once.
     void draw_path_finished(int output);

@@ -8,6 +8,7 @@
 #include "controls/png_button.h"
 #include "controls/tiled_background.h"
 #include "controls/value_label.h"
+#include "protocol/frame_sink.h"
 #include "skin/skin_font.h"
 #include "skin/skin_ids.h"
 #include "text/channel_name_rule.h"
@@ -67,6 +68,15 @@ std::optional<QString> NameDialog::run(const QString& current_name) {
     if (exec() != QDialog::Accepted)
         return std::nullopt;
     return name();
+}
+
+std::optional<QString> NameDialog::ask(QWidget* parent, const QString& current_name,
+                                       NoticeSink& notices) {
+    NameDialog dialog(parent);
+    dialog.set_message_box([&notices](const QString& caption, const QString& text) {
+        notices.notice(text.toStdString(), caption.toStdString());
+    });
+    return dialog.run(current_name);
 }
 
 void NameDialog::confirm() {

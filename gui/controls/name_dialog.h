@@ -7,6 +7,7 @@
 namespace kestra {
 
 class EntryEdit;
+class NoticeSink;
 class PngButton;
 class ValueLabel;
 
@@ -30,6 +31,10 @@ public:
 
     // Modal: the new name on OK, nothing on Cancel.
     std::optional<QString> run(const QString& current_name);
+    // The whole rename question of a page: the dialog over `parent`, pre-filled, its refusals
+    // told to the operator through `notices`.
+    static std::optional<QString> ask(QWidget* parent, const QString& current_name,
+                                      NoticeSink& notices);
 
     PngButton* ok_button() const { return ok_; }
     PngButton* cancel_button() const { return cancel_; }

@@ -167,8 +167,4 @@ void DynamicsEditor::load() {
     show_meter();
 }
 
-void DynamicsEditor::resizeEvent(QResizeEvent* event) {
-    EditorPane::resizeEvent(event);
-}
-
 }  // namespace kestra

@@ -34,7 +34,6 @@ protected:
     void load() override;
     bool concerns(const StateChange& change) const override;
     void on_show() override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     static constexpr int kRows = 5;  // threshold, ratio, attack, release, gain

@@ -3,7 +3,6 @@
 #include "control/control_surface.h"
 #include "controls/menu_resources.h"
 #include "controls/png_button.h"
-#include "dsp/eq_laws.h"
 #include "dsp/geq_bars.h"
 #include "editors/response_graph.h"
 
@@ -56,12 +55,8 @@ GeqEditor::GeqEditor(ControlSurface& surface, NoticeSink& notices, PresetSelecto
 void GeqEditor::stroke_at(double x_pixel, double y_pixel) {
     const GraphGeometry g = graph_->geometry_now();
     const double gain = geq_draw_gain(g, y_pixel);
-    const OutputChannel& out = surface_.context().state().outputs[static_cast<size_t>(channel())];
     for (int band : geq_draw_bands(g, x_pixel)) {
-        // A stroke passes a band with many moves; only a new gain goes out.
-        if (out.geq_band[static_cast<size_t>(band)].gain != gain_code_of_db(gain)) {
-            surface_.geq.marker_moved(channel(), band, gain, GeqActions::MarkerUpdate::DrawPath);
-        }
+        surface_.geq.marker_moved(channel(), band, gain, GeqActions::MarkerUpdate::DrawPath);
     }
 }
 

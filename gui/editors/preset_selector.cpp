@@ -89,12 +89,8 @@ void PresetSelector::act_on(int id, const QString& item) {
     PresetActions* presets = presets_();
     switch (choice_of(menu.track(QCursor::pos()))) {
         case Choice::Name: {
-            NameDialog dialog(window());
-            dialog.set_message_box([this](const QString& caption, const QString& text) {
-                notices_.notice(text.toStdString(), caption.toStdString());
-            });
             const QString current = item.mid(item.indexOf(QLatin1Char(':')) + 1);
-            if (const auto name = dialog.run(current)) {
+            if (const auto name = NameDialog::ask(window(), current, notices_)) {
                 presets->rename(table_, id, name->toStdString());
                 refresh();
             }

@@ -15,12 +15,6 @@ namespace kestra {
 
 namespace {
 
-std::filesystem::path program_folder() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path() : exe.parent_path();
-}
-
 QProgressBar* make_bar(QWidget* parent, const QString& name, QRect at) {
     auto* bar = new QProgressBar(parent);
     bar->setObjectName(name);
@@ -112,8 +106,9 @@ void HelpTab::start_update() {
     FirmwareUpdater::Settings settings;
     settings.local_port = controller_.settings().session.control_port;
     settings.device = controller_.session().device();
-    settings.image_folders = FirmwareImage::search_folders(
-        DataFolder::resolve(controller_.settings().data_dir), program_folder());
+    settings.image_folders =
+        FirmwareImage::search_folders(DataFolder::resolve(controller_.settings().data_dir),
+                                      FirmwareImage::running_program_folder());
     settings.timing = UpdateTiming{}.scaled(time_scale_);
     update_progress_->setValue(0);
     controller_.firmware().start_local_update(settings);

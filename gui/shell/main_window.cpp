@@ -195,12 +195,8 @@ void MainWindow::build_views() {
     routing_ = new RoutingPage(controller_.surface(), canvas_);
     group_buttons_ = new GroupButtons(controller_.surface(), mute_groups_, control_groups_, this);
     const PresetSelector::Presets presets = [this]() -> PresetActions* {
-        try {
-            return &controller_.stores().presets();
-        } catch (const ControllerError& e) {
-            dialogs_.notice(e.what(), OperatorDialogs::kDefaultCaption);
-            return nullptr;
-        }
+        StoreSession* stores = controller_.stores_or_notice();
+        return stores != nullptr ? &stores->presets() : nullptr;
     };
     ControlSurface& surface = controller_.surface();
     compressor_ =

@@ -19,14 +19,6 @@ namespace {
 constexpr int kSide = 50;
 constexpr int kStep = 60;
 
-// "ID:NAME" split at the first ":"; no ID when the text holds none.
-std::optional<int> id_of(const QString& text) {
-    const qsizetype colon = text.indexOf(QLatin1Char(':'));
-    bool ok = false;
-    const int id = colon > 0 ? text.left(colon).toInt(&ok) : 0;
-    return ok ? std::optional<int>(id) : std::nullopt;
-}
-
 }  // namespace
 
 ShowTab::ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent)
@@ -79,23 +71,19 @@ ShowTab::ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent)
 }
 
 SceneActions* ShowTab::scenes() {
-    try {
-        return &controller_.stores().scenes();
-    } catch (const ControllerError& e) {
-        notices_.notice(e.what(), "Warming");
-        return nullptr;
-    }
+    StoreSession* stores = controller_.stores_or_notice();
+    return stores != nullptr ? &stores->scenes() : nullptr;
 }
 
 void ShowTab::refresh() {
-    std::vector<SceneEntry> entries;
+    entries_.clear();
     if (SceneActions* s = scenes()) {
-        entries = s->list();
+        entries_ = s->list();
     }
     for (size_t k = 0; k < buttons_.size(); ++k) {
         PngButton* b = buttons_[k];
-        if (k < entries.size()) {
-            b->setText(QString::fromStdString(entries[k].text()));
+        if (k < entries_.size()) {
+            b->setText(QString::fromStdString(entries_[k].text()));
             b->show();
         } else {
             b->hide();
@@ -104,33 +92,28 @@ void ShowTab::refresh() {
 }
 
 void ShowTab::open_menu(int button) {
-    const QString text = buttons_[static_cast<size_t>(button)]->text();
-    const auto id = id_of(text);
     SceneActions* s = scenes();
-    if (!id || s == nullptr) {
+    if (s == nullptr || button >= static_cast<int>(entries_.size())) {
         return;
     }
+    const SceneEntry entry = entries_[static_cast<size_t>(button)];
     CMenuEx menu(this);
     menu.load(MenuResources::kPresetMenu);
     switch (menu.track(QCursor::pos())) {
-        case MenuResources::kPresetName: {
-            NameDialog dialog(window());
-            dialog.set_message_box([this](const QString& caption, const QString& message) {
-                notices_.notice(message.toStdString(), caption.toStdString());
-            });
-            if (const auto name = dialog.run(text.mid(text.indexOf(QLatin1Char(':')) + 1))) {
-                s->rename(*id, name->toStdString());
+        case MenuResources::kPresetName:
+            if (const auto name =
+                    NameDialog::ask(window(), QString::fromStdString(entry.name), notices_)) {
+                s->rename(entry.id, name->toStdString());
                 refresh();
             }
             break;
-        }
         case MenuResources::kPresetRecall:
-            if (s->recall(*id)) {
+            if (s->recall(entry.id)) {
                 emit recalled();
             }
             break;
         case MenuResources::kPresetDelete:
-            s->remove(*id);
+            s->remove(entry.id);
             refresh();
             break;
         default:

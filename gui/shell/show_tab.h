@@ -2,8 +2,10 @@
 
 #include <QWidget>
 #include <array>
+#include <vector>
 
 #include "control/full_state_writer.h"
+#include "control/scene_library.h"
 #include "util/publisher.h"
 
 class QProgressBar;
@@ -43,6 +45,7 @@ private:
     NoticeSink& notices_;
     PngButton* save_ = nullptr;
     std::array<PngButton*, kButtons> buttons_{};
+    std::vector<SceneEntry> entries_;  // what the buttons show, in their order
     QProgressBar* progress_ = nullptr;
     ValueLabel* progress_text_ = nullptr;
     Publisher<FullStateProgress>::Subscription progress_sub_;

@@ -124,7 +124,6 @@ void ChannelStrip::show_channel(int channel) {
 void ChannelStrip::reload(bool with_graph) {
     const DeviceState& state = surface_.context().state();
     follow_volume();
-    mute_->setText(QStringLiteral("MUTE"));
     name_button_->setText(stored_short_name(state));
     load_controls(state, with_graph);
 }
@@ -156,11 +155,8 @@ void ChannelStrip::open_rename_menu() {
     if (menu.track(QCursor::pos()) != MenuResources::kName) {
         return;
     }
-    NameDialog dialog(window());
-    dialog.set_message_box([this](const QString& caption, const QString& text) {
-        notices_.notice(text.toStdString(), caption.toStdString());
-    });
-    const auto name = dialog.run(stored_short_name(surface_.context().state()));
+    const auto name =
+        NameDialog::ask(window(), stored_short_name(surface_.context().state()), notices_);
     if (name && rename(*name)) {
         name_button_->setText(stored_short_name(surface_.context().state()));
     }

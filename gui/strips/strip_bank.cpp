@@ -37,7 +37,11 @@ StripBank::StripBank(ControlSurface& surface, NoticeSink& notices, QWidget* canv
     }
     input_detail_ = new InputStrip(QStringLiteral("detail.in"), surface, notices, canvas);
     output_detail_ = new OutputStrip(QStringLiteral("detail.out"), surface, notices, canvas);
-    for (ChannelStrip* strip : all()) {
+    all_.assign(inputs_.begin(), inputs_.end());
+    all_.insert(all_.end(), outputs_.begin(), outputs_.end());
+    all_.push_back(input_detail_);
+    all_.push_back(output_detail_);
+    for (ChannelStrip* strip : all_) {
         connect(strip, &ChannelStrip::editor_requested, this, forward);
     }
     change_sub_ =
@@ -48,14 +52,6 @@ StripBank::~StripBank() = default;
 
 void StripBank::follow(Publisher<LevelView>& levels) {
     level_sub_ = levels.subscribe([this](const LevelView& v) { show_levels(v); });
-}
-
-std::vector<ChannelStrip*> StripBank::all() const {
-    std::vector<ChannelStrip*> strips(inputs_.begin(), inputs_.end());
-    strips.insert(strips.end(), outputs_.begin(), outputs_.end());
-    strips.push_back(input_detail_);
-    strips.push_back(output_detail_);
-    return strips;
 }
 
 std::vector<ChannelStrip*> StripBank::bank(int bank) const {
@@ -70,7 +66,7 @@ std::vector<ChannelStrip*> StripBank::bank(int bank) const {
 }
 
 void StripBank::hide_all() {
-    for (ChannelStrip* strip : all()) {
+    for (ChannelStrip* strip : all_) {
         strip->hide();
     }
 }
@@ -83,7 +79,7 @@ void StripBank::on_change(const StateChange& change) {
     }
     if (change.origin == ChangeOrigin::ProcessorReport && change.block == Block::Strip) {
         // A fader report: every volume, and a held fader keeps the operator's.
-        for (ChannelStrip* strip : all()) {
+        for (ChannelStrip* strip : all_) {
             if (strip->isVisible()) {
                 strip->follow_volume();
             }
@@ -111,7 +107,7 @@ void StripBank::on_change(const StateChange& change) {
 }
 
 void StripBank::reload_shown(bool with_graph) {
-    for (ChannelStrip* strip : all()) {
+    for (ChannelStrip* strip : all_) {
         if (strip->isVisible()) {
             strip->reload(with_graph);
         }

@@ -46,13 +46,13 @@ signals:
     void editor_requested(int channel, StripEditor editor);
 
 private:
-    std::vector<ChannelStrip*> all() const;
     void reload_shown(bool with_graph);
 
     std::vector<InputStrip*> inputs_;
     std::vector<OutputStrip*> outputs_;
     InputStrip* input_detail_ = nullptr;
     OutputStrip* output_detail_ = nullptr;
+    std::vector<ChannelStrip*> all_;  // the 80 strips and the two detail strips
     Publisher<StateChange>::Subscription change_sub_;
     Publisher<LevelView>::Subscription level_sub_;
 };

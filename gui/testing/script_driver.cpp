@@ -59,12 +59,12 @@ QString q(const std::string& s) {
 }
 
 // "PATH@ANCHOR" into the path and the anchor.
-std::pair<QString, QString> split_anchor(const std::string& spec) {
-    const auto at = spec.find('@');
+std::pair<QString, QString> split_anchor(const std::string& target) {
+    const auto at = target.find('@');
     if (at == std::string::npos) {
-        return {q(spec), {}};
+        return {q(target), {}};
     }
-    return {q(spec.substr(0, at)), q(spec.substr(at + 1))};
+    return {q(target.substr(0, at)), q(target.substr(at + 1))};
 }
 
 QString plain(QString text) {
@@ -330,8 +330,8 @@ void ScriptDriver::run(const Step& step) {
 
 std::optional<std::string> ScriptDriver::input_step(const std::string& verb,
                                                     const std::string& rest) {
-    auto [spec, argument] = split_word(rest);
-    const auto [path, anchor] = split_anchor(spec);
+    auto [target, argument] = split_word(rest);
+    const auto [path, anchor] = split_anchor(target);
     QWidget* w = WidgetDump::find(root_, path);
     if (w == nullptr) {
         return "no widget " + path.toStdString();
@@ -385,9 +385,9 @@ std::optional<std::string> ScriptDriver::input_step(const std::string& verb,
 
 std::optional<std::string> ScriptDriver::drag_step(const std::string& rest) {
     std::istringstream words(rest);
-    std::string from_spec;
-    std::string to_spec;
-    words >> from_spec >> to_spec;
+    std::string from_target;
+    std::string to_target;
+    words >> from_target >> to_target;
     int steps = 10;
     int ms = 200;
     for (std::string key, value; words >> key >> value;) {
@@ -400,9 +400,9 @@ std::optional<std::string> ScriptDriver::drag_step(const std::string& rest) {
         }
     }
     InputPoint ends[2];
-    const std::string* specs[2] = {&from_spec, &to_spec};
+    const std::string* targets[2] = {&from_target, &to_target};
     for (int i = 0; i < 2; ++i) {
-        const auto [path, anchor] = split_anchor(*specs[i]);
+        const auto [path, anchor] = split_anchor(*targets[i]);
         QWidget* w = WidgetDump::find(root_, path);
         if (w == nullptr || !w->isVisible()) {
             return "no visible widget " + path.toStdString();

@@ -164,7 +164,7 @@ void SyntheticEvents::type(QWidget* widget, const QString& text) {
     }
 }
 
-bool SyntheticEvents::parse_key(const QString& spec, int& key, Qt::KeyboardModifiers& modifiers,
+bool SyntheticEvents::parse_key(const QString& chord, int& key, Qt::KeyboardModifiers& modifiers,
                                 QString& text) {
     static const std::map<QString, int> named{{QStringLiteral("Return"), Qt::Key_Return},
                                               {QStringLiteral("Home"), Qt::Key_Home},
@@ -181,7 +181,7 @@ bool SyntheticEvents::parse_key(const QString& spec, int& key, Qt::KeyboardModif
                                               {QStringLiteral("Backspace"), Qt::Key_Backspace},
                                               {QStringLiteral("Delete"), Qt::Key_Delete}};
     modifiers = Qt::NoModifier;
-    QString rest = spec;
+    QString rest = chord;
     for (;;) {
         if (rest.startsWith(QLatin1String("Ctrl+"))) {
             modifiers |= Qt::ControlModifier;

@@ -35,7 +35,7 @@ public:
     static void type(QWidget* widget, const QString& text);
 
     // "[Ctrl+][Shift+]KEY" with the key names of the driver; false for an unknown key.
-    static bool parse_key(const QString& spec, int& key, Qt::KeyboardModifiers& modifiers,
+    static bool parse_key(const QString& chord, int& key, Qt::KeyboardModifiers& modifiers,
                           QString& text);
 };
 

@@ -31,6 +31,15 @@ Controller::Controller(ControllerSettings settings, Post post, NoticeSink& notic
     }
 }
 
+StoreSession* Controller::stores_or_notice() {
+    try {
+        return &stores();
+    } catch (const ControllerError& e) {
+        notices_.notice(e.what(), "Warming");
+        return nullptr;
+    }
+}
+
 void Controller::load_state_file(const std::string& path) {
     DeviceState loaded = session_.state();
     std::string error;

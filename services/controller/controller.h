@@ -52,6 +52,9 @@ public:
     // Opened on first use, which creates the data folder; throws ControllerError when it
     // cannot be created.
     StoreSession& stores();
+    // The stores for a window's button: null, after telling the operator why, when the data
+    // folder cannot be used.
+    StoreSession* stores_or_notice();
 
     // The session (with a running transfer's progress) and the firmware update.
     void tick();

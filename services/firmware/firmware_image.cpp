@@ -40,4 +40,10 @@ std::vector<std::filesystem::path> FirmwareImage::search_folders(
     return {data_folder, program_folder, installed.lexically_normal()};
 }
 
+std::filesystem::path FirmwareImage::running_program_folder() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
 }  // namespace kestra

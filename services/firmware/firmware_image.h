@@ -30,6 +30,8 @@ struct FirmwareImage {
     // is installed in ("<program folder>/../share/kestra-v").
     static std::vector<std::filesystem::path> search_folders(
         const std::filesystem::path& data_folder, const std::filesystem::path& program_folder);
+    // The folder of the running program; the working folder when it cannot be told.
+    static std::filesystem::path running_program_folder();
 };
 
 // The images of a LOCAL update, in sending order.
