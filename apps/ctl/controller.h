@@ -35,6 +35,8 @@ public:
     ControlSurface& surface() { return controller_.surface(); }
     FirmwareUpdater& firmware() { return controller_.firmware(); }
     StoreSession& stores() { return controller_.stores(); }
+    ChangeJournal& journal() { return controller_.journal(); }
+    void settle() { controller_.settle(); }
     const GlobalOptions& options() const { return options_; }
 
     void run_for(std::chrono::milliseconds d);

@@ -93,6 +93,7 @@ int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,
     add_curve_commands(registry);
     add_firmware_commands(registry);
     add_store_commands(registry);
+    add_journal_commands(registry);
     Controller controller(options, err);
     ShellEnv env{controller, out, err};
     bool failed = false;
@@ -112,6 +113,7 @@ int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,
             err << "error: " << e.what() << std::endl;
             failed = true;
         }
+        controller.settle();  // each line is one step for undo
     }
     try {
         controller.disconnect();  // the end of the input closes like a disconnect

@@ -42,6 +42,7 @@ void add_curve_commands(ShellRegistry& registry);     // curve
 void add_session_commands(ShellRegistry& registry);   // connect disconnect wait dump set
 void add_firmware_commands(ShellRegistry& registry);  // firmware update
 void add_store_commands(ShellRegistry& registry);     // scene preset recovery
+void add_journal_commands(ShellRegistry& registry);   // undo redo journal
 
 // Reads commands from `in` until its end; returns 1 when any line failed.
 int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out, std::ostream& err);

@@ -12,7 +12,7 @@ namespace kestra::ctl {
 namespace {
 
 constexpr const char* kSceneUsage =
-    "usage: scene save [NAME] | scene list | scene recall ID | scene rename ID NAME | "
+    "usage: scene save [NAME] | scene list | scene recall ID [--changes] | scene rename ID NAME | "
     "scene delete ID | scene diff ID [ID2]";
 constexpr const char* kPresetUsage =
     "usage: preset TABLE list | preset TABLE save CHANNEL [NAME] | preset TABLE recall ID "
@@ -111,6 +111,35 @@ void scene_diff(ShellEnv& env, SceneActions& scenes, const Words& w) {
     env.out << diff.summary_text() << std::endl;
 }
 
+// Sends the changed commands, waits for the read-back, and prints what it found.
+void recall_changes(ShellEnv& env, SceneActions& scenes, int id) {
+    ChangesRecall& recall = scenes.changes_recall();
+    std::optional<ChangesRecallResult> result;
+    auto sub = recall.finished().subscribe([&](const ChangesRecallResult& r) { result = r; });
+    if (!scenes.recall_changes(id)) {
+        throw CommandError("scene not recalled");
+    }
+    const auto limit = std::chrono::milliseconds(ChangesRecall::kReadBackLimit) * 2 +
+                       scenes.whole_write_time();
+    env.controller.run_until([&] { return result.has_value(); }, limit);
+    if (!result) {
+        throw CommandError("the recall of the changes did not finish in time");
+    }
+    env.out << "sent " << result->sent << " of " << result->total << " commands" << std::endl;
+    if (!result->read_back) {
+        throw CommandError("the processor's state did not come back for the comparison");
+    }
+    if (result->verified()) {
+        env.out << "verified" << std::endl;
+        return;
+    }
+    for (const SceneDiffEntry& e : result->differed) {
+        env.out << e.channel << '\t' << e.parameter << '\t' << e.before << kArrow << e.after
+                << '\n';
+    }
+    env.out << result->differed.size() << " fields differed and were written again" << std::endl;
+}
+
 void scene_command(ShellEnv& env, const Words& w) {
     expect(w.size() >= 2, kSceneUsage);
     SceneActions& scenes = env.controller.stores().scenes();
@@ -129,6 +158,8 @@ void scene_command(ShellEnv& env, const Words& w) {
                                ", and never above the highest ID)");
         }
         env.out << saved->text() << std::endl;
+    } else if (verb == "recall" && w.size() == 4 && w[3] == "--changes") {
+        recall_changes(env, scenes, word_id(w, 2));
     } else if (verb == "recall") {
         expect(w.size() == 3, kSceneUsage);
         if (!scenes.recall(word_id(w, 2))) {

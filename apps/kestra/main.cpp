@@ -135,7 +135,8 @@ int main(int argc, char** argv) {
             return 2;
         }
         dialogs.divert([&driver](const std::string& t) { driver->notice(t); },
-                       [&driver](const std::string& t) { return driver->question(t); });
+                       [&driver](const std::string& t) { return driver->question(t); },
+                       [&driver](const OperatorChoice& c) { return driver->choice(c); });
         QObject::connect(driver.get(), &ScriptDriver::finished, &window, [&](int failed) {
             exit_code = failed == 0 ? 0 : 1;
             if (options.screenshot && !save_screenshot(window, *options.screenshot)) {

@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "control/scene_diff.h"
+#include "model/state_fields.h"
+
 namespace kestra {
 
 ActionContext::OriginScope::OriginScope(ActionContext& ctx, ChangeOrigin origin)
@@ -25,7 +28,17 @@ ActionContext::ActionContext(DeviceState& state, Publisher<StateChange>& changes
       names_(names),
       filter_(state),
       // The processor's changes pass here too, so the filter learns what they rewrote.
-      filtering_(changes.subscribe([this](const StateChange& c) { filter_.published(c); })) {}
+      filtering_(changes.subscribe([this](const StateChange& c) { observe(c); })) {}
+
+void ActionContext::observe(const StateChange& change) {
+    filter_.published(change);
+    if (change.origin == ChangeOrigin::FullStateRead) {
+        fresh_read_ = true;
+    } else if (change.block == StateChange::Block::Connection && !connected() &&
+               state_.system.connecting == 0) {
+        fresh_read_ = false;
+    }
+}
 
 void ActionContext::changed(StateChange change, Publish when) {
     change.origin = origin_;
@@ -43,6 +56,13 @@ bool ActionContext::send(DatagramList datagrams) {
 
 bool ActionContext::send(DatagramList datagrams, std::chrono::milliseconds extra) {
     return send(std::move(with_pause(datagrams, extra)));
+}
+
+std::string ActionContext::channel_label(bool output, int index) const {
+    const NameCodec fallback;
+    return SceneDiff::channel_of(
+        state_, output ? StateFields::output_unit(index) : StateFields::input_unit(index),
+        names_.codec != nullptr ? *names_.codec : fallback);
 }
 
 void ActionContext::notice(const std::string& text, const std::string& caption) {

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "control/active_groups.h"
 #include "control/change_filter.h"
@@ -21,11 +23,22 @@ struct ReadoutRequest {
     bool operator==(const ReadoutRequest&) const = default;
 };
 
+// A question with several answers besides Cancel, and a list the operator may open.
+struct OperatorChoice {
+    std::string text;
+    std::string caption;
+    std::vector<std::string> options;
+    std::string details;
+};
+
 // OK/Cancel questions to the operator. The GUI answers with a dialog; scripted use says OK.
 class QuestionSink {
 public:
     virtual ~QuestionSink() = default;
     virtual bool ask(const std::string& text, const std::string& caption) = 0;
+    // The chosen option's index, or -1 for Cancel. Where no choice can be shown, OK takes
+    // the first option.
+    virtual int choose(const OperatorChoice& choice) { return ask(choice.text, choice.caption) ? 0 : -1; }
 };
 
 class AlwaysOk final : public QuestionSink {
@@ -81,11 +94,28 @@ public:
 
     void notice(const std::string& text, const std::string& caption = kCaption);
     bool ask(const std::string& text, const std::string& caption = kCaption);
+    int choose(const OperatorChoice& choice) { return questions_.choose(choice); }
 
     // Publishes the change with the current origin, by default only when its block changed.
     void changed(StateChange change, Publish when = Publish::IfChanged);
     // Always published: the read-out refreshes also when a value was stored unchanged.
     void report(int channel, int kind) { readout_.publish(ReadoutRequest{channel, kind}); }
+
+    // A name for the operator's step in the journal ("OUT2 LIMIT reset"); the journal takes
+    // it when the step settles. Without one the journal names the changed fields.
+    void label(std::string text) { label_ = std::move(text); }
+    std::string take_label() { return std::exchange(label_, {}); }
+    // A channel as the journal names it: its short name, or "CH3" / "OUT2" without one.
+    std::string channel_label(bool output, int index) const;
+
+    // Whether the state holds what the processor holds: read from it in this connection (the
+    // connect's read), kept current by its reports and every action since. A lost or closed
+    // connection ends it.
+    bool fresh_read() const { return fresh_read_ && connected(); }
+    // While a recall reads the processor back to compare, the read (and the connect reply
+    // that follows it) is the recall's business, not a change of its own for the journal.
+    void expect_read_back(bool on) { read_back_ = on; }
+    bool read_back_expected() const { return read_back_; }
 
     Publisher<StateChange>& changes() { return changes_; }
     Publisher<ReadoutRequest>& readout_requests() { return readout_; }
@@ -102,6 +132,8 @@ public:
     static int output_readout(int output) { return kReadoutOutputBase + output; }
 
 private:
+    void observe(const StateChange& change);
+
     DeviceState& state_;
     Publisher<StateChange>& changes_;
     FrameSink& sink_;
@@ -112,6 +144,9 @@ private:
     ActiveGroups active_groups_;
     ChangeOrigin origin_ = ChangeOrigin::Operator;
     ChangeFilter filter_;
+    std::string label_;
+    bool fresh_read_ = false;
+    bool read_back_ = false;
     Publisher<StateChange>::Subscription filtering_;
     Publisher<ReadoutRequest> readout_;
 };

@@ -117,6 +117,8 @@ void DynamicsActions::marker_moved(int channel, int marker, double x_db, double 
 
 void DynamicsActions::reset(int channel) {
     check_channel(channel);
+    const bool output = block_.target == FieldTarget::Output;
+    ctx_.label(ctx_.channel_label(output, channel) + (output ? " LIMIT reset" : " COMP reset"));
     const auto fields = block_.fields(ctx_.state(), channel);
     for (std::size_t f = 0; f < DynamicsBlock::kFields; ++f) {
         *fields[f] = kResetValues[f];

@@ -1,86 +1,28 @@
 #include "control/full_state_writer.h"
 
+#include "control/write_steps.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
 
 namespace kestra {
 
-namespace {
-
-using std::chrono::milliseconds;
-
-constexpr int kUnitRecords = 11;
-constexpr int kFirstSourceInput = 33;
-constexpr int kPeqBandsSent = 4;
-
-class Sequence {
-public:
-    explicit Sequence(std::vector<DatagramList>& out) : out_(out) {}
-
-    void add(DatagramList list, milliseconds pause) {
-        out_.push_back(std::move(with_pause(list, pause)));
-    }
-
-private:
-    std::vector<DatagramList>& out_;
-};
-
-}  // namespace
-
 std::vector<DatagramList> FullStateWriter::commands(const DeviceState& state,
                                                     const CommandContext& names,
-                                                    milliseconds name_pause) {
+                                                    std::chrono::milliseconds name_pause) {
     if (names.glyphs == nullptr) {
         throw std::invalid_argument("the full state needs a glyph renderer for the names");
     }
-    const NameCodec fallback;
-    const NameCodec& codec = names.codec != nullptr ? *names.codec : fallback;
     std::vector<DatagramList> out;
     out.reserve(kCommandCount);
-    Sequence seq(out);
-
-    seq.add(encode_level_reports(false), kCommandPause);
-    for (int i = 0; i < kUnitRecords; ++i) {
-        seq.add(encode_unit_settings(state, i), kUnitPause);
+    for (const WriteStep& step : WriteSteps::whole(name_pause)) {
+        out.push_back(WriteSteps::encode(state, step, names));
     }
-    for (int n = 1; n <= kWireChannelCount; ++n) {
-        seq.add(encode_channel_name(state, n, codec, *names.glyphs), name_pause);
-        seq.add(encode_fader(state, n), kCommandPause);
-    }
-    for (int n = kFirstSourceInput; n <= kInputCount; ++n) {
-        seq.add(encode_input_source(state, n), kCommandPause);
-    }
-    for (int n = 1; n <= kInputCount; ++n) {
-        seq.add(encode_matrix_row(state, n), kCommandPause);
-        seq.add(encode_input_gain(state, n), kCommandPause);
-        if (n <= kProcessedInputs) {
-            seq.add(encode_compressor(state, n), kCommandPause);
-            seq.add(encode_low_pass(state, n), kCommandPause);
-            seq.add(encode_high_pass(state, n), kCommandPause);
-            seq.add(encode_automix_channel(state, n), kCommandPause);
-        }
-    }
-    for (int m = 1; m <= kOutputCount; ++m) {
-        seq.add(encode_limiter(state, m), kCommandPause);
-        seq.add(encode_graphic_eq(state, m), kCommandPause);
-        seq.add(encode_output_mode(state, m), kCommandPause);
-        seq.add(encode_output_delay(state, m), kCommandPause);
-        if (m <= kMasterOutputs) {
-            seq.add(encode_output_fbk(state, m), kCommandPause);
-        }
-    }
-    for (int n = 1; n <= kProcessedInputs; ++n) {
-        for (int b = 1; b <= kPeqBandsSent; ++b) {
-            seq.add(encode_peq_band(state, n, b), kCommandPause);
-        }
-    }
-    seq.add(encode_automix_settings(state), kCommandPause);
-    seq.add(encode_level_reports(true), kCommandPause);
     return out;
 }
 
-bool FullStateWriter::start(milliseconds name_pause, Finished finished) {
+bool FullStateWriter::start(std::chrono::milliseconds name_pause, Finished finished) {
     if (running_ || !context_.connected()) {
         return false;
     }
@@ -88,7 +30,7 @@ bool FullStateWriter::start(milliseconds name_pause, Finished finished) {
         commands(context_.state(), context_.names(), name_pause);
     DatagramList all;
     datagrams_through_.clear();
-    planned_ = milliseconds{0};
+    planned_ = std::chrono::milliseconds{0};
     for (const DatagramList& command : sequence) {
         for (const Datagram& d : command) {
             planned_ += d.gap;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "control/action_context.h"
+#include "control/write_steps.h"
 
 namespace kestra {
 
@@ -29,8 +30,8 @@ public:
     static constexpr int kCommandCount = 662;
     static constexpr std::chrono::milliseconds kRecallNamePause{150};
     static constexpr std::chrono::milliseconds kRecoveryNamePause{300};
-    static constexpr std::chrono::milliseconds kUnitPause{100};
-    static constexpr std::chrono::milliseconds kCommandPause{20};
+    static constexpr std::chrono::milliseconds kUnitPause = WriteSteps::kUnitPause;
+    static constexpr std::chrono::milliseconds kCommandPause = WriteSteps::kCommandPause;
 
     // `completed` is false when the connection ended before everything went out.
     using Finished = std::function<void(bool completed)>;

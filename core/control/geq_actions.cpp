@@ -126,6 +126,7 @@ void GeqActions::toggle_on(int output) {
 
 void GeqActions::reset(int output) {
     OutputChannel& out = record(output);
+    ctx_.label(ctx_.channel_label(true, output) + " GEQ reset");
     for (std::size_t b = 0; b < kBands; ++b) {
         out.geq_band[b].gain = kFlatGain;
     }

@@ -304,6 +304,7 @@ std::optional<int> PeqActions::slope_item(int slope) {
 
 void PeqActions::reset(int input) {
     InputChannel& in = record(input);
+    ctx_.label(ctx_.channel_label(false, input) + " PEQ reset");
     for (int b = 0; b < kCopiedBands; ++b) {
         PeqBand& band = in.peq_band[static_cast<std::size_t>(b)];
         band.freq = kResetFreq[static_cast<std::size_t>(b)];
@@ -346,6 +347,7 @@ void PeqActions::restore_block(const SavedBlock& keep, InputChannel& in) {
 void PeqActions::toggle_bypass(int input) {
     InputChannel& in = record(input);
     std::optional<SavedBlock>& saved = bypass_[static_cast<std::size_t>(input)];
+    ctx_.label(ctx_.channel_label(false, input) + (saved ? " PEQ BYPASS off" : " PEQ BYPASS on"));
     if (!saved) {
         saved = save_block(in);
         in.lpf_on = 0;

@@ -82,25 +82,148 @@ std::optional<DeviceState> SceneActions::load(int id) {
     return staged;
 }
 
-bool SceneActions::recall(int id) {
-    if (!context_.ask(kRecallQuestion)) {
-        return false;
-    }
-    if (writer_.running()) {
+bool SceneActions::busy() {
+    if (writer_.running() || changes_.running()) {
         context_.notice(kTransferRunning);
+        return true;
+    }
+    return false;
+}
+
+std::string SceneActions::recall_label(int id) {
+    for (const SceneEntry& e : list()) {
+        if (e.id == id) {
+            return "Scene " + e.text() + " recalled";
+        }
+    }
+    return "Scene " + std::to_string(id) + " recalled";
+}
+
+bool SceneActions::recall(int id) {
+    if (!context_.ask(kRecallQuestion) || busy()) {
         return false;
     }
     std::optional<DeviceState> staged = load(id);
     if (!staged) {
         return false;
     }
-    context_.state() = std::move(*staged);
+    recall_whole(id, std::move(*staged));
+    return true;
+}
+
+void SceneActions::recall_whole(int id, DeviceState staged) {
+    context_.label(recall_label(id));
+    context_.state() = std::move(staged);
     context_.active_groups() = ActiveGroups{};
     const ActionContext::OriginScope recalled(context_, ChangeOrigin::Recall);
     context_.changed({StateChange::Scope::Everything, -1, StateChange::Block::All});
     if (context_.connected()) {
         writer_.start(FullStateWriter::kRecallNamePause);
     }
+}
+
+bool SceneActions::start_changes(int id, const DeviceState& staged) {
+    context_.label(recall_label(id));
+    return changes_.start(staged);
+}
+
+bool SceneActions::recall_changes(int id) {
+    if (!context_.ask(kRecallQuestion) || busy()) {
+        return false;
+    }
+    if (!context_.fresh_read()) {
+        context_.notice(kNoFreshRead);
+        return false;
+    }
+    std::optional<DeviceState> staged = load(id);
+    return staged && start_changes(id, *staged);
+}
+
+std::chrono::milliseconds SceneActions::whole_write_time() const {
+    return WriteSteps::planned(WriteSteps::whole(FullStateWriter::kRecallNamePause));
+}
+
+std::optional<SceneActions::Preview> SceneActions::preview(int id) {
+    std::optional<DeviceState> staged = load(id);
+    if (!staged) {
+        return std::nullopt;
+    }
+    const NameCodec fallback;
+    const NameCodec& codec = context_.names().codec != nullptr ? *context_.names().codec : fallback;
+    Preview p;
+    p.diff = SceneDiff::between(context_.state(), *staged, codec);
+    p.whole_time = whole_write_time();
+    p.changes_offered = context_.fresh_read();
+    if (p.changes_offered) {
+        p.changes = changes_.steps_for(*staged);
+        p.changes_time = changes_.estimate(p.changes);
+    }
+    return p;
+}
+
+namespace {
+
+std::string seconds_text(std::chrono::milliseconds t) {
+    const long long tenths = (t.count() + 50) / 100;
+    if (tenths < 100) {
+        return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s";
+    }
+    return std::to_string((tenths + 5) / 10) + " s";
+}
+
+std::string will_change(const SceneDiff& diff) {
+    if (diff.empty()) {
+        return "No value will change.";
+    }
+    const SceneDiffSummary s = diff.summary();
+    return std::to_string(s.values) + (s.values == 1 ? " value" : " values") + " on " +
+           std::to_string(s.channels) + (s.channels == 1 ? " channel" : " channels") +
+           " will change.";
+}
+
+std::string diff_list(const SceneDiff& diff) {
+    std::string out;
+    for (const SceneDiffEntry& e : diff.entries()) {
+        out += e.channel + "\t" + e.parameter + "\t" + e.before + " \u2192 " + e.after + "\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+bool SceneActions::recall_asking(int id) {
+    if (busy()) {
+        return false;
+    }
+    std::optional<Preview> p = preview(id);
+    if (!p) {
+        return false;
+    }
+    OperatorChoice choice{std::string(kRecallQuestion) + "\n" + will_change(p->diff), kCaption, {},
+                  diff_list(p->diff)};
+    const int changes = static_cast<int>(p->changes.size());
+    if (p->changes_offered) {
+        choice.options.push_back("Only the " + std::to_string(changes) +
+                                 (changes == 1 ? " change" : " changes") + " (about " +
+                                 seconds_text(p->changes_time) + ")");
+    }
+    if (context_.connected()) {
+        choice.options.push_back("Everything (about " + seconds_text(p->whole_time) + ")");
+    } else {
+        choice.options.push_back("OK");
+    }
+    const int chosen = context_.choose(choice);
+    if (chosen < 0 || chosen >= static_cast<int>(choice.options.size())) {
+        return false;
+    }
+    std::optional<DeviceState> staged = load(id);
+    if (!staged) {
+        return false;
+    }
+    if (p->changes_offered && chosen == 0) {
+        return start_changes(id, *staged);
+    }
+    recall_whole(id, std::move(*staged));
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "control/action_context.h"
+#include "control/changes_recall.h"
+#include "control/scene_diff.h"
 #include "control/full_state_writer.h"
 #include "control/scene_library.h"
 
@@ -21,9 +23,23 @@ public:
     static constexpr const char* kTransferRunning =
         "The settings are still being written to the processor.";
     static constexpr const char* kDamaged = "The scene file is damaged.";
+    static constexpr const char* kNoFreshRead =
+        "Only the changes can be recalled while the settings read from the processor at the "
+        "connect are current; recall everything instead.";
+    static constexpr const char* kCaption = ActionContext::kCaption;
 
     SceneActions(ActionContext& context, SceneLibrary& library, FullStateWriter& writer)
-        : context_(context), library_(library), writer_(writer) {}
+        : context_(context), library_(library), writer_(writer), changes_(context) {}
+
+    // What a recall of a scene would do: the values it changes and, with a fresh read of the
+    // processor, the commands a recall of only the changes sends.
+    struct Preview {
+        SceneDiff diff;
+        bool changes_offered = false;
+        std::vector<WriteStep> changes;
+        std::chrono::milliseconds changes_time{0};
+        std::chrono::milliseconds whole_time{0};
+    };
 
     // At most the first 32 rows in ID order; empty after a noticed store error.
     std::vector<SceneEntry> list();
@@ -39,6 +55,19 @@ public:
     // Asks first; the file is read and checked before anything changes. `connected` and
     // `connecting` stay as they were, group activations are switched off.
     bool recall(int id);
+    // The RECALL question with what the recall changes: the counts under the question, the
+    // list behind it, and, with a fresh read, the choice of only the changes or everything.
+    bool recall_asking(int id);
+    // Asks first; sends only the changed commands and reads the processor back (see
+    // ChangesRecall). False when declined, without a fresh read, or while a transfer runs.
+    bool recall_changes(int id);
+    // Nothing when the scene cannot be read (with the recall's notice).
+    std::optional<Preview> preview(int id);
+
+    ChangesRecall& changes_recall() { return changes_; }
+    // The whole-state write's planned time for the current state.
+    std::chrono::milliseconds whole_write_time() const;
+
     // The state a recall of `id` would leave, the current state untouched: nullopt when the
     // store failed or the file is damaged (with the recall's notice).
     std::optional<DeviceState> load(int id);
@@ -47,10 +76,15 @@ public:
 
 private:
     void check_known(StoreResult result, int id) const;
+    bool busy();
+    void recall_whole(int id, DeviceState staged);
+    bool start_changes(int id, const DeviceState& staged);
+    std::string recall_label(int id);
 
     ActionContext& context_;
     SceneLibrary& library_;
     FullStateWriter& writer_;
+    ChangesRecall changes_;
 };
 
 }  // namespace kestra

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/device_state.h"
+#include "model/state_fields.h"
 #include "text/name_codec.h"
 
 namespace kestra {
@@ -16,8 +17,14 @@ struct SceneDiffEntry {
     std::string parameter;
     std::string before;
     std::string after;
+    std::string path{};  // the state JSON path, also where `parameter` is the read-out's name
+    int unit = -1;     // the StateFields unit
 
-    bool operator==(const SceneDiffEntry&) const = default;
+    // Compares what a reader sees; the path is how the field is found again.
+    bool operator==(const SceneDiffEntry& o) const {
+        return channel == o.channel && parameter == o.parameter && before == o.before &&
+               after == o.after;
+    }
 };
 
 struct SceneDiffSummary {
@@ -35,6 +42,15 @@ class SceneDiff {
 public:
     static SceneDiff between(const DeviceState& before, const DeviceState& after,
                              const NameCodec& codec);
+
+    // One field of a unit (see StateFields) that holds `was` in `before` and `now` in `after`,
+    // in the read-out's texts where it has a read-out kind. The states are only read; the
+    // read-out binds to mutable ones.
+    static SceneDiffEntry describe(DeviceState& before, DeviceState& after, int unit, int slot,
+                                   const FieldValue& was, const FieldValue& now,
+                                   const NameCodec& codec);
+    // The unit's label: the channel's short name (or "CH3", "OUT2"), "SYSTEM" or "GROUPS".
+    static std::string channel_of(const DeviceState& state, int unit, const NameCodec& codec);
 
     const std::vector<SceneDiffEntry>& entries() const { return entries_; }
     SceneDiffSummary summary() const { return {static_cast<int>(entries_.size()), channels_}; }

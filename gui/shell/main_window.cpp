@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 
 #include "controller/controller.h"
 #include "controls/cmenu_ex.h"
@@ -21,7 +22,9 @@
 #include "pages/routing_page.h"
 #include "shell/connect_tab.h"
 #include "shell/help_tab.h"
+#include "shell/journal_window.h"
 #include "shell/operator_dialogs.h"
+#include "shell/step_settler.h"
 #include "shell/show_tab.h"
 #include "shell/system_page.h"
 #include "skin/skin_ids.h"
@@ -105,6 +108,13 @@ MainWindow::MainWindow(Controller& controller, Profile& profile, OperatorDialogs
             [this] { select_page(Page::Channel); });
     subscribe();
     canvas_->installEventFilter(this);
+    new StepSettler(controller_, this);
+    const auto shortcut = [this](const char* keys, void (MainWindow::*act)()) {
+        auto* s = new QShortcut(QKeySequence(QString::fromLatin1(keys)), this);
+        connect(s, &QShortcut::activated, this, act);
+    };
+    shortcut("Ctrl+Z", &MainWindow::undo);
+    shortcut("Ctrl+Shift+Z", &MainWindow::redo);
 
     layout_.resize(size());
     apply_layout();
@@ -442,10 +452,46 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::open_menu(const QPoint& global) {
     CMenuEx menu(this);
     menu.setObjectName(QStringLiteral("menu.popup"));
+    controller_.settle();
+    ChangeJournal& journal = controller_.journal();
+    const auto entry = [&menu](const char* name, const QString& caption, const std::string& text,
+                               const char* keys) {
+        QAction* a = menu.addAction(
+            text.empty() ? caption : caption + QStringLiteral(" ") + QString::fromStdString(text));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(QKeySequence(QString::fromLatin1(keys)));
+        a->setEnabled(!text.empty());
+        return a;
+    };
+    QAction* undo_entry = entry("menu.undo", QStringLiteral("UNDO"), journal.undo_text(), "Ctrl+Z");
+    QAction* redo_entry =
+        entry("menu.redo", QStringLiteral("REDO"), journal.redo_text(), "Ctrl+Shift+Z");
+    QAction* journal_entry = menu.addAction(QStringLiteral("JOURNAL..."));
+    journal_entry->setObjectName(QStringLiteral("menu.journal"));
+    menu.addSeparator();
     QAction* about = menu.addAction(QStringLiteral("ABOUT KESTRA-V 2.1(&A)..."));
-    if (menu.exec(global) == about) {
+    QAction* chosen = menu.exec(global);
+    if (chosen == about) {
         show_about();
+    } else if (chosen == undo_entry) {
+        undo();
+    } else if (chosen == redo_entry) {
+        redo();
+    } else if (chosen == journal_entry) {
+        show_journal();
     }
+}
+
+void MainWindow::undo() { controller_.journal().undo(); }
+
+void MainWindow::redo() { controller_.journal().redo(); }
+
+void MainWindow::show_journal() {
+    if (journal_window_ == nullptr) {
+        journal_window_ = new JournalWindow(controller_.journal(), this);
+    }
+    journal_window_->show();
+    journal_window_->raise();
 }
 
 void MainWindow::show_about() {

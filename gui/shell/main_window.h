@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -58,6 +59,10 @@ public:
     // The connect press of the SYSTEM page, also used by --demo.
     void connect_device();
     void show_about();
+    // The journal's undo and redo (Ctrl+Z, Ctrl+Shift+Z and the Menu button's entries).
+    void undo();
+    void redo();
+    void show_journal();
     // Every wait of the firmware update shortened, for trials against the virtual processor.
     void set_firmware_time_scale(double scale);
 
@@ -122,6 +127,7 @@ private:
     EntryEdit* freq_box_ = nullptr;
 
     StripBank* strips_ = nullptr;
+    QPointer<QWidget> journal_window_;
     StripEditor open_editor_ = StripEditor::Compressor;
     SystemPage* system_ = nullptr;
     QWidget* mode_ = nullptr;

@@ -1,6 +1,9 @@
 #include "shell/operator_dialogs.h"
 
 #include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
+#include <vector>
 
 namespace kestra {
 
@@ -12,9 +15,37 @@ QString caption_or_default(const std::string& caption) {
 
 }  // namespace
 
-void OperatorDialogs::divert(NoticeHandler notices, QuestionHandler questions) {
+void OperatorDialogs::divert(NoticeHandler notices, QuestionHandler questions,
+                             ChoiceHandler choices) {
     notice_handler_ = std::move(notices);
     question_handler_ = std::move(questions);
+    choice_handler_ = std::move(choices);
+}
+
+int OperatorDialogs::choose(const OperatorChoice& choice) {
+    if (choice_handler_) {
+        return choice_handler_(choice);
+    }
+    if (question_handler_) {
+        return QuestionSink::choose(choice);
+    }
+    QMessageBox box(QMessageBox::Question, caption_or_default(choice.caption),
+                    QString::fromStdString(choice.text), QMessageBox::NoButton, parent_);
+    box.setObjectName(QStringLiteral("question"));
+    std::vector<QAbstractButton*> options;
+    for (const std::string& option : choice.options) {
+        options.push_back(box.addButton(QString::fromStdString(option), QMessageBox::AcceptRole));
+    }
+    box.addButton(QMessageBox::Cancel);
+    if (!options.empty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(options.front()));
+    }
+    if (!choice.details.empty()) {
+        box.setDetailedText(QString::fromStdString(choice.details));
+    }
+    box.exec();
+    const auto chosen = std::find(options.begin(), options.end(), box.clickedButton());
+    return chosen == options.end() ? -1 : static_cast<int>(chosen - options.begin());
 }
 
 void OperatorDialogs::notice(const std::string& text, const std::string& caption) {

@@ -108,7 +108,7 @@ void ShowTab::open_menu(int button) {
             }
             break;
         case MenuResources::kPresetRecall:
-            if (s->recall(entry.id)) {
+            if (s->recall_asking(entry.id)) {
                 emit recalled();
             }
             break;

@@ -163,14 +163,35 @@ void ScriptDriver::notice(const std::string& text) {
     notices_.push_back(text);
 }
 
-bool ScriptDriver::question(const std::string& text) {
-    bool ok = true;
-    if (!answers_.empty()) {
-        ok = answers_.front();
-        answers_.pop_front();
+int ScriptDriver::next_answer() {
+    if (answers_.empty()) {
+        return 1;
     }
+    const int a = answers_.front();
+    answers_.pop_front();
+    return a;
+}
+
+bool ScriptDriver::question(const std::string& text) {
+    const bool ok = next_answer() != 0;
     out_ << "question: " << text << " -> " << (ok ? "OK" : "Cancel") << std::endl;
     return ok;
+}
+
+// One log line: the text's lines joined by " | ", then the numbered options.
+int ScriptDriver::choice(const OperatorChoice& c) {
+    const int a = next_answer();
+    std::string text = c.text;
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
+        text.replace(at, 1, " | ");
+    }
+    out_ << "question: " << text;
+    for (std::size_t k = 0; k < c.options.size(); ++k) {
+        out_ << " [" << k + 1 << "] " << c.options[k];
+    }
+    const bool valid = a >= 1 && a <= static_cast<int>(c.options.size());
+    out_ << " -> " << (valid ? c.options[static_cast<std::size_t>(a - 1)] : "Cancel") << std::endl;
+    return valid ? a - 1 : -1;
 }
 
 bool ScriptDriver::event(QEvent* event) {
@@ -283,11 +304,12 @@ void ScriptDriver::run(const Step& step) {
     } else if (verb == "dialog") {
         result = dialog_step(rest);
     } else if (verb == "answer") {
-        if (rest == "ok" || rest == "cancel") {
-            answers_.push_back(rest == "ok");
+        const bool number = rest.size() == 1 && rest[0] >= '1' && rest[0] <= '9';
+        if (rest == "ok" || rest == "cancel" || number) {
+            answers_.push_back(rest == "cancel" ? 0 : number ? rest[0] - '0' : 1);
             result = "";
         } else {
-            result = "answer takes ok or cancel";
+            result = "answer takes ok, cancel or an option's number";
         }
     } else if (verb == "wait") {
         bool number = !rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos;
@@ -498,7 +520,7 @@ std::optional<std::string> ScriptDriver::menu_step(const std::string& text) {
                 return std::string("no open menu");
             }
             for (QAction* action : menu->actions()) {
-                if (plain(action->text()) == plain(q(text))) {
+                if (plain(action->text()) == plain(q(text)) || action->objectName() == q(text)) {
                     const QPoint at = menu->actionGeometry(action).center();
                     SyntheticEvents::click({menu, at});
                     after_events();

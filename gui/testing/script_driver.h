@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "control/action_context.h"
+
 class QWidget;
 
 namespace kestra {
@@ -41,6 +43,8 @@ public:
     // The operator's notices and questions while the script runs.
     void notice(const std::string& text);
     bool question(const std::string& text);
+    // Answers with the queued option number ("answer 2"); "answer ok" takes the first.
+    int choice(const OperatorChoice& choice);
 
     int passed() const { return passed_; }
     int failed() const { return failed_; }
@@ -93,7 +97,8 @@ private:
     int marker_seen_ = 0;
     std::vector<std::string> notices_;
     size_t notice_mark_ = 0;
-    std::deque<bool> answers_;
+    std::deque<int> answers_;  // 0 Cancel, else the option's number (OK is 1)
+    int next_answer();
     int passed_ = 0;
     int failed_ = 0;
     bool running_ = false;

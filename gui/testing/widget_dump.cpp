@@ -39,8 +39,14 @@ Json item_view_state(const QAbstractItemView* view) {
     const QAbstractItemModel* model = view->model();
     Json items = Json::array();
     const int rows = model ? model->rowCount() : 0;
+    const int columns = model ? model->columnCount() : 0;
     for (int r = 0; r < rows; ++r) {
-        items.push_back(utf8(model->index(r, 0).data().toString()));
+        // A row of several columns reads as its texts joined by tabs.
+        QStringList texts;
+        for (int c = 0; c < columns; ++c) {
+            texts << model->index(r, c).data().toString();
+        }
+        items.push_back(utf8(texts.join(QLatin1Char('\t'))));
     }
     state["count"] = rows;
     state["items"] = items;

@@ -14,6 +14,10 @@ CommandContext names_for(const ControllerSession& session, const GlyphRasterizer
     return names;
 }
 
+// Lines of earlier sessions shown in the journal.
+constexpr std::size_t kHistoryLines = 1000;
+constexpr const char* kJournalFailed = "The change journal cannot be written: ";
+
 }  // namespace
 
 Controller::Controller(ControllerSettings settings, Post post, NoticeSink& notices,
@@ -28,6 +32,39 @@ Controller::Controller(ControllerSettings settings, Post post, NoticeSink& notic
     session_.track_transfers(&surface_.full_state);
     if (settings_.state_file) {
         load_state_file(*settings_.state_file);
+    }
+    journal_ = std::make_unique<ChangeJournal>(surface_.context());
+    const std::string folder = DataFolder::resolve(settings_.data_dir);
+    journal_->add_history(JournalFile::read(folder + "/" + JournalFile::kFileName, kHistoryLines));
+    journal_lines_ = journal_->appended().subscribe([this](const JournalLine& l) { write_journal(l); });
+}
+
+Controller::~Controller() {
+    journal_->settle();
+    journal_lines_.reset();
+    if (journal_file_) {
+        journal_file_->flush(session_.clock().now(), true);
+    }
+}
+
+// The file is made with the first line, so that reading a folder never creates it.
+void Controller::write_journal(const JournalLine& line) {
+    if (journal_failed_) {
+        return;
+    }
+    if (!journal_file_) {
+        const std::string folder = DataFolder::resolve(settings_.data_dir);
+        std::string error;
+        if (!DataFolder::ensure(folder, error)) {
+            journal_failed_ = true;
+            notices_.notice(std::string(kJournalFailed) + error, "Warming");
+            return;
+        }
+        journal_file_ = std::make_unique<JournalFile>(folder);
+    }
+    if (!journal_file_->append(line, session_.clock().now())) {
+        journal_failed_ = true;
+        notices_.notice(std::string(kJournalFailed) + journal_file_->error(), "Warming");
     }
 }
 
@@ -60,6 +97,13 @@ void Controller::load_state_file(const std::string& path) {
 
 void Controller::tick() {
     session_.tick();
+    journal_->tick();
+    if (journal_file_) {
+        journal_file_->flush(session_.clock().now());
+    }
+    if (stores_) {
+        stores_->scenes().changes_recall().tick();
+    }
     if (firmware_) {
         firmware_->tick();
     }

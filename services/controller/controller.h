@@ -9,6 +9,8 @@
 #include "firmware/firmware_updater.h"
 #include "glyph/glyph_support.h"
 #include "session/controller_session.h"
+#include "control/change_journal.h"
+#include "store/journal_file.h"
 #include "store/store_session.h"
 #include "util/post.h"
 
@@ -56,11 +58,19 @@ public:
     // folder cannot be used.
     StoreSession* stores_or_notice();
 
-    // The session (with a running transfer's progress) and the firmware update.
+    // The session (with a running transfer's progress), the firmware update, a recall's
+    // read-back and the journal's file.
     void tick();
+
+    // The operator's undo and redo and the change journal, written to the data folder.
+    ChangeJournal& journal() { return *journal_; }
+    // Ends the operator's step: a shell line, a window's input with no button held.
+    void settle() { journal_->settle(); }
+    ~Controller();
 
 private:
     void load_state_file(const std::string& path);
+    void write_journal(const JournalLine& line);
 
     ControllerSettings settings_;
     Post post_;
@@ -71,6 +81,10 @@ private:
     ControlSurface surface_;
     std::unique_ptr<FirmwareUpdater> firmware_;
     std::unique_ptr<StoreSession> stores_;
+    std::unique_ptr<ChangeJournal> journal_;
+    std::unique_ptr<JournalFile> journal_file_;
+    bool journal_failed_ = false;
+    Publisher<JournalLine>::Subscription journal_lines_;
 };
 
 }  // namespace kestra

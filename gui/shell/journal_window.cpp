@@ -1,0 +1,54 @@
+#include "shell/journal_window.h"
+
+#include <QHeaderView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace kestra {
+
+JournalWindow::JournalWindow(ChangeJournal& journal, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("journal"));
+    setWindowTitle(QStringLiteral("Journal"));
+    resize(720, 420);
+    list_ = new QTreeWidget(this);
+    list_->setObjectName(QStringLiteral("journal.list"));
+    list_->setColumnCount(3);
+    list_->setHeaderLabels({QStringLiteral("TIME"), QStringLiteral("ORIGIN"), QStringLiteral("CHANGE")});
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    list_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    list_->header()->setStretchLastSection(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(list_);
+    for (const JournalLine& line : journal.lines()) {
+        add(line);
+    }
+    list_->scrollToBottom();
+    lines_ = journal.appended().subscribe([this](const JournalLine& line) {
+        add(line);
+        list_->scrollToBottom();
+    });
+}
+
+void JournalWindow::add(const JournalLine& line) {
+    auto* item = new QTreeWidgetItem(list_);
+    item->setText(0, QString::fromStdString(line.time));
+    item->setText(1, QString::fromStdString(line.origin));
+    item->setText(2, QString::fromStdString(line.text));
+    if (!line.fields.empty()) {
+        QStringList fields;
+        for (const SceneDiffEntry& e : line.fields) {
+            fields << QString::fromStdString(e.channel + " " + e.parameter + " " + e.before +
+                                             " \u2192 " + e.after);
+        }
+        item->setToolTip(2, fields.join(QLatin1Char('\n')));
+    }
+    // The journal window keeps the lines the journal keeps in memory.
+    while (list_->topLevelItemCount() > static_cast<int>(ChangeJournal::kMaxLines)) {
+        delete list_->takeTopLevelItem(0);
+    }
+}
+
+}  // namespace kestra

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+#include "control/change_journal.h"
+
+class QTreeWidget;
+
+namespace kestra {
+
+// The change journal as a list, newest last: time, origin and text of every line, kept
+// current while the window is open.
+class JournalWindow final : public QDialog {
+    Q_OBJECT
+
+public:
+    JournalWindow(ChangeJournal& journal, QWidget* parent);
+
+private:
+    void add(const JournalLine& line);
+
+    QTreeWidget* list_;
+    Publisher<JournalLine>::Subscription lines_;
+};
+
+}  // namespace kestra

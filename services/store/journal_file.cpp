@@ -1,0 +1,173 @@
+#include "store/journal_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <algorithm>
+#include <deque>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <utility>
+
+namespace kestra {
+
+namespace {
+
+using json = nlohmann::json;
+
+std::string reason() { return std::strerror(errno); }
+
+bool write_all(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::optional<JournalLine> decode(const std::string& text) {
+    const json j = json::parse(text, nullptr, false);
+    if (j.is_discarded() || !j.is_object() || !j.contains("time") || !j.contains("origin") ||
+        !j.contains("text") || !j["time"].is_string() || !j["origin"].is_string() ||
+        !j["text"].is_string()) {
+        return std::nullopt;
+    }
+    JournalLine line{j["time"], j["origin"], j["text"], {}};
+    if (j.contains("fields") && j["fields"].is_array()) {
+        for (const json& f : j["fields"]) {
+            if (f.is_array() && f.size() == 4 &&
+                std::all_of(f.begin(), f.end(), [](const json& v) { return v.is_string(); })) {
+                line.fields.push_back({f[0], f[1], f[2], f[3]});
+            }
+        }
+    }
+    return line;
+}
+
+}  // namespace
+
+JournalFile::JournalFile(std::string folder, std::size_t rotate_bytes)
+    : folder_(std::move(folder)), rotate_bytes_(rotate_bytes) {}
+
+JournalFile::~JournalFile() {
+    if (fd_ >= 0) {
+        ::fsync(fd_);
+        ::close(fd_);
+    }
+}
+
+std::string JournalFile::path() const { return folder_ + "/" + kFileName; }
+
+std::string JournalFile::encode(const JournalLine& line) {
+    json j = {{"time", line.time}, {"origin", line.origin}, {"text", line.text}};
+    if (!line.fields.empty()) {
+        json fields = json::array();
+        for (const SceneDiffEntry& e : line.fields) {
+            fields.push_back({e.channel, e.parameter, e.before, e.after});
+        }
+        j["fields"] = std::move(fields);
+    }
+    // Names hold whatever the operator typed; invalid UTF-8 is replaced, never a throw.
+    return j.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+bool JournalFile::open() {
+    if (fd_ >= 0) {
+        return true;
+    }
+    fd_ = ::open(path().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        error_ = path() + ": " + reason();
+        return false;
+    }
+    struct stat st {};
+    size_ = ::fstat(fd_, &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    // A crash may have left a torn line; the next one starts on a line of its own.
+    if (size_ > 0) {
+        char last = '\n';
+        if (::pread(fd_, &last, 1, static_cast<off_t>(size_ - 1)) == 1 && last != '\n') {
+            write_all(fd_, "\n");
+            ++size_;
+        }
+    }
+    return true;
+}
+
+void JournalFile::rotate() {
+    ::fsync(fd_);
+    ::close(fd_);
+    fd_ = -1;
+    const std::string rotated = folder_ + "/" + kRotatedName;
+    if (std::rename(path().c_str(), rotated.c_str()) != 0) {
+        error_ = path() + ": " + reason();
+    }
+}
+
+bool JournalFile::append(const JournalLine& line, TimePoint now) {
+    if (!open()) {
+        return false;
+    }
+    const std::string text = encode(line) + "\n";
+    if (!write_all(fd_, text)) {
+        error_ = path() + ": " + reason();
+        return false;
+    }
+    size_ += text.size();
+    unsynced_ = true;
+    if (size_ >= rotate_bytes_) {
+        rotate();
+        unsynced_ = false;
+        last_sync_ = now;
+        return true;
+    }
+    flush(now);
+    return true;
+}
+
+void JournalFile::flush(TimePoint now, bool force) {
+    if (fd_ < 0 || !unsynced_ || (!force && now - last_sync_ < kSyncInterval)) {
+        return;
+    }
+    ::fsync(fd_);
+    unsynced_ = false;
+    last_sync_ = now;
+}
+
+std::vector<JournalLine> JournalFile::read(const std::string& path, std::size_t last_n,
+                                           std::size_t* skipped) {
+    std::ifstream in(path, std::ios::binary);
+    std::deque<JournalLine> lines;
+    std::size_t bad = 0;
+    for (std::string text; std::getline(in, text);) {
+        if (text.empty()) {
+            continue;
+        }
+        std::optional<JournalLine> line = decode(text);
+        if (!line) {
+            ++bad;
+            continue;
+        }
+        lines.push_back(std::move(*line));
+        if (lines.size() > last_n) {
+            lines.pop_front();
+        }
+    }
+    if (skipped != nullptr) {
+        *skipped = bad;
+    }
+    return {std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end())};
+}
+
+}  // namespace kestra
