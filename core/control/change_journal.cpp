@@ -370,12 +370,10 @@ std::optional<UndoOutcome> ChangeJournal::apply(Direction direction) {
                      ActionContext::Publish::Always);
         applying_ = false;
     }
-    std::vector<WriteStep> steps =
+    const std::vector<WriteStep> steps = WriteSteps::drawable(
         WriteSteps::differing(WriteSteps::every_field(FullStateWriter::kRecallNamePause), *before,
-                              state);
-    if (ctx_.names().glyphs == nullptr) {
-        std::erase_if(steps, [](const WriteStep& s) { return s.letter == 'V'; });
-    }
+                              state),
+        ctx_.names());
     ctx_.send(WriteSteps::encode_all(state, steps, ctx_.names()));
     if (!outcome.kept.empty()) {
         std::string text = "The processor changed these values after the entry; they were kept:";

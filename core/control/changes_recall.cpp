@@ -23,8 +23,10 @@ ChangesRecall::ChangesRecall(ActionContext& context)
       subscription_(context.changes().subscribe([this](const StateChange& c) { observe(c); })) {}
 
 std::vector<WriteStep> ChangesRecall::steps_for(const DeviceState& scene) const {
-    return WriteSteps::differing(WriteSteps::whole(FullStateWriter::kRecallNamePause),
-                                 ctx_.state(), scene);
+    return WriteSteps::drawable(
+        WriteSteps::differing(WriteSteps::whole(FullStateWriter::kRecallNamePause), ctx_.state(),
+                              scene),
+        ctx_.names());
 }
 
 std::chrono::milliseconds ChangesRecall::estimate(const std::vector<WriteStep>& steps) const {
@@ -81,8 +83,9 @@ void ChangesRecall::tick() {
 // from the scene is written again.
 void ChangesRecall::verify() {
     const DeviceState& read = ctx_.state();
-    const std::vector<WriteStep> again =
-        WriteSteps::differing(WriteSteps::whole(FullStateWriter::kRecallNamePause), read, *scene_);
+    const std::vector<WriteStep> again = WriteSteps::drawable(
+        WriteSteps::differing(WriteSteps::whole(FullStateWriter::kRecallNamePause), read, *scene_),
+        ctx_.names());
     if (!again.empty()) {
         const NameCodec fallback;
         const NameCodec& codec = ctx_.names().codec != nullptr ? *ctx_.names().codec : fallback;

@@ -174,6 +174,14 @@ std::vector<WriteStep> WriteSteps::differing(const std::vector<WriteStep>& steps
     return out;
 }
 
+std::vector<WriteStep> WriteSteps::drawable(std::vector<WriteStep> steps,
+                                           const CommandContext& names) {
+    if (names.glyphs == nullptr) {
+        std::erase_if(steps, [](const WriteStep& s) { return s.letter == 'V'; });
+    }
+    return steps;
+}
+
 DatagramList WriteSteps::encode_all(const DeviceState& state, const std::vector<WriteStep>& steps,
                                     const CommandContext& names) {
     DatagramList all;

@@ -42,6 +42,9 @@ public:
     // compared as texts, so glyphs are only rendered for a name that changed.
     static std::vector<WriteStep> differing(const std::vector<WriteStep>& steps,
                                             const DeviceState& before, const DeviceState& after);
+    // The steps without the names where no glyph renderer is at hand to draw them.
+    static std::vector<WriteStep> drawable(std::vector<WriteStep> steps,
+                                           const CommandContext& names);
     // The steps' datagrams as one list, encoded from `state`.
     static DatagramList encode_all(const DeviceState& state, const std::vector<WriteStep>& steps,
                                    const CommandContext& names);

@@ -87,14 +87,15 @@ bool JournalFile::open() {
     if (fd_ >= 0) {
         return true;
     }
-    fd_ = ::open(path().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    fd_ = ::open(path().c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd_ < 0) {
         error_ = path() + ": " + reason();
         return false;
     }
     struct stat st {};
     size_ = ::fstat(fd_, &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    // A crash may have left a torn line; the next one starts on a line of its own.
+    // A crash may have left a torn line; the next one starts on a line of its own (the file
+    // is opened for reading too, to look at its last byte).
     if (size_ > 0) {
         char last = '\n';
         if (::pread(fd_, &last, 1, static_cast<off_t>(size_ - 1)) == 1 && last != '\n') {

@@ -1,0 +1,169 @@
+#include "control/change_journal.h"
+
+#include <gtest/gtest.h>
+
+#include "action_fixture.h"
+
+namespace kestra {
+namespace {
+
+using namespace kestra::testing;
+using Scope = StateChange::Scope;
+using Block = StateChange::Block;
+
+class ChangeJournalTest : public ActionFixture {
+protected:
+    // The processor's fader report: the dispatcher stores, then publishes.
+    void processor_reports_volume(int input, int volume) {
+        state.input(input).volume = volume;
+        stream.publish({Scope::Everything, StateChange::kEvery, Block::Strip,
+                        ChangeOrigin::ProcessorReport});
+    }
+
+    ChangeJournal journal{surface.context()};
+};
+
+TEST_F(ChangeJournalTest, AGroupCopyIsOneEntryAndItsUndoSendsEveryMembersBeforeValue) {
+    group_inputs({2, 4, 6}, kLinkVol);
+    surface.strips.set_input_volume(2, 40);
+    journal.settle();
+    ASSERT_EQ(journal.undo_depth(), 1u);
+    EXPECT_EQ(journal.undo_text(), "CH 03 VOL 10dB \u2192 -20dB on 3 channels");
+    sink.clear();
+
+    const auto undone = journal.undo();
+    ASSERT_TRUE(undone);
+    EXPECT_TRUE(undone->kept.empty());
+    for (int m : {2, 4, 6}) {
+        EXPECT_EQ(state.input(m).volume, 70) << m;
+    }
+    // The whole-state write's fader commands for the three inputs, in its order and pause.
+    EXPECT_EQ(sink.frames, framed_all({"%A,01,03,00,46,", "%A,01,05,00,46,", "%A,01,07,00,46,"}));
+    EXPECT_EQ(sink.gaps, gaps_of({30, 30, 30}));
+    EXPECT_EQ(changes.back(),
+              (StateChange{Scope::Everything, StateChange::kEvery, Block::All,
+                           ChangeOrigin::Recall}));
+
+    sink.clear();
+    ASSERT_TRUE(journal.redo());
+    EXPECT_EQ(state.input(6).volume, 40);
+    EXPECT_EQ(sink.frames.size(), 3u);
+    EXPECT_EQ(journal.lines().back().text, "Redone: " + journal.undo_text());
+    EXPECT_EQ(journal.lines().back().origin, "redo");
+}
+
+TEST_F(ChangeJournalTest, AReportAfterTheEntryIsKeptAndRecordedButNeverUndone) {
+    surface.strips.set_input_volume(3, 40);
+    surface.strips.set_input_mute(3, 1);
+    journal.settle();
+    processor_reports_volume(3, 55);
+    journal.settle();
+    EXPECT_EQ(journal.undo_depth(), 1u) << "a report is no undo entry";
+    sink.clear();
+
+    const auto undone = journal.undo();
+    ASSERT_TRUE(undone);
+    EXPECT_EQ(undone->kept, (std::vector<std::string>{"CH 04 VOL"}));
+    EXPECT_EQ(state.input(3).volume, 55);
+    EXPECT_EQ(state.input(3).mute, 0);
+    EXPECT_EQ(sink.frames, framed_all({"%A,01,04,00,37,"}));
+
+    std::vector<std::string> origins;
+    for (const JournalLine& l : journal.lines()) {
+        origins.push_back(l.origin);
+    }
+    EXPECT_EQ(origins, (std::vector<std::string>{"operator", "processor", "undo"}));
+    EXPECT_EQ(journal.lines()[1].text, "CH 04 VOL -20dB \u2192 -5dB");
+}
+
+TEST_F(ChangeJournalTest, ADragIsOneEntryAtItsSettleAndANewStepClearsRedo) {
+    for (int v = 69; v >= 50; --v) {
+        surface.strips.set_input_volume(0, v);  // every move sends; the owner settles once
+    }
+    journal.settle();
+    surface.strips.set_input_volume(1, 20);
+    journal.settle();
+    ASSERT_EQ(journal.undo_depth(), 2u);
+    EXPECT_EQ(journal.undo_text(), "CH 02 VOL 10dB \u2192 -40dB");
+    journal.undo();
+    journal.undo();
+    EXPECT_EQ(state.input(0).volume, 70);
+    EXPECT_EQ(journal.redo_depth(), 2u);
+    surface.strips.set_input_volume(5, 20);
+    journal.settle();
+    EXPECT_EQ(journal.redo_depth(), 0u);
+    EXPECT_FALSE(journal.redo());
+    EXPECT_EQ(journal.stored_fields(), 1u);
+}
+
+TEST_F(ChangeJournalTest, LabelledStepsAndTheSyncedThresholdNameWhatHappened) {
+    surface.limiter.set(1, DynamicsField::Ratio, 25, SliderCommit::Released);
+    journal.settle();
+    surface.limiter.reset(1);
+    journal.settle();
+    EXPECT_EQ(journal.undo_text(), "M 2 LIMIT reset");
+    surface.automix.toggle_sync();
+    journal.settle();
+    surface.automix.choose_threshold(0, 5);
+    journal.settle();
+    const std::string text = journal.undo_text();
+    EXPECT_NE(text.find("on 32 channels"), std::string::npos) << text;
+    // A step that changed nothing makes no entry and leaves no label for the next.
+    const std::size_t depth = journal.undo_depth();
+    surface.limiter.reset(1);
+    journal.settle();
+    surface.strips.set_input_volume(0, 10);
+    journal.settle();
+    EXPECT_EQ(journal.undo_depth(), depth + 1);
+    EXPECT_EQ(journal.undo_text().find("reset"), std::string::npos);
+}
+
+TEST_F(ChangeJournalTest, DepthAndMemoryStayBounded) {
+    for (std::size_t i = 0; i < ChangeJournal::kDepth + 25; ++i) {
+        surface.strips.set_input_volume(0, 10 + static_cast<int>(i % 50));
+        journal.settle();
+    }
+    EXPECT_EQ(journal.undo_depth(), ChangeJournal::kDepth);
+    EXPECT_EQ(journal.stored_fields(), ChangeJournal::kDepth);
+    EXPECT_LE(journal.lines().size(), ChangeJournal::kMaxLines);
+}
+
+TEST_F(ChangeJournalTest, OfflineUndoStoresWithoutSendingAndNothingLeftIsNothing) {
+    state.system.connected = 0;
+    EXPECT_FALSE(journal.undo());
+    surface.strips.set_output_volume(3, 10);
+    journal.settle();
+    ASSERT_TRUE(journal.undo());
+    EXPECT_EQ(state.output(3).volume, 30);
+    EXPECT_TRUE(sink.frames.empty());
+    EXPECT_FALSE(journal.undo());
+}
+
+TEST(StateFields, ValuesAssignAndCopyAgreeOnEverySlot) {
+    DeviceState a;
+    DeviceState b;
+    b.input(7).peq_band[2].q = 33;
+    b.output(1).short_name.assign("LOBBY");
+    b.groups.control[3].link[5] = 1;
+    b.input(7).level = 99;  // live: not a field
+    for (int u = 0; u < StateFields::kUnitCount; ++u) {
+        ASSERT_EQ(StateFields::values(a, u).size(), StateFields::paths(u).size()) << u;
+    }
+    EXPECT_FALSE(StateFields::same(a, b, StateFields::input_unit(7)));
+    for (int u = 0; u < StateFields::kUnitCount; ++u) {
+        StateFields::copy_unit(a, b, u);
+    }
+    EXPECT_EQ(a.input(7).peq_band[2].q, 33);
+    EXPECT_EQ(a.output(1).short_name.str(), "LOBBY");
+    EXPECT_EQ(a.groups.control[3].link[5], 1);
+    EXPECT_EQ(a.input(7).level, 0);
+    const auto& paths = StateFields::paths(StateFields::input_unit(0));
+    const auto q = std::find(paths.begin(), paths.end(), "peq_band[2].q");
+    ASSERT_NE(q, paths.end());
+    EXPECT_FALSE(StateFields::assign(a, 7, static_cast<int>(q - paths.begin()),
+                                     FieldValue{0, "text", true}));
+    EXPECT_EQ(a.input(7).peq_band[2].q, 33);
+}
+
+}  // namespace
+}  // namespace kestra

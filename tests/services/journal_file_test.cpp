@@ -1,0 +1,87 @@
+#include "store/journal_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace kestra {
+namespace {
+
+namespace fs = std::filesystem;
+
+class JournalFileTest : public ::testing::Test {
+protected:
+    JournalFileTest()
+        : folder(fs::temp_directory_path() /
+                 ("kestra-journal-" + std::to_string(getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    ~JournalFileTest() override { fs::remove_all(folder); }
+
+    static JournalLine line(int n) {
+        return {"2026-12-09 10:00:0" + std::to_string(n % 10), "operator",
+                "CH 0" + std::to_string(n % 10) + " VOL 10dB \u2192 -20dB",
+                {{"CH 01", "VOL", "10dB", "-20dB"}}};
+    }
+    fs::path file() const { return folder / JournalFile::kFileName; }
+
+    fs::path folder;
+    JournalFile::TimePoint now{};
+};
+
+TEST_F(JournalFileTest, LinesRoundTripAndATornLastLineIsSkipped) {
+    {
+        JournalFile journal(folder.string());
+        for (int n = 0; n < 3; ++n) {
+            ASSERT_TRUE(journal.append(line(n), now)) << journal.error();
+        }
+    }
+    // A crash in the middle of the next line.
+    const std::string torn = JournalFile::encode(line(3));
+    std::ofstream(file(), std::ios::app) << torn.substr(0, torn.size() / 2);
+
+    std::size_t skipped = 0;
+    const auto lines = JournalFile::read(file().string(), 100, &skipped);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(skipped, 1u);
+    EXPECT_EQ(lines[2].text, line(2).text);
+    EXPECT_EQ(lines[2].fields, line(2).fields);
+    EXPECT_EQ(JournalFile::read(file().string(), 2).front().text, line(1).text);
+
+    // Writing on starts a line of its own after the torn one.
+    {
+        JournalFile journal(folder.string());
+        ASSERT_TRUE(journal.append(line(4), now));
+    }
+    const auto after = JournalFile::read(file().string(), 100, &skipped);
+    ASSERT_EQ(after.size(), 4u);
+    EXPECT_EQ(after.back().text, line(4).text);
+    EXPECT_EQ(skipped, 1u);
+}
+
+TEST_F(JournalFileTest, RotatesAtItsSizeKeepingOneEarlierFile) {
+    const std::size_t one = JournalFile::encode(line(0)).size() + 1;
+    JournalFile journal(folder.string(), one * 5);
+    for (int n = 0; n < 12; ++n) {
+        ASSERT_TRUE(journal.append(line(n), now));
+    }
+    const fs::path rotated = folder / JournalFile::kRotatedName;
+    ASSERT_TRUE(fs::exists(rotated));
+    EXPECT_EQ(JournalFile::read(rotated.string(), 100).size(), 5u);
+    EXPECT_EQ(JournalFile::read(file().string(), 100).size(), 2u);
+    EXPECT_LT(fs::file_size(file()), one * 5);
+}
+
+TEST_F(JournalFileTest, AFolderThatCannotBeWrittenIsAnErrorNamingTheFile) {
+    JournalFile journal((folder / "missing").string());
+    EXPECT_FALSE(journal.append(line(0), now));
+    EXPECT_NE(journal.error().find("journal.jsonl"), std::string::npos) << journal.error();
+    EXPECT_TRUE(JournalFile::read((folder / "none.jsonl").string(), 10).empty());
+}
+
+}  // namespace
+}  // namespace kestra
