@@ -40,7 +40,7 @@ constexpr const char* kUsage =
     "usage: kestra-sim --listen ADDR:PORT [--state FILE] [--mode normal|silent|z-only|no-y]\n"
     "                  [--report-hz N] [--no-fader-reports] [--fader-offset N]\n"
     "                  [--fader-period MS] [--inputs-processing 32|64]\n"
-    "                  [--log FILE] [--exit-after SECONDS]\n"
+    "                  [--log FILE] [--exit-after SECONDS] [--dump-state FILE]\n"
     "                  [--firmware normal|fail-s|fail-t|fail-u] [--firmware-dir DIR]\n"
     "  --firmware-dir: each received firmware image is written to DIR/target<N>.bin, the\n"
     "  image bytes followed by their two checksum bytes (high byte first)\n";
@@ -48,6 +48,7 @@ constexpr const char* kUsage =
 struct Options {
     kestra::DeviceEndpoint listen;
     std::optional<std::string> state_file;
+    std::optional<std::string> dump_file;  // the processor's state as JSON, written at exit
     kestra::sim::SimMode mode = kestra::sim::SimMode::normal;
     double report_hz = 20;
     bool fader_reports = true;
@@ -88,6 +89,8 @@ Options parse_options(int argc, char** argv) {
                 have_listen = true;
             } else if (a == "--state") {
                 o.state_file = next();
+            } else if (a == "--dump-state") {
+                o.dump_file = next();
             } else if (a == "--mode") {
                 const std::string m = next();
                 using kestra::sim::SimMode;
@@ -285,6 +288,14 @@ int main(int argc, char** argv) {
         if (report_peer && opt.fader_reports && now >= next_faders) {
             send_reply(fd, sim.fader_report(opt.fader_offset), *report_peer);
             next_faders = now + std::chrono::milliseconds(opt.fader_period_ms);
+        }
+    }
+    if (opt.dump_file) {
+        std::ofstream dump(*opt.dump_file);
+        dump << kestra::StateJson::dump(sim.state(), kestra::NameCodec{}) << '\n';
+        if (!dump) {
+            std::cerr << "error: cannot write " << *opt.dump_file << '\n';
+            return 1;
         }
     }
     return 0;

@@ -166,6 +166,129 @@ TEST(StoreOnline, SceneRecallWritesTheWholeStateWriteOrderWithItsPauses) {
     fs::remove_all(data);
 }
 
+// Frames from the processor's log, from the first one that starts with `from` on.
+std::vector<std::string> texts_from(const std::vector<Frame>& frames, const std::string& from) {
+    std::vector<std::string> out;
+    bool on = false;
+    for (const Frame& f : frames) {
+        on = on || f.text.rfind(from, 0) == 0;
+        if (on) {
+            out.push_back(f.text.substr(0, f.text.rfind(',') + 1));
+        }
+    }
+    return out;
+}
+
+TEST(StoreOnline, UndoAndRedoSendTheValuesBackWithTheUsualCommands) {
+    const int port = base_port();
+    const fs::path log = temp_path(".log");
+    const fs::path data = temp_path("-data");
+    BackgroundProcess sim(KESTRA_SIM_PATH, {"--listen", "127.0.0.6:" + std::to_string(port),
+                                            "--log", log.string(), "--exit-after", "60",
+                                            "--no-fader-reports"});
+    ASSERT_EQ(sim.first_line().rfind("listening", 0), 0u);
+    const auto r = run_process(
+        KESTRA_CTL_PATH,
+        {"--device", "127.0.0.6:" + std::to_string(port), "--local-port", std::to_string(port + 1),
+         "--data-dir", data.string(), "shell"},
+        "connect\n"
+        "set input 3 volume 40\nwait 100\nundo\nwait 100\nredo\nwait 100\n"
+        "set output 2 lim_ratio 25\nwait 100\nlim 2 reset\nwait 100\nundo\nwait 100\n"
+        "set system automix_sync 1\nset input 1 automix_threshold 20\nwait 1000\n"
+        "undo\nwait 1000\n"
+        "scene save Board\nset input 5 volume 17\nset input 6 mute 1\nwait 100\n"
+        "scene recall 1 --changes\nundo\nwait 200\nundo\nundo\nredo\njournal 12\ndisconnect\n");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::string arrow = " \xE2\x86\x92 ";
+    for (const std::string& text : std::vector<std::string>{
+             "CH 03 VOL 10dB" + arrow + "-20dB", std::string("M 2 LIMIT reset"),
+          std::string("sent 2 of 662 commands\nverified\nScene 1:Board recalled, 2 values changed"),
+          "\toperator\tCH 06 MUTE CLOSE" + arrow + "OPEN",
+          std::string("\tundo\tUndone: Scene 1:Board recalled, 2 values changed"),
+          "\tredo\tRedone: CH 05 VOL 10dB" + arrow + "-43dB"}) {
+        EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
+    }
+
+    const std::vector<Frame> frames = join(read_log(log));
+    // Each undo and redo is the action's own command with the value before (or after).
+    const std::vector<std::string> volumes = texts_from(frames, "%A,01,03");
+    ASSERT_GE(volumes.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(volumes.begin(), volumes.begin() + 3),
+              (std::vector<std::string>{"%A,01,03,00,28,", "%A,01,03,00,46,", "%A,01,03,00,28,"}));
+    const std::vector<std::string> limiter = texts_from(frames, "%D,01,02");
+    ASSERT_GE(limiter.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(limiter.begin(), limiter.begin() + 3),
+              (std::vector<std::string>{"%D,01,02,00,19,00,01,14,00,",
+                                        "%D,01,02,01,0A,1E,64,64,00,",
+                                        "%D,01,02,00,19,00,01,14,00,"}));
+    // The synced threshold went to all 32 channels, and so did its undo, 30 ms apart.
+    int thresholds_back = 0;
+    double last = 0;
+    for (const Frame& f : frames) {
+        if (f.text.rfind("%L,01,", 0) == 0 && f.text.substr(8, 3) == ",00") {
+            if (thresholds_back > 0) {
+                EXPECT_GE(f.first_ms - last, 30.0 - 8.0);
+            }
+            last = f.first_ms;
+            ++thresholds_back;
+        }
+    }
+    EXPECT_EQ(thresholds_back, 32);
+    // The recall of the changes: its two commands, the read-back, then the undo's two.
+    const std::vector<std::string> recall = texts_from(frames, "%A,01,05,00,46");
+    ASSERT_GE(recall.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(recall.begin(), recall.begin() + 5),
+              (std::vector<std::string>{"%A,01,05,00,46,", "%A,01,06,00,46,", "%Z,01,",
+                                        "%Q,01,01,", "%A,01,05,00,11,"}));
+    fs::remove(log);
+    fs::remove_all(data);
+}
+
+TEST(StoreOnline, ARecallOfTheChangesLeavesTheProcessorEqualToTheScene) {
+    const int port = base_port();
+    const fs::path data = temp_path("-data");
+    const fs::path dump = temp_path("-sim.json");
+    {
+        BackgroundProcess sim(KESTRA_SIM_PATH,
+                              {"--listen", "127.0.0.6:" + std::to_string(port), "--exit-after",
+                               "30", "--dump-state", dump.string()});
+        ASSERT_EQ(sim.first_line().rfind("listening", 0), 0u);
+        const auto r = run_process(
+            KESTRA_CTL_PATH,
+            {"--device", "127.0.0.6:" + std::to_string(port), "--local-port",
+             std::to_string(port + 1), "--data-dir", data.string(), "shell"},
+            "connect\nset input 2 volume 33\nset output 4 lim_ratio 40\nrename input 7 DESK\n"
+            "set input 9 comp_ratio 30\nset input 12 matrix_row[3] 1\nscene save Board\n"
+            "undo\nundo\nundo\nundo\nundo\nwait 500\n"
+            "scene diff 1\nscene recall 1 --changes\ndisconnect\n");
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        EXPECT_NE(r.out.find("5 values on 5 channels differ\nsent 5 of 662 commands\nverified\n"),
+                  std::string::npos)
+            << r.out;
+    }
+    const auto scene = run_process(KESTRA_CTL_PATH, {"image", "read", (data / "SAVE1.dat").string()}, "");
+    ASSERT_EQ(scene.exit_code, 0) << scene.err;
+    std::ifstream in(dump);
+    const auto processor = nlohmann::json::parse(in);
+    const auto wanted = nlohmann::json::parse(scene.out);
+    for (std::size_t i = 0; i < 64; ++i) {
+        for (const char* key : {"volume", "mute", "matrix_row", "gain_step", "short_name"}) {
+            EXPECT_EQ(processor["inputs"][i][key], wanted["inputs"][i][key]) << i << key;
+        }
+        if (i < 32) {
+            EXPECT_EQ(processor["inputs"][i]["comp_ratio"], wanted["inputs"][i]["comp_ratio"]);
+        }
+    }
+    for (std::size_t m = 0; m < 16; ++m) {
+        for (const char* key : {"volume", "mute", "lim_ratio", "lim_threshold", "line_mode"}) {
+            EXPECT_EQ(processor["outputs"][m][key], wanted["outputs"][m][key]) << m << key;
+        }
+    }
+    EXPECT_EQ(processor["inputs"][1]["volume"], 33);
+    fs::remove(dump);
+    fs::remove_all(data);
+}
+
 TEST(StoreOnline, ShellListsPresetsAndScenesAndRecoversOffline) {
     const fs::path data = temp_path("-data");
     // No desktop trash for the child: a deleted scene stays beside the data folder.
