@@ -13,7 +13,9 @@ using std::chrono::milliseconds;
 
 constexpr int kFirstSourceInput = 33;
 constexpr int kPeqBandsSent = 4;
-constexpr int kGeqBandsSent = 15;  // the "H" command carries the first 15 gains
+constexpr int kGeqBandsSent = 15;
+// A name's frame travels in about three pieces, each with its frame gap.
+constexpr int kNamePieces = 3;  // the "H" command carries the first 15 gains
 
 bool is_output_channel(int wire) { return wire > kWireOutputBase; }
 
@@ -196,7 +198,7 @@ DatagramList WriteSteps::encode_all(const DeviceState& state, const std::vector<
 milliseconds WriteSteps::planned(const std::vector<WriteStep>& steps) {
     milliseconds sum{0};
     for (const WriteStep& s : steps) {
-        sum += s.pause + Datagram::kFrameGap;
+        sum += s.pause + Datagram::kFrameGap * (s.letter == 'V' ? kNamePieces : 1);
     }
     return sum;
 }

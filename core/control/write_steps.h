@@ -48,8 +48,8 @@ public:
     // The steps' datagrams as one list, encoded from `state`.
     static DatagramList encode_all(const DeviceState& state, const std::vector<WriteStep>& steps,
                                    const CommandContext& names);
-    // The steps' pauses with one frame gap each: about the time the sender needs for them (a
-    // name's pieces take a little longer).
+    // The steps' pauses with the frame gaps of their datagrams (a name counted as three
+    // pieces): about the time the sender needs for them.
     static std::chrono::milliseconds planned(const std::vector<WriteStep>& steps);
     // Whether the step carries the state field at `path` of `unit` (see StateFields).
     static bool carries(const WriteStep& step, int unit, const std::string& path);

@@ -5,7 +5,6 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QShortcut>
 
 #include "controller/controller.h"
 #include "controls/cmenu_ex.h"
@@ -109,12 +108,6 @@ MainWindow::MainWindow(Controller& controller, Profile& profile, OperatorDialogs
     subscribe();
     canvas_->installEventFilter(this);
     new StepSettler(controller_, this);
-    const auto shortcut = [this](const char* keys, void (MainWindow::*act)()) {
-        auto* s = new QShortcut(QKeySequence(QString::fromLatin1(keys)), this);
-        connect(s, &QShortcut::activated, this, act);
-    };
-    shortcut("Ctrl+Z", &MainWindow::undo);
-    shortcut("Ctrl+Shift+Z", &MainWindow::redo);
 
     layout_.resize(size());
     apply_layout();
@@ -436,6 +429,16 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
         show_about();
+        return;
+    }
+    // Every control lets Ctrl+Z pass; a read-out box keeps it for its own text.
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Z && mods == Qt::ControlModifier) {
+        undo();
+        return;
+    }
+    if (event->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        redo();
         return;
     }
     QWidget::keyPressEvent(event);
