@@ -119,8 +119,8 @@ void recall_changes(ShellEnv& env, SceneActions& scenes, int id) {
     if (!scenes.recall_changes(id)) {
         throw CommandError("scene not recalled");
     }
-    const auto limit = std::chrono::milliseconds(ChangesRecall::kReadBackLimit) * 2 +
-                       scenes.whole_write_time();
+    const auto limit =
+        std::chrono::milliseconds(ChangesRecall::kReadBackLimit) * 2 + scenes.whole_write_time();
     env.controller.run_until([&] { return result.has_value(); }, limit);
     if (!result) {
         throw CommandError("the recall of the changes did not finish in time");

@@ -38,7 +38,9 @@ public:
     virtual bool ask(const std::string& text, const std::string& caption) = 0;
     // The chosen option's index, or -1 for Cancel. Where no choice can be shown, OK takes
     // the first option.
-    virtual int choose(const OperatorChoice& choice) { return ask(choice.text, choice.caption) ? 0 : -1; }
+    virtual int choose(const OperatorChoice& choice) {
+        return ask(choice.text, choice.caption) ? 0 : -1;
+    }
 };
 
 class AlwaysOk final : public QuestionSink {

@@ -63,11 +63,16 @@ bool undoable(int unit, int slot) {
 
 const char* origin_name(ChangeOrigin origin) {
     switch (origin) {
-        case ChangeOrigin::Operator: return "operator";
-        case ChangeOrigin::TypedEntry: return "typed";
-        case ChangeOrigin::Recall: return "recall";
-        case ChangeOrigin::ProcessorReport: return "processor";
-        case ChangeOrigin::FullStateRead: return "read";
+        case ChangeOrigin::Operator:
+            return "operator";
+        case ChangeOrigin::TypedEntry:
+            return "typed";
+        case ChangeOrigin::Recall:
+            return "recall";
+        case ChangeOrigin::ProcessorReport:
+            return "processor";
+        case ChangeOrigin::FullStateRead:
+            return "read";
     }
     return "operator";
 }
@@ -81,7 +86,9 @@ std::string values_text(std::size_t n) {
 }
 
 // Where the processor or a later entry holds another value than the one an entry left.
-bool moved_since(const FieldValue& now, const FieldValue& left) { return !(now == left); }
+bool moved_since(const FieldValue& now, const FieldValue& left) {
+    return !(now == left);
+}
 
 }  // namespace
 
@@ -150,8 +157,8 @@ void ChangeJournal::fold_processor_change(const std::vector<int>& units, ChangeO
         const auto same_field = [&c](const FieldChange& o) {
             return o.unit == c.unit && o.slot == c.slot;
         };
-        const auto known = std::find_if(open_report_changes_.begin(), open_report_changes_.end(),
-                                        same_field);
+        const auto known =
+            std::find_if(open_report_changes_.begin(), open_report_changes_.end(), same_field);
         if (known != open_report_changes_.end()) {
             known->after = std::move(c.after);
         } else {
@@ -178,8 +185,10 @@ void ChangeJournal::flush_report() {
     std::vector<SceneDiffEntry> fields = describe(changes);
     const std::string label =
         origin == ChangeOrigin::FullStateRead ? "State read from the processor" : "";
-    JournalLine line{time_text(ctx_.clock().wall_now()), origin_name(origin),
-                     entry_text(fields, origin, label), {}};
+    JournalLine line{time_text(ctx_.clock().wall_now()),
+                     origin_name(origin),
+                     entry_text(fields, origin, label),
+                     {}};
     if (fields.size() <= JournalLine::kMaxFieldsShown) {
         line.fields = std::move(fields);
     }
@@ -206,8 +215,8 @@ std::vector<ChangeJournal::FieldChange> ChangeJournal::take_changes(const std::v
             if (was[k] == is[k] || (undoable_only && !undoable(u, static_cast<int>(k)))) {
                 continue;
             }
-            out.push_back({static_cast<uint16_t>(u), static_cast<uint16_t>(k), was[k],
-                           std::move(is[k])});
+            out.push_back(
+                {static_cast<uint16_t>(u), static_cast<uint16_t>(k), was[k], std::move(is[k])});
         }
         store_baseline(u);
     }
@@ -264,14 +273,14 @@ std::string ChangeJournal::entry_text(const std::vector<SceneDiffEntry>& fields,
         return field_text(first);
     }
     const bool alike = std::all_of(fields.begin(), fields.end(), [&first](const auto& e) {
-        return e.parameter == first.parameter && e.before == first.before &&
-               e.after == first.after;
+        return e.parameter == first.parameter && e.before == first.before && e.after == first.after;
     });
     if (alike) {
         return field_text(first) + " on " + std::to_string(fields.size()) + " channels";
     }
     const std::size_t more = fields.size() - 1;
-    return field_text(first) + " and " + std::to_string(more) + (more == 1 ? " more value" : " more values");
+    return field_text(first) + " and " + std::to_string(more) +
+           (more == 1 ? " more value" : " more values");
 }
 
 void ChangeJournal::settle() {
@@ -316,11 +325,19 @@ void ChangeJournal::push_undo(Entry entry) {
     }
 }
 
-std::optional<UndoOutcome> ChangeJournal::undo() { return apply(Direction::Undo); }
-std::optional<UndoOutcome> ChangeJournal::redo() { return apply(Direction::Redo); }
+std::optional<UndoOutcome> ChangeJournal::undo() {
+    return apply(Direction::Undo);
+}
+std::optional<UndoOutcome> ChangeJournal::redo() {
+    return apply(Direction::Redo);
+}
 
-std::string ChangeJournal::undo_text() const { return undo_.empty() ? "" : undo_.back().text; }
-std::string ChangeJournal::redo_text() const { return redo_.empty() ? "" : redo_.back().text; }
+std::string ChangeJournal::undo_text() const {
+    return undo_.empty() ? "" : undo_.back().text;
+}
+std::string ChangeJournal::redo_text() const {
+    return redo_.empty() ? "" : redo_.back().text;
+}
 
 std::optional<UndoOutcome> ChangeJournal::apply(Direction direction) {
     settle();
@@ -388,8 +405,10 @@ std::optional<UndoOutcome> ChangeJournal::apply(Direction direction) {
         stored_fields_ -= entry.changes.size();  // counted again on the undo side
         push_undo(std::move(entry));
     }
-    append({time_text(ctx_.clock().wall_now()), undoing ? "undo" : "redo",
-            (undoing ? "Undone: " : "Redone: ") + outcome.text, {}});
+    append({time_text(ctx_.clock().wall_now()),
+            undoing ? "undo" : "redo",
+            (undoing ? "Undone: " : "Redone: ") + outcome.text,
+            {}});
     return outcome;
 }
 

@@ -44,9 +44,9 @@ struct UndoOutcome {
 // follows the published change.
 class ChangeJournal {
 public:
-    static constexpr std::size_t kDepth = 1000;          // undo entries kept
-    static constexpr std::size_t kMaxFields = 1000000;   // fields kept in undo and redo
-    static constexpr std::size_t kMaxLines = 10000;      // lines kept in memory
+    static constexpr std::size_t kDepth = 1000;             // undo entries kept
+    static constexpr std::size_t kMaxFields = 1000000;      // fields kept in undo and redo
+    static constexpr std::size_t kMaxLines = 10000;         // lines kept in memory
     static constexpr std::chrono::seconds kReportMerge{2};  // reports this close share a line
     static constexpr const char* kUndoCaption = "Undo";
 

@@ -38,8 +38,8 @@ bool ChangesRecall::start(const DeviceState& scene) {
         return false;
     }
     const std::vector<WriteStep> steps = steps_for(scene);
-    result_ = ChangesRecallResult{static_cast<int>(steps.size()), FullStateWriter::kCommandCount,
-                                  false, {}};
+    result_ = ChangesRecallResult{
+        static_cast<int>(steps.size()), FullStateWriter::kCommandCount, false, {}};
     ctx_.state() = scene;
     ctx_.active_groups() = ActiveGroups{};
     {

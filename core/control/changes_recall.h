@@ -13,8 +13,8 @@ namespace kestra {
 
 // How a recall of only the changes ended.
 struct ChangesRecallResult {
-    int sent = 0;   // commands sent for the changes
-    int total = 0;  // commands of the whole-state write
+    int sent = 0;            // commands sent for the changes
+    int total = 0;           // commands of the whole-state write
     bool read_back = false;  // the processor's state came back in time
     // Fields the processor held otherwise than the scene after the changes; they were
     // written again with their commands.

@@ -90,9 +90,9 @@ bool PresetActions::recall(PresetTable table, int id, int channel) {
     }
     switch (PresetCodec::decode(table, data, context_.state(), channel)) {
         case PresetDecodeResult::Done:
-            context_.label(context_.channel_label(preset_table_info(table).output, channel) +
-                           " " + preset_table_info(table).table + " preset " +
-                           std::to_string(id) + " recalled");
+            context_.label(context_.channel_label(preset_table_info(table).output, channel) + " " +
+                           preset_table_info(table).table + " preset " + std::to_string(id) +
+                           " recalled");
             break;
         case PresetDecodeResult::Damaged:
             context_.notice(kDamaged);

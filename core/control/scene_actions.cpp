@@ -199,8 +199,10 @@ bool SceneActions::recall_asking(int id) {
     if (!p) {
         return false;
     }
-    OperatorChoice choice{std::string(kRecallQuestion) + "\n" + will_change(p->diff), kCaption, {},
-                  diff_list(p->diff)};
+    OperatorChoice choice{std::string(kRecallQuestion) + "\n" + will_change(p->diff),
+                          kCaption,
+                          {},
+                          diff_list(p->diff)};
     const int changes = static_cast<int>(p->changes.size());
     if (p->changes_offered) {
         choice.options.push_back("Only the " + std::to_string(changes) +

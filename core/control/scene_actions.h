@@ -6,8 +6,8 @@
 
 #include "control/action_context.h"
 #include "control/changes_recall.h"
-#include "control/scene_diff.h"
 #include "control/full_state_writer.h"
+#include "control/scene_diff.h"
 #include "control/scene_library.h"
 
 namespace kestra {

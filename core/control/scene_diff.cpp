@@ -95,7 +95,7 @@ SceneDiffEntry SceneDiff::describe(DeviceState& before, DeviceState& after, int 
                                    const NameCodec& codec) {
     const std::string& path = StateFields::paths(unit).at(static_cast<std::size_t>(slot));
     SceneDiffEntry e{channel_of(before, unit, codec), path, plain_text(was, codec),
-                     plain_text(now, codec), path, unit};
+                     plain_text(now, codec),          path, unit};
     const UnitReadout r = readout_of(unit);
     if (r.kinds == nullptr) {
         return e;

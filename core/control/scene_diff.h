@@ -18,7 +18,7 @@ struct SceneDiffEntry {
     std::string before;
     std::string after;
     std::string path{};  // the state JSON path, also where `parameter` is the read-out's name
-    int unit = -1;     // the StateFields unit
+    int unit = -1;       // the StateFields unit
 
     // Compares what a reader sees; the path is how the field is found again.
     bool operator==(const SceneDiffEntry& o) const {

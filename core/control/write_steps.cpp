@@ -17,7 +17,9 @@ constexpr int kGeqBandsSent = 15;
 // A name's frame travels in about three pieces, each with its frame gap.
 constexpr int kNamePieces = 3;  // the "H" command carries the first 15 gains
 
-bool is_output_channel(int wire) { return wire > kWireOutputBase; }
+bool is_output_channel(int wire) {
+    return wire > kWireOutputBase;
+}
 
 // The unit (see StateFields) of the step's channel.
 int unit_of(const WriteStep& s) {
@@ -43,7 +45,9 @@ int unit_of(const WriteStep& s) {
     }
 }
 
-bool starts(std::string_view path, std::string_view prefix) { return path.starts_with(prefix); }
+bool starts(std::string_view path, std::string_view prefix) {
+    return path.starts_with(prefix);
+}
 
 bool geq_gain_sent(std::string_view path) {
     if (!starts(path, "geq_band[") || !path.ends_with(".gain")) {
@@ -110,24 +114,60 @@ DatagramList WriteSteps::encode(const DeviceState& s, const WriteStep& step,
     const int n = step.channel;
     DatagramList d;
     switch (step.letter) {
-        case 'Q': d = encode_level_reports(n != 0); break;
-        case 'X': d = encode_unit_settings(s, n); break;
-        case 'A': d = encode_fader(s, n); break;
-        case 'O': d = encode_input_source(s, n); break;
-        case 'B': d = encode_matrix_row(s, n); break;
-        case 'U': d = encode_input_gain(s, n); break;
-        case 'C': d = encode_compressor(s, n); break;
-        case 'E': d = encode_low_pass(s, n); break;
-        case 'F': d = encode_high_pass(s, n); break;
-        case 'L': d = encode_automix_channel(s, n); break;
-        case 'D': d = encode_limiter(s, n); break;
-        case 'H': d = encode_graphic_eq(s, n); break;
-        case 'I': d = encode_output_mode(s, n); break;
-        case 'J': d = encode_output_delay(s, n); break;
-        case 'K': d = encode_output_fbk(s, n); break;
-        case 'G': d = encode_peq_band(s, n, step.band); break;
-        case 'M': d = encode_automix_settings(s); break;
-        case 'N': d = encode_automix_hidden(s); break;
+        case 'Q':
+            d = encode_level_reports(n != 0);
+            break;
+        case 'X':
+            d = encode_unit_settings(s, n);
+            break;
+        case 'A':
+            d = encode_fader(s, n);
+            break;
+        case 'O':
+            d = encode_input_source(s, n);
+            break;
+        case 'B':
+            d = encode_matrix_row(s, n);
+            break;
+        case 'U':
+            d = encode_input_gain(s, n);
+            break;
+        case 'C':
+            d = encode_compressor(s, n);
+            break;
+        case 'E':
+            d = encode_low_pass(s, n);
+            break;
+        case 'F':
+            d = encode_high_pass(s, n);
+            break;
+        case 'L':
+            d = encode_automix_channel(s, n);
+            break;
+        case 'D':
+            d = encode_limiter(s, n);
+            break;
+        case 'H':
+            d = encode_graphic_eq(s, n);
+            break;
+        case 'I':
+            d = encode_output_mode(s, n);
+            break;
+        case 'J':
+            d = encode_output_delay(s, n);
+            break;
+        case 'K':
+            d = encode_output_fbk(s, n);
+            break;
+        case 'G':
+            d = encode_peq_band(s, n, step.band);
+            break;
+        case 'M':
+            d = encode_automix_settings(s);
+            break;
+        case 'N':
+            d = encode_automix_hidden(s);
+            break;
         case 'V': {
             if (names.glyphs == nullptr) {
                 throw std::invalid_argument("the names need a glyph renderer");
@@ -137,14 +177,14 @@ DatagramList WriteSteps::encode(const DeviceState& s, const WriteStep& step,
                                     *names.glyphs);
             break;
         }
-        default: throw std::invalid_argument(std::string("no write step ") + step.letter);
+        default:
+            throw std::invalid_argument(std::string("no write step ") + step.letter);
     }
     return std::move(with_pause(d, step.pause));
 }
 
 std::vector<WriteStep> WriteSteps::differing(const std::vector<WriteStep>& steps,
-                                             const DeviceState& before,
-                                             const DeviceState& after) {
+                                             const DeviceState& before, const DeviceState& after) {
     const CommandContext none;
     std::vector<WriteStep> out;
     for (const WriteStep& step : steps) {
@@ -177,7 +217,7 @@ std::vector<WriteStep> WriteSteps::differing(const std::vector<WriteStep>& steps
 }
 
 std::vector<WriteStep> WriteSteps::drawable(std::vector<WriteStep> steps,
-                                           const CommandContext& names) {
+                                            const CommandContext& names) {
     if (names.glyphs == nullptr) {
         std::erase_if(steps, [](const WriteStep& s) { return s.letter == 'V'; });
     }
@@ -215,26 +255,43 @@ bool WriteSteps::carries(const WriteStep& step, int unit, const std::string& pat
             const int i = std::stoi(path.substr(11));
             return i / kUnitGroupBytes == step.channel;
         }
-        case 'A': return path == "mute" || path == "volume";
-        case 'V': return path == "short_name";
-        case 'O': return path == "source";
-        case 'B': return starts(path, "matrix_row[");
-        case 'U': return path == "gain_step";
-        case 'C': return starts(path, "comp_");
-        case 'E': return starts(path, "lpf_");
-        case 'F': return starts(path, "hpf_");
-        case 'L': return path == "automix_threshold" || path == "priority";
-        case 'D': return starts(path, "lim_");
-        case 'H': return path == "geq_on" || geq_gain_sent(path);
-        case 'I': return path == "line_mode";
-        case 'J': return path == "delay_step";
-        case 'K': return path == "fbk";
+        case 'A':
+            return path == "mute" || path == "volume";
+        case 'V':
+            return path == "short_name";
+        case 'O':
+            return path == "source";
+        case 'B':
+            return starts(path, "matrix_row[");
+        case 'U':
+            return path == "gain_step";
+        case 'C':
+            return starts(path, "comp_");
+        case 'E':
+            return starts(path, "lpf_");
+        case 'F':
+            return starts(path, "hpf_");
+        case 'L':
+            return path == "automix_threshold" || path == "priority";
+        case 'D':
+            return starts(path, "lim_");
+        case 'H':
+            return path == "geq_on" || geq_gain_sent(path);
+        case 'I':
+            return path == "line_mode";
+        case 'J':
+            return path == "delay_step";
+        case 'K':
+            return path == "fbk";
         case 'G':
             return path == "peq_on" ||
                    starts(path, "peq_band[" + std::to_string(step.band - 1) + "].");
-        case 'M': return starts(path, "automix_cfg[");
-        case 'N': return starts(path, "automix_hidden[");
-        default: return false;
+        case 'M':
+            return starts(path, "automix_cfg[");
+        case 'N':
+            return starts(path, "automix_hidden[");
+        default:
+            return false;
     }
 }
 

@@ -4,6 +4,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "skin/skin_palette.h"
+
 namespace kestra {
 
 JournalWindow::JournalWindow(ChangeJournal& journal, QWidget* parent) : QDialog(parent) {
@@ -13,8 +15,11 @@ JournalWindow::JournalWindow(ChangeJournal& journal, QWidget* parent) : QDialog(
     list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("journal.list"));
     list_->setColumnCount(3);
-    list_->setHeaderLabels({QStringLiteral("TIME"), QStringLiteral("ORIGIN"), QStringLiteral("CHANGE")});
+    list_->setHeaderLabels(
+        {QStringLiteral("TIME"), QStringLiteral("ORIGIN"), QStringLiteral("CHANGE")});
     list_->setRootIsDecorated(false);
+    list_->setAlternatingRowColors(true);
+    setStyleSheet(QString::fromLatin1(skin::SkinPalette::list_style()));
     list_->setUniformRowHeights(true);
     list_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     list_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);

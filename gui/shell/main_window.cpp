@@ -23,8 +23,8 @@
 #include "shell/help_tab.h"
 #include "shell/journal_window.h"
 #include "shell/operator_dialogs.h"
-#include "shell/step_settler.h"
 #include "shell/show_tab.h"
+#include "shell/step_settler.h"
 #include "shell/system_page.h"
 #include "skin/skin_ids.h"
 #include "strips/input_strip.h"
@@ -485,9 +485,13 @@ void MainWindow::open_menu(const QPoint& global) {
     }
 }
 
-void MainWindow::undo() { controller_.journal().undo(); }
+void MainWindow::undo() {
+    controller_.journal().undo();
+}
 
-void MainWindow::redo() { controller_.journal().redo(); }
+void MainWindow::redo() {
+    controller_.journal().redo();
+}
 
 void MainWindow::show_journal() {
     if (journal_window_ == nullptr) {

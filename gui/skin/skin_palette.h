@@ -29,6 +29,15 @@ struct SkinPalette {
                "border-radius: 3px; } "
                "QProgressBar::chunk { background: #00c8e0; border-radius: 2px; }";
     }
+
+    // Lists of text (the journal) on the console's panels, the header engraved.
+    static const char* list_style() {
+        return "QTreeView { background: #0f1115; alternate-background-color: #171a1f; "
+               "color: #e6e9ee; border: 1px solid #3b414b; selection-background-color: #0a3840; } "
+               "QHeaderView::section { background: #282c33; color: #9aa3b0; border: none; "
+               "border-right: 1px solid #07080a; padding: 3px 6px; } "
+               "QDialog { background: #171a1f; }";
+    }
 };
 
 }  // namespace kestra::skin

@@ -36,7 +36,8 @@ Controller::Controller(ControllerSettings settings, Post post, NoticeSink& notic
     journal_ = std::make_unique<ChangeJournal>(surface_.context());
     const std::string folder = DataFolder::resolve(settings_.data_dir);
     journal_->add_history(JournalFile::read(folder + "/" + JournalFile::kFileName, kHistoryLines));
-    journal_lines_ = journal_->appended().subscribe([this](const JournalLine& l) { write_journal(l); });
+    journal_lines_ =
+        journal_->appended().subscribe([this](const JournalLine& l) { write_journal(l); });
 }
 
 Controller::~Controller() {

@@ -5,11 +5,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "control/change_journal.h"
 #include "control/control_surface.h"
 #include "firmware/firmware_updater.h"
 #include "glyph/glyph_support.h"
 #include "session/controller_session.h"
-#include "control/change_journal.h"
 #include "store/journal_file.h"
 #include "store/store_session.h"
 #include "util/post.h"

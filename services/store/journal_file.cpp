@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 #include <deque>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -20,7 +20,9 @@ namespace {
 
 using json = nlohmann::json;
 
-std::string reason() { return std::strerror(errno); }
+std::string reason() {
+    return std::strerror(errno);
+}
 
 bool write_all(int fd, const std::string& bytes) {
     std::size_t done = 0;
@@ -68,7 +70,9 @@ JournalFile::~JournalFile() {
     }
 }
 
-std::string JournalFile::path() const { return folder_ + "/" + kFileName; }
+std::string JournalFile::path() const {
+    return folder_ + "/" + kFileName;
+}
 
 std::string JournalFile::encode(const JournalLine& line) {
     json j = {{"time", line.time}, {"origin", line.origin}, {"text", line.text}};

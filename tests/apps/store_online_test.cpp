@@ -183,9 +183,9 @@ TEST(StoreOnline, UndoAndRedoSendTheValuesBackWithTheUsualCommands) {
     const int port = base_port();
     const fs::path log = temp_path(".log");
     const fs::path data = temp_path("-data");
-    BackgroundProcess sim(KESTRA_SIM_PATH, {"--listen", "127.0.0.6:" + std::to_string(port),
-                                            "--log", log.string(), "--exit-after", "60",
-                                            "--no-fader-reports"});
+    BackgroundProcess sim(KESTRA_SIM_PATH,
+                          {"--listen", "127.0.0.6:" + std::to_string(port), "--log", log.string(),
+                           "--exit-after", "60", "--no-fader-reports"});
     ASSERT_EQ(sim.first_line().rfind("listening", 0), 0u);
     const auto r = run_process(
         KESTRA_CTL_PATH,
@@ -202,10 +202,11 @@ TEST(StoreOnline, UndoAndRedoSendTheValuesBackWithTheUsualCommands) {
     const std::string arrow = " \xE2\x86\x92 ";
     for (const std::string& text : std::vector<std::string>{
              "CH 03 VOL 10dB" + arrow + "-20dB", std::string("M 2 LIMIT reset"),
-          std::string("sent 2 of 662 commands\nverified\nScene 1:Board recalled, 2 values changed"),
-          "\toperator\tCH 06 MUTE CLOSE" + arrow + "OPEN",
-          std::string("\tundo\tUndone: Scene 1:Board recalled, 2 values changed"),
-          "\tredo\tRedone: CH 05 VOL 10dB" + arrow + "-43dB"}) {
+             std::string(
+                 "sent 2 of 662 commands\nverified\nScene 1:Board recalled, 2 values changed"),
+             "\toperator\tCH 06 MUTE CLOSE" + arrow + "OPEN",
+             std::string("\tundo\tUndone: Scene 1:Board recalled, 2 values changed"),
+             "\tredo\tRedone: CH 05 VOL 10dB" + arrow + "-43dB"}) {
         EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
     }
 
@@ -217,10 +218,10 @@ TEST(StoreOnline, UndoAndRedoSendTheValuesBackWithTheUsualCommands) {
               (std::vector<std::string>{"%A,01,03,00,28,", "%A,01,03,00,46,", "%A,01,03,00,28,"}));
     const std::vector<std::string> limiter = texts_from(frames, "%D,01,02");
     ASSERT_GE(limiter.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(limiter.begin(), limiter.begin() + 3),
-              (std::vector<std::string>{"%D,01,02,00,19,00,01,14,00,",
-                                        "%D,01,02,01,0A,1E,64,64,00,",
-                                        "%D,01,02,00,19,00,01,14,00,"}));
+    EXPECT_EQ(
+        std::vector<std::string>(limiter.begin(), limiter.begin() + 3),
+        (std::vector<std::string>{"%D,01,02,00,19,00,01,14,00,", "%D,01,02,01,0A,1E,64,64,00,",
+                                  "%D,01,02,00,19,00,01,14,00,"}));
     // The synced threshold went to all 32 channels, and so did its undo, 30 ms apart.
     int thresholds_back = 0;
     double last = 0;
@@ -238,8 +239,8 @@ TEST(StoreOnline, UndoAndRedoSendTheValuesBackWithTheUsualCommands) {
     const std::vector<std::string> recall = texts_from(frames, "%A,01,05,00,46");
     ASSERT_GE(recall.size(), 5u);
     EXPECT_EQ(std::vector<std::string>(recall.begin(), recall.begin() + 5),
-              (std::vector<std::string>{"%A,01,05,00,46,", "%A,01,06,00,46,", "%Z,01,",
-                                        "%Q,01,01,", "%A,01,05,00,11,"}));
+              (std::vector<std::string>{"%A,01,05,00,46,", "%A,01,06,00,46,", "%Z,01,", "%Q,01,01,",
+                                        "%A,01,05,00,11,"}));
     fs::remove(log);
     fs::remove_all(data);
 }
@@ -249,9 +250,9 @@ TEST(StoreOnline, ARecallOfTheChangesLeavesTheProcessorEqualToTheScene) {
     const fs::path data = temp_path("-data");
     const fs::path dump = temp_path("-sim.json");
     {
-        BackgroundProcess sim(KESTRA_SIM_PATH,
-                              {"--listen", "127.0.0.6:" + std::to_string(port), "--exit-after",
-                               "30", "--dump-state", dump.string()});
+        BackgroundProcess sim(
+            KESTRA_SIM_PATH, {"--listen", "127.0.0.6:" + std::to_string(port), "--exit-after", "30",
+                              "--dump-state", dump.string()});
         ASSERT_EQ(sim.first_line().rfind("listening", 0), 0u);
         const auto r = run_process(
             KESTRA_CTL_PATH,
@@ -266,7 +267,8 @@ TEST(StoreOnline, ARecallOfTheChangesLeavesTheProcessorEqualToTheScene) {
                   std::string::npos)
             << r.out;
     }
-    const auto scene = run_process(KESTRA_CTL_PATH, {"image", "read", (data / "SAVE1.dat").string()}, "");
+    const auto scene =
+        run_process(KESTRA_CTL_PATH, {"image", "read", (data / "SAVE1.dat").string()}, "");
     ASSERT_EQ(scene.exit_code, 0) << scene.err;
     std::ifstream in(dump);
     const auto processor = nlohmann::json::parse(in);

@@ -16,8 +16,8 @@ protected:
     // The processor's fader report: the dispatcher stores, then publishes.
     void processor_reports_volume(int input, int volume) {
         state.input(input).volume = volume;
-        stream.publish({Scope::Everything, StateChange::kEvery, Block::Strip,
-                        ChangeOrigin::ProcessorReport});
+        stream.publish(
+            {Scope::Everything, StateChange::kEvery, Block::Strip, ChangeOrigin::ProcessorReport});
     }
 
     ChangeJournal journal{surface.context()};
@@ -40,9 +40,8 @@ TEST_F(ChangeJournalTest, AGroupCopyIsOneEntryAndItsUndoSendsEveryMembersBeforeV
     // The whole-state write's fader commands for the three inputs, in its order and pause.
     EXPECT_EQ(sink.frames, framed_all({"%A,01,03,00,46,", "%A,01,05,00,46,", "%A,01,07,00,46,"}));
     EXPECT_EQ(sink.gaps, gaps_of({30, 30, 30}));
-    EXPECT_EQ(changes.back(),
-              (StateChange{Scope::Everything, StateChange::kEvery, Block::All,
-                           ChangeOrigin::Recall}));
+    EXPECT_EQ(changes.back(), (StateChange{Scope::Everything, StateChange::kEvery, Block::All,
+                                           ChangeOrigin::Recall}));
 
     sink.clear();
     ASSERT_TRUE(journal.redo());

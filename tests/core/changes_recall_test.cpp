@@ -23,12 +23,12 @@ protected:
     }
 
     void read_arrives() {
-        stream.publish({Scope::Everything, StateChange::kEvery, Block::All,
-                        ChangeOrigin::FullStateRead});
+        stream.publish(
+            {Scope::Everything, StateChange::kEvery, Block::All, ChangeOrigin::FullStateRead});
     }
     void connect_reply_arrives() {
-        stream.publish({Scope::System, StateChange::kEvery, Block::Connection,
-                        ChangeOrigin::ProcessorReport});
+        stream.publish(
+            {Scope::System, StateChange::kEvery, Block::Connection, ChangeOrigin::ProcessorReport});
     }
 
     DeviceState scene;
@@ -116,7 +116,8 @@ TEST(WriteSteps, TheWholeOrderAndItsDifferences) {
     EXPECT_EQ(differ, (std::vector<WriteStep>{{'X', 2, 0, std::chrono::milliseconds(100)},
                                               {'V', 80, 0, std::chrono::milliseconds(150)},
                                               {'G', 1, 2, std::chrono::milliseconds(20)}}));
-    const auto every = WriteSteps::differing(WriteSteps::every_field(std::chrono::milliseconds(150)), a, b);
+    const auto every =
+        WriteSteps::differing(WriteSteps::every_field(std::chrono::milliseconds(150)), a, b);
     EXPECT_EQ(every.back(), (WriteStep{'G', 1, 5, std::chrono::milliseconds(20)}));
     EXPECT_TRUE(WriteSteps::carries(differ[2], 0, "peq_band[1].gain"));
     EXPECT_FALSE(WriteSteps::carries(differ[2], 0, "peq_band[4].gain"));

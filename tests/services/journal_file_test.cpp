@@ -23,7 +23,8 @@ protected:
     ~JournalFileTest() override { fs::remove_all(folder); }
 
     static JournalLine line(int n) {
-        return {"2026-12-09 10:00:0" + std::to_string(n % 10), "operator",
+        return {"2026-12-09 10:00:0" + std::to_string(n % 10),
+                "operator",
                 "CH 0" + std::to_string(n % 10) + " VOL 10dB \u2192 -20dB",
                 {{"CH 01", "VOL", "10dB", "-20dB"}}};
     }
