@@ -37,12 +37,14 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] [--data-dir DIR] COMMAND
                                    route N K on|off, route N all, rename input|output N NAME,
                                    curve input N | curve output M (241 dB values, one a line),
                                    firmware update [--time-scale F] (images from --data-dir),
-                                   scene save [NAME] | scene list | scene recall ID |
+                                   scene save [NAME] | scene list | scene recall ID [--changes] |
                                    scene rename ID NAME | scene delete ID | scene diff ID [ID2],
                                    preset TABLE list | preset TABLE save CHANNEL [NAME] |
                                    preset TABLE recall ID CHANNEL | preset TABLE rename ID NAME |
                                    preset TABLE delete ID  (TABLE: PEQ GEQ Compressor LIMIT,
-                                   CHANNEL from 1), recovery
+                                   CHANNEL from 1), recovery,
+                                   undo | redo (print the entry's text),
+                                   journal [N] (the last N lines: TIME ORIGIN TEXT, tab-separated)
   --data-dir DIR                   folder of Tabla540.db and the scene files (else
                                    $KESTRA_DATA_DIR, else ~/.local/share/kestra-v)
 )";

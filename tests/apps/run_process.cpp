@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 namespace kestra::testing {
@@ -25,6 +26,17 @@ namespace {
     _exit(127);
 }
 
+// A program that writes to its default data folder (the change journal) writes into a
+// temporary one, never the user's; a test that wants a folder of its own passes --data-dir.
+// Set in this process before any fork, so the children inherit it.
+void keep_default_data_out_of_home() {
+    static const bool set = [] {
+        const std::string dir = (std::filesystem::temp_directory_path() / "kestra-test-data");
+        return setenv("KESTRA_DATA_DIR", dir.c_str(), 0) == 0;
+    }();
+    (void)set;
+}
+
 }  // namespace
 
 ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,
@@ -33,6 +45,7 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
     if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
         throw std::runtime_error("pipe failed");
     }
+    keep_default_data_out_of_home();
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(in_pipe[0], 0);
@@ -101,6 +114,7 @@ BackgroundProcess::BackgroundProcess(const std::string& program,
     if (pipe(out_pipe) != 0) {
         throw std::runtime_error("pipe failed");
     }
+    keep_default_data_out_of_home();
     pid_ = fork();
     if (pid_ == 0) {
         dup2(out_pipe[1], 1);

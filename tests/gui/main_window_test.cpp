@@ -44,6 +44,7 @@ protected:
         ControllerSettings s;
         s.session.control_port = 0;
         s.session.device = *DeviceEndpoint::parse("127.0.0.9:43997");
+        s.data_dir = (fs::temp_directory_path() / "kestra-test-data").string();  // the journal
         return s;
     }
     void run_for(int ms) {
