@@ -293,6 +293,10 @@ void ChangeJournal::settle() {
     for (int u = 0; u < StateFields::kUnitCount; ++u) {
         if (pending_[static_cast<std::size_t>(u)]) {
             units.push_back(u);
+        } else if (!StateFields::same(*baseline_, ctx_.state(), u)) {
+            // Written without a change published (the processor's faders while offline):
+            // nobody's step, so nothing to undo either.
+            store_baseline(u);
         }
     }
     std::fill(pending_.begin(), pending_.end(), false);

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "action_fixture.h"
+#include "control/scene_actions.h"
+#include "model/state_image.h"
 
 namespace kestra {
 namespace {
@@ -136,6 +140,67 @@ TEST_F(ChangeJournalTest, OfflineUndoStoresWithoutSendingAndNothingLeftIsNothing
     EXPECT_EQ(state.output(3).volume, 30);
     EXPECT_TRUE(sink.frames.empty());
     EXPECT_FALSE(journal.undo());
+}
+
+// Scenes kept in memory.
+class SceneShelf final : public SceneLibrary {
+public:
+    std::optional<std::vector<SceneEntry>> list() override {
+        std::vector<SceneEntry> rows;
+        for (const auto& [id, scene] : scenes_) {
+            rows.push_back({id, scene.first, {}});
+        }
+        return rows;
+    }
+    std::optional<int> highest_id() override {
+        return scenes_.empty() ? 0 : scenes_.rbegin()->first;
+    }
+    std::optional<SceneEntry> add(int id, const std::string& name,
+                                  std::span<const uint8_t> scene) override {
+        scenes_[id] = {name, {scene.begin(), scene.end()}};
+        return SceneEntry{id, name, {}};
+    }
+    StoreResult rename(int, const std::string&) override { return StoreResult::Failed; }
+    StoreResult remove(int) override { return StoreResult::Failed; }
+    StoreResult read(int id, std::vector<uint8_t>& scene) override {
+        const auto it = scenes_.find(id);
+        if (it == scenes_.end()) {
+            return StoreResult::Missing;
+        }
+        scene = it->second.second;
+        return StoreResult::Done;
+    }
+
+private:
+    std::map<int, std::pair<std::string, std::vector<uint8_t>>> scenes_;
+};
+
+TEST_F(ChangeJournalTest, AnOfflineSceneRecallIsOneEntryAndItsUndoBringsTheRoomBack) {
+    state.system.connected = 0;
+    SceneShelf shelf;
+    SceneActions scenes(surface.context(), shelf, surface.full_state);
+    state.input(0).volume = 10;
+    state.output(3).short_name.assign("HALL");
+    state.groups.control[1].input_member[5] = 1;
+    ASSERT_TRUE(scenes.save(std::string("Board")));
+    state.input(0).volume = 60;
+    state.output(3).short_name.assign("FOYER");
+    state.groups.control[1].input_member[5] = 0;
+    surface.strips.set_input_mute(7, 1);  // a step of its own; the writes above published nothing
+    journal.settle();
+    const DeviceState before_recall = state;
+
+    ASSERT_TRUE(scenes.recall_asking(1));  // offline: the question offers only OK
+    journal.settle();
+    EXPECT_EQ(journal.undo_text(), "Scene 1:Board recalled, 4 values changed");
+    EXPECT_EQ(state.output(3).short_name.str(), "HALL");
+    ASSERT_TRUE(journal.undo());
+    EXPECT_EQ(state.input(0).volume, 60);
+    EXPECT_EQ(state.output(3).short_name.str(), "FOYER");
+    EXPECT_EQ(state.groups.control[1].input_member[5], 0);
+    EXPECT_EQ(StateImage::encode_scene(state), StateImage::encode_scene(before_recall));
+    EXPECT_TRUE(sink.frames.empty());
+    EXPECT_FALSE(scenes.recall_changes(1)) << "only the changes needs a fresh read";
 }
 
 TEST(StateFields, ValuesAssignAndCopyAgreeOnEverySlot) {
