@@ -345,6 +345,11 @@ std::string ChangeJournal::redo_text() const {
 
 std::optional<UndoOutcome> ChangeJournal::apply(Direction direction) {
     settle();
+    if (ctx_.read_back_expected()) {
+        // The recall would write its scene over the values taken back.
+        ctx_.notice(kComparing, kUndoCaption);
+        return std::nullopt;
+    }
     const bool undoing = direction == Direction::Undo;
     if (undoing ? undo_.empty() : redo_.empty()) {
         return std::nullopt;

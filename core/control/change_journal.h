@@ -45,10 +45,12 @@ struct UndoOutcome {
 class ChangeJournal {
 public:
     static constexpr std::size_t kDepth = 1000;             // undo entries kept
-    static constexpr std::size_t kMaxFields = 1000000;      // fields kept in undo and redo
+    static constexpr std::size_t kMaxFields = 250000;       // fields kept in undo and redo
     static constexpr std::size_t kMaxLines = 10000;         // lines kept in memory
     static constexpr std::chrono::seconds kReportMerge{2};  // reports this close share a line
     static constexpr const char* kUndoCaption = "Undo";
+    static constexpr const char* kComparing =
+        "The recall is still comparing the processor with the scene; undo once it is done.";
 
     explicit ChangeJournal(ActionContext& context);
     ~ChangeJournal();

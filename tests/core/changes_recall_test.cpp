@@ -1,5 +1,7 @@
 #include "control/changes_recall.h"
 
+#include "control/change_journal.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -88,6 +90,18 @@ TEST_F(ChangesRecallTest, ADifferenceFoundInTheReadIsWrittenAgainAndReported) {
     EXPECT_EQ(result->differed[0].parameter, "Ratio");
     EXPECT_EQ(result->differed[0].before, "1:1.0");
     EXPECT_EQ(result->differed[0].after, "1:2.5");
+}
+
+TEST_F(ChangesRecallTest, NoUndoWhileTheReadBackIsAwaited) {
+    ChangeJournal journal(surface.context());
+    read_arrives();
+    ASSERT_TRUE(recall.start(scene));
+    EXPECT_FALSE(journal.undo());
+    EXPECT_EQ(state.input(4).volume, 20);
+    read_arrives();
+    connect_reply_arrives();
+    ASSERT_TRUE(journal.undo());
+    EXPECT_EQ(state.input(4).volume, 70);
 }
 
 TEST_F(ChangesRecallTest, NoReadBackInTimeEndsUnverified) {
