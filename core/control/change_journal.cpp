@@ -403,8 +403,12 @@ std::optional<UndoOutcome> ChangeJournal::apply(Direction direction) {
     ctx_.send(WriteSteps::encode_all(state, steps, ctx_.names()));
     if (!outcome.kept.empty()) {
         std::string text = "The processor changed these values after the entry; they were kept:";
-        for (const std::string& k : outcome.kept) {
-            text += "\n" + k;
+        const std::size_t shown = std::min(outcome.kept.size(), JournalLine::kMaxFieldsShown);
+        for (std::size_t k = 0; k < shown; ++k) {
+            text += "\n" + outcome.kept[k];
+        }
+        if (outcome.kept.size() > shown) {
+            text += "\nand " + std::to_string(outcome.kept.size() - shown) + " more";
         }
         ctx_.notice(text, kUndoCaption);
     }
