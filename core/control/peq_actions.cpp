@@ -43,7 +43,40 @@ int band_kind(int band, int offset) {
 
 }  // namespace
 
-PeqActions::PeqActions(ActionContext& ctx) : ctx_(ctx), drag_(ctx.clock()) {}
+PeqActions::PeqActions(ActionContext& ctx)
+    : ctx_(ctx), drag_(ctx.clock()), recalls_(ctx.changes().subscribe([this](const StateChange& c) {
+          forget_recalled_bypasses(c);
+      })) {}
+
+// A recall or an undo that leaves a bypassed block in another form took the bypass away
+// with it; its saved block would otherwise come back at the next BYPASS.
+void PeqActions::forget_recalled_bypasses(const StateChange& change) {
+    if (change.origin != ChangeOrigin::Recall) {
+        return;
+    }
+    const bool every = change.scope == StateChange::Scope::Everything ||
+                       (change.scope == StateChange::Scope::Input && change.index < 0);
+    for (int i = 0; i < kInputCount; ++i) {
+        auto& saved = bypass_[static_cast<std::size_t>(i)];
+        const bool covered =
+            every || (change.scope == StateChange::Scope::Input && change.index == i);
+        if (saved && covered && !in_bypass_form(ctx_.state().input(i))) {
+            saved.reset();
+        }
+    }
+}
+
+bool PeqActions::in_bypass_form(const InputChannel& in) {
+    if (in.lpf_on != 0 || in.hpf_on != 0 || in.hpf_freq != kMinFreq || in.lpf_freq != kMaxFreq) {
+        return false;
+    }
+    for (int b = 0; b < kCopiedBands; ++b) {
+        if (in.peq_band[static_cast<std::size_t>(b)].gain != kFlatGain) {
+            return false;
+        }
+    }
+    return true;
+}
 
 InputChannel& PeqActions::record(int input) {
     require_range(input, 0, kInputCount - 1, "input index");

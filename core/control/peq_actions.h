@@ -91,6 +91,8 @@ private:
     };
     static SavedBlock save_block(const InputChannel& in);
     static void restore_block(const SavedBlock& keep, InputChannel& in);
+    static bool in_bypass_form(const InputChannel& in);
+    void forget_recalled_bypasses(const StateChange& change);
 
     InputChannel& record(int input);
     static Part marker_part(int marker);
@@ -119,6 +121,7 @@ private:
     DragSendPolicy drag_;
     int drag_input_ = 0;
     std::array<std::optional<SavedBlock>, kInputCount> bypass_{};
+    Publisher<StateChange>::Subscription recalls_;
 };
 
 }  // namespace kestra

@@ -121,6 +121,22 @@ TEST_F(ChangeJournalTest, LabelledStepsAndTheSyncedThresholdNameWhatHappened) {
     EXPECT_EQ(journal.undo_text().find("reset"), std::string::npos);
 }
 
+TEST_F(ChangeJournalTest, AnUndoneBypassLeavesTheBlockNotBypassed) {
+    surface.peq.set_band_gain(2, 1, 200, SliderCommit::Released);
+    journal.settle();
+    surface.peq.toggle_bypass(2);
+    journal.settle();
+    EXPECT_EQ(journal.undo_text(), "CH 03 PEQ BYPASS on");
+    ASSERT_TRUE(journal.undo());
+    EXPECT_EQ(state.input(2).peq_band[1].gain, 200);
+    EXPECT_FALSE(surface.peq.bypassed(2));
+    ASSERT_TRUE(journal.redo());
+    EXPECT_EQ(state.input(2).peq_band[1].gain, 150);
+    // Flat again, but the saved block went with the undo: BYPASS now saves the flat block,
+    // and the bands come back through undo.
+    EXPECT_FALSE(surface.peq.bypassed(2));
+}
+
 TEST_F(ChangeJournalTest, DepthAndMemoryStayBounded) {
     for (std::size_t i = 0; i < ChangeJournal::kDepth + 25; ++i) {
         surface.strips.set_input_volume(0, 10 + static_cast<int>(i % 50));
