@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -90,6 +94,51 @@ TEST_F(MainWindowTest, ClosingOfflineAsksNothingAndEndsAtOnce) {
     run_for(500);
     EXPECT_TRUE(window->closed());
     EXPECT_TRUE(questions.empty());
+}
+
+}  // namespace
+}  // namespace kestra
+
+namespace kestra {
+namespace {
+
+// The recall's question as the operator sees it: one button per answer besides Cancel, the
+// list behind the details, and the index of the button pressed.
+TEST(OperatorDialogsTest, AChoiceIsAMessageBoxWithAButtonPerAnswer) {
+    OperatorDialogs dialogs;
+    const OperatorChoice choice{
+        "Do you want to recall the setting?\n2 values on 1 channel will change.",
+        "Warming",
+        {"Only the 2 changes (about 0.3 s)", "Everything (about 33 s)"},
+        "CH 01\tVOL\t10dB \u2192 -20dB\nCH 01\tMUTE\tCLOSE \u2192 OPEN\n"};
+    QStringList seen;
+    QString details;
+    const auto press = [&](int option) {
+        QTimer::singleShot(0, [&, option] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen.clear();
+            for (QAbstractButton* b : box->buttons()) {
+                seen << b->text();
+            }
+            details = box->detailedText();
+            QAbstractButton* target = box->button(QMessageBox::Cancel);
+            for (QAbstractButton* b : box->buttons()) {
+                if (option >= 0 && b->text().toStdString() == choice.options.at(option)) {
+                    target = b;
+                }
+            }
+            target->click();
+        });
+    };
+    press(1);
+    EXPECT_EQ(dialogs.choose(choice), 1);
+    EXPECT_TRUE(seen.contains(QStringLiteral("Only the 2 changes (about 0.3 s)")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("Everything (about 33 s)")));
+    EXPECT_EQ(seen.size(), 4);  // the two answers, Cancel and "Show Details..."
+    EXPECT_EQ(details.toStdString(), choice.details);
+    press(-1);
+    EXPECT_EQ(dialogs.choose(choice), -1);
 }
 
 }  // namespace
