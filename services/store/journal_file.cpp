@@ -20,6 +20,9 @@ namespace {
 
 using json = nlohmann::json;
 
+// A line with its twenty fields of long names stays well below this.
+constexpr std::size_t kLongestLine = 4096;
+
 std::string reason() {
     return std::strerror(errno);
 }
@@ -152,9 +155,18 @@ void JournalFile::flush(TimePoint now, bool force) {
 
 std::vector<JournalLine> JournalFile::read(const std::string& path, std::size_t last_n,
                                            std::size_t* skipped) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     std::deque<JournalLine> lines;
     std::size_t bad = 0;
+    // Only the file's end is read, so that a long journal does not slow the start: enough for
+    // `last_n` lines of the longest kind, the first (cut) line of that stretch left out.
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
+    const auto tail = static_cast<std::streamoff>(last_n * kLongestLine);
+    in.seekg(size > tail ? size - tail : 0);
+    if (size > tail) {
+        std::string cut;
+        std::getline(in, cut);
+    }
     for (std::string text; std::getline(in, text);) {
         if (text.empty()) {
             continue;

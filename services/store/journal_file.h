@@ -33,8 +33,8 @@ public:
     // Syncs what was written when the last sync is a second old; `force` syncs at once.
     void flush(TimePoint now, bool force = false);
 
-    // The file's last `last_n` readable lines, oldest first; lines that are not a journal
-    // object (a torn last line) are skipped and counted in `skipped`.
+    // The file's last `last_n` readable lines, oldest first, read from its end; lines that are
+    // not a journal object (a torn last line) are skipped and counted in `skipped`.
     static std::vector<JournalLine> read(const std::string& path, std::size_t last_n,
                                          std::size_t* skipped = nullptr);
 

@@ -77,6 +77,24 @@ TEST_F(JournalFileTest, RotatesAtItsSizeKeepingOneEarlierFile) {
     EXPECT_LT(fs::file_size(file()), one * 5);
 }
 
+TEST_F(JournalFileTest, TheLastLinesAreReadFromTheEndOfALongFile) {
+    {
+        JournalFile journal(folder.string());
+        for (int n = 0; n < 3000; ++n) {
+            JournalLine l = line(n);
+            l.text = "line " + std::to_string(n);
+            ASSERT_TRUE(journal.append(l, now));
+        }
+    }
+    std::size_t skipped = 0;
+    const auto lines = JournalFile::read(file().string(), 2, &skipped);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, "line 2998");
+    EXPECT_EQ(lines[1].text, "line 2999");
+    EXPECT_EQ(skipped, 0u) << "the cut line before the stretch read is not counted";
+    EXPECT_EQ(JournalFile::read(file().string(), 5000).size(), 3000u);
+}
+
 TEST_F(JournalFileTest, AFolderThatCannotBeWrittenIsAnErrorNamingTheFile) {
     JournalFile journal((folder / "missing").string());
     EXPECT_FALSE(journal.append(line(0), now));
