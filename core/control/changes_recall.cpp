@@ -115,6 +115,20 @@ void ChangesRecall::end(bool read_back) {
     result_.read_back = read_back;
     ctx_.expect_read_back(false);
     scene_.reset();
+    if (!read_back) {
+        ctx_.notice(kNoReadBack);
+    } else if (!result_.differed.empty()) {
+        std::string text = std::to_string(result_.differed.size()) + kDiffered;
+        const std::size_t shown = std::min<std::size_t>(result_.differed.size(), kListed);
+        for (std::size_t k = 0; k < shown; ++k) {
+            const SceneDiffEntry& e = result_.differed[k];
+            text += "\n" + e.channel + " " + e.parameter + " " + e.before + " \u2192 " + e.after;
+        }
+        if (result_.differed.size() > shown) {
+            text += "\nand " + std::to_string(result_.differed.size() - shown) + " more";
+        }
+        ctx_.notice(text);
+    }
     finished_.publish(result_);
 }
 

@@ -34,6 +34,12 @@ public:
     // After the read, the processor's connect reply follows; its names and units are the
     // processor's from before the corrections, so the scene's are stored again.
     static constexpr std::chrono::milliseconds kReplyWait{1000};
+    static constexpr const char* kNoReadBack =
+        "The processor's settings did not come back to be compared with the scene; recall "
+        "everything to be sure.";
+    static constexpr const char* kDiffered =
+        " values read back from the processor differed from the scene and were written again:";
+    static constexpr std::size_t kListed = 20;
 
     explicit ChangesRecall(ActionContext& context);
     ChangesRecall(const ChangesRecall&) = delete;

@@ -41,8 +41,9 @@ struct RecordingFrames : FrameSink {
     std::vector<std::chrono::milliseconds> gaps;
 };
 
-struct IgnoredNotices : NoticeSink {
-    void notice(const std::string&, const std::string&) override {}
+struct NoticeTexts : NoticeSink {
+    void notice(const std::string& text, const std::string&) override { seen.push_back(text); }
+    std::vector<std::string> seen;
 };
 
 // A connected processor's surface on a manual clock, with what it sent and published.
@@ -87,7 +88,7 @@ protected:
     DeviceState state;
     ManualClock clock;
     RecordingFrames sink;
-    IgnoredNotices notices;
+    NoticeTexts notices;
     AlwaysOk questions;
     Publisher<StateChange> stream;
     ControlSurface surface{state, stream, sink, notices, questions, clock};

@@ -88,6 +88,8 @@ TEST_F(ChangesRecallTest, ADifferenceFoundInTheReadIsWrittenAgainAndReported) {
     EXPECT_TRUE(result->read_back);
     ASSERT_EQ(result->differed.size(), 1u);
     EXPECT_EQ(result->differed[0].parameter, "Ratio");
+    EXPECT_EQ(notices.seen.back(),
+              "1" + std::string(ChangesRecall::kDiffered) + "\nM 2 Ratio 1:1.0 \u2192 1:2.5");
     EXPECT_EQ(result->differed[0].before, "1:1.0");
     EXPECT_EQ(result->differed[0].after, "1:2.5");
 }
@@ -115,6 +117,7 @@ TEST_F(ChangesRecallTest, NoReadBackInTimeEndsUnverified) {
     ASSERT_TRUE(result);
     EXPECT_FALSE(result->read_back);
     EXPECT_FALSE(result->verified());
+    EXPECT_EQ(notices.seen.back(), ChangesRecall::kNoReadBack);
 }
 
 TEST(WriteSteps, TheWholeOrderAndItsDifferences) {
