@@ -153,6 +153,10 @@ void ChangeJournal::fold_processor_change(const std::vector<int>& units, ChangeO
         open_report_ = origin;
         open_report_at_ = now;
     }
+    if (open_report_changes_.empty()) {
+        open_report_changes_ = std::move(changes);  // a whole read need not look for merges
+        changes.clear();
+    }
     for (FieldChange& c : changes) {
         const auto same_field = [&c](const FieldChange& o) {
             return o.unit == c.unit && o.slot == c.slot;
@@ -238,8 +242,8 @@ void ChangeJournal::store_baseline(int unit) {
     }
 }
 
-// Texts need both sides of every field: the baseline holds the values before, the copy the
-// values after, each only in the fields of the changes.
+// The read-out's texts need whole states: two copies of the state, one with every change's
+// value before in its field, one with the value after.
 std::vector<SceneDiffEntry> ChangeJournal::describe(const std::vector<FieldChange>& changes) const {
     auto before = std::make_unique<DeviceState>(ctx_.state());
     auto after = std::make_unique<DeviceState>(ctx_.state());
