@@ -119,7 +119,10 @@ void ChangeJournal::observe(const StateChange& change) {
     }
     const std::vector<int> units = units_of(change);
     if (change.from_processor()) {
-        fold_processor_change(units, change.origin);
+        // The connect reply after a read brings names, units and gain steps: the same read.
+        const bool joins_read =
+            open_report_ == ChangeOrigin::FullStateRead && change.block == Block::Connection;
+        fold_processor_change(units, joins_read ? ChangeOrigin::FullStateRead : change.origin);
         return;
     }
     for (int u : units) {
@@ -168,9 +171,6 @@ void ChangeJournal::fold_processor_change(const std::vector<int>& units, ChangeO
         } else {
             open_report_changes_.push_back(std::move(c));
         }
-    }
-    if (origin == ChangeOrigin::FullStateRead) {
-        flush_report();  // a connect's read is one line of its own
     }
 }
 
