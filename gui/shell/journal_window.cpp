@@ -1,6 +1,7 @@
 #include "shell/journal_window.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -8,7 +9,30 @@
 
 namespace kestra {
 
-JournalWindow::JournalWindow(ChangeJournal& journal, QWidget* parent) : QDialog(parent) {
+bool JournalWindow::undo_keys(const QKeyEvent* event, ChangeJournal& journal) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() != Qt::Key_Z) {
+        return false;
+    }
+    if (mods == Qt::ControlModifier) {
+        journal.undo();
+        return true;
+    }
+    if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        journal.redo();
+        return true;
+    }
+    return false;
+}
+
+void JournalWindow::keyPressEvent(QKeyEvent* event) {
+    if (!undo_keys(event, journal_)) {
+        QDialog::keyPressEvent(event);
+    }
+}
+
+JournalWindow::JournalWindow(ChangeJournal& journal, QWidget* parent)
+    : QDialog(parent), journal_(journal) {
     setObjectName(QStringLiteral("journal"));
     setWindowTitle(QStringLiteral("Journal"));
     resize(720, 420);

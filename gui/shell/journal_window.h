@@ -4,6 +4,7 @@
 
 #include "control/change_journal.h"
 
+class QKeyEvent;
 class QTreeWidget;
 
 namespace kestra {
@@ -16,7 +17,14 @@ class JournalWindow final : public QDialog {
 public:
     JournalWindow(ChangeJournal& journal, QWidget* parent);
 
+    // Ctrl+Z undoes and Ctrl+Shift+Z redoes; false for any other key.
+    static bool undo_keys(const QKeyEvent* event, ChangeJournal& journal);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    ChangeJournal& journal_;
     void add(const JournalLine& line);
 
     QTreeWidget* list_;

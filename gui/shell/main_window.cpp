@@ -432,13 +432,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     // Every control lets Ctrl+Z pass; a read-out box keeps it for its own text.
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    if (event->key() == Qt::Key_Z && mods == Qt::ControlModifier) {
-        undo();
-        return;
-    }
-    if (event->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
-        redo();
+    if (JournalWindow::undo_keys(event, controller_.journal())) {
         return;
     }
     QWidget::keyPressEvent(event);

@@ -8,10 +8,11 @@ run = open(work + "/run.txt").read()
 fader = [f[:15] for f in frames if f.startswith("%A,01,03,")]
 zero, top = "%A,01,03,00,00,", "%A,01,03,00,46,"
 assert fader[0] == zero, fader
-dragged = fader[-7]
+dragged = fader[-8]
 assert dragged not in (zero, top), fader
-# Ctrl+Z, Ctrl+Shift+Z, the Menu's UNDO and REDO, the recall, and the recall's undo.
-assert fader[-6:] == [zero, dragged, zero, dragged, top, dragged], fader
+# Ctrl+Z, Ctrl+Shift+Z, the Menu's UNDO and REDO, the recall, the recall's undo, and
+# Ctrl+Z in the journal window.
+assert fader[-7:] == [zero, dragged, zero, dragged, top, dragged, zero], fader
 recall = max(i for i, f in enumerate(frames) if f.startswith(top))
 assert frames[recall + 1].startswith("%Z,"), frames[recall:recall + 3]
 
@@ -23,6 +24,6 @@ items = dump["state"]["items"]
 ops = [i.split("\t", 1)[1] for i in items]
 drags = [o for o in ops if o.startswith("operator\tCH 03 VOL -60dB")]
 assert len(drags) == 1, items
-assert ops[-1] == "undo\tUndone: Scene 1:SAVE1 recalled, 1 value changed", items
-assert ops.count("undo\tUndone: " + drags[0].split("\t", 1)[1]) == 2, items
+assert ops[-2] == "undo\tUndone: Scene 1:SAVE1 recalled, 1 value changed", items
+assert ops.count("undo\tUndone: " + drags[0].split("\t", 1)[1]) == 3, items
 assert "read\tState read from the processor" in "\n".join(ops), items
