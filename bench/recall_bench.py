@@ -144,6 +144,10 @@ def recall_of_changes(rounds=5):
         shell.send(line)
     times = []
     for _ in range(rounds):
+        # The shell is idle once it has listed the scenes after its waits.
+        mark = len(shell.lines)
+        shell.send("scene list")
+        shell.wait_for("1:FIVE", mark)
         mark = len(shell.lines)
         t0 = time.monotonic()
         shell.send("scene recall 1 --changes")
