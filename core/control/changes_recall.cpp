@@ -12,7 +12,7 @@ namespace {
 using Block = StateChange::Block;
 
 // The read request and the processor's reply of the whole state, on top of the commands.
-constexpr std::chrono::milliseconds kReadBackTime{300};
+constexpr std::chrono::milliseconds kReadBackTime{100};
 
 const StateChange kEverything{StateChange::Scope::Everything, StateChange::kEvery, Block::All};
 

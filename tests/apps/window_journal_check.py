@@ -16,7 +16,7 @@ assert fader[-7:] == [zero, dragged, zero, dragged, top, dragged, zero], fader
 recall = max(i for i, f in enumerate(frames) if f.startswith(top))
 assert frames[recall + 1].startswith("%Z,"), frames[recall:recall + 3]
 
-assert ("1 value on 1 channel will change. [1] Only the 1 change (about 0.3 s) "
+assert ("1 value on 1 channel will change. [1] Only the 1 change (about 0.1 s) "
         "[2] Everything (about 33 s) -> Only the 1 change") in run, run
 
 dump = json.loads(next(l for l in run.splitlines() if l.startswith('{"path":"journal.list"')))
