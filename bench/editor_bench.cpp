@@ -38,10 +38,7 @@ T* child(QWidget& root, const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    ::setenv("KESTRA_NET_SANDBOX", "loopback", 1);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    kestra::bench::bench_environment();
     const int moves = argc > 1 ? std::atoi(argv[1]) : 500;
     const int openings = argc > 2 ? std::atoi(argv[2]) : 50;
     if (moves < 1 || openings < 1) {

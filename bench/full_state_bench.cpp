@@ -64,10 +64,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot bind the transport\n");
         return 1;
     }
-    kestra::DeviceEndpoint to;
-    to.octets = {127, 0, 0, 1};
-    to.port = rx.port;
-    transport.set_destination(to);
+    transport.set_destination(
+        *kestra::DeviceEndpoint::parse("127.0.0.1:" + std::to_string(rx.port)));
 
     kestra::DeviceState state;
     state.reset_defaults();

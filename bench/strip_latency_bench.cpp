@@ -49,10 +49,7 @@ int position_of(int k) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    ::setenv("KESTRA_NET_SANDBOX", "loopback", 1);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    kestra::bench::bench_environment();
     const int moves = argc > 1 ? std::atoi(argv[1]) : 500;
     const int rate = argc > 2 ? std::atoi(argv[2]) : 50;
     if (moves < 1 || rate < 1 || rate > 1000) {
@@ -90,10 +87,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no socket\n");
         return 1;
     }
-    kestra::DeviceEndpoint to;
-    to.octets = {127, 0, 0, 1};
-    to.port = rx.port;
-    transport.set_destination(to);
+    transport.set_destination(
+        *kestra::DeviceEndpoint::parse("127.0.0.1:" + std::to_string(rx.port)));
 
     kestra::DeviceState state;
     state.system.connected = 1;

@@ -1,15 +1,24 @@
 #pragma once
 
-// What the window benchmarks share: a mouse event delivered straight to a widget, as the
-// window system would after hit-testing, and the percentile of a set of timings.
+// What the window benchmarks share: their environment, a mouse event delivered straight to a
+// widget, as the window system would after hit-testing, and the percentile of a set of timings.
 
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWidget>
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace kestra::bench {
+
+// Loopback sockets only, and no display needed unless one is asked for; before QApplication.
+inline void bench_environment() {
+    ::setenv("KESTRA_NET_SANDBOX", "loopback", 1);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
 
 inline void mouse(QWidget* w, QEvent::Type type, QPointF at) {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;

@@ -19,8 +19,6 @@ constexpr const char* kPresetUsage =
     "CHANNEL | preset TABLE rename ID NAME | preset TABLE delete ID  (TABLE: PEQ GEQ "
     "Compressor LIMIT)";
 
-constexpr const char* kArrow = " \xE2\x86\x92 ";  // " → "
-
 // The tables an editor shows; the others are kept but have no view.
 constexpr PresetTable kShellTables[] = {PresetTable::Peq, PresetTable::Geq, PresetTable::Compressor,
                                         PresetTable::Limit};
@@ -105,8 +103,7 @@ void scene_diff(ShellEnv& env, SceneActions& scenes, const Words& w) {
             ? SceneDiff::between(first, scene_state(scenes, word_id(w, 3)), session.codec())
             : SceneDiff::between(session.state(), first, session.codec());
     for (const SceneDiffEntry& e : diff.entries()) {
-        env.out << e.channel << '\t' << e.parameter << '\t' << e.before << kArrow << e.after
-                << '\n';
+        env.out << e.tab_line() << '\n';
     }
     env.out << diff.summary_text() << std::endl;
 }
@@ -134,8 +131,7 @@ void recall_changes(ShellEnv& env, SceneActions& scenes, int id) {
         return;
     }
     for (const SceneDiffEntry& e : result->differed) {
-        env.out << e.channel << '\t' << e.parameter << '\t' << e.before << kArrow << e.after
-                << '\n';
+        env.out << e.tab_line() << '\n';
     }
     env.out << result->differed.size() << " fields differed and were written again" << std::endl;
 }

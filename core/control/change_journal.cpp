@@ -14,8 +14,6 @@ namespace {
 using Scope = StateChange::Scope;
 using Block = StateChange::Block;
 
-constexpr const char* kArrow = " \u2192 ";
-
 std::vector<int> every_unit() {
     std::vector<int> all(StateFields::kUnitCount);
     for (int u = 0; u < StateFields::kUnitCount; ++u) {
@@ -75,10 +73,6 @@ const char* origin_name(ChangeOrigin origin) {
             return "read";
     }
     return "operator";
-}
-
-std::string field_text(const SceneDiffEntry& e) {
-    return e.channel + " " + e.parameter + " " + e.before + kArrow + e.after;
 }
 
 std::string values_text(std::size_t n) {
@@ -274,16 +268,16 @@ std::string ChangeJournal::entry_text(const std::vector<SceneDiffEntry>& fields,
     }
     const SceneDiffEntry& first = fields.front();
     if (fields.size() == 1) {
-        return field_text(first);
+        return first.text();
     }
     const bool alike = std::all_of(fields.begin(), fields.end(), [&first](const auto& e) {
         return e.parameter == first.parameter && e.before == first.before && e.after == first.after;
     });
     if (alike) {
-        return field_text(first) + " on " + std::to_string(fields.size()) + " channels";
+        return first.text() + " on " + std::to_string(fields.size()) + " channels";
     }
     const std::size_t more = fields.size() - 1;
-    return field_text(first) + " and " + std::to_string(more) +
+    return first.text() + " and " + std::to_string(more) +
            (more == 1 ? " more value" : " more values");
 }
 
@@ -406,15 +400,8 @@ std::optional<UndoOutcome> ChangeJournal::apply(Direction direction) {
         ctx_.names());
     ctx_.send(WriteSteps::encode_all(state, steps, ctx_.names()));
     if (!outcome.kept.empty()) {
-        std::string text = "The processor changed these values after the entry; they were kept:";
-        const std::size_t shown = std::min(outcome.kept.size(), JournalLine::kMaxFieldsShown);
-        for (std::size_t k = 0; k < shown; ++k) {
-            text += "\n" + outcome.kept[k];
-        }
-        if (outcome.kept.size() > shown) {
-            text += "\nand " + std::to_string(outcome.kept.size() - shown) + " more";
-        }
-        ctx_.notice(text, kUndoCaption);
+        ctx_.notice(std::string(kKept) + listed_lines(outcome.kept, JournalLine::kMaxFieldsShown),
+                    kUndoCaption);
     }
     if (undoing) {
         redo_.push_back(std::move(entry));

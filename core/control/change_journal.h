@@ -49,6 +49,8 @@ public:
     static constexpr std::size_t kMaxLines = 10000;         // lines kept in memory
     static constexpr std::chrono::seconds kReportMerge{2};  // reports this close share a line
     static constexpr const char* kUndoCaption = "Undo";
+    static constexpr const char* kKept =
+        "The processor changed these values after the entry; they were kept:";
     static constexpr const char* kComparing =
         "The recall is still comparing the processor with the scene; undo once it is done.";
 

@@ -118,16 +118,12 @@ void ChangesRecall::end(bool read_back) {
     if (!read_back) {
         ctx_.notice(kNoReadBack);
     } else if (!result_.differed.empty()) {
-        std::string text = std::to_string(result_.differed.size()) + kDiffered;
-        const std::size_t shown = std::min<std::size_t>(result_.differed.size(), kListed);
-        for (std::size_t k = 0; k < shown; ++k) {
-            const SceneDiffEntry& e = result_.differed[k];
-            text += "\n" + e.channel + " " + e.parameter + " " + e.before + " \u2192 " + e.after;
+        std::vector<std::string> lines;
+        for (const SceneDiffEntry& e : result_.differed) {
+            lines.push_back(e.text());
         }
-        if (result_.differed.size() > shown) {
-            text += "\nand " + std::to_string(result_.differed.size() - shown) + " more";
-        }
-        ctx_.notice(text);
+        ctx_.notice(std::to_string(result_.differed.size()) + kDiffered +
+                    listed_lines(lines, kListed));
     }
     finished_.publish(result_);
 }

@@ -386,14 +386,8 @@ std::string GroupActions::group_name(int group) const {
 bool GroupActions::rename_control_group(int group, std::string_view utf8) {
     check_group(group);
     const NameCodec& names = codec();
-    // Four legacy bytes per character is more than any code page needs, so only a lossy
-    // conversion fails this first check.
-    if (!names.fits(utf8, 4 * utf8.size())) {
-        ctx_.notice(kNameNotEncodable);
-        return false;
-    }
-    if (!names.fits(utf8, FixedText::kMaxLength)) {
-        ctx_.notice(kNameTooWide);
+    if (const auto fit = names.name_fit(utf8); fit != NameCodec::NameFit::Fits) {
+        ctx_.notice(fit == NameCodec::NameFit::TooWide ? kNameTooWide : kNameNotEncodable);
         return false;
     }
     control(group).name.assign(names.from_utf8(utf8));

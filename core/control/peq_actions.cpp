@@ -66,16 +66,21 @@ void PeqActions::forget_recalled_bypasses(const StateChange& change) {
     }
 }
 
-bool PeqActions::in_bypass_form(const InputChannel& in) {
-    if (in.lpf_on != 0 || in.hpf_on != 0 || in.hpf_freq != kMinFreq || in.lpf_freq != kMaxFreq) {
-        return false;
-    }
+// Filters off and wide open, the bands flat.
+void PeqActions::put_in_bypass_form(InputChannel& in) {
+    in.lpf_on = 0;
+    in.hpf_on = 0;
+    in.hpf_freq = kMinFreq;
+    in.lpf_freq = kMaxFreq;
     for (int b = 0; b < kCopiedBands; ++b) {
-        if (in.peq_band[static_cast<std::size_t>(b)].gain != kFlatGain) {
-            return false;
-        }
+        in.peq_band[static_cast<std::size_t>(b)].gain = kFlatGain;
     }
-    return true;
+}
+
+bool PeqActions::in_bypass_form(const InputChannel& in) {
+    InputChannel bypassed = in;
+    put_in_bypass_form(bypassed);
+    return bypassed == in;
 }
 
 InputChannel& PeqActions::record(int input) {
@@ -383,13 +388,7 @@ void PeqActions::toggle_bypass(int input) {
     ctx_.label(ctx_.channel_label(false, input) + (saved ? " PEQ BYPASS off" : " PEQ BYPASS on"));
     if (!saved) {
         saved = save_block(in);
-        in.lpf_on = 0;
-        in.hpf_on = 0;
-        in.hpf_freq = kMinFreq;
-        in.lpf_freq = kMaxFreq;
-        for (int b = 0; b < kCopiedBands; ++b) {
-            in.peq_band[static_cast<std::size_t>(b)].gain = kFlatGain;
-        }
+        put_in_bypass_form(in);
     } else {
         restore_block(*saved, in);
         saved.reset();

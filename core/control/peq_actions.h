@@ -91,6 +91,7 @@ private:
     };
     static SavedBlock save_block(const InputChannel& in);
     static void restore_block(const SavedBlock& keep, InputChannel& in);
+    static void put_in_bypass_form(InputChannel& in);
     static bool in_bypass_form(const InputChannel& in);
     void forget_recalled_bypasses(const StateChange& change);
 

@@ -184,7 +184,7 @@ std::string will_change(const SceneDiff& diff) {
 std::string diff_list(const SceneDiff& diff) {
     std::string out;
     for (const SceneDiffEntry& e : diff.entries()) {
-        out += e.channel + "\t" + e.parameter + "\t" + e.before + " \u2192 " + e.after + "\n";
+        out += e.tab_line() + "\n";
     }
     return out;
 }
@@ -218,6 +218,8 @@ bool SceneActions::recall_asking(int id) {
     if (chosen < 0 || chosen >= static_cast<int>(choice.options.size())) {
         return false;
     }
+    // Read again: while the question was open the connection may have changed, and a staged
+    // state carries the connection's fields of when it was read.
     std::optional<DeviceState> staged = load(id);
     if (!staged) {
         return false;

@@ -11,6 +11,8 @@ namespace kestra {
 
 namespace {
 
+constexpr const char* kArrow = " \u2192 ";
+
 // The whole-state write sends the automix settings and the unit table; the other system
 // words are the processor's own or bookkeeping.
 bool written_system(std::string_view path) {
@@ -76,6 +78,25 @@ UnitReadout readout_of(int unit) {
 }
 
 }  // namespace
+
+std::string SceneDiffEntry::text() const {
+    return channel + " " + parameter + " " + before + kArrow + after;
+}
+
+std::string SceneDiffEntry::tab_line() const {
+    return channel + "\t" + parameter + "\t" + before + kArrow + after;
+}
+
+std::string listed_lines(const std::vector<std::string>& lines, std::size_t shown) {
+    std::string text;
+    for (std::size_t k = 0; k < lines.size() && k < shown; ++k) {
+        text += "\n" + lines[k];
+    }
+    if (lines.size() > shown) {
+        text += "\nand " + std::to_string(lines.size() - shown) + " more";
+    }
+    return text;
+}
 
 std::string SceneDiff::channel_of(const DeviceState& state, int unit, const NameCodec& codec) {
     if (StateFields::is_input(unit)) {

@@ -20,12 +20,20 @@ struct SceneDiffEntry {
     std::string path{};  // the state JSON path, also where `parameter` is the read-out's name
     int unit = -1;       // the StateFields unit
 
+    // "CH 03 VOL 10dB → -20dB"
+    std::string text() const;
+    // "CH 03<TAB>VOL<TAB>10dB → -20dB", a line of the shell's lists
+    std::string tab_line() const;
+
     // Compares what a reader sees; the path is how the field is found again.
     bool operator==(const SceneDiffEntry& o) const {
         return channel == o.channel && parameter == o.parameter && before == o.before &&
                after == o.after;
     }
 };
+
+// At most `shown` of the lines, each after a line break, then "and N more" for the rest.
+std::string listed_lines(const std::vector<std::string>& lines, std::size_t shown);
 
 struct SceneDiffSummary {
     int values = 0;

@@ -260,15 +260,8 @@ bool StripActions::rename(bool input, int index, std::string_view utf8) {
         return false;
     }
     const NameCodec& names = codec();
-    // Four legacy bytes per character is more than any code page needs, so only a lossy
-    // conversion fails this first check.
-    if (!names.fits(utf8, 4 * utf8.size())) {
-        ctx_.notice(kNameNotEncodable);
-        return false;
-    }
-    // The field keeps its terminating zero, so 15 bytes are the most a name may take.
-    if (!names.fits(utf8, FixedText::kMaxLength)) {
-        ctx_.notice(kNameTooWide);
+    if (const auto fit = names.name_fit(utf8); fit != NameCodec::NameFit::Fits) {
+        ctx_.notice(fit == NameCodec::NameFit::TooWide ? kNameTooWide : kNameNotEncodable);
         return false;
     }
     const GlyphRasterizer* glyphs = ctx_.names().glyphs;

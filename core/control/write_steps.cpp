@@ -13,9 +13,8 @@ using std::chrono::milliseconds;
 
 constexpr int kFirstSourceInput = 33;
 constexpr int kPeqBandsSent = 4;
-constexpr int kGeqBandsSent = 15;
 // A name's frame travels in about three pieces, each with its frame gap.
-constexpr int kNamePieces = 3;  // the "H" command carries the first 15 gains
+constexpr int kNamePieces = 3;
 
 bool is_output_channel(int wire) {
     return wire > kWireOutputBase;

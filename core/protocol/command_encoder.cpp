@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kDevice = 1;
 constexpr int kNameUnits = 8;
-constexpr int kGeqBandsSent = 15;
 constexpr int kSourceInputOffset = 32;
 
 void require(char letter, std::string_view what, int value, int lo, int hi) {

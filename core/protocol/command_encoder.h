@@ -23,6 +23,7 @@ inline constexpr int kWireOutputBase = 64;  // wire channel = 64 + output number
 inline constexpr int kWireChannelCount = 80;
 inline constexpr int kUnitGroups = 11;  // unit table records 0-10
 inline constexpr int kUnitGroupBytes = 5;
+inline constexpr int kGeqBandsSent = 15;  // "H" carries the gains of the first 15 bands
 inline constexpr std::size_t kUpdateBlockSize = 1024;
 inline constexpr std::size_t kPieceSize = 256;  // datagram size of long frames
 inline constexpr std::size_t kUpdateFrameBuffer = 3120;

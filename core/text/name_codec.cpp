@@ -198,4 +198,14 @@ bool NameCodec::fits(std::string_view utf8, std::size_t max_bytes) const {
     return legacy.size() <= max_bytes && to_utf8(legacy) == utf8;
 }
 
+NameCodec::NameFit NameCodec::name_fit(std::string_view utf8) const {
+    // Four legacy bytes per character is more than any code page needs, so only a lossy
+    // conversion fails this first check.
+    if (!fits(utf8, 4 * utf8.size())) {
+        return NameFit::NotEncodable;
+    }
+    // The field keeps its terminating zero, so 15 bytes are the most a name may take.
+    return fits(utf8, FixedText::kMaxLength) ? NameFit::Fits : NameFit::TooWide;
+}
+
 }  // namespace kestra

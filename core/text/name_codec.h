@@ -32,6 +32,10 @@ public:
     // True when the text converts without loss and fits `max_bytes`.
     bool fits(std::string_view utf8, std::size_t max_bytes = FixedText::kMaxLength) const;
 
+    // Whether a typed name can be stored in a 16-byte name field, and if not, why.
+    enum class NameFit { Fits, NotEncodable, TooWide };
+    NameFit name_fit(std::string_view utf8) const;
+
     // The legacy characters of a text: one or two bytes each (a byte above 127 leads a
     // double-byte character).
     static std::vector<std::string_view> split_characters(std::string_view legacy);

@@ -9,25 +9,28 @@
 
 namespace kestra {
 
-bool JournalWindow::undo_keys(const QKeyEvent* event, ChangeJournal& journal) {
+JournalWindow::UndoKey JournalWindow::undo_key(const QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if (event->key() != Qt::Key_Z) {
-        return false;
+        return UndoKey::None;
     }
     if (mods == Qt::ControlModifier) {
-        journal.undo();
-        return true;
+        return UndoKey::Undo;
     }
-    if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
-        journal.redo();
-        return true;
-    }
-    return false;
+    return mods == (Qt::ControlModifier | Qt::ShiftModifier) ? UndoKey::Redo : UndoKey::None;
 }
 
 void JournalWindow::keyPressEvent(QKeyEvent* event) {
-    if (!undo_keys(event, journal_)) {
-        QDialog::keyPressEvent(event);
+    switch (undo_key(event)) {
+        case UndoKey::Undo:
+            journal_.undo();
+            break;
+        case UndoKey::Redo:
+            journal_.redo();
+            break;
+        case UndoKey::None:
+            QDialog::keyPressEvent(event);
+            break;
     }
 }
 
@@ -69,8 +72,7 @@ void JournalWindow::add(const JournalLine& line) {
     if (!line.fields.empty()) {
         QStringList fields;
         for (const SceneDiffEntry& e : line.fields) {
-            fields << QString::fromStdString(e.channel + " " + e.parameter + " " + e.before +
-                                             " \u2192 " + e.after);
+            fields << QString::fromStdString(e.text());
         }
         item->setToolTip(2, fields.join(QLatin1Char('\n')));
     }

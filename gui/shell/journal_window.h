@@ -17,8 +17,9 @@ class JournalWindow final : public QDialog {
 public:
     JournalWindow(ChangeJournal& journal, QWidget* parent);
 
-    // Ctrl+Z undoes and Ctrl+Shift+Z redoes; false for any other key.
-    static bool undo_keys(const QKeyEvent* event, ChangeJournal& journal);
+    // Ctrl+Z undoes and Ctrl+Shift+Z redoes, in this window and the main one.
+    enum class UndoKey { None, Undo, Redo };
+    static UndoKey undo_key(const QKeyEvent* event);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

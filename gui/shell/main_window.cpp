@@ -432,8 +432,15 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     // Every control lets Ctrl+Z pass; a read-out box keeps it for its own text.
-    if (JournalWindow::undo_keys(event, controller_.journal())) {
-        return;
+    switch (JournalWindow::undo_key(event)) {
+        case JournalWindow::UndoKey::Undo:
+            undo();
+            return;
+        case JournalWindow::UndoKey::Redo:
+            redo();
+            return;
+        case JournalWindow::UndoKey::None:
+            break;
     }
     QWidget::keyPressEvent(event);
 }

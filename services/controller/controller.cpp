@@ -1,5 +1,7 @@
 #include "controller/controller.h"
 
+#include <filesystem>
+
 #include "store/data_folder.h"
 #include "store/state_file.h"
 
@@ -23,6 +25,7 @@ constexpr const char* kJournalFailed = "The change journal cannot be written: ";
 Controller::Controller(ControllerSettings settings, Post post, NoticeSink& notices,
                        QuestionSink& questions)
     : settings_(std::move(settings)),
+      data_folder_(DataFolder::resolve(settings_.data_dir)),
       post_(std::move(post)),
       notices_(notices),
       questions_(questions),
@@ -34,10 +37,32 @@ Controller::Controller(ControllerSettings settings, Post post, NoticeSink& notic
         load_state_file(*settings_.state_file);
     }
     journal_ = std::make_unique<ChangeJournal>(surface_.context());
-    const std::string folder = DataFolder::resolve(settings_.data_dir);
-    journal_->add_history(JournalFile::read(folder + "/" + JournalFile::kFileName, kHistoryLines));
+    std::error_code ec;
+    history_end_ = std::filesystem::file_size(history_path(), ec);
+    if (ec) {
+        history_end_ = 0;
+    }
     journal_lines_ =
         journal_->appended().subscribe([this](const JournalLine& l) { write_journal(l); });
+}
+
+std::string Controller::history_path() const {
+    return data_folder_ + "/" + JournalFile::kFileName;
+}
+
+// Read on first use, not at the start: what the file held then, which a rotation since has
+// moved to the rotated name.
+ChangeJournal& Controller::journal() {
+    if (!history_read_) {
+        history_read_ = true;
+        const int rotations = journal_file_ ? journal_file_->rotations() : 0;
+        if (rotations <= 1 && history_end_ > 0) {
+            const std::string path =
+                rotations == 0 ? history_path() : journal_file_->rotated_path();
+            journal_->add_history(JournalFile::read(path, kHistoryLines, nullptr, history_end_));
+        }
+    }
+    return *journal_;
 }
 
 Controller::~Controller() {
@@ -54,14 +79,13 @@ void Controller::write_journal(const JournalLine& line) {
         return;
     }
     if (!journal_file_) {
-        const std::string folder = DataFolder::resolve(settings_.data_dir);
         std::string error;
-        if (!DataFolder::ensure(folder, error)) {
+        if (!DataFolder::ensure(data_folder_, error)) {
             journal_failed_ = true;
             notices_.notice(std::string(kJournalFailed) + error, "Warming");
             return;
         }
-        journal_file_ = std::make_unique<JournalFile>(folder);
+        journal_file_ = std::make_unique<JournalFile>(data_folder_);
     }
     if (!journal_file_->append(line, session_.clock().now())) {
         journal_failed_ = true;
@@ -123,12 +147,11 @@ FirmwareUpdater& Controller::firmware() {
 
 StoreSession& Controller::stores() {
     if (!stores_) {
-        const std::string folder = DataFolder::resolve(settings_.data_dir);
         std::string error;
-        if (!DataFolder::ensure(folder, error)) {
+        if (!DataFolder::ensure(data_folder_, error)) {
             throw ControllerError(error);
         }
-        stores_ = std::make_unique<StoreSession>(folder, surface_, notices_);
+        stores_ = std::make_unique<StoreSession>(data_folder_, surface_, notices_);
     }
     return *stores_;
 }

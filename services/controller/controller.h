@@ -62,8 +62,9 @@ public:
     // read-back and the journal's file.
     void tick();
 
-    // The operator's undo and redo and the change journal, written to the data folder.
-    ChangeJournal& journal() { return *journal_; }
+    // The operator's undo and redo and the change journal, written to the data folder; its
+    // lines start with the last ones of earlier sessions.
+    ChangeJournal& journal();
     // Ends the operator's step: a shell line, a window's input with no button held.
     void settle() { journal_->settle(); }
     ~Controller();
@@ -71,8 +72,10 @@ public:
 private:
     void load_state_file(const std::string& path);
     void write_journal(const JournalLine& line);
+    std::string history_path() const;
 
     ControllerSettings settings_;
+    std::string data_folder_;
     Post post_;
     NoticeSink& notices_;
     QuestionSink& questions_;
@@ -84,6 +87,8 @@ private:
     std::unique_ptr<ChangeJournal> journal_;
     std::unique_ptr<JournalFile> journal_file_;
     bool journal_failed_ = false;
+    std::uintmax_t history_end_ = 0;  // the file's length at the start
+    bool history_read_ = false;
     Publisher<JournalLine>::Subscription journal_lines_;
 };
 

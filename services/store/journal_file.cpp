@@ -12,6 +12,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <sstream>
 #include <utility>
 
 namespace kestra {
@@ -77,6 +78,10 @@ std::string JournalFile::path() const {
     return folder_ + "/" + kFileName;
 }
 
+std::string JournalFile::rotated_path() const {
+    return folder_ + "/" + kRotatedName;
+}
+
 std::string JournalFile::encode(const JournalLine& line) {
     json j = {{"time", line.time}, {"origin", line.origin}, {"text", line.text}};
     if (!line.fields.empty()) {
@@ -114,11 +119,11 @@ bool JournalFile::open() {
 }
 
 void JournalFile::rotate() {
+    ++rotations_;
     ::fsync(fd_);
     ::close(fd_);
     fd_ = -1;
-    const std::string rotated = folder_ + "/" + kRotatedName;
-    if (std::rename(path().c_str(), rotated.c_str()) != 0) {
+    if (std::rename(path().c_str(), rotated_path().c_str()) != 0) {
         error_ = path() + ": " + reason();
     }
 }
@@ -154,20 +159,25 @@ void JournalFile::flush(TimePoint now, bool force) {
 }
 
 std::vector<JournalLine> JournalFile::read(const std::string& path, std::size_t last_n,
-                                           std::size_t* skipped) {
+                                           std::size_t* skipped, std::uintmax_t end) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
+    // Only the stretch before `end` that holds `last_n` lines of the longest kind is read, the
+    // first (cut) line of that stretch left out.
+    const std::uintmax_t size = in ? static_cast<std::uintmax_t>(in.tellg()) : 0;
+    const std::uintmax_t stop = std::min(size, end);
+    const std::uintmax_t tail = last_n * kLongestLine;
+    const std::uintmax_t from = stop > tail ? stop - tail : 0;
+    std::string stretch(static_cast<std::size_t>(stop - from), '\0');
+    in.seekg(static_cast<std::streamoff>(from));
+    in.read(stretch.data(), static_cast<std::streamsize>(stretch.size()));
+    std::istringstream text_in(stretch);
+    if (from > 0) {
+        std::string cut;
+        std::getline(text_in, cut);
+    }
     std::deque<JournalLine> lines;
     std::size_t bad = 0;
-    // Only the file's end is read, so that a long journal does not slow the start: enough for
-    // `last_n` lines of the longest kind, the first (cut) line of that stretch left out.
-    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
-    const auto tail = static_cast<std::streamoff>(last_n * kLongestLine);
-    in.seekg(size > tail ? size - tail : 0);
-    if (size > tail) {
-        std::string cut;
-        std::getline(in, cut);
-    }
-    for (std::string text; std::getline(in, text);) {
+    for (std::string text; std::getline(text_in, text);) {
         if (text.empty()) {
             continue;
         }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -33,14 +34,19 @@ public:
     // Syncs what was written when the last sync is a second old; `force` syncs at once.
     void flush(TimePoint now, bool force = false);
 
-    // The file's last `last_n` readable lines, oldest first, read from its end; lines that are
-    // not a journal object (a torn last line) are skipped and counted in `skipped`.
+    // The last `last_n` readable lines of the file's first `end` bytes, oldest first, read
+    // from their end; lines that are not a journal object (a torn last line) are skipped and
+    // counted in `skipped`.
     static std::vector<JournalLine> read(const std::string& path, std::size_t last_n,
-                                         std::size_t* skipped = nullptr);
+                                         std::size_t* skipped = nullptr,
+                                         std::uintmax_t end = UINTMAX_MAX);
 
     static std::string encode(const JournalLine& line);
 
     std::string path() const;
+    std::string rotated_path() const;
+    // How often the file was renamed to the rotated name since this object opened it.
+    int rotations() const { return rotations_; }
     const std::string& error() const { return error_; }
 
 private:
@@ -52,6 +58,7 @@ private:
     int fd_ = -1;
     std::size_t size_ = 0;
     bool unsynced_ = false;
+    int rotations_ = 0;
     TimePoint last_sync_{};
     std::string error_;
 };
