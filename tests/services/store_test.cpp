@@ -381,9 +381,9 @@ TEST_F(StoreTest, ACrashBeforeTheRenameLeavesTheOldFileAndAddsNoRow) {
 }
 
 TEST_F(StoreTest, AKillRightAfterARenameLeavesEveryRowWithItsWholeFile) {
-    SceneActions& scenes = stores->scenes();
-    ASSERT_TRUE(scenes.save());
-    ASSERT_TRUE(scenes.save());
+    // killed_after_rename() replaces the session, so its scenes are always reached afresh
+    ASSERT_TRUE(stores->scenes().save());
+    ASSERT_TRUE(stores->scenes().save());
     const auto every_row_has_its_file = [&] {
         const auto rows = stores->database().query("select * from DeviceDATA order by ID");
         ASSERT_TRUE(rows);
@@ -411,7 +411,7 @@ TEST_F(StoreTest, AKillRightAfterARenameLeavesEveryRowWithItsWholeFile) {
 
     // The next save takes the unlisted file's number and replaces it.
     state.inputs[0].volume = 9;
-    EXPECT_EQ(scenes.save()->id, 3);
+    EXPECT_EQ(stores->scenes().save()->id, 3);
     EXPECT_EQ(file_bytes(folder / "SAVE3.dat"), StateImage::encode_scene(state));
     every_row_has_its_file();
     EXPECT_TRUE(notices.texts.empty());
