@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "control/device_endpoint.h"
 
@@ -34,11 +35,19 @@ public:
     // The caller owns the descriptor from now on; this object is empty.
     int release();
 
+    // Why bind() failed (an errno value), 0 for a socket that was opened.
+    int error() const { return error_; }
+    // What the operator is told when the port could not be bound: "Winsock error!", then the
+    // system's reason and the port, e.g. "Winsock error! Address already in use, port 39040".
+    static std::string failure_text(int error, uint16_t port);
+
 private:
     UdpSocket(int fd, uint16_t port) : fd_(fd), port_(port) {}
+    static UdpSocket failed(int error);
 
     int fd_ = -1;
     uint16_t port_ = 0;
+    int error_ = 0;
 };
 
 }  // namespace kestra

@@ -1,5 +1,6 @@
 #include "net/udp_transport.h"
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -28,6 +29,11 @@ constexpr int kTroubleBackoffMs = 5;
 
 // Which transport the current thread works for; lets stop() know it must not join itself.
 thread_local const UdpTransport* tl_transport = nullptr;
+
+// Address and port in one word with a marker bit, so that 0 can mean "anyone".
+uint64_t pack_sender(uint32_t address, uint16_t port) {
+    return uint64_t{1} << 48 | uint64_t{address} << 16 | port;
+}
 
 inline void spin_pause() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -66,15 +72,17 @@ bool UdpTransport::start(uint16_t local_port) {
     stop_requested_.store(false, std::memory_order_release);
     drain_wake();
 
-    const auto fail = [this] {
+    foreign_.store(0, std::memory_order_relaxed);
+
+    const auto fail = [this, local_port](int error) {
         if (notice_) {
-            notice_("Winsock error!", "Warming");
+            notice_(UdpSocket::failure_text(error, local_port), "Warming");
         }
         return false;
     };
     UdpSocket socket = UdpSocket::bind(local_port, std::nullopt, UdpSocket::Mode::NonBlocking);
     if (!socket.valid()) {
-        return fail();
+        return fail(socket.error());
     }
     const uint16_t bound_port = socket.port();
     const int fd = socket.release();
@@ -89,9 +97,9 @@ bool UdpTransport::start(uint16_t local_port) {
     try {
         receiver_ = std::thread(&UdpTransport::receive_loop, this, fd);
         pacer_ = std::thread(&UdpTransport::pace, this, fd);
-    } catch (const std::system_error&) {
+    } catch (const std::system_error& e) {
         stop();
-        return fail();
+        return fail(e.code().value());
     }
     return true;
 }
@@ -131,6 +139,11 @@ void UdpTransport::reap() {
 void UdpTransport::set_destination(const DeviceEndpoint& to) {
     std::lock_guard lock(mutex_);
     destination_ = to;
+}
+
+void UdpTransport::accept_only(std::optional<DeviceEndpoint> sender) {
+    accepted_.store(sender ? pack_sender(sender->host_order(), sender->port) : kAnySender,
+                    std::memory_order_release);
 }
 
 bool UdpTransport::send(const DatagramList& datagrams) {
@@ -202,14 +215,25 @@ void UdpTransport::receive_loop(int fd) {
         }
         bool trouble = false;
         for (int i = 0; i < kReceiveBurst; ++i) {
-            // Any sender is accepted, so its address is not asked for. The extractor takes
-            // the text up to the first NUL; the view never reaches past the bytes received.
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            sockaddr_in from{};
+            socklen_t from_len = sizeof from;
+            const ssize_t n = ::recvfrom(fd, buffer, sizeof buffer, MSG_DONTWAIT,
+                                         reinterpret_cast<sockaddr*>(&from), &from_len);
             if (n < 0) {
                 trouble = errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
                 break;
             }
+            const uint64_t accepted = accepted_.load(std::memory_order_acquire);
+            if (accepted != kAnySender &&
+                pack_sender(ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)) != accepted) {
+                // Never fed to the extractor either: a stranger's half frame must not join
+                // the processor's pending text.
+                foreign_.fetch_add(1, std::memory_order_relaxed);
+                continue;
+            }
             if (n > 0) {
+                // The extractor takes the text up to the first NUL; the view never reaches
+                // past the bytes received.
                 extractor.feed(std::string_view(buffer, static_cast<std::size_t>(n)), hand_over);
             }
         }

@@ -32,9 +32,13 @@ struct PacingStats {
 // thread. Two dedicated threads give the pacing exact steady_clock deadlines and the receive
 // side a wake-up on an eventfd instead of a polling period.
 //
+// Only the processor speaks for the processor: once accept_only() names a sender, datagrams
+// from any other address or port are counted and dropped on the receive thread, before their
+// text is looked at, so a stranger can neither touch the state nor keep the owner busy.
+//
 // Threads: start(), stop(), set_destination() and the destructor belong to the owner thread;
-// send() may be called from any thread. `post_frame` runs on the receive thread and must not
-// wait for the owner thread (wrap it into a queued call); `notice` runs inside start().
+// send(), accept_only() and the counters may be used from any thread. `post_frame` runs on the
+// receive thread and must not wait for the owner thread; `notice` runs inside start().
 class UdpTransport final : public FrameSink {
 public:
     using FrameHandler = std::function<void(std::string frame)>;
@@ -54,7 +58,8 @@ public:
     UdpTransport& operator=(const UdpTransport&) = delete;
 
     // Ends a running loop, then binds `local_port` (0: any free port) and starts both threads.
-    // A failed setup gives the notice "Winsock error!" / "Warming" once and returns false.
+    // A failed setup gives the notice "Winsock error!" with the reason and the port (caption
+    // "Warming") once and returns false. The count of foreign datagrams starts again.
     bool start(uint16_t local_port);
 
     // Ends the loop, drops what is still queued and closes the socket. Both threads wait on
@@ -69,6 +74,11 @@ public:
     uint16_t local_port() const { return port_.load(std::memory_order_acquire); }
 
     void set_destination(const DeviceEndpoint& to);
+
+    // Frames are taken only from `sender` (address and port); none: from anyone.
+    void accept_only(std::optional<DeviceEndpoint> sender);
+    // Datagrams dropped since the last start() because another sender sent them.
+    uint64_t foreign_datagrams() const { return foreign_.load(std::memory_order_relaxed); }
 
     // Queues the datagrams and returns at once; false when no socket is open, no destination
     // is set or the sandbox refuses the destination.
@@ -103,6 +113,10 @@ private:
     std::atomic<bool> stop_requested_{false};
     std::atomic<bool> receive_running_{false};
     std::atomic<uint16_t> port_{0};
+    // The sender frames are taken from, packed by pack_sender(); kAnySender: everyone.
+    static constexpr uint64_t kAnySender = 0;
+    std::atomic<uint64_t> accepted_{kAnySender};
+    std::atomic<uint64_t> foreign_{0};
 
     mutable std::mutex mutex_;
     std::condition_variable pacer_wake_;

@@ -9,23 +9,22 @@ namespace kestra {
 ControllerSession::ControllerSession(SessionSettings settings, Post post, NoticeSink& notices,
                                      const Clock* clock)
     : settings_(settings),
+      post_(std::move(post)),
       clock_(clock ? *clock : system_clock_),
       notices_(notices),
       alive_(std::make_shared<bool>(true)),
       transport_(std::make_unique<UdpTransport>(
           // Runs on the receive thread: only hand the frame over.
-          [this, post, alive = std::weak_ptr<bool>(alive_)](std::string frame) {
-              post([this, alive, frame = std::move(frame)] {
-                  if (alive.lock()) {
-                      on_frame(frame);
-                  }
-              });
+          [this](std::string frame) {
+              if (handover_.push(std::move(frame))) {
+                  post_drain();
+              }
           },
           [&notices](const std::string& text, const std::string& caption) {
               notices.notice(text, caption);
           })),
-      discovery_(post, [&notices](const std::string& text,
-                                  const std::string& caption) { notices.notice(text, caption); }),
+      discovery_(post_, [&notices](const std::string& text,
+                                   const std::string& caption) { notices.notice(text, caption); }),
       dispatcher_(state_, changes_, clock_, *transport_, codec_),
       connection_(state_, clock_, *transport_, notices),
       supervisor_(state_, clock_) {
@@ -35,8 +34,27 @@ ControllerSession::ControllerSession(SessionSettings settings, Post post, Notice
     status_sub_ = supervisor_.status().subscribe([this](const ReportSupervisor::Status& s) {
         if (!s.online) {
             dispatcher_.clear_first_report_shown();
+            level_views_.publish(levels_.silence());  // what is not heard is silence
         }
     });
+}
+
+void ControllerSession::post_drain() {
+    post_([this, alive = std::weak_ptr<bool>(alive_)] {
+        if (alive.lock()) {
+            drain();
+        }
+    });
+}
+
+void ControllerSession::drain() {
+    bool again = false;
+    for (const std::string& frame : handover_.take(again)) {
+        on_frame(frame);
+    }
+    if (again) {
+        post_drain();  // behind whatever else waits for the owner thread
+    }
 }
 
 ControllerSession::~ControllerSession() {
@@ -70,6 +88,7 @@ bool ControllerSession::take_device_address(std::string_view text) {
     }
     settings_.device = *endpoint;
     transport_->set_destination(*endpoint);
+    transport_->accept_only(*endpoint);
     return true;
 }
 
@@ -79,6 +98,10 @@ bool ControllerSession::connect() {
     }
     close_when_sent_ = false;
     discovery_.stop();
+    // Named before the socket opens, so no stranger's datagram gets in first; what the last
+    // connection left waiting is not this one's.
+    transport_->accept_only(settings_.device);
+    handover_.clear();
     // A failed bind has told the operator; the attempt then runs into its time-out.
     transport_->start(settings_.control_port);
     transport_->set_destination(settings_.device);
@@ -132,6 +155,11 @@ void ControllerSession::tick() {
     supervisor_.tick();
     if (close_when_sent_) {
         advance_close();
+    }
+    const uint64_t foreign = transport_->foreign_datagrams();
+    if (foreign != foreign_shown_) {
+        foreign_shown_ = foreign;
+        foreign_changes_.publish(foreign);
     }
 }
 

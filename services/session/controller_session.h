@@ -17,6 +17,7 @@
 #include "net/udp_transport.h"
 #include "protocol/reply_dispatcher.h"
 #include "session/discovery_service.h"
+#include "session/frame_handover.h"
 #include "session/system_clock.h"
 #include "text/name_codec.h"
 
@@ -29,7 +30,8 @@ struct SessionSettings {
 
 // Everything a connected controller is, on its owner thread: the state, the control socket,
 // the dispatcher, the connection rules, the report supervision and the meter feed. Frames
-// arrive on the transport's receive thread and are posted to the owner with `post`.
+// arrive on the transport's receive thread, only from the processor's address and port, and
+// reach the owner in batches: one drain posted with `post` takes what has gathered.
 class ControllerSession {
 public:
     static constexpr const char* kBadAddressNotice = "Invalid address.";
@@ -95,7 +97,16 @@ public:
     // Whether the processor's frames are taken now (not while the socket is closing).
     bool listening() const { return listening_; }
 
+    // Datagrams from senders other than the processor's address and port, dropped since the
+    // last connect; the tick publishes the count when it has changed.
+    uint64_t foreign_datagrams() const { return transport_->foreign_datagrams(); }
+    Publisher<uint64_t>& foreign_changes() { return foreign_changes_; }
+    // The frames on their way from the receive thread.
+    FrameHandover::Stats handover_stats() const { return handover_.stats(); }
+
 private:
+    void post_drain();
+    void drain();
     void on_frame(const std::string& frame);
     void on_change(const StateChange& change);
     void on_connection_event(const ConnectionEvent& event);
@@ -103,6 +114,8 @@ private:
     void advance_close();
 
     SessionSettings settings_;
+    Post post_;
+    FrameHandover handover_;
     SystemClock system_clock_;
     const Clock& clock_;
     NoticeSink& notices_;
@@ -127,6 +140,8 @@ private:
     bool close_forced_ = false;
     Clock::TimePoint close_deadline_{};
     std::size_t dropped_at_close_ = 0;
+    uint64_t foreign_shown_ = 0;
+    Publisher<uint64_t> foreign_changes_;
 };
 
 }  // namespace kestra

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <map>
+#include <set>
 
 #include "net/net_sandbox.h"
 #include "net/udp_socket.h"
@@ -53,7 +54,7 @@ bool DiscoveryService::start(const DeviceEndpoint& host, uint16_t local_port,
     list_.clear();
     UdpSocket socket = UdpSocket::bind(local_port);
     if (!socket.valid()) {
-        notice_("Winsock error!", "Warming");
+        notice_(UdpSocket::failure_text(socket.error(), local_port), "Warming");
         return false;
     }
     const int fd = socket.release();
@@ -91,7 +92,11 @@ void DiscoveryService::stop() {
 }
 
 void DiscoveryService::listen(int fd, uint16_t device_port) {
+    // Answers come from anyone during a search, so both are bounded: each address reaches
+    // the owner once per search, and only so many senders get pending text.
+    constexpr std::size_t kMaxSenders = 1024;
     std::map<std::string, FrameExtractor> pending;
+    std::set<std::string> posted;
     char buf[2048];
     while (!stop_) {
         pollfd fds[2] = {{fd, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
@@ -106,9 +111,13 @@ void DiscoveryService::listen(int fd, uint16_t device_port) {
             continue;
         }
         const std::string address = endpoint_from(from).address();
+        if (posted.count(address) != 0 ||
+            (pending.size() >= kMaxSenders && pending.count(address) == 0)) {
+            continue;
+        }
         pending[address].feed(
             std::string_view(buf, static_cast<std::size_t>(n)), [&](std::string_view frame) {
-                if (!Discovery::is_processor_reply(frame)) {
+                if (!Discovery::is_processor_reply(frame) || !posted.insert(address).second) {
                     return;
                 }
                 // Listed with the control port the probes went to.

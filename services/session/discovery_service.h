@@ -28,7 +28,7 @@ public:
 
     // Stops a running search, clears the list, binds the listener and starts the sweep of
     // `host`'s subnet towards `device_port`. False when the port cannot be bound ("Winsock
-    // error!" told once).
+    // error!" with the reason and the port, told once).
     bool start(const DeviceEndpoint& host, uint16_t local_port, uint16_t device_port);
     void stop();
 

@@ -14,7 +14,9 @@
 
 #include "control/full_state_writer.h"
 #include "net/net_sandbox.h"
+#include "net/udp_socket.h"
 #include "protocol/command_encoder.h"
+#include "protocol/frame_builder.h"
 #include "protocol/frame_extractor.h"
 #include "session/controller_session.h"
 #include "session/discovery_service.h"
@@ -142,10 +144,16 @@ protected:
         s.control_port = local_port;
         s.device = *DeviceEndpoint::parse(address + ":" + std::to_string(device_port));
         return std::make_unique<ControllerSession>(
-            s, [this](std::function<void()> f) { loop.post(std::move(f)); }, notices, clock);
+            s,
+            [this](std::function<void()> f) {
+                ++posts;
+                loop.post(std::move(f));
+            },
+            notices, clock);
     }
     OwnerLoop loop;
     RecordingNotices notices;
+    std::atomic<int> posts{0};  // calls handed to the owner thread
 };
 
 TEST_F(SessionTest, ConnectsReadsTheStateFollowsLevelsAndDisconnects) {
@@ -300,7 +308,9 @@ TEST_F(SessionTest, PortHeldElsewhereWarnsOnceThenTheAttemptGivesUp) {
         session->tick();
     }
     EXPECT_EQ(notices.all(),
-              (std::vector<std::string>{"Winsock error!|Warming", "CANNOT CONNECT.|"}));
+              (std::vector<std::string>{"Winsock error! Address already in use, port " +
+                                            std::to_string(holder.port()) + "|Warming",
+                                        "CANNOT CONNECT.|"}));
     EXPECT_EQ(session->connection().phase(), ConnectionPhase::Offline);
 }
 
@@ -338,6 +348,256 @@ TEST_F(SessionTest, RefusesAnAddressTextThatIsNotAnAddress) {
     EXPECT_EQ(session->device().text(), "127.0.0.3:4000");
 }
 
+// --- who may speak ------------------------------------------------------------------------
+
+// A socket of the test's own on a loopback address: a scripted processor or a stranger.
+class Speaker {
+public:
+    explicit Speaker(const char* address)
+        : socket_(UdpSocket::bind(0, DeviceEndpoint::parse(address))) {}
+    bool ok() const { return socket_.valid(); }
+    uint16_t port() const { return socket_.port(); }
+    // Sends `text` to 127.0.0.1:`port` in datagrams of at most 2048 bytes, as the processor
+    // splits its long replies; returns the number of datagrams.
+    int send(uint16_t port, const std::string& text) const {
+        DeviceEndpoint to = *DeviceEndpoint::parse("127.0.0.1");
+        to.port = port;
+        int count = 0;
+        for (std::size_t off = 0; off < text.size(); off += 2048, ++count) {
+            send_datagram(socket_.fd(), std::string_view(text).substr(off, 2048), to);
+        }
+        return count;
+    }
+    // The frames that arrive within `timeout`.
+    std::vector<std::string> receive(std::chrono::milliseconds timeout) {
+        std::vector<std::string> frames;
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        char buf[4096];
+        while (std::chrono::steady_clock::now() < end) {
+            pollfd p{socket_.fd(), POLLIN, 0};
+            if (::poll(&p, 1, 5) <= 0) {
+                continue;
+            }
+            const ssize_t n = ::recv(socket_.fd(), buf, sizeof buf, 0);
+            if (n > 0) {
+                extractor_.feed(std::string_view(buf, static_cast<std::size_t>(n)),
+                                [&](std::string_view f) { frames.emplace_back(f); });
+            }
+        }
+        return frames;
+    }
+
+private:
+    UdpSocket socket_;
+    FrameExtractor extractor_;
+};
+
+// A virtual processor whose channels all differ from the real one's: volume 3, gain step 37.
+sim::SimulatedProcessor impostor() {
+    sim::SimulatedProcessor s;
+    for (InputChannel& in : s.state().inputs) {
+        in.volume = 3;
+        in.gain_step = 37;
+    }
+    for (OutputChannel& out : s.state().outputs) {
+        out.volume = 3;
+    }
+    return s;
+}
+
+class WhoMaySpeakTest : public SessionTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(processor.ok());
+        ASSERT_TRUE(stranger.ok());
+        ASSERT_TRUE(neighbour.ok());
+        local = free_port();
+    }
+
+    // Connects to the scripted processor, which answers the read with the simulator's "Z"
+    // and "Y" and then stays quiet unless the test makes it speak.
+    void connect() {
+        session = make_session(processor.port(), local, clock, "127.0.0.5");
+        changes = session->changes().subscribe([this](const StateChange& c) {
+            if (c.from_processor()) {
+                ++processor_changes;
+            }
+        });
+        ASSERT_TRUE(session->connect());
+        for (const std::string& frame : processor.receive(300ms)) {
+            for (const std::string& reply : real.on_frame(frame)) {
+                processor.send(local, reply);
+            }
+        }
+        ASSERT_TRUE(loop.run_until([&] { return session->state().system.connected == 1; }, 3s,
+                                   [&] { session->tick(); }));
+    }
+
+    // Runs the owner loop until the receive thread has dropped `count` foreign datagrams.
+    bool foreign_seen(uint64_t count) {
+        return loop.run_until([&] { return session->foreign_datagrams() >= count; }, 3s,
+                              [&] { session->tick(); });
+    }
+
+    Speaker processor{"127.0.0.5"};
+    Speaker stranger{"127.0.0.9"};
+    Speaker neighbour{"127.0.0.5"};  // the processor's address, another port
+    sim::SimulatedProcessor real;
+    uint16_t local = 0;
+    const Clock* clock = nullptr;
+    std::unique_ptr<ControllerSession> session;
+    Publisher<StateChange>::Subscription changes;
+    int processor_changes = 0;
+};
+
+TEST_F(WhoMaySpeakTest, AnotherSendersStateNamesAndFadersChangeNothing) {
+    connect();
+    const DeviceState before = session->state();
+    processor_changes = 0;
+    sim::SimulatedProcessor other = impostor();
+    int sent = 0;
+    for (const Speaker* s : {&stranger, &neighbour}) {
+        for (const std::string& reply : other.on_frame(encode_frame('Z', {"01"}))) {
+            sent += s->send(local, reply);  // its "Z", then its "Y"
+        }
+        sent += s->send(local, other.fader_report());
+    }
+    ASSERT_TRUE(foreign_seen(static_cast<uint64_t>(sent)));
+    loop.run_for(100ms, [&] { session->tick(); });
+    EXPECT_EQ(session->foreign_datagrams(), static_cast<uint64_t>(sent));
+    EXPECT_EQ(processor_changes, 0);
+    for (std::size_t k = 0; k < kInputCount; ++k) {
+        EXPECT_EQ(session->state().inputs[k].volume, before.inputs[k].volume) << k;
+        EXPECT_EQ(session->state().inputs[k].gain_step, before.inputs[k].gain_step) << k;
+        EXPECT_EQ(session->state().inputs[k].short_name, before.inputs[k].short_name) << k;
+    }
+    EXPECT_EQ(session->state().outputs[3].volume, before.outputs[3].volume);
+    // The processor itself is still heard.
+    processor.send(local, other.fader_report());
+    ASSERT_TRUE(loop.run_until([&] { return session->state().inputs[0].volume == 3; }, 2s,
+                               [&] { session->tick(); }));
+    EXPECT_EQ(processor_changes, 1);
+}
+
+TEST_F(WhoMaySpeakTest, AConnectReplyFromAnotherSenderDoesNotCompleteTheConnect) {
+    session = make_session(processor.port(), local, nullptr, "127.0.0.5");
+    ASSERT_TRUE(session->connect());  // the scripted processor never answers
+    sim::SimulatedProcessor other = impostor();
+    int sent = 0;
+    for (const std::string& reply : other.on_frame(encode_frame('Z', {"01"}))) {
+        sent += stranger.send(local, reply);
+    }
+    ASSERT_TRUE(foreign_seen(static_cast<uint64_t>(sent)));
+    loop.run_for(100ms, [&] { session->tick(); });
+    EXPECT_EQ(session->state().system.connected, 0);
+    EXPECT_EQ(session->connection().phase(), ConnectionPhase::Connecting);
+    EXPECT_EQ(session->state().inputs[0].gain_step, DeviceState{}.inputs[0].gain_step);
+}
+
+TEST_F(WhoMaySpeakTest, AnotherSendersLevelReportsDoNotKeepASilentProcessorOnline) {
+    ManualClock manual;
+    clock = &manual;
+    connect();
+    processor.send(local, real.level_report(0.1));
+    ASSERT_TRUE(loop.run_until(
+        [&] { return session->dispatcher().report_count() == 1 && session->supervisor().online(); },
+        2s, [&] { session->tick(); }));
+    // The processor falls silent; a stranger goes on reporting after the silence began.
+    manual.advance(ReportSupervisor::kSilence + 1s);
+    sim::SimulatedProcessor other = impostor();
+    for (int i = 0; i < 20; ++i) {
+        stranger.send(local, other.level_report(0.05 * i));
+    }
+    ASSERT_TRUE(foreign_seen(20));
+    loop.run_for(100ms, [&] { session->tick(); });
+    EXPECT_FALSE(session->supervisor().online());
+    EXPECT_EQ(session->state().system.connected, 1);  // the connection itself stays
+}
+
+TEST_F(WhoMaySpeakTest, AStrangersFloodIsDroppedOnTheReceiveThread) {
+    connect();
+    const DeviceState before = session->state();
+    processor_changes = 0;
+    const int posts_before = posts.load();
+    const FrameHandover::Stats handed_before = session->handover_stats();
+    const std::string report = impostor().fader_report();
+    constexpr int kFlood = 5000;
+    for (int i = 0; i < kFlood; ++i) {
+        stranger.send(local, report);
+    }
+    // The processor's echo comes after the flood on the same socket, so once it is in, every
+    // datagram of the flood the kernel kept has been looked at. Loopback may drop some of a
+    // flood, the echo too, so it goes again until it arrives.
+    const std::string echo = encode_frame('G', {"01"});
+    int echoes = 0;
+    bool arrived = false;
+    for (int attempt = 0; attempt < 50 && !arrived; ++attempt) {
+        processor.send(local, echo);
+        ++echoes;
+        arrived = loop.run_until(
+            [&] { return session->handover_stats().frames.taken > handed_before.frames.taken; },
+            100ms, [&] { session->tick(); });
+    }
+    ASSERT_TRUE(arrived);
+    loop.run_for(50ms, [&] { session->tick(); });
+    const FrameHandover::Stats handed = session->handover_stats();
+    EXPECT_GT(session->foreign_datagrams(), 0u);
+    EXPECT_LE(session->foreign_datagrams(), static_cast<uint64_t>(kFlood));
+    // Only the echoes reached the owner thread, each through a drain, none of the flood.
+    EXPECT_GE(handed.frames.taken - handed_before.frames.taken, 1u);
+    EXPECT_LE(handed.frames.taken - handed_before.frames.taken, static_cast<uint64_t>(echoes));
+    EXPECT_EQ(static_cast<uint64_t>(posts.load() - posts_before),
+              handed.drains - handed_before.drains);
+    EXPECT_LE(posts.load() - posts_before, echoes);
+    EXPECT_EQ(session->state().inputs[0].volume, before.inputs[0].volume);
+    EXPECT_EQ(processor_changes, 0);
+}
+
+TEST_F(WhoMaySpeakTest, TheProcessorsOwnFloodWaitsAsOneReportAndOneDrain) {
+    connect();
+    processor_changes = 0;
+    int levels_shown = 0;
+    auto level_sub = session->level_views().subscribe([&](const LevelView&) { ++levels_shown; });
+    const int posts_before = posts.load();
+    const FrameHandover::Stats handed_before = session->handover_stats();
+    // The owner thread is busy elsewhere (the loop does not run) while the reports pour in.
+    sim::SimulatedProcessor other = impostor();
+    constexpr int kFlood = 5000;
+    for (int i = 0; i < kFlood; ++i) {
+        processor.send(local, i % 2 == 0 ? other.fader_report(i % 7) : real.level_report(0.01 * i));
+    }
+    // Until the receive thread has read what the kernel kept, so the last two are not lost.
+    uint64_t seen = 0;
+    for (int i = 0; i < 200 && seen != session->handover_stats().frames.taken; ++i) {
+        seen = session->handover_stats().frames.taken;
+        std::this_thread::sleep_for(10ms);
+    }
+    const std::string last = other.fader_report(10);  // volume 13 everywhere
+    const std::string echo = encode_frame('G', {"01"});
+    processor.send(local, last);
+    processor.send(local, echo);
+    // Waits on the receive thread's counts only; the owner loop stays still.
+    FrameHandover::Stats handed = session->handover_stats();
+    for (int i = 0; i < 2000 && handed.waiting < 3; ++i) {
+        std::this_thread::sleep_for(1ms);
+        handed = session->handover_stats();
+    }
+    // One fader report, one level report and the echo wait, however many arrived; the first
+    // frame asked for the one drain there is.
+    ASSERT_EQ(handed.waiting, 3u);
+    EXPECT_LT(handed.waiting_bytes, 1024u);
+    EXPECT_GT(handed.frames.replaced - handed_before.frames.replaced, 2u);
+    EXPECT_EQ(posts.load() - posts_before, 1);
+    EXPECT_EQ(handed.drains - handed_before.drains, 1u);
+
+    loop.run_for(100ms, [&] { session->tick(); });
+    EXPECT_EQ(session->handover_stats().waiting, 0u);
+    EXPECT_EQ(session->state().inputs[0].volume, 13);
+    EXPECT_EQ(session->state().outputs[15].volume, 13);
+    EXPECT_EQ(processor_changes, 2);  // the faders once, the levels once
+    EXPECT_EQ(levels_shown, 2);       // the meters once for each
+}
+
 TEST(DiscoveryServiceTest, FindsEachProcessorOnceAndProbesEveryAddressTwice) {
     ProcessorThread a("127.0.0.5");
     ASSERT_TRUE(a.bound());
@@ -359,6 +619,43 @@ TEST(DiscoveryServiceTest, FindsEachProcessorOnceAndProbesEveryAddressTwice) {
     EXPECT_EQ(a.probes(), 2);
     discovery.stop();
     EXPECT_FALSE(discovery.running());
+    EXPECT_TRUE(notices.empty());
+}
+
+// Anyone may answer a search, so a flood of answers must not become a flood of calls.
+TEST(DiscoveryServiceTest, AFloodOfAnswersReachesTheOwnerOncePerAddress) {
+    OwnerLoop loop;
+    std::atomic<int> posts{0};
+    std::vector<std::string> notices;
+    DiscoveryService discovery(
+        [&](std::function<void()> f) {
+            ++posts;
+            loop.post(std::move(f));
+        },
+        [&](const std::string& t, const std::string&) { notices.push_back(t); });
+    const uint16_t local = free_port();
+    ASSERT_TRUE(discovery.start(*DeviceEndpoint::parse("127.0.0.1"), local, free_port()));
+    sim::SimulatedProcessor answering;
+    const std::vector<std::string> answer = answering.on_frame(Discovery::kProbe);
+    ASSERT_EQ(answer.size(), 1u);
+    Speaker flooder("127.0.0.9");
+    Speaker last("127.0.0.10");
+    for (int i = 0; i < 500; ++i) {
+        flooder.send(local, answer[0]);
+    }
+    // Once the later sender is listed, every answer of the flood that arrived has been read.
+    bool listed = false;
+    for (int attempt = 0; attempt < 20 && !listed; ++attempt) {
+        last.send(local, answer[0]);
+        listed =
+            loop.run_until([&] { return discovery.list().rows().size() == 2; }, 200ms, nullptr);
+    }
+    ASSERT_TRUE(listed);
+    loop.run_for(50ms, nullptr);
+    discovery.stop();
+    EXPECT_EQ(posts.load(), 2);
+    EXPECT_EQ(discovery.list().rows()[0].address, "127.0.0.9");
+    EXPECT_EQ(discovery.list().rows()[1].address, "127.0.0.10");
     EXPECT_TRUE(notices.empty());
 }
 

@@ -212,7 +212,9 @@ TEST_F(TransportTest, PortHeldElsewhereGivesOneNoticeAndNoLoop) {
     LoopbackPeer holder;
     ASSERT_TRUE(holder.ok());
     EXPECT_FALSE(transport.start(holder.port()));
-    EXPECT_EQ(notices, (std::vector<Notice>{{"Winsock error!", "Warming"}}));
+    EXPECT_EQ(notices, (std::vector<Notice>{{"Winsock error! Address already in use, port " +
+                                                 std::to_string(holder.port()),
+                                             "Warming"}}));
     EXPECT_FALSE(transport.receive_running());
     EXPECT_EQ(transport.local_port(), 0);
     transport.set_destination(peer.endpoint());
@@ -225,7 +227,9 @@ TEST_F(TransportTest, PortHeldBySharingSocketStillFails) {
     LoopbackPeer holder(true);
     ASSERT_TRUE(holder.ok());
     EXPECT_FALSE(transport.start(holder.port()));
-    EXPECT_EQ(notices, (std::vector<Notice>{{"Winsock error!", "Warming"}}));
+    EXPECT_EQ(notices, (std::vector<Notice>{{"Winsock error! Address already in use, port " +
+                                                 std::to_string(holder.port()),
+                                             "Warming"}}));
     EXPECT_FALSE(transport.receive_running());
 }
 
@@ -256,6 +260,41 @@ TEST_F(TransportTest, FramesFromAnySenderAreHandedOver) {
     ASSERT_EQ(inbox.wait_for(1).size(), 1u);
     ASSERT_TRUE(other.send_to(transport.local_port(), frame_v));
     EXPECT_EQ(inbox.wait_for(2), (std::vector<std::string>{frame_r, frame_v}));
+}
+
+// --- who may speak ------------------------------------------------------------------------
+
+TEST_F(TransportTest, OnceASenderIsNamedOthersAreCountedAndDropped) {
+    LoopbackPeer other;  // the same address, another port
+    ASSERT_TRUE(other.ok());
+    transport.accept_only(peer.endpoint());
+    ASSERT_TRUE(transport.start(0));
+    ASSERT_TRUE(other.send_to(transport.local_port(), frame_v));
+    ASSERT_TRUE(other.send_to(transport.local_port(), frame_s));
+    ASSERT_TRUE(peer.send_to(transport.local_port(), frame_r));
+    EXPECT_EQ(inbox.wait_for(1), (std::vector<std::string>{frame_r}));
+    EXPECT_TRUE(eventually([&] { return transport.foreign_datagrams() == 2u; }));
+    // Named again as nobody: everyone is heard.
+    transport.accept_only(std::nullopt);
+    ASSERT_TRUE(other.send_to(transport.local_port(), frame_v));
+    EXPECT_EQ(inbox.wait_for(2), (std::vector<std::string>{frame_r, frame_v}));
+    EXPECT_EQ(transport.foreign_datagrams(), 2u);
+    // The count belongs to one connection.
+    ASSERT_TRUE(transport.start(0));
+    EXPECT_EQ(transport.foreign_datagrams(), 0u);
+}
+
+// A stranger's start of a frame must not be completed by the processor's next datagram.
+TEST_F(TransportTest, AStrangersPieceNeverJoinsTheSendersText) {
+    LoopbackPeer other;
+    ASSERT_TRUE(other.ok());
+    transport.accept_only(peer.endpoint());
+    ASSERT_TRUE(transport.start(0));
+    ASSERT_TRUE(other.send_to(transport.local_port(), frame_r.substr(0, 7)));
+    ASSERT_TRUE(eventually([&] { return transport.foreign_datagrams() == 1u; }));
+    ASSERT_TRUE(peer.send_to(transport.local_port(), frame_r.substr(7)));
+    ASSERT_TRUE(peer.send_to(transport.local_port(), frame_s));
+    EXPECT_EQ(inbox.wait_for(1), (std::vector<std::string>{frame_s}));
 }
 
 TEST_F(TransportTest, FrameSplitAcrossDatagramsIsJoined) {
