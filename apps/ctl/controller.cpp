@@ -11,7 +11,6 @@ using namespace std::chrono_literals;
 
 // Three requests 5 s apart plus the last time-out, with room to spare.
 constexpr auto kConnectLimit = 17s;
-constexpr auto kAwaitLimit = 3s;
 
 }  // namespace
 
@@ -69,22 +68,18 @@ bool Controller::connect() {
         return true;
     }
     session().connect();
-    // "Awaiting" has no time-out of its own: the state came but no completion. Stop waiting a
-    // while after it began rather than hang.
-    std::optional<std::chrono::steady_clock::time_point> awaiting_since;
+    // "Awaiting" has no time-out of its own: the connection rules say when it has lasted too
+    // long, in the window too.
+    const ConnectionController& connection = session().connection();
     run_until(
         [&] {
-            const ConnectionPhase phase = session().connection().phase();
-            if (phase == ConnectionPhase::Awaiting && !awaiting_since) {
-                awaiting_since = std::chrono::steady_clock::now();
-            }
+            const ConnectionPhase phase = connection.phase();
             return phase == ConnectionPhase::Connected || phase == ConnectionPhase::Offline ||
-                   (awaiting_since &&
-                    std::chrono::steady_clock::now() - *awaiting_since > kAwaitLimit);
+                   connection.completion_overdue();
         },
         kConnectLimit);
-    if (session().connection().phase() == ConnectionPhase::Awaiting) {
-        throw CommandError("the processor sent its state but did not complete the connection");
+    if (connection.phase() == ConnectionPhase::Awaiting) {
+        throw CommandError(ConnectionController::kIncompleteNotice);
     }
     return session().state().system.connected != 0;
 }

@@ -20,6 +20,8 @@ void ConnectionController::begin_attempt() {
     state_.system.connecting = 1;
     attempts_ = 0;
     attempt_seen_ = true;
+    awaiting_since_.reset();
+    incomplete_told_ = false;
     send_reports(false);
     send_read_all();
     started_at_ = clock_.now();
@@ -28,6 +30,7 @@ void ConnectionController::begin_attempt() {
 
 void ConnectionController::tick() {
     if (state_.system.connecting == 0) {
+        watch_completion();
         return;
     }
     if (clock_.now() - started_at_ < kRetryInterval) {
@@ -46,10 +49,26 @@ void ConnectionController::tick() {
     notices_.notice(kGiveUpNotice, "");
 }
 
+void ConnectionController::watch_completion() {
+    if (phase() != ConnectionPhase::Awaiting) {
+        awaiting_since_.reset();
+        return;
+    }
+    if (!awaiting_since_) {
+        awaiting_since_ = clock_.now();
+    }
+    if (!incomplete_told_ && clock_.now() - *awaiting_since_ >= kCompletionLimit) {
+        incomplete_told_ = true;
+        events_.publish({ConnectionEvent::Kind::Incomplete, attempts_});
+    }
+}
+
 void ConnectionController::disconnect() {
     send_reports(false);
     state_.system.connected = 0;
     attempt_seen_ = false;
+    awaiting_since_.reset();
+    incomplete_told_ = false;
     events_.publish({ConnectionEvent::Kind::Disconnected, attempts_});
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 
 #include "model/device_state.h"
 #include "protocol/frame_sink.h"
@@ -17,6 +18,7 @@ struct ConnectionEvent {
         RequestRepeated,  // another "Z" after 5 s without an answer
         GaveUp,           // three requests unanswered: the receive loop must stop
         Disconnected,     // the operator's disconnect: the receive loop must stop
+        Incomplete,       // the state came, its completion did not within kCompletionLimit
     };
     Kind kind;
     int attempts = 0;
@@ -30,6 +32,11 @@ public:
     static constexpr std::chrono::seconds kRetryInterval{5};
     static constexpr int kMaxRequests = 3;
     static constexpr const char* kGiveUpNotice = "CANNOT CONNECT.";
+    // The awaiting state has no time-out of its own and the processor is never asked again,
+    // so after a while the operator is told what happened instead of seeing only OFFLINE.
+    static constexpr std::chrono::seconds kCompletionLimit{3};
+    static constexpr const char* kIncompleteNotice =
+        "the processor sent its state but did not complete the connection";
 
     ConnectionController(DeviceState& state, const Clock& clock, FrameSink& sink,
                          NoticeSink& notices);
@@ -40,8 +47,11 @@ public:
     // Once the receive loop runs: level reports off, then the request for the whole state.
     void begin_attempt();
 
-    // The 50 ms tick: repeats the request every 5 s and gives up after the third.
+    // The 50 ms tick: repeats the request every 5 s and gives up after the third; tells
+    // once (Incomplete) when the awaiting state has lasted kCompletionLimit.
     void tick();
+    // Awaiting for kCompletionLimit or longer (as of the last tick).
+    bool completion_overdue() const { return incomplete_told_; }
 
     // Level reports off; the caller stops the receive loop; then offline.
     void disconnect();
@@ -53,6 +63,7 @@ public:
 private:
     void send_read_all();
     void send_reports(bool on);
+    void watch_completion();
 
     DeviceState& state_;
     const Clock& clock_;
@@ -62,6 +73,8 @@ private:
     Clock::TimePoint started_at_{};
     int attempts_ = 0;
     bool attempt_seen_ = false;
+    std::optional<Clock::TimePoint> awaiting_since_;
+    bool incomplete_told_ = false;
 };
 
 }  // namespace kestra

@@ -90,6 +90,23 @@ const ControlGroup& GroupActions::control(int group) const {
     return ctx_.state().groups.control[at(group)];
 }
 
+bool GroupActions::replaces_groups(const StateChange& change) {
+    return change.block == Block::All;
+}
+
+void GroupActions::start_over() {
+    mode_ = Mode::Control;
+    control_selected_ = -1;
+    shown_links_.clear();
+}
+
+void GroupActions::reread() {
+    shown_links_.clear();
+    if (mode_ == Mode::Control && control_selected_ >= 0) {
+        show_links_for_members(control(control_selected_));
+    }
+}
+
 void GroupActions::show() {
     shown_links_.clear();
     set_mode(Mode::Control);

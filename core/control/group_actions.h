@@ -21,7 +21,8 @@ public:
 
     static constexpr const char* kTooManyMembers = "同步通道不能超过8路";
     static constexpr const char* kNameTooWide =
-        "The group name does not fit the group's 16-byte name field.";
+        "The group name is too long: it holds at most 15 letters, or 7 Chinese characters; a "
+        "Chinese character takes the room of two letters.";
     static constexpr const char* kNameNotEncodable =
         "The group name has characters that the processor's code page cannot hold.";
     static constexpr int kMaxMembers = 8;
@@ -31,6 +32,15 @@ public:
 
     // The page switch: control mode, then a click on "CONTROL 1".
     void show();
+    // Whether a change replaced the group records as a whole (a connect's read, a recall, a
+    // recovery, an undo). The selection's link buttons were made from the records replaced.
+    static bool replaces_groups(const StateChange& change);
+    // After such a change while the page is away: control mode with no control group
+    // selected, so that the next show() selects CONTROL 1 rather than deselect it.
+    void start_over();
+    // After such a change while the page is on show: the selection stays and its link
+    // buttons are those of the new records.
+    void reread();
     void set_mode(Mode mode);
     Mode mode() const { return mode_; }
 

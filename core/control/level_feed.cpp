@@ -35,6 +35,21 @@ const LevelView& LevelFeed::on_level_report(const DeviceState& state) {
     return view_;
 }
 
+const LevelView& LevelFeed::silence() {
+    view_.input_meter.fill(0);
+    view_.output_meter.fill(0);
+    for (std::size_t k = 0; k < view_.active.size(); ++k) {
+        view_.active_changed[k] = view_.active[k] != 0;
+        view_.active[k] = 0;
+    }
+    for (auto& bank : view_.bank_levels) {
+        bank.fill(0);
+    }
+    view_.overview_due = true;
+    report_count_ = 0;
+    return view_;
+}
+
 const LevelView& LevelFeed::on_volume_report(const DeviceState& state) {
     for (int i = 0; i < kInputCount; ++i) {
         view_.bank_volumes[static_cast<std::size_t>(i / 8)][static_cast<std::size_t>(i % 8)] =

@@ -29,6 +29,10 @@ public:
     const LevelView& on_level_report(const DeviceState& state);
     // After a decoded "P" while connected: the overviews take the volumes.
     const LevelView& on_volume_report(const DeviceState& state);
+    // The connection ended or supervision found the processor silent: what the state last
+    // held is no longer heard, so every meter, overview level and ACTIVE flag drops to
+    // silence until the next report. The volumes stay.
+    const LevelView& silence();
 
     const LevelView& view() const { return view_; }
 

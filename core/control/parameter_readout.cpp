@@ -34,7 +34,8 @@ std::string upper_ascii(std::string_view text) {
 ParameterReadout::ParameterReadout(ActionContext& ctx)
     : ctx_(ctx),
       requests_(
-          ctx.readout_requests().subscribe([this](const ReadoutRequest& r) { on_request(r); })) {}
+          ctx.readout_requests().subscribe([this](const ReadoutRequest& r) { on_request(r); })),
+      changes_(ctx.changes().subscribe([this](const StateChange& c) { on_change(c); })) {}
 
 bool ParameterReadout::valid(int channel, int kind) {
     return (is_input(channel) || is_output(channel)) && kind >= 0 && kind < kKindCount;
@@ -54,16 +55,50 @@ void ParameterReadout::show_parameter(int channel, int kind) {
                                     std::to_string(kind) +
                                     ": channels are 0-63 and 80-95, kinds 0-71");
     }
-    display_.channel = channel;
-    display_.kind = kind;
-    display_.channel_label = short_name(channel);
+    display_ = read(channel, kind);
+    shown_.publish(display_);
+}
+
+ReadoutDisplay ParameterReadout::read(int channel, int kind) const {
+    ReadoutDisplay shown = display_;
+    shown.channel = channel;
+    shown.kind = kind;
+    shown.channel_label = short_name(channel);
     const auto parameter = readout_parameter(ctx_.state(), channel, kind);
     if (parameter) {
-        display_.parameter_name = parameter->name;
-        display_.value_text = parameter->value_text();
+        shown.parameter_name = parameter->name;
+        shown.value_text = parameter->value_text();
     }
-    display_.frequency_text =
+    shown.frequency_text =
         parameter && parameter->frequency_text ? parameter->frequency_text() : std::string();
+    return shown;
+}
+
+bool ParameterReadout::shows(const StateChange& change) const {
+    using Scope = StateChange::Scope;
+    if (change.block == StateChange::Block::Levels) {
+        return false;  // no read-out kind shows a level
+    }
+    if (change.scope == Scope::Everything || change.index == StateChange::kEvery) {
+        return true;
+    }
+    const int channel = display_.channel;
+    return (change.scope == Scope::Input && is_input(channel) && change.index == channel) ||
+           (change.scope == Scope::Output && is_output(channel) &&
+            change.index == channel - kOutputBase);
+}
+
+// Unasked refreshes leave a box alone unless what it shows changed, so the operator's typing
+// is not wiped by every unrelated change.
+void ParameterReadout::on_change(const StateChange& change) {
+    if (!shows(change) || !valid(display_.channel, display_.kind)) {
+        return;
+    }
+    ReadoutDisplay now = read(display_.channel, display_.kind);
+    if (now == display_) {
+        return;
+    }
+    display_ = std::move(now);
     shown_.publish(display_);
 }
 

@@ -22,7 +22,9 @@ struct ReadoutDisplay {
 };
 
 // The main window's read-out of the parameter touched last, with typed entry into its two
-// boxes. It follows every ActionContext::report and publishes each refresh.
+// boxes. It follows every ActionContext::report and publishes each refresh; a change it did
+// not ask for (a report, a recall, an undo, a rename) is followed when it touches the shown
+// channel, and published only when the display differs.
 class ParameterReadout {
 public:
     enum class Box { Value, Frequency };
@@ -54,12 +56,16 @@ public:
 private:
     std::string short_name(int channel) const;
     void on_request(const ReadoutRequest& request);
+    void on_change(const StateChange& change);
+    bool shows(const StateChange& change) const;
+    ReadoutDisplay read(int channel, int kind) const;
 
     ActionContext& ctx_;
     NameCodec fallback_codec_;
     ReadoutDisplay display_;
     Publisher<ReadoutDisplay> shown_;
     Publisher<ReadoutRequest>::Subscription requests_;
+    Publisher<StateChange>::Subscription changes_;
 };
 
 }  // namespace kestra

@@ -12,6 +12,9 @@ struct DynamicsMeter {
     double in = 0;
     double out = 0;
     double gr = 60;
+    // What the GR bar shows: the dB taken off (IN above OUT), 0 when nothing is reduced; a
+    // make-up gain above the input is not a reduction.
+    double reduction() const { return gr < 60 ? 60 - gr : 0; }
 };
 DynamicsMeter dynamics_meter(int level, int threshold, int ratio, int gain);
 

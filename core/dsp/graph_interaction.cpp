@@ -36,6 +36,13 @@ std::optional<int> GraphInteraction::press(GraphPoint at) {
         return std::nullopt;
     }
     held_ = hit(at);
+    last_held_ = held_;
+    moved_x_ = false;
+    moved_y_ = false;
+    if (held_) {
+        press_at_ = at;
+        press_centre_ = markers_[static_cast<std::size_t>(*held_)];
+    }
     return held_;
 }
 
@@ -48,12 +55,33 @@ std::optional<int> GraphInteraction::move(GraphPoint at) {
         return std::nullopt;
     }
     const auto k = static_cast<std::size_t>(*held_);
+    moved_x_ = moved_x_ || at.x != press_at_.x;
+    moved_y_ = moved_y_ || at.y != press_at_.y;
     GraphPoint next = limited(at);
-    if (horizontal_only_[k]) {
-        next.y = markers_[k].y;
+    // Until the mouse goes that way the marker keeps its own place on the axis, which lies
+    // between pixels.
+    if (!moved_x_) {
+        next.x = press_centre_.x;
+    }
+    if (!moved_y_ || horizontal_only_[k]) {
+        next.y = horizontal_only_[k] ? markers_[k].y : press_centre_.y;
     }
     markers_[k] = next;
     return held_;
+}
+
+GraphPoint GraphInteraction::held_value(const GraphGeometry& geometry, GraphPoint before) const {
+    if (!last_held_ || *last_held_ >= static_cast<int>(markers_.size())) {
+        return before;
+    }
+    GraphPoint value = geometry.marker_value(markers_[static_cast<std::size_t>(*last_held_)]);
+    if (!moved_x_) {
+        value.x = before.x;
+    }
+    if (!moved_y_) {
+        value.y = before.y;
+    }
+    return value;
 }
 
 std::optional<int> GraphInteraction::release() {

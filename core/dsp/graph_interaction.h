@@ -34,6 +34,10 @@ public:
     GraphPoint stroke_point() const { return stroke_point_; }
     // The marker a double-click at `at` lands on.
     std::optional<int> hit(GraphPoint at) const;
+    // The value of the held (or just released) marker. An axis along which the mouse has not
+    // moved since the press gives `before` back exactly: a pixel carries less than a value, so
+    // a drag straight up must not shift the frequency by a rounding.
+    GraphPoint held_value(const GraphGeometry& geometry, GraphPoint before) const;
 
 private:
     GraphPoint limited(GraphPoint p) const;
@@ -43,6 +47,11 @@ private:
     GraphRect plot_{0, 0, 1e9, 1e9};
     bool drawing_ = false;
     std::optional<int> held_;
+    std::optional<int> last_held_;
+    GraphPoint press_at_;
+    GraphPoint press_centre_;
+    bool moved_x_ = false;
+    bool moved_y_ = false;
     bool stroking_ = false;
     GraphPoint stroke_point_;
 };

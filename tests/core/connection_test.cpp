@@ -165,5 +165,30 @@ TEST(Discovery, AcceptsOnlyAnswersOfThisModelAndListsEachOnce) {
     EXPECT_EQ(d.rows().size(), 2u);
 }
 
+TEST_F(ConnectionTest, AwaitingTellsOnceWhenTheCompletionIsOverdueAndANewAttemptStartsAfresh) {
+    std::vector<ConnectionEvent::Kind> kinds;
+    auto sub =
+        controller.events().subscribe([&](const ConnectionEvent& e) { kinds.push_back(e.kind); });
+    controller.begin_attempt();
+    run_for(1s);
+    state.system.connecting = 0;  // "Z" came, "Y" does not
+    run_for(ConnectionController::kCompletionLimit - 100ms);
+    EXPECT_FALSE(controller.completion_overdue());
+    run_for(200ms);
+    EXPECT_TRUE(controller.completion_overdue());
+    run_for(30s);
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), ConnectionEvent::Kind::Incomplete), 1);
+    EXPECT_EQ(controller.phase(), ConnectionPhase::Awaiting);  // the state itself stays
+
+    controller.begin_attempt();
+    EXPECT_FALSE(controller.completion_overdue());
+    run_for(1s);
+    state.system.connecting = 0;
+    state.system.connected = 1;  // this time "Y" came
+    run_for(10s);
+    EXPECT_FALSE(controller.completion_overdue());
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), ConnectionEvent::Kind::Incomplete), 1);
+}
+
 }  // namespace
 }  // namespace kestra

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace kestra {
 namespace {
 
@@ -60,6 +62,33 @@ TEST_F(GraphInteractionTest, DrawModeStrokesInsteadOfGrabbing) {
     EXPECT_EQ(mouse.markers()[0], (GraphPoint{100, 100}));
     EXPECT_EQ(mouse.release(), std::nullopt);
     EXPECT_FALSE(mouse.stroking());
+}
+
+TEST(GraphInteractionValues, ADragStraightUpKeepsTheFrequencyAndOneSidewaysKeepsTheGain) {
+    const GraphGeometry geometry(960, 540, kFrequencyAxis, kEqGainAxis);
+    const GraphPoint band{1250, 0};
+    const GraphPoint centre = geometry.marker_centre(band.x, band.y);
+    GraphInteraction mouse;
+    mouse.set_plot(geometry.plot());
+    mouse.set_markers({centre});
+    // The mouse sits on whole pixels, the marker between them.
+    const GraphPoint grab{std::floor(centre.x) + 1, std::floor(centre.y)};
+    ASSERT_EQ(mouse.press(grab), 0);
+    mouse.move({grab.x, grab.y - 40});
+    mouse.move({grab.x, grab.y - 80});
+    GraphPoint v = mouse.held_value(geometry, band);
+    EXPECT_EQ(v.x, 1250);
+    EXPECT_GT(v.y, 3);
+    ASSERT_EQ(mouse.release(), 0);
+    EXPECT_EQ(mouse.held_value(geometry, band).x, 1250);  // the release reports the same
+
+    mouse.set_markers({centre});  // redrawn from the state
+    ASSERT_EQ(mouse.press({std::floor(centre.x), std::floor(centre.y)}), 0);
+    mouse.move({std::floor(centre.x) + 120, std::floor(centre.y)});
+    v = mouse.held_value(geometry, band);
+    EXPECT_EQ(v.y, 0);
+    EXPECT_GT(v.x, 1500);
+    mouse.release();
 }
 
 }  // namespace

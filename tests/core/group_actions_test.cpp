@@ -231,10 +231,46 @@ TEST_F(GroupActionsTest, GroupNameIsStoredInTheCodePageUpToFifteenBytes) {
                                         GroupActions::kNameNotEncodable}));
     EXPECT_EQ(page.group_name(1), seven + "A");
     EXPECT_TRUE(sink.sent.empty());
+    // The refusal says the limit in characters, and fifteen letters do fit.
+    EXPECT_EQ(std::string(GroupActions::kNameTooWide),
+              "The group name is too long: it holds at most 15 letters, or 7 Chinese characters; "
+              "a Chinese character takes the room of two letters.");
+    EXPECT_TRUE(page.rename_control_group(1, "ABCDEFGHIJKLMNO"));
 
     EXPECT_TRUE(page.rename_control_group(1, ""));
     EXPECT_EQ(state.groups.control[1].name.str(), "");
     EXPECT_EQ(state.groups.control[0].name.str(), "");
+}
+
+TEST_F(GroupActionsTest, AReplacedStateStartsThePageOverOrRereadsTheSelectedGroup) {
+    using Scope = StateChange::Scope;
+    using Block = StateChange::Block;
+    EXPECT_TRUE(GroupActions::replaces_groups(
+        {Scope::Everything, StateChange::kEvery, Block::All, ChangeOrigin::FullStateRead}));
+    EXPECT_FALSE(GroupActions::replaces_groups(  // a fader report
+        {Scope::Everything, StateChange::kEvery, Block::Strip, ChangeOrigin::ProcessorReport}));
+
+    page.show();
+    page.toggle_control_input(2);
+    // The processor's records: group 1 holds outputs instead.
+    state.groups.control[0] = ControlGroup{};
+    state.groups.control[0].output_member[3] = 1;
+    state.groups.control[0].member_count = 1;
+    page.reread();
+    EXPECT_EQ(page.selected_control_group(), 0);
+    EXPECT_EQ(page.shown_links(), (std::vector<GroupLink>{kLinkEq, kLinkLimit, kLinkVol, kLinkLine,
+                                                          kLinkFbk, kLinkDelay}));
+    EXPECT_FALSE(page.input_lit(2));
+
+    // Away from the page: the next page switch selects CONTROL 1 instead of deselecting it.
+    page.set_mode(GroupActions::Mode::Mute);
+    page.start_over();
+    EXPECT_EQ(page.mode(), GroupActions::Mode::Control);
+    EXPECT_EQ(page.selected_control_group(), -1);
+    EXPECT_TRUE(page.shown_links().empty());
+    page.show();
+    EXPECT_EQ(page.selected_control_group(), 0);
+    EXPECT_TRUE(page.output_lit(3));
 }
 
 }  // namespace

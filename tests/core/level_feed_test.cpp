@@ -75,5 +75,46 @@ TEST(DynamicsTransfer, MeterBarsOfTheEditors) {
     EXPECT_DOUBLE_EQ(idle.gr, 60);
 }
 
+TEST(LevelFeed, SilenceDropsEveryLevelAndActiveFlagButKeepsTheVolumes) {
+    DeviceState state;
+    state.system.connected = 1;
+    state.inputs[5].level = 50;
+    state.inputs[6].mix_state = 1;
+    state.outputs[10].level = 33;
+    state.inputs[8].volume = 44;
+    LevelFeed feed;
+    feed.on_volume_report(state);
+    feed.on_level_report(state);
+    feed.on_level_report(state);
+
+    const LevelView& quiet = feed.silence();
+    EXPECT_EQ(quiet.input_meter[5], 0);
+    EXPECT_EQ(quiet.output_meter[10], 0);
+    EXPECT_EQ(quiet.bank_levels[0][5], 0);
+    EXPECT_EQ(quiet.bank_levels[9][2], 0);
+    EXPECT_EQ(quiet.active[6], 0);
+    EXPECT_TRUE(quiet.active_changed[6]);
+    EXPECT_FALSE(quiet.active_changed[7]);
+    EXPECT_TRUE(quiet.overview_due);           // the bank buttons drop too
+    EXPECT_EQ(quiet.bank_volumes[1][0], 44);   // faders are not levels
+    EXPECT_EQ(state.inputs[5].level, 50);      // the state keeps what was reported
+    EXPECT_EQ(feed.view().input_meter[5], 0);  // and views loading later read silence
+
+    // The next report is heard again, its overview on the second one as before.
+    EXPECT_EQ(feed.on_level_report(state).input_meter[5], 50);
+    EXPECT_FALSE(feed.view().overview_due);
+}
+
+TEST(DynamicsMeter, TheGainReductionBarIsEmptyWhileNothingIsReduced) {
+    // Below the threshold, with and without make-up gain: no reduction.
+    EXPECT_DOUBLE_EQ(dynamics_meter(20, 40, 40, 0).reduction(), 0);
+    EXPECT_DOUBLE_EQ(dynamics_meter(20, 40, 40, 60).reduction(), 0);
+    EXPECT_DOUBLE_EQ(dynamics_meter(0, 30, 10, 0).reduction(), 0);  // at rest
+    // T = -20 dB, 1:4, input at 0 dB: 15 dB off.
+    const DynamicsMeter m = dynamics_meter(60, 40, 40, 0);
+    EXPECT_DOUBLE_EQ(m.gr, 45);
+    EXPECT_DOUBLE_EQ(m.reduction(), 15);
+}
+
 }  // namespace
 }  // namespace kestra

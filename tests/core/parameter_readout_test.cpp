@@ -242,5 +242,46 @@ TEST(TypedNumber, ReadsTheLeadingNumberOnly) {
     EXPECT_GT(leading_decimal(std::string(400, '9')), 1e300);
 }
 
+TEST_F(ReadoutTest, FollowsChangesItDidNotMakeToTheShownChannelOnly) {
+    using Scope = StateChange::Scope;
+    using Block = StateChange::Block;
+    state.input(4).volume = 50;
+    readout.show_parameter(4, 3);
+    ASSERT_EQ(readout.display().value_text, "-10dB");
+    const std::size_t before = shown.size();
+
+    // A fader report moves the shown channel.
+    state.input(4).volume = 60;
+    stream.publish(
+        {Scope::Everything, StateChange::kEvery, Block::Strip, ChangeOrigin::ProcessorReport});
+    EXPECT_EQ(readout.display().value_text, "0dB");
+    EXPECT_EQ(shown.size(), before + 1);
+
+    // Other channels, levels and changes that leave the text as it is publish nothing, so a
+    // box being typed into is left alone.
+    state.input(5).volume = 10;
+    stream.publish({Scope::Input, 5, Block::Strip, ChangeOrigin::Recall});
+    stream.publish(
+        {Scope::Everything, StateChange::kEvery, Block::Levels, ChangeOrigin::ProcessorReport});
+    stream.publish({Scope::Input, 4, Block::Peq, ChangeOrigin::Operator});
+    EXPECT_EQ(shown.size(), before + 1);
+
+    // A recall of the whole state and a rename of the channel.
+    state.input(4).volume = 70;
+    stream.publish({Scope::Everything, StateChange::kEvery, Block::All, ChangeOrigin::Recall});
+    EXPECT_EQ(readout.display().value_text, "10dB");
+    NameCodec codec;
+    state.input(4).short_name.assign(codec.from_utf8("PODIUM"));
+    stream.publish({Scope::Input, 4, Block::Name, ChangeOrigin::Recall});
+    EXPECT_EQ(shown.back().channel_label, "PODIUM");
+    EXPECT_EQ(shown.size(), before + 3);
+
+    // Outputs are read-out channels 80-95.
+    readout.show_parameter(82, 3);
+    state.output(2).volume = 30;
+    stream.publish({Scope::Output, 2, Block::Strip, ChangeOrigin::Recall});
+    EXPECT_EQ(readout.display().value_text, "-30dB");
+}
+
 }  // namespace
 }  // namespace kestra
