@@ -14,6 +14,11 @@ void EntryEdit::set_background_colour(QColor colour) {
     apply_background();
 }
 
+void EntryEdit::set_text_colour(QColor colour) {
+    text_ = colour;
+    apply_background();
+}
+
 int EntryEdit::character_count() const {
     return static_cast<int>(text().toUcs4().size());
 }
@@ -64,7 +69,15 @@ void EntryEdit::focusOutEvent(QFocusEvent* event) {
 
 void EntryEdit::apply_background() {
     QPalette colours = palette();
-    colours.setColor(QPalette::Base, background_);
+    const bool dark = background_.lightness() < 128;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        colours.setColor(group, QPalette::Base, background_);
+        colours.setColor(group, QPalette::Text, text_);
+    }
+    colours.setColor(QPalette::Disabled, QPalette::Base,
+                     dark ? QColor(0x3a, 0x3d, 0x42) : QColor(0xd4, 0xd4, 0xd4));
+    colours.setColor(QPalette::Disabled, QPalette::Text,
+                     dark ? QColor(0x8a, 0x8d, 0x92) : QColor(0x80, 0x80, 0x80));
     setPalette(colours);
 }
 

@@ -7,7 +7,9 @@ namespace kestra {
 
 // Single-line entry box. A typed character is taken only while the text is shorter than the
 // length limit; Enter is taken before anything else sees it (it never presses a dialog's
-// default button) and reported instead. Each notification carries the box's tag.
+// default button) and reported instead. Each notification carries the box's tag. The box is
+// light text on its dark background unless told otherwise; disabled, both are greyed, so it
+// does not pass for a box that takes typing.
 class EntryEdit : public QLineEdit {
     Q_OBJECT
 
@@ -20,6 +22,8 @@ public:
     int length_limit() const { return length_limit_; }
     void set_background_colour(QColor colour);
     QColor background_colour() const { return background_; }
+    void set_text_colour(QColor colour);
+    QColor text_colour() const { return text_; }
 
     // Characters as the operator counts them (code points, not UTF-16 units).
     int character_count() const;
@@ -42,6 +46,7 @@ private:
     int tag_ = 0;
     int length_limit_ = 8;
     QColor background_{0, 0, 0};
+    QColor text_{255, 255, 255};
 };
 
 }  // namespace kestra

@@ -36,9 +36,7 @@ NameDialog::NameDialog(QWidget* parent)
     entry_->set_background_colour(Qt::white);
     entry_->setFont(skin::SkinFont::pixels(20));
     entry_->setTextMargins(6, 0, 6, 0);
-    QPalette colours = entry_->palette();
-    colours.setColor(QPalette::Text, QColor(0x10, 0x12, 0x16));
-    entry_->setPalette(colours);
+    entry_->set_text_colour(QColor(0x10, 0x12, 0x16));
     entry_->set_owner_tag(0);
 
     for (PngButton* button : {ok_, cancel_}) {

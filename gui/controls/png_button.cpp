@@ -1,6 +1,7 @@
 #include "controls/png_button.h"
 
 #include <QEnterEvent>
+#include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
 
@@ -67,6 +68,15 @@ void PngButton::set_disabled_look(bool disabled) {
 void PngButton::set_mini_meter_count(int count) {
     mini_count_ = std::clamp(count, 1, kMaxMiniMeters);
     update();
+}
+
+double PngButton::mini_meter_value(int bar) const {
+    return bar >= 0 && bar < kMaxMiniMeters ? mini_values_[static_cast<size_t>(bar)] : 0.0;
+}
+
+bool PngButton::caption_fits() const {
+    const QFontMetrics metrics(skin::SkinFont::points(caption_size_));
+    return !show_caption_ || metrics.horizontalAdvance(text()) <= width();
 }
 
 void PngButton::set_mini_meter_value(int bar, double value) {

@@ -33,11 +33,15 @@ public:
     void set_caption_colour(QColor colour);
     void set_lit_caption_colour(QColor colour);
     void set_caption_size(double points);
+    // Whether the caption is drawn whole within the button's width.
+    bool caption_fits() const;
     void set_disabled_look(bool disabled);
     bool hover() const { return hover_; }
 
     void set_mini_meter_count(int count);
     void set_mini_meter_value(int bar, double value);
+    double mini_meter_value(int bar) const;
+    bool has_mini_meters() const { return vertical_minis_ || horizontal_minis_; }
     void set_mini_meter_range(double minimum, double maximum);
     void set_mini_meter_zones(MeterZones zones);
     void set_vertical_mini_meters(bool on);

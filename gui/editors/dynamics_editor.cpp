@@ -89,6 +89,7 @@ DynamicsEditor::DynamicsEditor(Kind kind, ControlSurface& surface, NoticeSink& n
     meter_->set_zone_limits(0.7, 0.9);
     meter_->set_bar_kind(0, LevelMeter::kScaleColumn);
     meter_->set_bar_range(0, 0, 60);
+    // GR shows the dB taken off, empty while nothing is reduced, on the scale of IN and OUT.
     const std::array<const char*, 3> bars{"IN", "OUT", "GR"};
     for (int bar = 1; bar < 4; ++bar) {
         meter_->set_bar_range(bar, 0, 60);
@@ -113,7 +114,8 @@ DynamicsActions& DynamicsEditor::actions() const {
                                      : static_cast<DynamicsActions&>(surface_.limiter);
 }
 
-void DynamicsEditor::follow(Publisher<LevelView>& levels) {
+void DynamicsEditor::follow(Publisher<LevelView>& levels, const LevelView& current) {
+    levels_ = &current;
     level_sub_ = levels.subscribe([this](const LevelView&) {
         if (isVisible()) {
             show_meter();
@@ -121,10 +123,13 @@ void DynamicsEditor::follow(Publisher<LevelView>& levels) {
     });
 }
 
+// The feed's clamped meter value: min(level, 60) reads the same for every reported level.
 int DynamicsEditor::level() const {
-    const DeviceState& state = surface_.context().state();
-    return kind_ == Kind::Compressor ? state.inputs[static_cast<size_t>(channel())].level
-                                     : state.outputs[static_cast<size_t>(channel())].level;
+    if (levels_ == nullptr) {
+        return 0;
+    }
+    const auto k = static_cast<size_t>(channel());
+    return kind_ == Kind::Compressor ? levels_->input_meter[k] : levels_->output_meter[k];
 }
 
 void DynamicsEditor::show_meter() {
@@ -134,7 +139,7 @@ void DynamicsEditor::show_meter() {
                                            a.value(channel(), DynamicsField::Gain));
     meter_->set_value(m.in, 1);
     meter_->set_value(m.out, 2);
-    meter_->set_value(m.gr, 3);
+    meter_->set_value(m.reduction(), 3);
 }
 
 bool DynamicsEditor::concerns(const StateChange& change) const {

@@ -14,7 +14,7 @@ class ResponseGraph;
 
 // The compressor of an input or the limiter of an output: the transfer curve with its three
 // markers (threshold, ratio, make-up gain), the five slider rows with their values, the IN /
-// OUT / GR meter fed from the level reports while shown, the on button (captioned COMP in
+// OUT / GR meter fed from the level feed's view while shown, the on button (captioned COMP in
 // both, as the strips' buttons are), RESET and the block's presets.
 class DynamicsEditor final : public EditorPane {
     Q_OBJECT
@@ -25,8 +25,9 @@ public:
     DynamicsEditor(Kind kind, ControlSurface& surface, NoticeSink& notices,
                    PresetSelector::Presets presets, QWidget* parent);
 
-    // The meter follows these level views while the editor is shown.
-    void follow(Publisher<LevelView>& levels);
+    // The meter follows these level views while the editor is shown; `current` is the feed's
+    // view, which is silent whenever the processor is not heard.
+    void follow(Publisher<LevelView>& levels, const LevelView& current);
     using EditorPane::follow;
     ResponseGraph* graph() const { return graph_; }
 
@@ -50,6 +51,7 @@ private:
     PngButton* on_ = nullptr;
     PngButton* reset_ = nullptr;
     PresetSelector* preset_ = nullptr;
+    const LevelView* levels_ = nullptr;
     Publisher<LevelView>::Subscription level_sub_;
 };
 

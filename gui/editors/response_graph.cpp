@@ -120,8 +120,11 @@ void ResponseGraph::resizeEvent(QResizeEvent* event) {
 }
 
 void ResponseGraph::report(int marker, bool dragging) {
-    const GraphPoint v =
-        geometry_now().marker_value(interaction_.markers()[static_cast<std::size_t>(marker)]);
+    const auto k = static_cast<std::size_t>(marker);
+    const GraphPoint before = k < marker_values_.size()
+                                  ? marker_values_[k]
+                                  : geometry_now().marker_value(interaction_.markers()[k]);
+    const GraphPoint v = interaction_.held_value(geometry_now(), before);
     emit marker_moved(marker, v.x, v.y, dragging);
 }
 

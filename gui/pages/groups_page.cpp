@@ -143,9 +143,7 @@ void GroupsPage::build_name() {
     QFont font(QStringLiteral("Arial Unicode MS"));
     font.setPixelSize(16);
     name_->setFont(font);
-    QPalette palette = name_->palette();
-    palette.setColor(QPalette::Text, Qt::white);
-    name_->setPalette(palette);
+    name_->set_text_colour(Qt::white);
     connect(name_, &EntryEdit::enter_pressed, this, [this](int) { commit_name(); });
     connect(name_, &QLineEdit::editingFinished, this, &GroupsPage::commit_name);
 }
@@ -166,6 +164,7 @@ void GroupsPage::click_member(bool control, bool input, int index) {
 }
 
 void GroupsPage::commit_name() {
+    name_->setModified(false);
     const int group = surface_.groups.selected_control_group();
     if (group < 0 || name_->text().toStdString() == surface_.groups.group_name(group)) {
         return;
@@ -199,7 +198,11 @@ void GroupsPage::refresh() {
     name_label_->setVisible(control);
     name_->setVisible(control);
     name_->setEnabled(selected >= 0);
-    name_->setText(selected >= 0 ? QString::fromStdString(groups.group_name(selected)) : QString());
+    // Text the operator is typing stays until Enter or the box loses focus.
+    if (!(name_->hasFocus() && name_->isModified() && selected >= 0)) {
+        name_->setText(selected >= 0 ? QString::fromStdString(groups.group_name(selected))
+                                     : QString());
+    }
 }
 
 // Only the set on show reads the selection; the other one is hidden.
@@ -225,13 +228,17 @@ void GroupsPage::show_members(const MemberSet& set, bool shown) {
     }
 }
 
+// Fader and level reports change nothing the page shows, so they do not repaint it.
 void GroupsPage::on_change(const StateChange& change) {
     using Block = StateChange::Block;
-    const bool names = change.block == Block::Name;
+    if (GroupActions::replaces_groups(change)) {
+        isVisible() ? surface_.groups.reread() : surface_.groups.start_over();
+    }
+    const bool names = change.block == Block::Name || change.block == Block::Connection;
     const bool groups = change.scope == StateChange::Scope::Groups &&
                         (change.block == Block::Membership || change.block == Block::Links);
     if (!isVisible() || refresh_due_ ||
-        !(names || groups || page_controls::touches_everything(change))) {
+        !(names || groups || GroupActions::replaces_groups(change))) {
         return;
     }
     refresh_due_ = true;

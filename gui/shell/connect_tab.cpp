@@ -74,6 +74,9 @@ void ConnectTab::build() {
     ip_ = new EntryEdit(this);
     ip_->setObjectName(QStringLiteral("system.ip"));
     ip_->set_length_limit(21);
+    ip_->set_background_colour(QColor(0x10, 0x12, 0x16));
+    ip_->set_text_colour(Qt::white);
+    ip_->setTextMargins(4, 0, 4, 0);
     ip_->setGeometry(372, 10, 180, 26);
     ip_ok_ = key(this, "system.ip_ok", QStringLiteral("OK"), {562, 11, 60, 24});
     connect_ = key(this, "system.connect", QStringLiteral("CONNECT"), {340, 56, 130, 24});
@@ -103,6 +106,22 @@ void ConnectTab::show_connected(bool connected) {
 }
 
 void ConnectTab::search() {
+    if (search_after_close_) {
+        return;
+    }
+    if (controller_.state().system.connected != 0) {
+        if (!controller_.surface().context().ask(kSearchQuestion)) {
+            return;
+        }
+        controller_.session().disconnect();
+        search_after_close_ = true;
+        search_poll_.start();
+        return;
+    }
+    start_search();
+}
+
+void ConnectTab::start_search() {
     devices_->clear();
     const bool started = controller_.session().start_search(search_host_);
     if (!started) {
@@ -114,6 +133,15 @@ void ConnectTab::search() {
 }
 
 void ConnectTab::poll_search() {
+    if (search_after_close_) {
+        if (controller_.session().closing()) {
+            return;
+        }
+        search_after_close_ = false;
+        search_poll_.stop();
+        start_search();
+        return;
+    }
     DiscoveryService& discovery = controller_.session().discovery();
     const auto& rows = discovery.list().rows();
     for (int i = devices_->topLevelItemCount(); i < static_cast<int>(rows.size()); ++i) {

@@ -25,6 +25,10 @@ class ConnectTab : public QWidget {
 
 public:
     static constexpr const char* kVersionFormat = "Current version\uff1a%1";
+    // The search takes the control port, so while connected it would end the control of the
+    // room without telling the processor.
+    static constexpr const char* kSearchQuestion =
+        "Searching ends the connection to the processor. Search anyway?";
 
     ConnectTab(Controller& controller, Profile& profile, std::optional<DeviceEndpoint> search_host,
                QWidget* parent);
@@ -40,7 +44,10 @@ signals:
 
 private:
     void build();
+    // While connected the operator is asked first; OK disconnects as DISCONNECT does and the
+    // sweep starts once the socket has closed behind the last frame.
     void search();
+    void start_search();
     void poll_search();
     void take_listed_device(int row);
     void take_typed_address();
@@ -50,6 +57,7 @@ private:
     Profile& profile_;
     std::optional<DeviceEndpoint> search_host_;
     QTimer search_poll_;
+    bool search_after_close_ = false;
     PngButton* search_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QTreeWidget* devices_ = nullptr;

@@ -68,9 +68,7 @@ EntryEdit* make_box(QWidget* parent, const QString& name, int tag) {
     QFont font(QStringLiteral("Arial Unicode MS"));
     font.setPixelSize(20);
     box->setFont(font);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Text, Qt::white);
-    box->setPalette(palette);
+    box->set_text_colour(Qt::white);
     return box;
 }
 
@@ -206,8 +204,9 @@ void MainWindow::build_views() {
         new DynamicsEditor(DynamicsEditor::Kind::Compressor, surface, dialogs_, presets, canvas_);
     limiter_ =
         new DynamicsEditor(DynamicsEditor::Kind::Limiter, surface, dialogs_, presets, canvas_);
-    compressor_->follow(controller_.session().level_views());
-    limiter_->follow(controller_.session().level_views());
+    ControllerSession& session = controller_.session();
+    compressor_->follow(session.level_views(), session.levels().view());
+    limiter_->follow(session.level_views(), session.levels().view());
     // In the order of StripEditor: compressor, PEQ, routing; then limiter, GEQ.
     input_editors_ = {compressor_, new PeqEditor(surface, dialogs_, presets, canvas_), routing_};
     output_editors_ = {limiter_, new GeqEditor(surface, dialogs_, presets, canvas_)};
@@ -233,9 +232,13 @@ void MainWindow::subscribe() {
             refresh_connection();
         }
     });
-    connection_sub_ = session.connection().events().subscribe(
-        [this](const ConnectionEvent&) { refresh_connection(); });
-    strips_->follow(session.level_views());
+    connection_sub_ = session.connection().events().subscribe([this](const ConnectionEvent& e) {
+        refresh_connection();
+        if (e.kind == ConnectionEvent::Kind::Incomplete) {
+            dialogs_.notice(ConnectionController::kIncompleteNotice, "");
+        }
+    });
+    strips_->follow(session.level_views(), session.levels().view());
     level_sub_ = session.level_views().subscribe([this](const LevelView& v) { show_overviews(v); });
 }
 

@@ -65,8 +65,10 @@ bool OperatorDialogs::ask(const std::string& text, const std::string& caption) {
     if (question_handler_) {
         return question_handler_(text);
     }
+    // Every question guards a step that cannot be taken back, so Enter alone declines.
     return QMessageBox::question(parent_, caption_or_default(caption), QString::fromStdString(text),
-                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+                                 QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 }  // namespace kestra

@@ -1,14 +1,18 @@
 #include "shell/show_tab.h"
 
 #include <QCursor>
+#include <QFontMetrics>
 #include <QProgressBar>
+#include <algorithm>
 
+#include "control/operator_attempt.h"
 #include "controller/controller.h"
 #include "controls/cmenu_ex.h"
 #include "controls/menu_resources.h"
 #include "controls/name_dialog.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
+#include "skin/skin_font.h"
 #include "skin/skin_ids.h"
 #include "skin/skin_palette.h"
 
@@ -17,9 +21,18 @@ namespace kestra {
 namespace {
 
 constexpr int kSide = 50;
-constexpr int kStep = 60;
+constexpr int kGap = 8;
+constexpr int kMargin = 6;
+constexpr int kScenesLeft = 170;
+constexpr int kRowStep = 60;
 
 }  // namespace
+
+int ShowTab::button_width() {
+    const QFontMetrics metrics(skin::SkinFont::points(kCaptionSize));
+    return std::max(kSide,
+                    metrics.horizontalAdvance(QString::fromLatin1(kWidestCaption)) + 2 * kMargin);
+}
 
 ShowTab::ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent)
     : QWidget(parent), controller_(controller), notices_(notices) {
@@ -28,7 +41,7 @@ ShowTab::ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent)
         b->setObjectName(name);
         b->set_images(skin::kPad, skin::kPadLit);
         b->setText(caption);
-        b->set_caption_size(8);
+        b->set_caption_size(kCaptionSize);
         b->setGeometry(at);
         return b;
     };
@@ -36,27 +49,30 @@ ShowTab::ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent)
                  QRect(100, 150, kSide, kSide));
     connect(save_, &PngButton::clicked, this, [this] {
         if (SceneActions* s = scenes()) {
-            s->save();
+            attempt(notices_, [s] { return s->save(); });
             refresh();
         }
     });
+    const int width = button_width();
+    const int step = width + kGap;
     for (int k = 0; k < kButtons; ++k) {
-        PngButton* b = make(QStringLiteral("system.scene.%1").arg(k + 1), {},
-                            QRect((k % 8) * kStep + 220, (k / 8) * kStep + 150, kSide, kSide));
+        PngButton* b =
+            make(QStringLiteral("system.scene.%1").arg(k + 1), {},
+                 QRect((k % 8) * step + kScenesLeft, (k / 8) * kRowStep + 150, width, kSide));
         b->hide();
         connect(b, &PngButton::clicked, this, [this, k] { open_menu(k); });
         buttons_[static_cast<size_t>(k)] = b;
     }
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("system.scene.progress"));
-    progress_->setGeometry(220, 150 + 4 * kStep + 10, 8 * kStep - 10, 16);
+    progress_->setGeometry(kScenesLeft, 150 + 4 * kRowStep + 10, 8 * step - kGap, 16);
     progress_->setRange(0, FullStateWriter::kCommandCount);
     progress_->setValue(0);
     progress_->setTextVisible(false);
     progress_->setStyleSheet(QString::fromLatin1(skin::SkinPalette::progress_style()));
     progress_text_ = new ValueLabel(this);
     progress_text_->setObjectName(QStringLiteral("system.scene.progress.text"));
-    progress_text_->setGeometry(220, 150 + 4 * kStep + 30, 8 * kStep - 10, 20);
+    progress_text_->setGeometry(kScenesLeft, 150 + 4 * kRowStep + 30, 8 * step - kGap, 20);
     progress_text_->set_alignment(ValueLabel::kNear);
     progress_text_->set_font_size(9);
     progress_sub_ =
@@ -103,17 +119,20 @@ void ShowTab::open_menu(int button) {
         case MenuResources::kPresetName:
             if (const auto name =
                     NameDialog::ask(window(), QString::fromStdString(entry.name), notices_)) {
-                s->rename(entry.id, name->toStdString());
+                attempt(notices_, [&] { return s->rename(entry.id, name->toStdString()); });
                 refresh();
             }
             break;
         case MenuResources::kPresetRecall:
-            if (s->recall_asking(entry.id)) {
+            // A scene gone meanwhile is told, and the list shows what is left.
+            if (attempt(notices_, [&] { return s->recall_asking(entry.id); })) {
                 emit recalled();
+            } else {
+                refresh();
             }
             break;
         case MenuResources::kPresetDelete:
-            s->remove(entry.id);
+            attempt(notices_, [&] { return s->remove(entry.id); });
             refresh();
             break;
         default:

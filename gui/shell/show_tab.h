@@ -27,6 +27,12 @@ class ShowTab : public QWidget {
 
 public:
     static constexpr int kButtons = 32;
+    static constexpr double kCaptionSize = 8;
+    // The widest caption a scene button must show whole: the highest ID and eight of the
+    // skin font's widest letters.
+    static constexpr const char* kWidestCaption = "32:WWWWWWWW";
+    // A scene button's width: kWidestCaption at kCaptionSize with a margin each side.
+    static int button_width();
 
     ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent);
 

@@ -126,6 +126,9 @@ void ChannelStrip::reload(bool with_graph) {
     follow_volume();
     name_button_->setText(stored_short_name(state));
     load_controls(state, with_graph);
+    if (levels_ != nullptr) {
+        show_levels(*levels_);
+    }
 }
 
 void ChannelStrip::follow_volume() {

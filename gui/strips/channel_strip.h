@@ -18,6 +18,7 @@ class PngButton;
 class StripGraph;
 class ValueLabel;
 struct DeviceState;
+struct LevelView;
 
 // The editors a strip's buttons open.
 enum class StripEditor { Compressor, Peq, Routing, Limiter, Geq };
@@ -46,6 +47,10 @@ public:
     // Only the fader, as after a fader report; a held fader is left alone.
     void follow_volume();
     void set_meter(int value);
+    // The level feed's view, read on every load for the meter (and ACTIVE), so a strip shown
+    // after the reports stopped does not bring back what it showed then. Null: left alone.
+    void set_level_source(const LevelView* levels) { levels_ = levels; }
+    virtual void show_levels(const LevelView& view) = 0;
     void set_frame_colour(QColor colour);
     QColor frame_colour() const { return frame_; }
 
@@ -78,6 +83,7 @@ protected:
                     int fader_track, int fader_thumb, int name_images);
 
     ControlSurface& surface_;
+    const LevelView* levels_ = nullptr;
     NoticeSink& notices_;
     PngButton* mute_ = nullptr;
     PngButton* name_button_ = nullptr;

@@ -1,6 +1,7 @@
 #include "strips/input_strip.h"
 
 #include "control/control_surface.h"
+#include "control/level_feed.h"
 #include "controls/drop_list_button.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
@@ -68,6 +69,14 @@ bool InputStrip::local() const {
 void InputStrip::set_active(bool active) {
     active_->set_lit(active);
     active_->setText(active ? QStringLiteral("ACTIVE") : QStringLiteral("WAITING"));
+}
+
+void InputStrip::show_levels(const LevelView& view) {
+    const auto i = static_cast<size_t>(channel());
+    set_meter(view.input_meter[i]);
+    if (i < view.active.size()) {
+        set_active(view.active[i] != 0);
+    }
 }
 
 void InputStrip::load_controls(const DeviceState& state, bool with_graph) {

@@ -15,6 +15,7 @@ public:
 
     // The auto-mixer state of CH1-CH32 from the level reports.
     void set_active(bool active);
+    void show_levels(const LevelView& view) override;
 
 protected:
     void load_controls(const DeviceState& state, bool with_graph) override;

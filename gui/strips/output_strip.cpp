@@ -1,6 +1,7 @@
 #include "strips/output_strip.h"
 
 #include "control/control_surface.h"
+#include "control/level_feed.h"
 #include "controls/drop_list_button.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
@@ -45,6 +46,10 @@ OutputStrip::OutputStrip(const QString& path, ControlSurface& surface, NoticeSin
             [this] { emit editor_requested(channel(), StripEditor::Limiter); });
     connect(graph_, &StripGraph::clicked, this,
             [this] { emit editor_requested(channel(), StripEditor::Geq); });
+}
+
+void OutputStrip::show_levels(const LevelView& view) {
+    set_meter(view.output_meter[static_cast<size_t>(channel())]);
 }
 
 void OutputStrip::load_controls(const DeviceState& state, bool with_graph) {

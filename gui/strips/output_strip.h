@@ -12,6 +12,7 @@ class OutputStrip final : public ChannelStrip {
 
 public:
     OutputStrip(const QString& path, ControlSurface& surface, NoticeSink& notices, QWidget* parent);
+    void show_levels(const LevelView& view) override;
 
 protected:
     void load_controls(const DeviceState& state, bool with_graph) override;

@@ -50,7 +50,10 @@ StripBank::StripBank(ControlSurface& surface, NoticeSink& notices, QWidget* canv
 
 StripBank::~StripBank() = default;
 
-void StripBank::follow(Publisher<LevelView>& levels) {
+void StripBank::follow(Publisher<LevelView>& levels, const LevelView& current) {
+    for (ChannelStrip* strip : all_) {
+        strip->set_level_source(&current);
+    }
     level_sub_ = levels.subscribe([this](const LevelView& v) { show_levels(v); });
 }
 
@@ -115,29 +118,10 @@ void StripBank::reload_shown(bool with_graph) {
 }
 
 void StripBank::show_levels(const LevelView& view) {
-    const auto show_input = [&view](InputStrip* strip) {
-        const auto i = static_cast<size_t>(strip->channel());
-        strip->set_meter(view.input_meter[i]);
-        if (i < view.active.size()) {
-            strip->set_active(view.active[i] != 0);
-        }
-    };
-    for (InputStrip* strip : inputs_) {
+    for (ChannelStrip* strip : all_) {
         if (strip->isVisible()) {
-            show_input(strip);
+            strip->show_levels(view);
         }
-    }
-    if (input_detail_->isVisible()) {
-        show_input(input_detail_);
-    }
-    for (OutputStrip* strip : outputs_) {
-        if (strip->isVisible()) {
-            strip->set_meter(view.output_meter[static_cast<size_t>(strip->channel())]);
-        }
-    }
-    if (output_detail_->isVisible()) {
-        output_detail_->set_meter(
-            view.output_meter[static_cast<size_t>(output_detail_->channel())]);
     }
 }
 

@@ -28,8 +28,9 @@ public:
     StripBank(ControlSurface& surface, NoticeSink& notices, QWidget* canvas);
     ~StripBank() override;
 
-    // The level views of the processor's reports; the change stream is followed from the start.
-    void follow(Publisher<LevelView>& levels);
+    // The level views of the processor's reports, and the feed's current view, which every
+    // strip reads when it loads; the change stream is followed from the start.
+    void follow(Publisher<LevelView>& levels, const LevelView& current);
 
     InputStrip* input(int index) const { return inputs_.at(static_cast<size_t>(index)); }
     OutputStrip* output(int index) const { return outputs_.at(static_cast<size_t>(index)); }

@@ -119,7 +119,17 @@ Json WidgetDump::state_of(QWidget* w) {
                 {"text", utf8(list->item_text(list->current_index()))}};
     }
     if (auto* button = qobject_cast<PngButton*>(w)) {
-        return {{"text", utf8(button->text())}, {"lit", button->lit()}};
+        Json state = {{"text", utf8(button->text())},
+                      {"lit", button->lit()},
+                      {"clipped", !button->caption_fits()}};
+        if (button->has_mini_meters()) {
+            Json meters = Json::array();
+            for (int bar = 0; bar < PngButton::kMaxMiniMeters; ++bar) {
+                meters.push_back(button->mini_meter_value(bar));
+            }
+            state["meters"] = meters;
+        }
+        return state;
     }
     if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         return {{"text", utf8(button->text())}, {"lit", button->isChecked()}};
@@ -128,7 +138,12 @@ Json WidgetDump::state_of(QWidget* w) {
         return {{"text", utf8(label->display_text())}};
     }
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        return {{"text", utf8(edit->text())}};
+        // The colours it is painted in now, so a check can tell unreadable from greyed.
+        const QPalette::ColorGroup group =
+            edit->isEnabled() ? QPalette::Active : QPalette::Disabled;
+        return {{"text", utf8(edit->text())},
+                {"ink", utf8(edit->palette().color(group, QPalette::Text).name())},
+                {"paper", utf8(edit->palette().color(group, QPalette::Base).name())}};
     }
     if (auto* bar = qobject_cast<QProgressBar*>(w)) {
         return {{"value", bar->value()}, {"minimum", bar->minimum()}, {"maximum", bar->maximum()}};

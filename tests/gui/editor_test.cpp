@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QWidget>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "control/control_surface.h"
+#include "control/level_feed.h"
 #include "controls/drop_list_button.h"
+#include "controls/level_meter.h"
+#include "editors/dynamics_editor.h"
 #include "editors/geq_editor.h"
 #include "editors/peq_editor.h"
 #include "editors/response_graph.h"
@@ -102,6 +106,52 @@ TEST_F(EditorTest, AProcessorSlopeTheListLacksSelectsNoItemButIsDrawn) {
     EXPECT_EQ(slope->text(), QStringLiteral("-18dB/Oct"));
     // The list's own slope falls less steeply than the processor's seventh.
     EXPECT_LT(steep, editor.graph()->shown_values()[50] - 10.0);
+}
+
+TEST_F(EditorTest, APeqMarkerDraggedStraightUpKeepsItsFrequencyExactly) {
+    state.inputs[0].peq_band[2].freq = 1250;
+    state.inputs[0].peq_band[2].gain = 150;
+    PeqEditor editor(surface, notices, &no_store, &canvas);
+    editor.setGeometry(0, 200, 1216, 700);
+    editor.show_channel(0);
+    ResponseGraph* graph = editor.graph();
+    const GraphPoint centre = graph->marker_pixels()[2];
+    // The mouse lands on a whole pixel beside the marker's centre, as a hand does.
+    const QPoint grab(static_cast<int>(std::floor(centre.x)) + 1, static_cast<int>(centre.y));
+    synthetic::press(graph, grab);
+    for (int dy = 5; dy <= 60; dy += 5) {
+        synthetic::move(graph, grab - QPoint(0, dy));
+    }
+    EXPECT_EQ(state.inputs[0].peq_band[2].freq, 1250);
+    synthetic::release(graph, grab - QPoint(0, 60));
+    EXPECT_EQ(state.inputs[0].peq_band[2].freq, 1250);
+    EXPECT_GT(state.inputs[0].peq_band[2].gain, 160);
+}
+
+TEST_F(EditorTest, TheGainReductionBarIsEmptyAtRestAndSilentWhenTheFeedIs) {
+    Publisher<LevelView> levels;
+    LevelFeed feed;
+    DynamicsEditor editor(DynamicsEditor::Kind::Compressor, surface, notices, &no_store, &canvas);
+    editor.follow(levels, feed.view());
+    editor.setGeometry(0, 200, 1216, 700);
+    state.inputs[0].comp_threshold = 40;  // -20 dB
+    state.inputs[0].comp_ratio = 40;      // 1:4
+    state.inputs[0].comp_gain = 0;
+    editor.show_channel(0);
+    auto* meter = editor.findChild<LevelMeter*>(QStringLiteral("editor.comp.meter"));
+    ASSERT_NE(meter, nullptr);
+    state.inputs[0].level = 20;  // well below the threshold: nothing reduced
+    levels.publish(feed.on_level_report(state));
+    EXPECT_EQ(meter->value(1), 20);
+    EXPECT_EQ(meter->value(3), 0);
+    state.inputs[0].level = 60;  // 0 dB in: 15 dB off
+    levels.publish(feed.on_level_report(state));
+    EXPECT_EQ(meter->value(2), 45);
+    EXPECT_EQ(meter->value(3), 15);
+    levels.publish(feed.silence());  // the reports stopped
+    EXPECT_EQ(meter->value(1), 0);
+    EXPECT_EQ(meter->value(2), 0);
+    EXPECT_EQ(meter->value(3), 0);
 }
 
 }  // namespace

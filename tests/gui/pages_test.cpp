@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QWidget>
 #include <array>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -123,6 +126,82 @@ TEST_F(PagesTest, GroupNameBoxStoresOnLeavingAndPutsBackARefusedName) {
     click(child<PngButton>(groups, "groups.control.2"));  // deselected: nothing to name
     EXPECT_FALSE(name->isEnabled());
     EXPECT_TRUE(sink.payloads.empty());
+}
+
+// Typing as the keyboard does: each key carries its character.
+void type_text(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent down(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(w, &down);
+    }
+}
+
+TEST_F(PagesTest, AGroupNameBeingTypedOutlivesReportsUntilEnterStoresIt) {
+    groups->show();
+    groups->show_page();
+    auto* name = child<EntryEdit>(groups, "groups.name");
+    QApplication::setActiveWindow(&canvas);
+    name->setFocus();
+    settle();
+    ASSERT_TRUE(name->hasFocus());
+    type_text(name, QStringLiteral("STAGE"));
+    // Fader reports, a connect reply and a membership change elsewhere, while typing.
+    for (int i = 0; i < 3; ++i) {
+        changes.publish({StateChange::Scope::Everything, StateChange::kEvery,
+                         StateChange::Block::Strip, ChangeOrigin::ProcessorReport});
+        settle();
+    }
+    changes.publish({StateChange::Scope::System, StateChange::kEvery,
+                     StateChange::Block::Connection, ChangeOrigin::ProcessorReport});
+    changes.publish(
+        {StateChange::Scope::Groups, 1, StateChange::Block::Membership, ChangeOrigin::Recall});
+    settle();
+    EXPECT_EQ(name->text(), QStringLiteral("STAGE"));
+    synthetic::key(name, Qt::Key_Return);
+    EXPECT_EQ(state.groups.control[0].name.str(), "STAGE");
+    click(child<PngButton>(groups, "groups.control.2"));
+    click(child<PngButton>(groups, "groups.control.1"));
+    EXPECT_EQ(name->text(), QStringLiteral("STAGE"));
+}
+
+TEST_F(PagesTest, AfterAWholeStateReadTheNextPageSwitchSelectsControlOne) {
+    groups->show();
+    groups->show_page();
+    auto* control1 = child<PngButton>(groups, "groups.control.1");
+    auto* name = child<EntryEdit>(groups, "groups.name");
+    ASSERT_TRUE(control1->lit());
+    groups->hide();
+    // A connect's read while another page is shown.
+    state.groups.control[0].name.assign("PODIUM");
+    changes.publish({StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::All,
+                     ChangeOrigin::FullStateRead});
+    settle();
+    groups->show();
+    groups->show_page();
+    EXPECT_TRUE(control1->lit());
+    EXPECT_TRUE(name->isEnabled());
+    EXPECT_EQ(name->text(), QStringLiteral("PODIUM"));
+
+    // A disabled box is drawn greyed, not in the colours of one that takes typing.
+    click(control1);
+    ASSERT_FALSE(name->isEnabled());
+    EXPECT_NE(name->palette().color(QPalette::Disabled, QPalette::Base),
+              name->palette().color(QPalette::Active, QPalette::Base));
+    EXPECT_NE(name->palette().color(QPalette::Disabled, QPalette::Text),
+              name->palette().color(QPalette::Active, QPalette::Text));
+}
+
+TEST(EntryEditLook, TextIsReadableOnTheBoxWithoutBeingSetAndWhenSet) {
+    EntryEdit box;
+    const auto contrast = [&box] {
+        const QPalette p = box.palette();
+        return std::abs(p.color(QPalette::Active, QPalette::Text).lightness() -
+                        p.color(QPalette::Active, QPalette::Base).lightness());
+    };
+    EXPECT_GT(contrast(), 150);  // the default black box
+    box.set_background_colour(Qt::white);
+    box.set_text_colour(QColor(0x10, 0x12, 0x16));
+    EXPECT_GT(contrast(), 150);
 }
 
 }  // namespace
