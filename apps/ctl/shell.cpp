@@ -34,6 +34,33 @@ void shell_set(ShellEnv& env, const Words& words) {
                                           *field, value);
 }
 
+const char* phase_text(ConnectionPhase phase) {
+    switch (phase) {
+        case ConnectionPhase::Connecting:
+            return "CONNECTING";
+        case ConnectionPhase::Awaiting:
+            return "AWAITING";
+        case ConnectionPhase::Connected:
+            return "CONNECTED";
+        case ConnectionPhase::Offline:
+            break;
+    }
+    return "OFFLINE";
+}
+
+// One "NAME<TAB>VALUE" line each, for an installer or a script to read.
+void shell_status(ShellEnv& env, const Words& words) {
+    if (words.size() != 1) {
+        throw CommandError("usage: status");
+    }
+    ControllerSession& session = env.controller.session();
+    const DeviceEndpoint& device = session.device();
+    env.out << "connection\t" << phase_text(session.connection().phase()) << '\n'
+            << "reports\t" << ReportSupervisor::Status{session.supervisor().online()}.text() << '\n'
+            << "processor\t" << device.address() << ':' << device.port << '\n'
+            << "foreign_datagrams\t" << session.foreign_datagrams() << std::endl;
+}
+
 }  // namespace
 
 void ShellRegistry::add(const std::string& word, Handler handler) {
@@ -81,6 +108,7 @@ void add_session_commands(ShellRegistry& registry) {
                 << std::endl;
     });
     registry.add("set", shell_set);
+    registry.add("status", shell_status);
 }
 
 int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,

@@ -34,7 +34,7 @@ private:
 };
 
 // Each capability adds its commands.
-void add_session_commands(ShellRegistry& registry);   // connect disconnect wait dump set
+void add_session_commands(ShellRegistry& registry);   // connect disconnect wait dump set status
 void add_auto_commands(ShellRegistry& registry);      // unit type typefreq readout
 void add_block_commands(ShellRegistry& registry);     // peq geq comp lim
 void add_mix_commands(ShellRegistry& registry);       // group route rename

@@ -240,6 +240,8 @@ void MainWindow::subscribe() {
     });
     strips_->follow(session.level_views(), session.levels().view());
     level_sub_ = session.level_views().subscribe([this](const LevelView& v) { show_overviews(v); });
+    foreign_sub_ =
+        session.foreign_changes().subscribe([this](uint64_t) { show_foreign_senders(); });
 }
 
 void MainWindow::show_overviews(const LevelView& view) {
@@ -281,6 +283,17 @@ void MainWindow::refresh_connection() {
         QString::fromLatin1(online ? ReportSupervisor::kOnline : ReportSupervisor::kOffline));
     status_->set_text_colour(online ? QColor(0x7c, 0xff, 0x9a) : QColor(0xff, 0x8a, 0x7a));
     system_->connect_tab().show_connected(connected);
+    show_foreign_senders();
+}
+
+// Someone else sending to the control port is worth an installer's look, not a dialog.
+void MainWindow::show_foreign_senders() {
+    const ControllerSession& session = controller_.session();
+    const QString tip = tr("Processor %1\n%2 datagrams from other senders ignored")
+                            .arg(QString::fromStdString(session.device().text()))
+                            .arg(session.foreign_datagrams());
+    status_->setToolTip(tip);
+    online_->setToolTip(tip);
 }
 
 void MainWindow::show_readout(const ReadoutDisplay& display) {

@@ -87,6 +87,7 @@ private:
     void subscribe();
     void apply_layout();
     void refresh_connection();
+    void show_foreign_senders();
     void show_readout(const ReadoutDisplay& display);
     void apply_typed(int tag);
     void open_menu(const QPoint& global);
@@ -144,6 +145,7 @@ private:
     Publisher<StateChange>::Subscription change_sub_;
     Publisher<ConnectionEvent>::Subscription connection_sub_;
     Publisher<LevelView>::Subscription level_sub_;
+    Publisher<uint64_t>::Subscription foreign_sub_;
 };
 
 }  // namespace kestra
