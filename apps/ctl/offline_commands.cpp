@@ -16,6 +16,7 @@
 #include "protocol/frame_extractor.h"
 #include "protocol/frame_sink.h"
 #include "protocol/reply_dispatcher.h"
+#include "store/scene_file.h"
 #include "store/state_file.h"
 #include "util/clock.h"
 
@@ -23,12 +24,14 @@ namespace kestra::ctl {
 
 namespace {
 
+// A regular file no longer than a scene file; a device or a huge file is refused unread.
 std::vector<uint8_t> read_file(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    if (!f) {
-        throw CommandError("cannot open " + path);
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!SceneFile::read(path, bytes, error, StateImage::kSceneSize)) {
+        throw CommandError(error);
     }
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
+    return bytes;
 }
 
 // Writes next to the target and renames, so a failed write never leaves half a file.

@@ -1,6 +1,7 @@
 #include "control/preset_actions.h"
 
 #include <charconv>
+#include <limits>
 #include <stdexcept>
 
 #include "text/channel_name_rule.h"
@@ -70,6 +71,10 @@ std::optional<PresetItem> PresetActions::save(PresetTable table, int channel,
     }
     const std::optional<int> highest = library_.highest_id(table);
     if (!highest) {
+        return std::nullopt;
+    }
+    if (*highest == std::numeric_limits<int>::max()) {
+        context_.notice(kNoId);
         return std::nullopt;
     }
     PresetItem item{*highest + 1, ""};

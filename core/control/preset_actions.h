@@ -19,6 +19,8 @@ public:
     static constexpr const char* kDamaged = "The stored preset is damaged and was not recalled.";
     static constexpr const char* kOutOfRange =
         "The stored preset holds a value outside its range and was not recalled.";
+    static constexpr const char* kNoId =
+        "The table's highest preset ID is 2147483647; no new preset can follow it.";
     static constexpr const char* kUnstorable =
         "The block holds a value its preset layout cannot keep; nothing was saved.";
 

@@ -2,7 +2,9 @@
 
 #include <stdexcept>
 
+#include "control/store_rows.h"
 #include "model/state_image.h"
+#include "model/state_ranges.h"
 #include "text/channel_name_rule.h"
 
 namespace kestra {
@@ -35,13 +37,23 @@ std::optional<SceneEntry> SceneActions::save(const std::optional<std::string>& n
     if (name) {
         check_name(*name);
     }
+    save_refusal_.clear();
     const std::optional<int> highest = library_.highest_id();
-    if (!highest || *highest >= kMaxScenes) {
+    if (!highest) {
+        save_refusal_ = library_.last_error();
+        return std::nullopt;
+    }
+    if (*highest >= kMaxScenes) {
+        save_refusal_ = kFull;
         return std::nullopt;
     }
     const int id = *highest + 1;
-    return library_.add(id, name.value_or(default_name(id)),
-                        StateImage::encode_scene(context_.state()));
+    std::optional<SceneEntry> added = library_.add(id, name.value_or(default_name(id)),
+                                                   StateImage::encode_scene(context_.state()));
+    if (!added) {
+        save_refusal_ = library_.last_error();
+    }
+    return added;
 }
 
 bool SceneActions::rename(int id, const std::string& name) {
@@ -74,6 +86,12 @@ std::optional<DeviceState> SceneActions::load(int id) {
         context_.notice(kDamaged);
         return std::nullopt;
     }
+    // Nothing of a file with one value out of range is applied or sent.
+    if (const std::optional<RangeFault> fault = StateRanges::first_fault(staged)) {
+        context_.notice("The scene file " + file_of(id) + " is damaged: " + fault->text() +
+                        ". Nothing was recalled.");
+        return std::nullopt;
+    }
     staged.system.connected = state.system.connected;
     staged.system.connecting = state.system.connecting;
     staged.system.last_report_at = context_.clock().wall_now();
@@ -88,6 +106,15 @@ bool SceneActions::busy() {
         return true;
     }
     return false;
+}
+
+std::string SceneActions::file_of(int id) {
+    for (const SceneEntry& e : list()) {
+        if (e.id == id) {
+            return StoreRows::scene_file_name(e.file);
+        }
+    }
+    return "of scene " + std::to_string(id);
 }
 
 std::string SceneActions::recall_label(int id) {

@@ -23,6 +23,7 @@ public:
     static constexpr const char* kTransferRunning =
         "The settings are still being written to the processor.";
     static constexpr const char* kDamaged = "The scene file is damaged.";
+    static constexpr const char* kFull = "at most 32 scenes, and never above the highest ID";
     static constexpr const char* kNoFreshRead =
         "Only the changes can be recalled while the settings read from the processor at the "
         "connect are current; recall everything instead.";
@@ -48,6 +49,9 @@ public:
     // given. Nothing (and no message) when the highest ID is already 32; nothing after a
     // noticed store error.
     std::optional<SceneEntry> save(const std::optional<std::string>& name = std::nullopt);
+    // Why the last save saved nothing: kFull, or the store's own words (a full disk, a
+    // database another program holds).
+    const std::string& save_refusal() const { return save_refusal_; }
 
     bool rename(int id, const std::string& name);
     // Asks first; false when declined or the store failed.
@@ -69,7 +73,8 @@ public:
     std::chrono::milliseconds whole_write_time() const;
 
     // The state a recall of `id` would leave, the current state untouched: nullopt when the
-    // store failed or the file is damaged (with the recall's notice).
+    // store failed or the file is damaged or holds a value out of range (with a notice
+    // naming the file and the first bad field).
     std::optional<DeviceState> load(int id);
 
     static std::string default_name(int id) { return "SAVE" + std::to_string(id); }
@@ -80,11 +85,13 @@ private:
     void recall_whole(int id, DeviceState staged);
     bool start_changes(int id, const DeviceState& staged);
     std::string recall_label(int id);
+    std::string file_of(int id);
 
     ActionContext& context_;
     SceneLibrary& library_;
     FullStateWriter& writer_;
     ChangesRecall changes_;
+    std::string save_refusal_;
 };
 
 }  // namespace kestra

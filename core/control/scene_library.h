@@ -14,7 +14,7 @@ namespace kestra {
 struct SceneEntry {
     int id = 0;
     std::string name;
-    std::string file;  // full path of the scene file
+    std::string file;  // the scene file's path in the data folder
 
     std::string text() const { return std::to_string(id) + ":" + name; }
     bool operator==(const SceneEntry&) const = default;
@@ -39,6 +39,8 @@ public:
     virtual StoreResult remove(int id) = 0;
     // The whole file of scene `id`; Failed when it cannot be read or has the wrong size.
     virtual StoreResult read(int id, std::vector<uint8_t>& scene) = 0;
+    // Why the last request failed, in the store's or the system's words; empty when unknown.
+    virtual std::string last_error() const { return {}; }
 };
 
 }  // namespace kestra

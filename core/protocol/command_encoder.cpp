@@ -42,8 +42,9 @@ struct Start {
     std::string key;
 };
 
-Start start(char letter) {
-    Start s{FrameBuilder(letter), std::string(1, letter)};
+// Settings go out checked: a value wider than its field would shift every field after it.
+Start start(char letter, bool checked = true) {
+    Start s{checked ? FrameBuilder::checked(letter) : FrameBuilder(letter), std::string(1, letter)};
     s.frame.hex2(kDevice);
     return s;
 }
@@ -93,7 +94,7 @@ DatagramList encode_matrix_row(const DeviceState& state, int input) {
     Start s = start('B', {input});
     std::string row;
     for (int v : in.matrix_row) {
-        FrameBuilder::append_hex(row, v, 1);
+        FrameBuilder::append_field(row, v, 1);
     }
     s.frame.hex2(input).field(row);
     return single(s);
@@ -162,7 +163,7 @@ DatagramList encode_graphic_eq(const DeviceState& state, int output) {
     Start s = start('H', {output});
     std::string gains;
     for (int i = 0; i < kGeqBandsSent; ++i) {
-        FrameBuilder::append_hex(gains, out.geq_band[static_cast<std::size_t>(i)].gain / 2, 2);
+        FrameBuilder::append_field(gains, out.geq_band[static_cast<std::size_t>(i)].gain / 2, 2);
     }
     s.frame.hex2(output).hex2(out.geq_on).field(gains);
     return single(s);
@@ -302,7 +303,8 @@ DatagramList encode_update_start(int target, std::size_t image_length) {
                                     " bytes is too long");
     }
     const std::size_t blocks = (image_length + kUpdateBlockSize - 1) / kUpdateBlockSize;
-    Start s = start('S');
+    // The firmware handshake keeps the printf form: its block count may take more digits.
+    Start s = start('S', false);
     s.frame.dec(target).hex2(static_cast<int>(blocks)).hex5(static_cast<int>(image_length));
     return single(s);
 }

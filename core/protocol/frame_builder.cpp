@@ -1,6 +1,7 @@
 #include "protocol/frame_builder.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "protocol/frame_codec.h"
 
@@ -19,21 +20,46 @@ void FrameBuilder::append_hex(std::string& out, int value, int width) {
     out.append(buf, static_cast<std::size_t>(n));
 }
 
-FrameBuilder& FrameBuilder::hex2(int value) {
-    append_hex(body_, value, 2);
+FrameBuilder FrameBuilder::checked(char letter) {
+    FrameBuilder b(letter);
+    b.checked_ = true;
+    return b;
+}
+
+void FrameBuilder::append_field(std::string& out, int value, int width) {
+    const long long limit = (1LL << (4 * width)) - 1;
+    if (value < 0 || value > limit) {
+        throw std::invalid_argument(std::to_string(value) + " does not fit a field of " +
+                                    std::to_string(width) + " hex digits");
+    }
+    append_hex(out, value, width);
+}
+
+void FrameBuilder::number(int value, int width) {
+    if (checked_) {
+        try {
+            append_field(body_, value, width);
+        } catch (const std::invalid_argument& e) {
+            throw std::invalid_argument("command " + body_.substr(1, 1) + ": " + e.what());
+        }
+    } else {
+        append_hex(body_, value, width);
+    }
     body_ += ',';
+}
+
+FrameBuilder& FrameBuilder::hex2(int value) {
+    number(value, 2);
     return *this;
 }
 
 FrameBuilder& FrameBuilder::hex4(int value) {
-    append_hex(body_, value, 4);
-    body_ += ',';
+    number(value, 4);
     return *this;
 }
 
 FrameBuilder& FrameBuilder::hex5(int value) {
-    append_hex(body_, value, 5);
-    body_ += ',';
+    number(value, 5);
     return *this;
 }
 

@@ -18,7 +18,6 @@ CommandContext names_for(const ControllerSession& session, const GlyphRasterizer
 
 // Lines of earlier sessions shown in the journal.
 constexpr std::size_t kHistoryLines = 1000;
-constexpr const char* kJournalFailed = "The change journal cannot be written: ";
 
 }  // namespace
 
@@ -31,7 +30,8 @@ Controller::Controller(ControllerSettings settings, Post post, NoticeSink& notic
       questions_(questions),
       session_(settings_.session, post_, notices),
       surface_(session_.state(), session_.changes(), session_.sink(), notices, questions,
-               session_.clock(), names_for(session_, glyphs_)) {
+               session_.clock(), names_for(session_, glyphs_)),
+      journal_writer_(data_folder_, notices) {
     session_.track_transfers(&surface_.full_state);
     if (settings_.state_file) {
         load_state_file(*settings_.state_file);
@@ -55,10 +55,10 @@ std::string Controller::history_path() const {
 ChangeJournal& Controller::journal() {
     if (!history_read_) {
         history_read_ = true;
-        const int rotations = journal_file_ ? journal_file_->rotations() : 0;
+        const JournalFile* file = journal_writer_.file();
+        const int rotations = file != nullptr ? file->rotations() : 0;
         if (rotations <= 1 && history_end_ > 0) {
-            const std::string path =
-                rotations == 0 ? history_path() : journal_file_->rotated_path();
+            const std::string path = rotations == 0 ? history_path() : file->rotated_path();
             journal_->add_history(JournalFile::read(path, kHistoryLines, nullptr, history_end_));
         }
     }
@@ -68,29 +68,12 @@ ChangeJournal& Controller::journal() {
 Controller::~Controller() {
     journal_->settle();
     journal_lines_.reset();
-    if (journal_file_) {
-        journal_file_->flush(session_.clock().now(), true);
-    }
+    journal_writer_.flush(session_.clock().now(), true);
 }
 
 // The file is made with the first line, so that reading a folder never creates it.
 void Controller::write_journal(const JournalLine& line) {
-    if (journal_failed_) {
-        return;
-    }
-    if (!journal_file_) {
-        std::string error;
-        if (!DataFolder::ensure(data_folder_, error)) {
-            journal_failed_ = true;
-            notices_.notice(std::string(kJournalFailed) + error, "Warming");
-            return;
-        }
-        journal_file_ = std::make_unique<JournalFile>(data_folder_);
-    }
-    if (!journal_file_->append(line, session_.clock().now())) {
-        journal_failed_ = true;
-        notices_.notice(std::string(kJournalFailed) + journal_file_->error(), "Warming");
-    }
+    journal_writer_.append(line, session_.clock().now());
 }
 
 StoreSession* Controller::stores_or_notice() {
@@ -123,9 +106,8 @@ void Controller::load_state_file(const std::string& path) {
 void Controller::tick() {
     session_.tick();
     journal_->tick();
-    if (journal_file_) {
-        journal_file_->flush(session_.clock().now());
-    }
+    journal_writer_.tick(session_.clock().now());
+    surface_.recovery.tick();
     if (stores_) {
         stores_->scenes().changes_recall().tick();
     }

@@ -11,6 +11,7 @@
 #include "glyph/glyph_support.h"
 #include "session/controller_session.h"
 #include "store/journal_file.h"
+#include "store/journal_writer.h"
 #include "store/store_session.h"
 #include "util/post.h"
 
@@ -85,8 +86,7 @@ private:
     std::unique_ptr<FirmwareUpdater> firmware_;
     std::unique_ptr<StoreSession> stores_;
     std::unique_ptr<ChangeJournal> journal_;
-    std::unique_ptr<JournalFile> journal_file_;
-    bool journal_failed_ = false;
+    JournalWriter journal_writer_;
     std::uintmax_t history_end_ = 0;  // the file's length at the start
     bool history_read_ = false;
     Publisher<JournalLine>::Subscription journal_lines_;

@@ -1,5 +1,7 @@
 #include "store/journal_file.h"
 
+#include "control/journal_line_codec.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +12,6 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
 #include <utility>
@@ -18,8 +19,6 @@
 namespace kestra {
 
 namespace {
-
-using json = nlohmann::json;
 
 // A line with its twenty fields of long names stays well below this.
 constexpr std::size_t kLongestLine = 4096;
@@ -43,25 +42,6 @@ bool write_all(int fd, const std::string& bytes) {
     return true;
 }
 
-std::optional<JournalLine> decode(const std::string& text) {
-    const json j = json::parse(text, nullptr, false);
-    if (j.is_discarded() || !j.is_object() || !j.contains("time") || !j.contains("origin") ||
-        !j.contains("text") || !j["time"].is_string() || !j["origin"].is_string() ||
-        !j["text"].is_string()) {
-        return std::nullopt;
-    }
-    JournalLine line{j["time"], j["origin"], j["text"], {}};
-    if (j.contains("fields") && j["fields"].is_array()) {
-        for (const json& f : j["fields"]) {
-            if (f.is_array() && f.size() == 4 &&
-                std::all_of(f.begin(), f.end(), [](const json& v) { return v.is_string(); })) {
-                line.fields.push_back({f[0], f[1], f[2], f[3]});
-            }
-        }
-    }
-    return line;
-}
-
 }  // namespace
 
 JournalFile::JournalFile(std::string folder, std::size_t rotate_bytes)
@@ -83,16 +63,7 @@ std::string JournalFile::rotated_path() const {
 }
 
 std::string JournalFile::encode(const JournalLine& line) {
-    json j = {{"time", line.time}, {"origin", line.origin}, {"text", line.text}};
-    if (!line.fields.empty()) {
-        json fields = json::array();
-        for (const SceneDiffEntry& e : line.fields) {
-            fields.push_back({e.channel, e.parameter, e.before, e.after});
-        }
-        j["fields"] = std::move(fields);
-    }
-    // Names hold whatever the operator typed; invalid UTF-8 is replaced, never a throw.
-    return j.dump(-1, ' ', false, json::error_handler_t::replace);
+    return JournalLineCodec::encode(line);
 }
 
 bool JournalFile::open() {
@@ -135,6 +106,9 @@ bool JournalFile::append(const JournalLine& line, TimePoint now) {
     const std::string text = encode(line) + "\n";
     if (!write_all(fd_, text)) {
         error_ = path() + ": " + reason();
+        // Opened again by the next line, which then starts after whatever part got out.
+        ::close(fd_);
+        fd_ = -1;
         return false;
     }
     size_ += text.size();
@@ -181,7 +155,7 @@ std::vector<JournalLine> JournalFile::read(const std::string& path, std::size_t 
         if (text.empty()) {
             continue;
         }
-        std::optional<JournalLine> line = decode(text);
+        std::optional<JournalLine> line = JournalLineCodec::decode(text);
         if (!line) {
             ++bad;
             continue;

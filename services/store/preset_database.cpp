@@ -1,6 +1,7 @@
 #include "store/preset_database.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include "control/action_context.h"
 #include "model/preset_codec.h"
@@ -49,9 +50,14 @@ PresetDatabase::~PresetDatabase() {
     sqlite3_close(db_);
 }
 
+void PresetDatabase::tell(const std::string& text) {
+    last_error_ = text;
+    notices_.notice(text, ActionContext::kCaption);
+}
+
 void PresetDatabase::fail() {
     const char* message = db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory";
-    notices_.notice(message != nullptr ? message : "", ActionContext::kCaption);
+    tell(message != nullptr ? message : "");
 }
 
 bool PresetDatabase::run_script(const std::string& sql) {
@@ -63,7 +69,7 @@ bool PresetDatabase::run_script(const std::string& sql) {
     const std::string text = message != nullptr ? message : sqlite3_errmsg(db_);
     sqlite3_free(message);
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    notices_.notice(text, ActionContext::kCaption);
+    tell(text);
     return false;
 }
 
@@ -71,16 +77,30 @@ bool PresetDatabase::open() {
     if (db_ != nullptr) {
         return true;
     }
+    struct stat st {};
+    const bool missing = ::stat(path_.c_str(), &st) != 0;
+    const bool empty = !missing && S_ISREG(st.st_mode) && st.st_size == 0;
+    if (empty) {
+        // SQLite takes an empty file for a new database without a word; the operator's
+        // presets and scene list are gone, and that is worth telling.
+        tell("The preset database " + path_ +
+             " is empty (0 bytes): its presets and scenes are lost, and it starts anew.");
+    }
     const int rc =
         sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         fail();
+    } else {
+        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        // A double-quoted name that is no column must fail, not read as a text.
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     }
     if (rc != SQLITE_OK || !create_tables()) {
         sqlite3_close(db_);
         db_ = nullptr;
         return false;
     }
+    started_new_ = missing || empty;
     return true;
 }
 

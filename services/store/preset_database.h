@@ -15,10 +15,12 @@ namespace kestra {
 // The preset database file: one SQLite connection, opened on first use and created with all
 // its tables when missing. Statements take their values as bound parameters only. Every
 // failure goes to the notice sink with SQLite's own message; a failed open is tried again by
-// the next statement.
+// the next statement. A statement waits up to kBusyTimeout while another program holds the
+// file. A file found empty (0 bytes) is told before it is taken as a new database.
 class PresetDatabase {
 public:
     static constexpr const char* kFileName = "Tabla540.db";
+    static constexpr int kBusyTimeoutMs = 3000;
 
     using Value = std::variant<int, std::string>;
     using Row = std::vector<std::string>;  // the columns in table order, as text
@@ -33,6 +35,10 @@ public:
 
     bool open();
     bool is_open() const { return db_ != nullptr; }
+    // Whether the open made the database anew: the file was missing or empty.
+    bool started_new() const { return started_new_; }
+    // The message of the last failure told.
+    const std::string& last_error() const { return last_error_; }
     const std::string& path() const { return path_; }
 
     // Rows of a select; nullopt after a noticed failure.
@@ -61,10 +67,13 @@ private:
     bool create_tables();
     bool run_script(const std::string& sql);
     void fail();
+    void tell(const std::string& text);
 
     std::string path_;
     NoticeSink& notices_;
     sqlite3* db_ = nullptr;
+    bool started_new_ = false;
+    std::string last_error_;
 };
 
 }  // namespace kestra

@@ -1,6 +1,8 @@
 #include "store/preset_store.h"
 
-#include <cstdlib>
+#include <algorithm>
+
+#include "control/store_rows.h"
 
 namespace kestra {
 
@@ -9,6 +11,13 @@ namespace {
 // Table names come from the fixed table list, never from the operator; values are bound.
 std::string name_of(PresetTable table) {
     return PresetDatabase::quoted(preset_table_info(table).table);
+}
+
+// The columns by name: a table made by another program may hold them in another order, and
+// one without them fails with SQLite's "no such column" instead of a short row.
+std::string columns_of(PresetTable table) {
+    return "select ID, NAME, " + PresetDatabase::quoted(preset_table_info(table).data_column) +
+           " from " + name_of(table);
 }
 
 StoreResult changed(const std::optional<int>& rows) {
@@ -20,24 +29,29 @@ StoreResult changed(const std::optional<int>& rows) {
 
 }  // namespace
 
+// Rows whose ID is no number are left out: nothing could address them.
 std::optional<std::vector<PresetItem>> PresetStore::list(PresetTable table) {
-    const auto rows = db_.query("select * from " + name_of(table) + " order by ID");
+    const auto rows = db_.query(columns_of(table));
     if (!rows) {
         return std::nullopt;
     }
     std::vector<PresetItem> items;
     for (const auto& row : *rows) {
-        items.push_back(PresetItem{std::atoi(row.at(0).c_str()), row.at(1)});
+        if (std::optional<PresetItem> item = StoreRows::preset(row)) {
+            items.push_back(std::move(*item));
+        }
     }
+    std::stable_sort(items.begin(), items.end(),
+                     [](const PresetItem& a, const PresetItem& b) { return a.id < b.id; });
     return items;
 }
 
 std::optional<int> PresetStore::highest_id(PresetTable table) {
-    const auto rows = db_.query("select ID from " + name_of(table) + " order by ID desc limit 1");
-    if (!rows) {
+    const auto items = list(table);
+    if (!items) {
         return std::nullopt;
     }
-    return rows->empty() ? 0 : std::atoi(rows->front().at(0).c_str());
+    return items->empty() ? 0 : items->back().id;
 }
 
 bool PresetStore::insert(PresetTable table, const PresetItem& item, const std::string& data) {
@@ -47,14 +61,14 @@ bool PresetStore::insert(PresetTable table, const PresetItem& item, const std::s
 }
 
 StoreResult PresetStore::read(PresetTable table, int id, std::string& data) {
-    const auto rows = db_.query("select * from " + name_of(table) + " where ID=?", {id});
+    const auto rows = db_.query(columns_of(table) + " where ID=?", {id});
     if (!rows) {
         return StoreResult::Failed;
     }
-    if (rows->empty()) {
+    if (rows->empty() || rows->front().size() < 3) {
         return StoreResult::Missing;
     }
-    data = rows->front().at(2);
+    data = rows->front()[2];
     return StoreResult::Done;
 }
 

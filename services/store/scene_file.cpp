@@ -84,17 +84,31 @@ bool SceneFile::write(const std::string& path, std::span<const uint8_t> bytes, s
     return true;
 }
 
-bool SceneFile::read(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+bool SceneFile::read(const std::string& path, std::vector<uint8_t>& bytes, std::string& error,
+                     std::size_t max_bytes) {
+    // Non-blocking, so that opening a pipe cannot hang before the kind is known.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = reason("Cannot open", path);
         return false;
     }
-    std::vector<uint8_t> data;
-    uint8_t buf[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = path + " is not a regular file";
+        ::close(fd);
+        return false;
+    }
+    if (static_cast<std::uintmax_t>(st.st_size) > max_bytes) {
+        error = path + " holds " + std::to_string(st.st_size) + " bytes, more than " +
+                std::to_string(max_bytes);
+        ::close(fd);
+        return false;
+    }
+    std::vector<uint8_t> data(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
             continue;
         }
         if (n < 0) {
@@ -105,9 +119,14 @@ bool SceneFile::read(const std::string& path, std::vector<uint8_t>& bytes, std::
         if (n == 0) {
             break;
         }
-        data.insert(data.end(), buf, buf + n);
+        done += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    if (done > max_bytes) {
+        error = path + " grew while it was read";
+        return false;
+    }
+    data.resize(done);
     bytes = std::move(data);
     return true;
 }
@@ -115,6 +134,26 @@ bool SceneFile::read(const std::string& path, std::vector<uint8_t>& bytes, std::
 bool SceneFile::exists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
+}
+
+bool SceneFile::move_aside(const std::string& path, std::string& moved_to, std::string& error) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char stamp[32] = "";
+    if (::localtime_r(&now, &local) != nullptr) {
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    }
+    const std::string base = path + ".orphan-" + stamp;
+    std::string to = base;
+    for (int k = 2; exists(to); ++k) {
+        to = base + "-" + std::to_string(k);
+    }
+    if (::rename(path.c_str(), to.c_str()) != 0) {
+        error = reason("Cannot move aside", path);
+        return false;
+    }
+    moved_to = to;
+    return true;
 }
 
 bool SceneFile::move_to_trash(const std::string& path, std::string& error) {

@@ -1,60 +1,177 @@
 #include "store/scene_store.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
+#include <regex>
 
 #include "control/action_context.h"
+#include "control/store_rows.h"
 #include "model/state_image.h"
 
 namespace kestra {
 
+namespace {
+
+constexpr const char* kSelectAll = "select ID, NAME, FILENAME from DeviceDATA";
+
+bool is_scene_file_name(const std::string& name) {
+    static const std::regex pattern("SAVE[0-9]+\\.dat");
+    return std::regex_match(name, pattern);
+}
+
+std::error_code& ec_ignored() {
+    static thread_local std::error_code ec;
+    return ec;
+}
+
+}  // namespace
+
 void SceneStore::notice(const std::string& text) {
+    last_error_ = text;
     notices_.notice(text, ActionContext::kCaption);
 }
 
 std::string SceneStore::file_for(int id) const {
-    return (std::filesystem::path(folder_) / ("SAVE" + std::to_string(id) + ".dat")).string();
+    return resolve("SAVE" + std::to_string(id) + ".dat");
 }
 
-std::optional<std::vector<SceneEntry>> SceneStore::list() {
-    const auto rows = db_.query("select * from DeviceDATA order by ID");
+std::string SceneStore::resolve(const std::string& column) const {
+    const std::string name = StoreRows::scene_file_name(column);
+    return name.empty() ? std::string() : (std::filesystem::path(folder_) / name).string();
+}
+
+// Every readable row in ID order, files resolved; rows without an ID or a column are left
+// out, and told once.
+std::optional<std::vector<SceneEntry>> SceneStore::rows() {
+    keep_orphans_of_a_new_database();
+    const auto rows = db_.query(kSelectAll);
     if (!rows) {
+        last_error_ = db_.last_error();
         return std::nullopt;
     }
     std::vector<SceneEntry> entries;
+    std::size_t unreadable = 0;
     for (const auto& row : *rows) {
-        entries.push_back(SceneEntry{std::atoi(row.at(0).c_str()), row.at(1), row.at(2)});
+        if (std::optional<SceneEntry> e = StoreRows::scene(row)) {
+            e->file = resolve(e->file);
+            entries.push_back(std::move(*e));
+        } else {
+            ++unreadable;
+        }
     }
+    if (unreadable > 0 && !bad_rows_told_) {
+        bad_rows_told_ = true;
+        notice(std::to_string(unreadable) +
+               " rows of the scene table have no number as their ID and are not shown.");
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const SceneEntry& a, const SceneEntry& b) { return a.id < b.id; });
     return entries;
 }
 
+std::optional<std::vector<SceneEntry>> SceneStore::list() {
+    return rows();
+}
+
 std::optional<int> SceneStore::highest_id() {
-    const auto rows = db_.query("select ID from DeviceDATA order by ID desc limit 1");
-    if (!rows) {
+    const auto entries = rows();
+    if (!entries) {
         return std::nullopt;
     }
-    return rows->empty() ? 0 : std::atoi(rows->front().at(0).c_str());
+    return entries->empty() ? 0 : entries->back().id;
+}
+
+// A file in the way of a save that no row lists goes aside under a name of its own, so that
+// nothing a folder holds is overwritten; a file another row lists stops the save.
+bool SceneStore::keep_aside(const std::string& path, const std::vector<SceneEntry>& rows) {
+    if (!SceneFile::exists(path)) {
+        return true;
+    }
+    for (const SceneEntry& e : rows) {
+        if (e.file == path) {
+            notice("The scene file " + path + " belongs to scene " + e.text() +
+                   "; nothing was saved.");
+            return false;
+        }
+    }
+    std::string moved_to;
+    std::string error;
+    if (!SceneFile::move_aside(path, moved_to, error)) {
+        notice(error);
+        return false;
+    }
+    return true;
+}
+
+// A database made anew (missing or found empty) lists no scene, so every scene file in the
+// folder is one no row lists: each goes aside, and the operator is told where.
+void SceneStore::keep_orphans_of_a_new_database() {
+    if (orphans_checked_ || !db_.open()) {
+        return;
+    }
+    orphans_checked_ = true;
+    if (!db_.started_new()) {
+        return;
+    }
+    std::error_code ec;
+    std::string moved;
+    for (const auto& item : std::filesystem::directory_iterator(folder_, ec)) {
+        const std::string name = item.path().filename().string();
+        std::string to;
+        std::string error;
+        if (!item.is_regular_file(ec) || !is_scene_file_name(name)) {
+            continue;
+        }
+        if (SceneFile::move_aside(item.path().string(), to, error)) {
+            moved += (moved.empty() ? "" : ", ") + name + " -> " +
+                     std::filesystem::path(to).filename().string();
+        } else {
+            notice(error);
+        }
+    }
+    if (!moved.empty()) {
+        notice("No scene lists these scene files; they were kept aside: " + moved + ".");
+    }
 }
 
 std::optional<SceneEntry> SceneStore::add(int id, const std::string& name,
                                           std::span<const uint8_t> scene) {
-    SceneEntry entry{id, name, file_for(id)};
+    const auto listed = rows();
+    if (!listed) {
+        return std::nullopt;
+    }
+    const std::string file_name = "SAVE" + std::to_string(id) + ".dat";
+    SceneEntry entry{id, name, resolve(file_name)};
     PresetDatabase::Transaction tx(db_);
     if (!tx.begun() ||
-        !db_.execute("insert into DeviceDATA values(?,?,?)", {id, name, entry.file})) {
+        !db_.execute("insert into DeviceDATA values(?,?,?)", {id, name, file_name})) {
+        last_error_ = db_.last_error();
         return std::nullopt;
     }
     // The row commits only after its file is complete in place: a crash before that leaves
     // at most a file that no row names.
     std::string error;
-    if (!SceneFile::write(entry.file, scene, error, before_rename_)) {
-        notice(error);
+    bool kept = true;
+    const auto before_rename = [&] {
+        if (before_rename_ && !before_rename_()) {
+            return false;
+        }
+        kept = keep_aside(entry.file, *listed);
+        return kept;
+    };
+    if (!SceneFile::write(entry.file, scene, error, before_rename)) {
+        if (!kept) {
+            std::filesystem::remove(entry.file + ".tmp", ec_ignored());
+        } else {
+            notice(error);
+        }
         return std::nullopt;  // the row goes with the transaction
     }
     if (after_rename_) {
         after_rename_();
     }
     if (!tx.commit()) {
+        last_error_ = db_.last_error();
         return std::nullopt;
     }
     return entry;
@@ -69,15 +186,21 @@ StoreResult SceneStore::rename(int id, const std::string& name) {
 }
 
 StoreResult SceneStore::file_of(int id, std::string& file) {
-    const auto rows = db_.query("select * from DeviceDATA where ID=?", {id});
+    const auto rows = db_.query(std::string(kSelectAll) + " where ID=?", {id});
     if (!rows) {
         return StoreResult::Failed;
     }
-    if (rows->empty()) {
-        return StoreResult::Missing;
+    for (const auto& row : *rows) {
+        if (const std::optional<SceneEntry> e = StoreRows::scene(row)) {
+            file = resolve(e->file);
+            if (file.empty()) {
+                notice("Scene " + std::to_string(id) + " names no file.");
+                return StoreResult::Failed;
+            }
+            return StoreResult::Done;
+        }
     }
-    file = rows->front().at(2);
-    return StoreResult::Done;
+    return StoreResult::Missing;
 }
 
 StoreResult SceneStore::remove(int id) {
@@ -115,7 +238,7 @@ StoreResult SceneStore::read(int id, std::vector<uint8_t>& scene) {
     }
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!SceneFile::read(file, bytes, error)) {
+    if (!SceneFile::read(file, bytes, error, StateImage::kSceneSize)) {
         notice(error);
         return StoreResult::Failed;
     }

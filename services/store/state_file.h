@@ -11,9 +11,10 @@ namespace kestra {
 // 68,276-byte image, or the 71,236-byte scene file with its group tables.
 class StateFile {
 public:
-    // Reads `path` into `state`. On false `error` says why (naming the file) and the state is
-    // unchanged. The JSON applies the fields present over the state as it stands; an image
-    // or a scene file replaces everything it carries.
+    // Reads `path` into `state`: only a regular file, read no further than a state file can
+    // be long, with every value checked against its range. On false `error` says why (naming
+    // the file) and the state is unchanged. The JSON applies the fields present over the
+    // state as it stands; an image or a scene file replaces everything it carries.
     static bool load(const std::string& path, const NameCodec& codec, DeviceState& state,
                      std::string& error);
 };

@@ -105,7 +105,9 @@ TEST_F(CommandEncoder, CompressorFieldsInWireOrder) {
     EXPECT_EQ(only_frame(encode_compressor(state, 7)), framed("%C,01,07,01,1E,28,05,64,0C,"));
 }
 
-TEST_F(CommandEncoder, LimiterNeverTruncatesValuesAboveAByte) {
+// A value wider than its two digits would shift every later field of the frame; it is
+// refused, never truncated and never written longer.
+TEST_F(CommandEncoder, LimiterRefusesAValueWiderThanItsField) {
     OutputChannel& out = state.outputs[15];
     out.lim_on = 1;
     out.lim_ratio = 20;
@@ -113,7 +115,9 @@ TEST_F(CommandEncoder, LimiterNeverTruncatesValuesAboveAByte) {
     out.lim_attack = 3;
     out.lim_release = 200;
     out.lim_gain = 300;
-    EXPECT_EQ(only_frame(encode_limiter(state, 16)), framed("%D,01,10,01,14,2D,03,C8,12C,"));
+    EXPECT_THROW(encode_limiter(state, 16), std::invalid_argument);
+    out.lim_gain = 200;
+    EXPECT_EQ(only_frame(encode_limiter(state, 16)), framed("%D,01,10,01,14,2D,03,C8,C8,"));
     EXPECT_THROW(encode_limiter(state, 17), std::invalid_argument);
 }
 
@@ -190,8 +194,10 @@ TEST_F(CommandEncoder, AutomixCommands) {
     EXPECT_EQ(only_frame(m), framed("%M,01,09,10,01,14,3C,1B,"));
     EXPECT_EQ(m[0].coalesce_key, "M");
 
-    state.system.automix_hidden = {1, 2, 255, 256};
-    EXPECT_EQ(only_frame(encode_automix_hidden(state)), framed("%N,01,01,02,FF,100,"));
+    state.system.automix_hidden = {1, 2, 255, 40};
+    EXPECT_EQ(only_frame(encode_automix_hidden(state)), framed("%N,01,01,02,FF,28,"));
+    state.system.automix_hidden[3] = 256;  // wider than its field: refused, not written
+    EXPECT_THROW(encode_automix_hidden(state), std::invalid_argument);
 }
 
 TEST_F(CommandEncoder, InputSourceSendsInputMinus32) {

@@ -1,4 +1,5 @@
 #include "store/journal_file.h"
+#include "store/journal_writer.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -100,6 +101,59 @@ TEST_F(JournalFileTest, AFolderThatCannotBeWrittenIsAnErrorNamingTheFile) {
     EXPECT_FALSE(journal.append(line(0), now));
     EXPECT_NE(journal.error().find("journal.jsonl"), std::string::npos) << journal.error();
     EXPECT_TRUE(JournalFile::read((folder / "none.jsonl").string(), 10).empty());
+}
+
+struct Told : NoticeSink {
+    void notice(const std::string& text, const std::string&) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+TEST_F(JournalFileTest, AFailedWriteIsRetriedAndNoLineThatCanStillBeWrittenIsLost) {
+    // The data folder's place is taken by a file: nothing can be written until it goes.
+    const fs::path blocked = folder / "data";
+    std::ofstream(blocked) << "not a folder";
+    Told told;
+    JournalWriter writer(blocked.string(), told);
+    writer.append(line(1), now);
+    writer.append(line(2), now);
+    writer.tick(now);
+    EXPECT_TRUE(writer.failing());
+    EXPECT_EQ(writer.waiting(), 2u);
+    ASSERT_EQ(told.texts.size(), 1u) << "said once";
+    EXPECT_EQ(told.texts[0].rfind(JournalWriter::kFailed, 0), 0u) << told.texts[0];
+
+    fs::remove(blocked);
+    writer.append(line(3), now);
+    writer.tick(now);
+    EXPECT_FALSE(writer.failing());
+    EXPECT_EQ(writer.waiting(), 0u);
+    EXPECT_EQ(told.texts, (std::vector<std::string>{told.texts[0], JournalWriter::kWorksAgain}));
+    writer.flush(now, true);
+    const auto lines = JournalFile::read((blocked / JournalFile::kFileName).string(), 10);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].text, line(1).text);
+    EXPECT_EQ(lines[2].text, line(3).text);
+
+    // From now on a line is written straight away, with nothing more to say.
+    writer.append(line(4), now);
+    EXPECT_EQ(writer.waiting(), 0u);
+    EXPECT_EQ(told.texts.size(), 2u);
+}
+
+TEST_F(JournalFileTest, AWriterThatWaitsTooLongKeepsTheNewestLinesAndSaysSo) {
+    const fs::path blocked = folder / "data";
+    std::ofstream(blocked) << "x";
+    Told told;
+    JournalWriter writer(blocked.string(), told);
+    for (std::size_t n = 0; n < JournalWriter::kMaxWaiting + 3; ++n) {
+        writer.append(line(static_cast<int>(n)), now);
+    }
+    EXPECT_EQ(writer.waiting(), JournalWriter::kMaxWaiting);
+    fs::remove(blocked);
+    writer.tick(now);
+    ASSERT_EQ(told.texts.size(), 2u);
+    EXPECT_EQ(told.texts[1],
+              std::string(JournalWriter::kWorksAgain) + " 3 older lines could not be kept.");
 }
 
 }  // namespace

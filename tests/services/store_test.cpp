@@ -5,10 +5,14 @@
 
 #include <csignal>
 
+#include <sqlite3.h>
+
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "model/state_image.h"
 #include "store/data_folder.h"
@@ -388,7 +392,8 @@ TEST_F(StoreTest, AKillRightAfterARenameLeavesEveryRowWithItsWholeFile) {
         const auto rows = stores->database().query("select * from DeviceDATA order by ID");
         ASSERT_TRUE(rows);
         for (const auto& row : *rows) {
-            const std::vector<uint8_t> bytes = file_bytes(row.at(2));
+            // A row holds the file's name in the data folder (a whole path in earlier rows).
+            const std::vector<uint8_t> bytes = file_bytes(folder / row.at(2));
             EXPECT_EQ(bytes.size(), StateImage::kSceneSize) << row.at(2);
             DeviceState loaded;
             EXPECT_TRUE(StateImage::decode_scene(bytes, loaded)) << row.at(2);
@@ -507,6 +512,253 @@ TEST_F(StoreTest, AStateFileLoadsFromJsonAnImageOrAWholeSceneWithItsGroups) {
         EXPECT_NE(error.find(name), std::string::npos) << error;
         EXPECT_EQ(untouched.inputs[1].volume, 9);
     }
+}
+
+TEST_F(StoreTest, ADamagedSceneIsRefusedNamingTheFileAndTheFieldAndNothingIsSent) {
+    SceneActions& scenes = stores->scenes();
+    ASSERT_TRUE(scenes.save());
+    ASSERT_TRUE(scenes.save());
+    state.system.connected = 1;
+    const DeviceState before = state;
+
+    std::vector<uint8_t> flipped = file_bytes(folder / "SAVE1.dat");
+    flipped[4 + 304] ^= 0x80;  // input 1 volume 70 -> 198
+    write_bytes(folder / "SAVE1.dat", flipped);
+    std::vector<uint8_t> noise(StateImage::kSceneSize);
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);
+    }
+    write_bytes(folder / "SAVE2.dat", noise);
+
+    EXPECT_FALSE(scenes.recall(1));
+    EXPECT_FALSE(scenes.recall_asking(2));
+    EXPECT_FALSE(scenes.recall_changes(2));
+    EXPECT_EQ(state, before);
+    EXPECT_TRUE(sink.sent.empty());
+    ASSERT_GE(notices.texts.size(), 2u);
+    EXPECT_EQ(notices.texts[0],
+              "The scene file SAVE1.dat is damaged: input 1 volume 198 is outside 0-70. "
+              "Nothing was recalled.");
+    EXPECT_EQ(notices.texts[1].rfind("The scene file SAVE2.dat is damaged: ", 0), 0u)
+        << notices.texts[1];
+}
+
+TEST_F(StoreTest, RowsKeepTheFileNameAndOldAbsoluteRowsResolveInThisFolder) {
+    SceneActions& scenes = stores->scenes();
+    ASSERT_TRUE(scenes.save());
+    const auto rows = stores->database().query("select FILENAME from DeviceDATA");
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->at(0).at(0), "SAVE1.dat");
+
+    // A row of an earlier version, written in another folder, and one of the Windows program.
+    state.inputs[3].volume = 11;
+    write_bytes(folder / "SAVE2.dat", StateImage::encode_scene(state));
+    write_bytes(folder / "SAVE3.dat", StateImage::encode_scene(state));
+    fs::create_directories(folder / "elsewhere");
+    write_bytes(folder / "elsewhere" / "SAVE2.dat", std::vector<uint8_t>(10, 1));
+    ASSERT_TRUE(stores->database().execute("insert into DeviceDATA values(?,?,?)",
+                                           {2, "old", (folder / "elsewhere/SAVE2.dat").string()}));
+    ASSERT_TRUE(stores->database().execute("insert into DeviceDATA values(?,?,?)",
+                                           {3, "win", "C:\\Velombrix\\SAVE3.dat"}));
+    state.inputs[3].volume = 70;
+    ASSERT_EQ(scenes.list().size(), 3u);
+    EXPECT_EQ(scenes.list()[1].file, (folder / "SAVE2.dat").string());
+    ASSERT_TRUE(scenes.recall(3));
+    EXPECT_EQ(state.inputs[3].volume, 11);
+
+    ASSERT_TRUE(scenes.remove(2));
+    EXPECT_FALSE(fs::exists(folder / "SAVE2.dat"));
+    EXPECT_TRUE(fs::exists(folder / "elsewhere" / "SAVE2.dat")) << "the other folder's file stays";
+    EXPECT_TRUE(notices.texts.empty());
+}
+
+TEST_F(StoreTest, ACopiedDataFolderWorksOnItsOwnFiles) {
+    ASSERT_TRUE(stores->scenes().save());
+    ASSERT_TRUE(stores->scenes().save());
+    stores.reset();
+    const fs::path copy = folder / "copy";
+    fs::create_directories(copy);
+    for (const char* name : {"Tabla540.db", "SAVE1.dat", "SAVE2.dat"}) {
+        fs::copy_file(folder / name, copy / name);
+    }
+    stores = std::make_unique<StoreSession>(copy.string(), surface, notices);
+    ASSERT_TRUE(stores->scenes().remove(2));
+    EXPECT_TRUE(fs::exists(folder / "SAVE2.dat")) << "the original folder is left alone";
+    EXPECT_FALSE(fs::exists(copy / "SAVE2.dat"));
+    ASSERT_TRUE(stores->scenes().recall(1));
+    EXPECT_TRUE(notices.texts.empty());
+}
+
+TEST_F(StoreTest, OversizeAndNonRegularSceneFilesAreRefusedBeforeReading) {
+    SceneActions& scenes = stores->scenes();
+    ASSERT_TRUE(scenes.save());
+    ASSERT_TRUE(scenes.save());
+    ASSERT_TRUE(scenes.save());
+    const DeviceState before = state;
+    fs::resize_file(folder / "SAVE1.dat", 2u * 1024u * 1024u * 1024u);  // sparse, 2 GB
+    fs::remove(folder / "SAVE2.dat");
+    fs::create_directory(folder / "SAVE2.dat");
+    fs::remove(folder / "SAVE3.dat");
+    fs::create_symlink("/dev/zero", folder / "SAVE3.dat");
+    EXPECT_FALSE(scenes.recall(1));
+    EXPECT_FALSE(scenes.recall(2));
+    EXPECT_FALSE(scenes.recall(3));
+    EXPECT_EQ(state, before);
+    ASSERT_EQ(notices.texts.size(), 3u);
+    EXPECT_NE(notices.texts[0].find("2147483648 bytes, more than 71236"), std::string::npos)
+        << notices.texts[0];
+    EXPECT_NE(notices.texts[1].find("SAVE2.dat is not a regular file"), std::string::npos);
+    EXPECT_NE(notices.texts[2].find("SAVE3.dat is not a regular file"), std::string::npos);
+}
+
+TEST_F(StoreTest, StateFilesAreRegularBoundedAndInRange) {
+    const NameCodec codec;
+    DeviceState loaded;
+    loaded.inputs[0].volume = 3;
+    const DeviceState before = loaded;
+    std::string error;
+    std::ofstream(folder / "loud.json") << R"({"inputs":[{"volume":9999}]})";
+    fs::create_directories(folder / "room");
+    std::ofstream(folder / "big.json") << "{";
+    fs::resize_file(folder / "big.json", 2u * 1024u * 1024u * 1024u);
+    const std::pair<std::string, std::string> cases[] = {
+        {(folder / "loud.json").string(), "input 1 volume 9999 is outside 0-70"},
+        {(folder / "room").string(), "is not a regular file"},
+        {"/dev/zero", "is not a regular file"},
+        {(folder / "big.json").string(), "2147483648 bytes, more than"}};
+    for (const auto& [path, why] : cases) {
+        EXPECT_FALSE(StateFile::load(path, codec, loaded, error)) << path;
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_EQ(loaded, before);
+    }
+}
+
+TEST_F(StoreTest, AnEmptyDatabaseIsToldAndTheSceneFilesItLostAreKeptAside) {
+    ASSERT_TRUE(stores->scenes().save());
+    stores.reset();
+    const std::vector<uint8_t> orphan = file_bytes(folder / "SAVE1.dat");
+    fs::resize_file(folder / "Tabla540.db", 0);
+    stores = std::make_unique<StoreSession>(folder.string(), surface, notices);
+
+    EXPECT_TRUE(stores->scenes().list().empty());
+    ASSERT_EQ(notices.texts.size(), 2u);
+    EXPECT_NE(notices.texts[0].find("is empty (0 bytes)"), std::string::npos) << notices.texts[0];
+    EXPECT_EQ(notices.texts[1].rfind("No scene lists these scene files; they were kept aside: "
+                                     "SAVE1.dat -> SAVE1.dat.orphan-",
+                                     0),
+              0u)
+        << notices.texts[1];
+    std::vector<fs::path> aside;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        if (e.path().filename().string().rfind("SAVE1.dat.orphan-", 0) == 0) {
+            aside.push_back(e.path());
+        }
+    }
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(file_bytes(aside[0]), orphan);
+
+    state.inputs[0].volume = 4;
+    ASSERT_EQ(stores->scenes().save()->id, 1);
+    EXPECT_EQ(file_bytes(folder / "SAVE1.dat"), StateImage::encode_scene(state));
+    EXPECT_EQ(file_bytes(aside[0]), orphan) << "the old file is still there";
+}
+
+TEST_F(StoreTest, ASaveNeverOverwritesAFileNoRowLists) {
+    ASSERT_TRUE(stores->scenes().save());
+    const std::vector<uint8_t> unlisted(StateImage::kSceneSize, 0x5A);
+    write_bytes(folder / "SAVE2.dat", unlisted);
+    ASSERT_TRUE(stores->scenes().save());
+    EXPECT_EQ(file_bytes(folder / "SAVE2.dat"), StateImage::encode_scene(state));
+    bool kept = false;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        if (e.path().filename().string().rfind("SAVE2.dat.orphan-", 0) == 0) {
+            kept = file_bytes(e.path()) == unlisted;
+        }
+    }
+    EXPECT_TRUE(kept);
+}
+
+TEST_F(StoreTest, ASceneTableMadeElsewhereIsReadWithoutAThrow) {
+    PresetDatabase& db = stores->database();
+    ASSERT_TRUE(db.execute("drop table DeviceDATA"));
+    ASSERT_TRUE(db.execute("create table DeviceDATA (ID TEXT, NAME TEXT, FILENAME TEXT)"));
+    ASSERT_TRUE(db.execute("insert into DeviceDATA values('abc','text id','SAVE9.dat')"));
+    ASSERT_TRUE(db.execute("insert into DeviceDATA values('2','two','SAVE2.dat')"));
+    ASSERT_TRUE(db.execute("insert into DeviceDATA values('10','ten','SAVE10.dat')"));
+    EXPECT_EQ(scene_texts(), (std::vector<std::string>{"2:two", "10:ten"}));
+    EXPECT_EQ(scene_texts().size(), 2u);  // listed again
+    EXPECT_EQ(notices.texts, (std::vector<std::string>{
+                                 "1 rows of the scene table have no number as their ID and are "
+                                 "not shown."}))
+        << "told once";
+    EXPECT_EQ(stores->scenes().save()->id, 11) << "the highest ID counts as a number";
+
+    ASSERT_TRUE(db.execute("drop table DeviceDATA"));
+    ASSERT_TRUE(db.execute("create table DeviceDATA (ID INTEGER, NAME TEXT)"));
+    ASSERT_TRUE(db.execute("insert into DeviceDATA values(1,'no file column')"));
+    notices.texts.clear();
+    EXPECT_TRUE(stores->scenes().list().empty());
+    EXPECT_FALSE(stores->scenes().load(1));
+    EXPECT_FALSE(stores->scenes().save());
+    ASSERT_FALSE(notices.texts.empty());
+    EXPECT_EQ(notices.texts.front(), "no such column: FILENAME");
+    EXPECT_EQ(stores->scenes().save_refusal(), "no such column: FILENAME");
+}
+
+TEST_F(StoreTest, ASavedNothingSaysTheRealReason) {
+    SceneActions& scenes = stores->scenes();
+    fs::create_directory(folder / "SAVE1.dat.tmp");  // the write cannot create its file
+    EXPECT_FALSE(scenes.save());
+    EXPECT_NE(scenes.save_refusal().find("Cannot create"), std::string::npos)
+        << scenes.save_refusal();
+    EXPECT_NE(scenes.save_refusal().find("Is a directory"), std::string::npos);
+    EXPECT_TRUE(scene_texts().empty()) << "the row went with the file";
+
+    ASSERT_TRUE(stores->database().execute("insert into DeviceDATA values(?,?,?)",
+                                           {32, "SAVE32", "SAVE32.dat"}));
+    EXPECT_FALSE(scenes.save());
+    EXPECT_EQ(scenes.save_refusal(), SceneActions::kFull);
+}
+
+TEST_F(StoreTest, ASaveWaitsWhileAnotherProgramHoldsTheDatabase) {
+    ASSERT_TRUE(stores->database().open());
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((folder / "Tabla540.db").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::thread holder([other] {
+        std::this_thread::sleep_for(300ms);
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    const auto saved = stores->scenes().save();
+    holder.join();
+    sqlite3_close(other);
+    ASSERT_TRUE(saved) << stores->scenes().save_refusal();
+    EXPECT_TRUE(notices.texts.empty());
+}
+
+TEST_F(StoreTest, NoPresetIdFollowsTheLargestOne) {
+    ASSERT_TRUE(
+        stores->database().execute("insert into PEQ values(?,?,?)", {INT_MAX, "last", "x"}));
+    EXPECT_FALSE(stores->presets().save(PresetTable::Peq, 0));
+    EXPECT_EQ(notices.texts, (std::vector<std::string>{PresetActions::kNoId}));
+    EXPECT_EQ(preset_texts(PresetTable::Peq), (std::vector<std::string>{"2147483647:last"}));
+}
+
+TEST_F(StoreTest, APresetTableWithATextIdOrAMissingColumnIsReadWithoutAThrow) {
+    PresetDatabase& db = stores->database();
+    ASSERT_TRUE(db.execute("drop table GEQ"));
+    ASSERT_TRUE(db.execute("create table GEQ (ID TEXT, NAME TEXT, GEQDATA TEXT)"));
+    ASSERT_TRUE(db.execute("insert into GEQ values('x','text id','')"));
+    ASSERT_TRUE(db.execute("insert into GEQ values('5','five','')"));
+    EXPECT_EQ(preset_texts(PresetTable::Geq), (std::vector<std::string>{"5:five"}));
+    EXPECT_EQ(stores->presets().save(PresetTable::Geq, 0)->id, 6);
+    ASSERT_TRUE(db.execute("drop table \"LIMIT\""));
+    ASSERT_TRUE(db.execute("create table \"LIMIT\" (ID INTEGER, NAME TEXT)"));
+    ASSERT_TRUE(db.execute("insert into \"LIMIT\" values(1,'short')"));
+    EXPECT_FALSE(stores->presets().list(PresetTable::Limit));
+    EXPECT_FALSE(stores->presets().recall(PresetTable::Limit, 1, 0));
+    EXPECT_EQ(notices.texts.back(), "no such column: LIMITDATA");
 }
 
 }  // namespace

@@ -1,0 +1,233 @@
+#include "model/state_ranges.h"
+
+#include <span>
+#include <string_view>
+
+#include "model/state_layout.h"
+
+namespace kestra {
+
+namespace {
+
+struct Entry {
+    std::string_view record;
+    std::string_view name;
+    int32_t lo;
+    int32_t hi;
+};
+
+// Values no command carries and no page edits are held to what a preset's four hex digits
+// keep, with room for a negative dB; a word of random bytes lies far outside.
+constexpr int32_t kKeptLo = -0x8000;
+constexpr int32_t kKeptHi = 0xFFFF;
+// Values a command carries as "%02X" without a narrower documented range.
+constexpr int32_t kByte = 0xFF;
+
+// The lower limits of the dynamics times and ratios are 0, not the editors' 1 and 10: the
+// processor's full-state reply carries these blocks for all 64 inputs, and inputs 33-64
+// have no editor.
+constexpr Entry kRanges[] = {
+    {"in", "peq_band.freq", 20, 20000},
+    {"in", "peq_band.gain", 0, 300},
+    {"in", "peq_band.q", 1, 200},
+    {"in", "peq_band.type", 0, 2},
+    {"in", "peq_on", 0, 1},
+    {"in", "hpf_freq", 20, 20000},
+    {"in", "hpf_mode", 0, kByte},
+    {"in", "hpf_slope", 2, 8},
+    {"in", "hpf_on", 0, 1},
+    {"in", "lpf_freq", 20, 20000},
+    {"in", "lpf_mode", 0, kByte},
+    {"in", "lpf_slope", 2, 8},
+    {"in", "lpf_on", 0, 1},
+    {"in", "mute", 0, 1},
+    {"in", "phase", 0, 200},
+    {"in", "volume", 0, 70},
+    {"in", "volume2", kKeptLo, kKeptHi},
+    {"in", "solo", 0, 1},
+    {"in", "phantom", 0, 1},
+    {"in", "priority", 0, 1},
+    {"in", "peq_option", 0, 1},
+    {"in", "source", 0, 4},
+    {"in", "gain_step", 0, 40},
+    {"in", "automix_threshold", 0, 80},
+    {"in", "comp_on", 0, 1},
+    {"in", "comp_threshold", 0, 60},
+    {"in", "comp_attack", 0, 250},
+    {"in", "comp_release", 0, 250},
+    {"in", "comp_gain", 0, 200},
+    {"in", "comp_ratio", 0, 100},
+    {"in", "gate_on", 0, 1},
+    {"in", "gate_threshold", kKeptLo, kKeptHi},
+    {"in", "gate_hold", kKeptLo, kKeptHi},
+    {"in", "gate_attack", kKeptLo, kKeptHi},
+    {"in", "gate_release", kKeptLo, kKeptHi},
+    {"in", "matrix_row", 0, 15},
+    {"in", "send_main", kKeptLo, kKeptHi},
+    {"in", "send_aux", kKeptLo, kKeptHi},
+    {"in", "send_delay", kKeptLo, kKeptHi},
+    {"in", "send_reverb", kKeptLo, kKeptHi},
+    {"in", "echo_pre_delay1", kKeptLo, kKeptHi},
+    {"in", "echo_pre_delay2", kKeptLo, kKeptHi},
+    {"in", "echo_feedback", kKeptLo, kKeptHi},
+    {"in", "echo_lpf", kKeptLo, kKeptHi},
+    {"in", "reverb_delay", kKeptLo, kKeptHi},
+    {"in", "reverb_time", kKeptLo, kKeptHi},
+    {"in", "reverb_lpf", kKeptLo, kKeptHi},
+    {"in", "index", 0, kInputSlots - 1},
+    {"out", "geq_band.freq", 20, 20000},
+    {"out", "geq_band.gain", 0, 300},
+    {"out", "geq_band.q", kKeptLo, kKeptHi},
+    {"out", "geq_on", 0, 1},
+    {"out", "mute", 0, 1},
+    {"out", "phase", 0, 200},
+    {"out", "volume", 0, 70},
+    {"out", "solo", 0, 1},
+    {"out", "delay_step", 0, 200},
+    {"out", "line_mode", 0, 1},
+    {"out", "fbk", 0, 1},
+    {"out", "lim_on", 0, 1},
+    {"out", "lim_threshold", 0, 60},
+    {"out", "lim_attack", 0, 250},
+    {"out", "lim_release", 0, 250},
+    {"out", "lim_gain", 0, 200},
+    {"out", "lim_ratio", 0, 100},
+    {"out", "index", 0, kOutputCount - 1},
+    {"system", "automix_cfg[0]", 0, kByte},
+    {"system", "automix_cfg[1]", 0, 32},
+    {"system", "automix_cfg[2]", 0, 100},
+    {"system", "automix_cfg[3]", 0, 60},
+    {"system", "automix_cfg[4]", 0, 30},
+    {"system", "automix_cfg[5]", 0, 1},
+    {"system", "automix_hidden", 0, kByte},
+    {"system", "automix_sync", 0, 1},
+    {"system", "unit_extra", 0, kByte},
+    {"group", "input_member", 0, 1},
+    {"group", "output_member", 0, 1},
+    {"group", "member_count", 0, kInputCount + kOutputCount},
+    {"group", "link", 0, 1},
+};
+
+const Entry* find(std::string_view record, std::string_view name) {
+    for (const Entry& e : kRanges) {
+        if (e.record == record && e.name == name) {
+            return &e;
+        }
+    }
+    return nullptr;
+}
+
+bool live(std::string_view name) {
+    return name == "level" || name == "mix_flag" || name == "mix_state";
+}
+
+// Walks one record with the layout's visitor interface and keeps the first fault.
+class Checker {
+public:
+    Checker(std::string_view record, std::string where, std::optional<RangeFault>& fault,
+            std::string member_of = {})
+        : record_(record), where_(std::move(where)), fault_(fault), member_of_(member_of) {}
+
+    void word(const char* name, std::size_t, const int32_t& v) { check(name, name, v); }
+    void hidden_word(std::size_t, const int32_t&) {}
+    void words(const char* name, std::size_t, std::span<const int32_t> v, std::size_t) {
+        for (std::size_t i = 0; i < v.size() && !fault_; ++i) {
+            const std::string indexed = std::string(name) + "[" + std::to_string(i) + "]";
+            // A table entry for one element ("automix_cfg[1]") wins over the array's.
+            check(find(record_, indexed) != nullptr ? indexed : std::string(name), indexed, v[i]);
+        }
+    }
+    void bytes(const char*, std::size_t, std::span<const uint8_t>) {}
+    void text(const char*, std::size_t, const FixedText&) {}
+    void flag(const char*, std::size_t, const uint8_t&) {}
+    void time(std::size_t, const WallTime&) {}
+    template <class R, class Fn>
+    void records(const char* name, std::size_t, std::size_t, std::span<R> recs, Fn fn) {
+        for (std::size_t i = 0; i < recs.size() && !fault_; ++i) {
+            Checker nested(record_, where_, fault_,
+                           std::string(name) + "[" + std::to_string(i) + "]");
+            nested.key_prefix_ = std::string(name) + ".";
+            fn(recs[i], nested);
+        }
+    }
+
+private:
+    void check(const std::string& key_name, const std::string& shown, int32_t v) {
+        if (fault_ || live(key_name)) {
+            return;
+        }
+        const Entry* e = find(record_, key_prefix_ + key_name);
+        // A name without an entry is a field this table does not know yet: refused, so that a
+        // new field cannot slip through unchecked.
+        const int32_t lo = e != nullptr ? e->lo : 0;
+        const int32_t hi = e != nullptr ? e->hi : -1;
+        if (v < lo || v > hi) {
+            const std::string path = member_of_.empty() ? shown : member_of_ + "." + shown;
+            fault_ = RangeFault{where_ + " " + path, v, lo, hi};
+        }
+    }
+
+    std::string_view record_;
+    std::string where_;
+    std::optional<RangeFault>& fault_;
+    std::string member_of_;
+    std::string key_prefix_;
+};
+
+void check_group_words(Checker& c, const char* name, std::span<const int32_t> v) {
+    c.words(name, 0, v, 4);
+}
+
+void check_groups(const GroupTables& g, std::optional<RangeFault>& fault) {
+    for (std::size_t k = 0; k < g.mute.size() && !fault; ++k) {
+        Checker c("group", "mute group " + std::to_string(k + 1), fault);
+        check_group_words(c, "input_member", layout::dyn(g.mute[k].input_member));
+        check_group_words(c, "output_member", layout::dyn(g.mute[k].output_member));
+    }
+    for (std::size_t k = 0; k < g.control.size() && !fault; ++k) {
+        const ControlGroup& cg = g.control[k];
+        Checker c("group", "control group " + std::to_string(k + 1), fault);
+        check_group_words(c, "input_member", layout::dyn(cg.input_member));
+        check_group_words(c, "output_member", layout::dyn(cg.output_member));
+        c.word("member_count", 0, cg.member_count);
+        check_group_words(c, "link", layout::dyn(cg.link));
+    }
+}
+
+}  // namespace
+
+std::string RangeFault::text() const {
+    return field + " " + std::to_string(value) + " is outside " + std::to_string(lo) + "-" +
+           std::to_string(hi);
+}
+
+std::optional<RangeFault> StateRanges::first_fault(const DeviceState& state) {
+    std::optional<RangeFault> fault;
+    for (int i = 0; i < kInputCount && !fault; ++i) {
+        Checker c("in", "input " + std::to_string(i + 1), fault);
+        layout::visit_input(state.inputs[static_cast<std::size_t>(i)], c);
+    }
+    for (int m = 0; m < kOutputCount && !fault; ++m) {
+        Checker c("out", "output " + std::to_string(m + 1), fault);
+        layout::visit_output(state.outputs[static_cast<std::size_t>(m)], c);
+    }
+    if (!fault) {
+        Checker c("system", "system", fault);
+        layout::visit_system(state.system, c);
+    }
+    if (!fault) {
+        check_groups(state.groups, fault);
+    }
+    return fault;
+}
+
+std::optional<std::pair<int32_t, int32_t>> StateRanges::range_of(const std::string& record,
+                                                                 const std::string& name) {
+    const Entry* e = find(record, name);
+    if (e == nullptr || live(name)) {
+        return std::nullopt;
+    }
+    return std::pair{e->lo, e->hi};
+}
+
+}  // namespace kestra
