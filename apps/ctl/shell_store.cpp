@@ -149,9 +149,7 @@ void scene_command(ShellEnv& env, const Words& w) {
     } else if (verb == "save") {
         const auto saved = scenes.save(optional_name(w, 2));
         if (!saved) {
-            throw CommandError("no scene saved (at most " +
-                               std::to_string(SceneActions::kMaxScenes) +
-                               ", and never above the highest ID)");
+            throw CommandError("no scene saved: " + scenes.save_refusal());
         }
         env.out << saved->text() << std::endl;
     } else if (verb == "recall" && w.size() == 4 && w[3] == "--changes") {

@@ -2,6 +2,7 @@
 
 #include <QCursor>
 
+#include "control/operator_attempt.h"
 #include "control/preset_actions.h"
 #include "controls/cmenu_ex.h"
 #include "controls/menu_resources.h"
@@ -70,7 +71,7 @@ void PresetSelector::chosen(int index) {
         return;
     }
     if (index == 0) {
-        if (presets->save(table_, channel_())) {
+        if (attempt(notices_, [&] { return presets->save(table_, channel_()); })) {
             refresh();
         }
         select(0);
@@ -91,16 +92,19 @@ void PresetSelector::act_on(int id, const QString& item) {
         case Choice::Name: {
             const QString current = item.mid(item.indexOf(QLatin1Char(':')) + 1);
             if (const auto name = NameDialog::ask(window(), current, notices_)) {
-                presets->rename(table_, id, name->toStdString());
+                attempt(notices_, [&] { return presets->rename(table_, id, name->toStdString()); });
                 refresh();
             }
             break;
         }
         case Choice::Recall:
-            presets->recall(table_, id, channel_());
+            // A preset gone meanwhile is told, and the list shows what is left.
+            if (!attempt(notices_, [&] { return presets->recall(table_, id, channel_()); })) {
+                refresh();
+            }
             break;
         case Choice::Delete:
-            presets->remove(table_, id);
+            attempt(notices_, [&] { return presets->remove(table_, id); });
             refresh();
             break;
         case Choice::None:
