@@ -2,7 +2,11 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <functional>
+#include <optional>
 #include <ostream>
+#include <utility>
+#include <vector>
 
 #include "control/scene_diff.h"
 #include "shell.h"
@@ -85,6 +89,81 @@ void wait_for_transfer(ShellEnv& env) {
     }
 }
 
+// Every round may write the whole state again; this only guards against a loop that never
+// ends the read-back.
+std::chrono::milliseconds read_back_limit(SceneActions& scenes) {
+    return (std::chrono::milliseconds(RecallReadBack::kReadBackLimit) + scenes.whole_write_time()) *
+               RecallReadBack::kRounds +
+           RecallReadBack::kReplyWait + std::chrono::seconds(1);
+}
+
+// One line a parameter: "peq_on<TAB>cannot be verified on CH 01, CH 02".
+void print_unverifiable(ShellEnv& env, const std::vector<SceneDiffEntry>& fields) {
+    std::vector<std::pair<std::string, std::string>> lines;
+    for (const SceneDiffEntry& e : fields) {
+        const auto same = std::find_if(lines.begin(), lines.end(),
+                                       [&e](const auto& l) { return l.first == e.parameter; });
+        if (same == lines.end()) {
+            lines.emplace_back(e.parameter, e.channel);
+        } else {
+            same->second += ", " + e.channel;
+        }
+    }
+    for (const auto& [parameter, channels] : lines) {
+        env.out << parameter << "\tcannot be verified on " << channels << '\n';
+    }
+}
+
+// The read-back's verdict after the "sent" line: "verified", or what differed; the line fails
+// unless the processor answered and holds what was written.
+void print_read_back(ShellEnv& env, const ReadBackResult& r, const std::string& what) {
+    if (!r.read_back) {
+        throw CommandError(
+            "the processor did not answer the read-back; its settings were not "
+            "compared with " +
+            what);
+    }
+    if (!r.differed.empty()) {
+        for (const SceneDiffEntry& e : r.differed) {
+            env.out << e.tab_line() << '\n';
+        }
+        env.out << r.differed.size() << " fields differed and were written again" << std::endl;
+    }
+    print_unverifiable(env, r.unverifiable);
+    if (!r.remaining.empty()) {
+        for (const SceneDiffEntry& e : r.remaining) {
+            env.out << e.tab_line() << '\n';
+        }
+        env.out << std::flush;
+        throw CommandError(std::to_string(r.remaining.size()) + " fields still differ from " +
+                           what + " after " + std::to_string(r.rounds) + " read-backs");
+    }
+    env.out << "verified" << std::endl;
+}
+
+// The end of a read-back, subscribed before the action starts so that no end is missed.
+class ReadBackWait {
+public:
+    explicit ReadBackWait(Publisher<ReadBackResult>& finished)
+        : sub_(finished.subscribe([this](const ReadBackResult& r) { result_ = r; })) {}
+
+    // Runs the owner loop until the read-back ended, or until `running` tells that none is
+    // awaited (the write ended without one).
+    const ReadBackResult& wait(ShellEnv& env, const std::function<bool()>& running,
+                               std::chrono::milliseconds limit) {
+        env.controller.run_until([&] { return result_.has_value() || !running(); }, limit);
+        if (!result_) {
+            throw CommandError(running() ? "the read-back did not finish in time"
+                                         : "the processor was not read back");
+        }
+        return *result_;
+    }
+
+private:
+    std::optional<ReadBackResult> result_;
+    Publisher<ReadBackResult>::Subscription sub_;
+};
+
 DeviceState scene_state(SceneActions& scenes, int id) {
     std::optional<DeviceState> state = scenes.load(id);
     if (!state) {
@@ -111,29 +190,32 @@ void scene_diff(ShellEnv& env, SceneActions& scenes, const Words& w) {
 // Sends the changed commands, waits for the read-back, and prints what it found.
 void recall_changes(ShellEnv& env, SceneActions& scenes, int id) {
     ChangesRecall& recall = scenes.changes_recall();
-    std::optional<ChangesRecallResult> result;
-    auto sub = recall.finished().subscribe([&](const ChangesRecallResult& r) { result = r; });
+    ReadBackWait read_back(recall.finished());
     if (!scenes.recall_changes(id)) {
         throw CommandError("scene not recalled");
     }
-    const auto limit =
-        std::chrono::milliseconds(ChangesRecall::kReadBackLimit) * 2 + scenes.whole_write_time();
-    env.controller.run_until([&] { return result.has_value(); }, limit);
-    if (!result) {
-        throw CommandError("the recall of the changes did not finish in time");
+    const ReadBackResult& r = read_back.wait(
+        env, [&] { return recall.running(); }, read_back_limit(scenes));
+    env.out << "sent " << r.sent << " of " << r.total << " commands" << std::endl;
+    print_read_back(env, r, ChangesRecall::kScene);
+}
+
+// The whole write, then the same read-back as a recall of the changes.
+void recall_whole(ShellEnv& env, SceneActions& scenes, int id) {
+    ChangesRecall& recall = scenes.changes_recall();
+    ReadBackWait read_back(recall.finished());
+    if (!scenes.recall(id)) {
+        throw CommandError("scene not recalled");
     }
-    env.out << "sent " << result->sent << " of " << result->total << " commands" << std::endl;
-    if (!result->read_back) {
-        throw CommandError("the processor's state did not come back for the comparison");
+    if (!env.controller.session().state().system.connected &&
+        !env.controller.surface().full_state.running()) {
+        return;  // offline: the state alone
     }
-    if (result->verified()) {
-        env.out << "verified" << std::endl;
-        return;
-    }
-    for (const SceneDiffEntry& e : result->differed) {
-        env.out << e.tab_line() << '\n';
-    }
-    env.out << result->differed.size() << " fields differed and were written again" << std::endl;
+    wait_for_transfer(env);
+    print_read_back(env,
+                    read_back.wait(
+                        env, [&] { return recall.running(); }, read_back_limit(scenes)),
+                    ChangesRecall::kScene);
 }
 
 void scene_command(ShellEnv& env, const Words& w) {
@@ -156,10 +238,7 @@ void scene_command(ShellEnv& env, const Words& w) {
         recall_changes(env, scenes, word_id(w, 2));
     } else if (verb == "recall") {
         expect(w.size() == 3, kSceneUsage);
-        if (!scenes.recall(word_id(w, 2))) {
-            throw CommandError("scene not recalled");
-        }
-        wait_for_transfer(env);
+        recall_whole(env, scenes, word_id(w, 2));
     } else if (verb == "rename") {
         expect(w.size() >= 4, kSceneUsage);
         if (!scenes.rename(word_id(w, 2), rest_of(w, 3))) {
@@ -228,10 +307,25 @@ void preset_command(ShellEnv& env, const Words& w) {
 
 void recovery_command(ShellEnv& env, const Words& w) {
     expect(w.size() == 1, "usage: recovery");
-    if (!env.controller.surface().recovery.start_recovery()) {
+    RecoveryActions& recovery = env.controller.surface().recovery;
+    ReadBackWait read_back(recovery.read_back().finished());
+    const bool writing = env.controller.session().state().system.connected != 0;
+    if (!recovery.start_recovery()) {
         throw CommandError("recovery refused");
     }
+    if (!writing) {
+        return;  // offline: the state alone
+    }
     wait_for_transfer(env);
+    const std::chrono::milliseconds limit =
+        (std::chrono::milliseconds(RecallReadBack::kReadBackLimit) +
+         env.controller.surface().full_state.planned_duration()) *
+            RecallReadBack::kRounds +
+        RecallReadBack::kReplyWait + std::chrono::seconds(1);
+    print_read_back(env,
+                    read_back.wait(
+                        env, [&] { return recovery.read_back().running(); }, limit),
+                    RecoveryActions::kFactoryValues);
 }
 
 }  // namespace

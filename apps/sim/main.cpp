@@ -7,12 +7,14 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -42,8 +44,11 @@ constexpr const char* kUsage =
     "                  [--fader-period MS] [--inputs-processing 32|64]\n"
     "                  [--log FILE] [--exit-after SECONDS] [--dump-state FILE]\n"
     "                  [--firmware normal|fail-s|fail-t|fail-u] [--firmware-dir DIR]\n"
+    "                  [--drop-commands PERCENT] [--seed N]\n"
     "  --firmware-dir: each received firmware image is written to DIR/target<N>.bin, the\n"
-    "  image bytes followed by their two checksum bytes (high byte first)\n";
+    "  image bytes followed by their two checksum bytes (high byte first)\n"
+    "  --drop-commands: that share of the received setting commands is lost before it is\n"
+    "  applied (a lossy link); --seed chooses which, the same ones for the same sequence\n";
 
 struct Options {
     kestra::DeviceEndpoint listen;
@@ -61,6 +66,8 @@ struct Options {
     int processed_inputs = kestra::kInputCount;
     kestra::sim::FirmwareMode firmware = kestra::sim::FirmwareMode::normal;
     std::optional<std::string> firmware_dir;
+    int drop_percent = 0;
+    uint32_t seed = 1;
 };
 
 [[noreturn]] void usage_error(const std::string& what) {
@@ -136,6 +143,17 @@ Options parse_options(int argc, char** argv) {
                 } else {
                     usage_error("unknown firmware mode " + m);
                 }
+            } else if (a == "--drop-commands") {
+                o.drop_percent = std::stoi(next());
+                if (o.drop_percent < 0 || o.drop_percent > 100) {
+                    usage_error("--drop-commands takes 0 <= PERCENT <= 100");
+                }
+            } else if (a == "--seed") {
+                const long long seed = std::stoll(next());
+                if (seed < 0 || seed > UINT32_MAX) {
+                    usage_error("--seed takes 0 <= N <= 4294967295");
+                }
+                o.seed = static_cast<uint32_t>(seed);
             } else if (a == "--firmware-dir") {
                 o.firmware_dir = next();
             } else if (a == "--log") {
@@ -153,6 +171,8 @@ Options parse_options(int argc, char** argv) {
             }
         } catch (const std::invalid_argument&) {
             usage_error(a + " needs a number");
+        } catch (const std::out_of_range&) {
+            usage_error(a + " takes a smaller number");
         }
     }
     if (!have_listen) {
@@ -193,6 +213,7 @@ int main(int argc, char** argv) {
     const Options opt = parse_options(argc, argv);
     kestra::sim::SimulatedProcessor sim(opt.mode, opt.processed_inputs);
     sim.set_firmware_mode(opt.firmware);
+    sim.drop_commands(opt.drop_percent, opt.seed);
     if (opt.state_file) {
         std::ifstream f(*opt.state_file);
         const std::string text((std::istreambuf_iterator<char>(f)), {});

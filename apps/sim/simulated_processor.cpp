@@ -74,8 +74,27 @@ std::vector<std::string> SimulatedProcessor::on_frame(std::string_view frame) {
     if (letter == 'S' || letter == 'T') {
         return firmware_.on_frame(letter, fields);
     }
-    apply_command(letter, fields);
+    if (!drops_next()) {
+        apply_command(letter, fields);
+    }
     return {};
+}
+
+void SimulatedProcessor::drop_commands(int percent, uint32_t seed) {
+    drop_percent_ = percent;
+    drop_random_.seed(seed);
+}
+
+// One draw per command, taken whether or not it is dropped, so that a seed always drops the
+// same commands of the same sequence.
+bool SimulatedProcessor::drops_next() {
+    if (drop_percent_ <= 0) {
+        return false;
+    }
+    ++commands_seen_;
+    const bool drop = static_cast<int>(drop_random_() % 100) < drop_percent_;
+    commands_dropped_ += drop ? 1 : 0;
+    return drop;
 }
 
 void SimulatedProcessor::apply_command(char letter, const std::vector<std::string_view>& f) {

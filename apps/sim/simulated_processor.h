@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +42,16 @@ public:
     FirmwareReceiver& firmware() { return firmware_; }
     void set_firmware_mode(FirmwareMode mode) { firmware_ = FirmwareReceiver(mode); }
 
+    // A lossy link: `percent` of the received setting commands (not the requests, reports or
+    // firmware frames) are lost before they are applied, chosen by a generator seeded with
+    // `seed`, so that a run can be repeated.
+    void drop_commands(int percent, uint32_t seed);
+    int commands_dropped() const { return commands_dropped_; }
+    int commands_seen() const { return commands_seen_; }
+
 private:
     void apply_command(char letter, const std::vector<std::string_view>& fields);
+    bool drops_next();
     void move_levels(double t);
 
     DeviceState state_;
@@ -50,6 +60,10 @@ private:
     int processed_inputs_;
     bool reports_on_ = false;
     FirmwareReceiver firmware_;
+    int drop_percent_ = 0;
+    std::mt19937 drop_random_;
+    int commands_seen_ = 0;
+    int commands_dropped_ = 0;
 };
 
 }  // namespace kestra::sim

@@ -107,6 +107,10 @@ public:
     // it when the step settles. Without one the journal names the changed fields.
     void label(std::string text) { label_ = std::move(text); }
     std::string take_label() { return std::exchange(label_, {}); }
+    // A line for the journal that no change of the state tells: a transfer cut short, a
+    // read-back that failed.
+    void journal_note(const std::string& text) { notes_.publish(text); }
+    Publisher<std::string>& journal_notes() { return notes_; }
     // A channel as the journal names it: its short name, or "CH3" / "OUT2" without one.
     std::string channel_label(bool output, int index) const;
 
@@ -151,6 +155,7 @@ private:
     bool read_back_ = false;
     Publisher<StateChange>::Subscription filtering_;
     Publisher<ReadoutRequest> readout_;
+    Publisher<std::string> notes_;
 };
 
 }  // namespace kestra

@@ -90,7 +90,8 @@ ChangeJournal::ChangeJournal(ActionContext& context)
     : ctx_(context),
       baseline_(std::make_unique<DeviceState>(context.state())),
       pending_(StateFields::kUnitCount, false),
-      subscription_(context.changes().subscribe([this](const StateChange& c) { observe(c); })) {}
+      subscription_(context.changes().subscribe([this](const StateChange& c) { observe(c); })),
+      notes_(context.journal_notes().subscribe([this](const std::string& t) { note(t); })) {}
 
 ChangeJournal::~ChangeJournal() = default;
 
@@ -414,6 +415,12 @@ std::optional<UndoOutcome> ChangeJournal::apply(Direction direction) {
             (undoing ? "Undone: " : "Redone: ") + outcome.text,
             {}});
     return outcome;
+}
+
+// The step that led to the note comes first, so the note reads after it.
+void ChangeJournal::note(const std::string& text) {
+    settle();
+    append({time_text(ctx_.clock().wall_now()), origin_name(ChangeOrigin::Recall), text, {}});
 }
 
 void ChangeJournal::add_history(std::vector<JournalLine> lines) {

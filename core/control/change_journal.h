@@ -102,6 +102,7 @@ private:
     enum class Direction { Undo, Redo };
 
     void observe(const StateChange& change);
+    void note(const std::string& text);
     void fold_processor_change(const std::vector<int>& units, ChangeOrigin origin);
     std::vector<FieldChange> take_changes(const std::vector<int>& units, bool undoable_only);
     std::vector<SceneDiffEntry> describe(const std::vector<FieldChange>& changes) const;
@@ -129,6 +130,7 @@ private:
     std::vector<FieldChange> open_report_changes_;
     Publisher<JournalLine> appended_;
     Publisher<StateChange>::Subscription subscription_;
+    Publisher<std::string>::Subscription notes_;
 };
 
 }  // namespace kestra

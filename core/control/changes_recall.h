@@ -1,45 +1,28 @@
 #pragma once
 
 #include <chrono>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "control/action_context.h"
+#include "control/recall_read_back.h"
 #include "control/scene_diff.h"
 #include "control/write_steps.h"
 
 namespace kestra {
 
-// How a recall of only the changes ended.
-struct ChangesRecallResult {
-    int sent = 0;            // commands sent for the changes
-    int total = 0;           // commands of the whole-state write
-    bool read_back = false;  // the processor's state came back in time
-    // Fields the processor held otherwise than the scene after the changes; they were
-    // written again with their commands.
-    std::vector<SceneDiffEntry> differed;
-
-    bool verified() const { return read_back && differed.empty(); }
-};
+// How a recall of only the changes ended: its read-back's result.
+using ChangesRecallResult = ReadBackResult;
 
 // A scene recall that sends only the commands whose fields differ between the state and the
 // scene, in the whole-state write's order and with its pauses. It relies on a state read
-// from the processor in this connection (ActionContext::fresh_read). Afterwards it reads the
-// processor back with the connect's request, compares it with the scene, writes what
-// differs with its commands and reports it.
+// from the processor in this connection (ActionContext::fresh_read). Afterwards the
+// read-back compares the processor with the scene, writes what differs again and reports it;
+// the same read-back follows a whole recall.
 class ChangesRecall {
 public:
-    static constexpr std::chrono::seconds kReadBackLimit{5};
-    // After the read, the processor's connect reply follows; its names and units are the
-    // processor's from before the corrections, so the scene's are stored again.
-    static constexpr std::chrono::milliseconds kReplyWait{1000};
-    static constexpr const char* kNoReadBack =
-        "The processor's settings did not come back to be compared with the scene; recall "
-        "everything to be sure.";
-    static constexpr const char* kDiffered =
-        " values read back from the processor differed from the scene and were written again:";
-    static constexpr std::size_t kListed = 20;
+    static constexpr std::chrono::seconds kReadBackLimit = RecallReadBack::kReadBackLimit;
+    static constexpr const char* kScene = "the scene";
 
     explicit ChangesRecall(ActionContext& context);
     ChangesRecall(const ChangesRecall&) = delete;
@@ -53,26 +36,18 @@ public:
     // Stores `scene` as the state and sends its changes then the read request; false, with
     // nothing changed, unless connected with a fresh read and no other recall running.
     bool start(const DeviceState& scene);
-    bool running() const { return scene_ != nullptr; }
+    // The read-back alone, after a whole write of `scene` that sent `sent` commands.
+    bool check(const DeviceState& scene, int sent);
+    bool running() const { return read_back_.running(); }
 
     // The owner's tick: ends a read-back that did not come in time.
-    void tick();
+    void tick() { read_back_.tick(); }
 
-    Publisher<ChangesRecallResult>& finished() { return finished_; }
+    Publisher<ChangesRecallResult>& finished() { return read_back_.finished(); }
 
 private:
-    void observe(const StateChange& change);
-    void verify();
-    void store_scene();
-    void end(bool read_back);
-
     ActionContext& ctx_;
-    std::unique_ptr<DeviceState> scene_;
-    ChangesRecallResult result_;
-    Clock::TimePoint deadline_{};
-    bool read_arrived_ = false;
-    Publisher<ChangesRecallResult> finished_;
-    Publisher<StateChange>::Subscription subscription_;
+    RecallReadBack read_back_;
 };
 
 }  // namespace kestra

@@ -1,9 +1,19 @@
 #include "control/recovery_actions.h"
 
+#include <memory>
+
 #include "control/scene_actions.h"
 #include "model/factory_values.h"
 
 namespace kestra {
+
+RecoveryActions::RecoveryActions(ActionContext& context, FullStateWriter& writer,
+                                 MaintenanceLock& lock)
+    : context_(context),
+      writer_(writer),
+      lock_(lock),
+      read_back_(context),
+      checked_(read_back_.finished().subscribe([this](const ReadBackResult& r) { checked(r); })) {}
 
 bool RecoveryActions::start_recovery() {
     if (lock_.busy()) {
@@ -13,7 +23,7 @@ bool RecoveryActions::start_recovery() {
     if (!context_.ask(kQuestion)) {
         return false;
     }
-    if (writer_.running()) {
+    if (writer_.running() || context_.read_back_expected()) {
         context_.notice(SceneActions::kTransferRunning);
         return false;
     }
@@ -31,11 +41,33 @@ bool RecoveryActions::start_recovery() {
         finish(true);
         return true;
     }
+    auto target = std::make_shared<const DeviceState>(state);
     if (!writer_.start(FullStateWriter::kRecoveryNamePause,
-                       [this](bool completed) { finish(completed); })) {
+                       [this, target](bool completed) { written(*target, completed); })) {
         finish(false);
     }
     return true;
+}
+
+// Leaving the sender is not arriving: the processor is read back before success is told.
+void RecoveryActions::written(const DeviceState& target, bool completed) {
+    if (!completed) {
+        context_.journal_note("Recovery stopped: " + std::to_string(writer_.current().sent) +
+                              " of " + std::to_string(FullStateWriter::kCommandCount) +
+                              " commands written");
+    }
+    if (!completed || !read_back_.start(target, kFactoryValues, FullStateWriter::kCommandCount,
+                                        std::chrono::milliseconds{0})) {
+        finish(false);
+    }
+}
+
+// The read-back has told what it found wrong; only a verified one is a success.
+void RecoveryActions::checked(const ReadBackResult& result) {
+    lock_.end();
+    if (result.verified()) {
+        context_.notice(kDone);
+    }
 }
 
 void RecoveryActions::finish(bool completed) {

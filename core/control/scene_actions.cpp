@@ -1,5 +1,6 @@
 #include "control/scene_actions.h"
 
+#include <memory>
 #include <stdexcept>
 
 #include "control/store_rows.h"
@@ -101,7 +102,8 @@ std::optional<DeviceState> SceneActions::load(int id) {
 }
 
 bool SceneActions::busy() {
-    if (writer_.running() || changes_.running()) {
+    // A read-back (of this recall or of a recovery) would write its target over the scene.
+    if (writer_.running() || changes_.running() || context_.read_back_expected()) {
         context_.notice(kTransferRunning);
         return true;
     }
@@ -117,13 +119,13 @@ std::string SceneActions::file_of(int id) {
     return "of scene " + std::to_string(id);
 }
 
-std::string SceneActions::recall_label(int id) {
+std::string SceneActions::scene_title(int id) {
     for (const SceneEntry& e : list()) {
         if (e.id == id) {
-            return "Scene " + e.text() + " recalled";
+            return "Scene " + e.text();
         }
     }
-    return "Scene " + std::to_string(id) + " recalled";
+    return "Scene " + std::to_string(id);
 }
 
 bool SceneActions::recall(int id) {
@@ -139,18 +141,39 @@ bool SceneActions::recall(int id) {
 }
 
 void SceneActions::recall_whole(int id, DeviceState staged) {
-    context_.label(recall_label(id));
+    const std::string title = scene_title(id);
+    context_.label(title + " recalled");
     context_.state() = std::move(staged);
     context_.active_groups() = ActiveGroups{};
     const ActionContext::OriginScope recalled(context_, ChangeOrigin::Recall);
     context_.changed({StateChange::Scope::Everything, -1, StateChange::Block::All});
-    if (context_.connected()) {
-        writer_.start(FullStateWriter::kRecallNamePause);
+    if (!context_.connected()) {
+        return;
     }
+    auto scene = std::make_shared<const DeviceState>(context_.state());
+    const std::weak_ptr<int> alive = alive_;
+    writer_.start(FullStateWriter::kRecallNamePause, [this, alive, scene, title](bool completed) {
+        if (!alive.expired()) {
+            whole_written(*scene, title, completed);
+        }
+    });
+}
+
+// Leaving the sender is not arriving: the processor is read back as after a recall of the
+// changes. A cut transfer leaves the room half written, which the journal keeps.
+void SceneActions::whole_written(const DeviceState& scene, const std::string& title,
+                                 bool completed) {
+    if (!completed) {
+        context_.journal_note(title + " recall stopped: " + std::to_string(writer_.current().sent) +
+                              " of " + std::to_string(FullStateWriter::kCommandCount) +
+                              " commands written");
+        return;
+    }
+    changes_.check(scene, FullStateWriter::kCommandCount);
 }
 
 bool SceneActions::start_changes(int id, const DeviceState& staged) {
-    context_.label(recall_label(id));
+    context_.label(scene_title(id) + " recalled");
     return changes_.start(staged);
 }
 

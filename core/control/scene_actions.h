@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,7 +58,9 @@ public:
     // Asks first; false when declined or the store failed.
     bool remove(int id);
     // Asks first; the file is read and checked before anything changes. `connected` and
-    // `connecting` stay as they were, group activations are switched off.
+    // `connecting` stay as they were, group activations are switched off. Once the whole
+    // write has left, the processor is read back (changes_recall().finished() tells the end);
+    // a write cut short is a journal line.
     bool recall(int id);
     // The RECALL question with what the recall changes: the counts under the question, the
     // list behind it, and, with a fresh read, the choice of only the changes or everything.
@@ -83,14 +86,17 @@ private:
     void check_known(StoreResult result, int id) const;
     bool busy();
     void recall_whole(int id, DeviceState staged);
+    void whole_written(const DeviceState& scene, const std::string& title, bool completed);
     bool start_changes(int id, const DeviceState& staged);
-    std::string recall_label(int id);
+    std::string scene_title(int id);
     std::string file_of(int id);
 
     ActionContext& context_;
     SceneLibrary& library_;
     FullStateWriter& writer_;
     ChangesRecall changes_;
+    // The whole write's end comes from the writer, which may outlive these actions.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     std::string save_refusal_;
 };
 

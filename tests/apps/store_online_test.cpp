@@ -15,6 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::BackgroundProcess;
+using testing::ProcessResult;
 using testing::run_process;
 
 int base_port() {
@@ -132,13 +133,20 @@ TEST(StoreOnline, SceneRecallWritesTheWholeStateWriteOrderWithItsPauses) {
          "--data-dir", data.string(), "shell"},
         "set input 5 volume 17\nscene save Gäste'1\nconnect\nscene recall 1\ndisconnect\n");
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_EQ(r.out, "1:Gäste'1\n");
+    // Saved offline, the scene holds the PEQ switched off, which the read always shows on.
+    std::string unverifiable = "peq_on\tcannot be verified on CH 01";
+    for (int n = 2; n <= 32; ++n) {
+        unverifiable += (n < 10 ? ", CH 0" : ", CH ") + std::to_string(n);
+    }
+    EXPECT_EQ(r.out, "1:Gäste'1\n" + unverifiable + "\nverified\n");
     EXPECT_NE(r.err.find("sent 662 of 662 commands"), std::string::npos) << r.err;
 
     const std::vector<Arrival> arrivals = read_log(log);
     const std::vector<Frame> frames = join(arrivals);
-    // Connection: reports off, read-all, reports on; then the transfer; then reports off.
-    ASSERT_EQ(frames.size(), 3u + 662u + 1u);
+    // Connection: reports off, read-all, reports on; then the transfer; the read-back with the
+    // reports switched on after its reply; then reports off.
+    ASSERT_EQ(frames.size(), 3u + 662u + 2u + 1u);
+    EXPECT_EQ(frames[3 + 662].text.substr(0, 3), "%Z,") << "read back once the write has left";
     const auto expected = write_order(150);
     // The simulator stamps a datagram when it reads it, a few ms late at times, which shortens
     // the gap after it; from the start of the transfer on, no frame can come early.
@@ -287,6 +295,91 @@ TEST(StoreOnline, ARecallOfTheChangesLeavesTheProcessorEqualToTheScene) {
         }
     }
     EXPECT_EQ(processor["inputs"][1]["volume"], 33);
+    fs::remove(dump);
+    fs::remove_all(data);
+}
+
+// The processor goes away early in a whole recall. Every command still leaves the socket, so
+// only the read-back can tell: the line must fail, never say "verified".
+TEST(StoreOnline, AWholeRecallToAProcessorThatWentAwayFailsTheLine) {
+    const int port = base_port();
+    const fs::path data = temp_path("-data");
+    const fs::path log = temp_path(".log");
+    std::string err;
+    std::string out;
+    int exit_code = 0;
+    {
+        BackgroundProcess sim(KESTRA_SIM_PATH, {"--listen", "127.0.0.6:" + std::to_string(port),
+                                                "--log", log.string(), "--exit-after", "4"});
+        ASSERT_EQ(sim.first_line().rfind("listening", 0), 0u);
+        const auto r =
+            run_process(KESTRA_CTL_PATH,
+                        {"--device", "127.0.0.6:" + std::to_string(port), "--local-port",
+                         std::to_string(port + 1), "--data-dir", data.string(), "shell"},
+                        "set input 5 volume 17\nscene save Board\nconnect\nscene recall 1\n");
+        err = r.err;
+        out = r.out;
+        exit_code = r.exit_code;
+    }
+    EXPECT_EQ(exit_code, 1) << err;
+    EXPECT_NE(err.find("sent 662 of 662 commands"), std::string::npos) << err;
+    EXPECT_NE(err.find("error: the processor did not answer the read-back"), std::string::npos)
+        << err;
+    EXPECT_EQ(out.find("verified"), std::string::npos) << out;
+    const std::vector<Frame> received = join(read_log(log));
+    EXPECT_LT(received.size(), 3u + 662u) << "the processor was gone before the end";
+    fs::remove(log);
+    fs::remove_all(data);
+}
+
+// A link that loses commands: the read-back writes the lost ones again and reads again, and
+// what it reports at the end is what the processor really holds.
+TEST(StoreOnline, ARecallOfTheChangesOverALossyLinkReportsWhatTheProcessorHolds) {
+    const int port = base_port();
+    const fs::path data = temp_path("-data");
+    const fs::path dump = temp_path("-sim.json");
+    std::string changes;
+    for (int n = 1; n <= 60; ++n) {
+        changes += "set input " + std::to_string(n) + " volume " + std::to_string(n % 50) + "\n";
+    }
+    {
+        BackgroundProcess sim(KESTRA_SIM_PATH, {"--listen", "127.0.0.6:" + std::to_string(port),
+                                                "--exit-after", "30"});
+        ASSERT_EQ(sim.first_line().rfind("listening", 0), 0u);
+        const auto r = run_process(KESTRA_CTL_PATH,
+                                   {"--device", "127.0.0.6:" + std::to_string(port), "--local-port",
+                                    std::to_string(port + 1), "--data-dir", data.string(), "shell"},
+                                   "connect\n" + changes + "scene save Lossy\ndisconnect\n");
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+    }
+    ProcessResult r;
+    {
+        BackgroundProcess sim(KESTRA_SIM_PATH, {"--listen", "127.0.0.6:" + std::to_string(port + 2),
+                                                "--exit-after", "60", "--dump-state", dump.string(),
+                                                "--drop-commands", "30", "--seed", "3"});
+        ASSERT_EQ(sim.first_line().rfind("listening", 0), 0u);
+        r = run_process(KESTRA_CTL_PATH,
+                        {"--device", "127.0.0.6:" + std::to_string(port + 2), "--local-port",
+                         std::to_string(port + 3), "--data-dir", data.string(), "shell"},
+                        "connect\nscene recall 1 --changes\ndisconnect\n");
+    }
+    std::ifstream in(dump);
+    const auto processor = nlohmann::json::parse(in);
+    int wrong = 0;
+    for (int n = 1; n <= 60; ++n) {
+        wrong += processor["inputs"][n - 1]["volume"] != n % 50 ? 1 : 0;
+    }
+    EXPECT_NE(r.out.find("sent 60 of 662 commands\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" fields differed and were written again\n"), std::string::npos)
+        << "the first read found lost commands\n"
+        << r.out;
+    ASSERT_GT(wrong, 0) << "this seed loses some commands in every round\n" << r.out;
+    EXPECT_EQ(r.exit_code, 1) << r.err;
+    EXPECT_EQ(r.out.find("verified"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("error: " + std::to_string(wrong) +
+                         " fields still differ from the scene after 3 read-backs"),
+              std::string::npos)
+        << r.err;
     fs::remove(dump);
     fs::remove_all(data);
 }

@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "action_fixture.h"
+#include "control/scene_actions.h"
+#include "scene_shelf.h"
 
 namespace kestra {
 namespace {
@@ -18,13 +20,16 @@ using Block = StateChange::Block;
 class ChangesRecallTest : public ActionFixture {
 protected:
     ChangesRecallTest() {
+        state.sanitize_after_bulk();  // as the connect's read left it
         scene = state;
         scene.input(4).volume = 20;
         scene.output(1).lim_ratio = 25;
         scene.input(9).gate_hold = 99;  // no command carries it
     }
 
+    // The decoder leaves the read's forced fields as it always does.
     void read_arrives() {
+        state.sanitize_after_bulk();
         stream.publish(
             {Scope::Everything, StateChange::kEvery, Block::All, ChangeOrigin::FullStateRead});
     }
@@ -72,7 +77,7 @@ TEST_F(ChangesRecallTest, SendsTheChangedCommandsThenReadsBackAndFindsItEqual) {
     EXPECT_FALSE(surface.context().read_back_expected());
 }
 
-TEST_F(ChangesRecallTest, ADifferenceFoundInTheReadIsWrittenAgainAndReported) {
+TEST_F(ChangesRecallTest, ADifferenceFoundInTheReadIsWrittenAgainReadAgainAndReported) {
     read_arrives();
     ASSERT_TRUE(recall.start(scene));
     sink.clear();
@@ -80,18 +85,71 @@ TEST_F(ChangesRecallTest, ADifferenceFoundInTheReadIsWrittenAgainAndReported) {
     state.output(1).lim_ratio = 10;
     state.input(9).gate_hold = 20;
     read_arrives();
-    EXPECT_EQ(sink.frames, framed_all({"%D,01,02,00,19,00,01,14,00,"}));
+    std::vector<std::string> again = framed_all({"%D,01,02,00,19,00,01,14,00,"});
+    again.push_back(encode_read_all().front().payload);
+    EXPECT_EQ(sink.frames, again) << "written again, then read once more";
     EXPECT_EQ(state.output(1).lim_ratio, 25);
     EXPECT_EQ(state.input(9).gate_hold, 99) << "the state holds the scene";
+    connect_reply_arrives();  // the first read's reply
+    EXPECT_FALSE(result) << "not before the second read";
+    read_arrives();  // now it holds the scene
     connect_reply_arrives();
     ASSERT_TRUE(result);
-    EXPECT_TRUE(result->read_back);
+    EXPECT_TRUE(result->verified());
+    EXPECT_EQ(result->rounds, 2);
     ASSERT_EQ(result->differed.size(), 1u);
     EXPECT_EQ(result->differed[0].parameter, "Ratio");
-    EXPECT_EQ(notices.seen.back(),
-              "1" + std::string(ChangesRecall::kDiffered) + "\nM 2 Ratio 1:1.0 \u2192 1:2.5");
     EXPECT_EQ(result->differed[0].before, "1:1.0");
     EXPECT_EQ(result->differed[0].after, "1:2.5");
+    EXPECT_EQ(notices.seen.back(),
+              "1" + RecallReadBack::differed_text("the scene") + "\nM 2 Ratio 1:1.0 \u2192 1:2.5");
+}
+
+// With a lossy link the rewrite may be lost too: what the last read still finds is reported,
+// not taken for done.
+TEST_F(ChangesRecallTest, WhatStillDiffersAfterTheLastReadIsNotVerified) {
+    read_arrives();
+    ASSERT_TRUE(recall.start(scene));
+    sink.clear();
+    for (int round = 1; round <= RecallReadBack::kRounds; ++round) {
+        state.output(1).lim_ratio = 10;  // lost again
+        read_arrives();
+        connect_reply_arrives();
+    }
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->read_back);
+    EXPECT_FALSE(result->verified());
+    EXPECT_EQ(result->rounds, RecallReadBack::kRounds);
+    ASSERT_EQ(result->remaining.size(), 1u);
+    EXPECT_EQ(result->remaining[0].text(), "M 2 Ratio 1:1.0 \u2192 1:2.5");
+    const std::string read = encode_read_all().front().payload;
+    const std::string limiter = framed("%D,01,02,00,19,00,01,14,00,");
+    EXPECT_EQ(sink.frames, (std::vector<std::string>{limiter, read, limiter, read}))
+        << "two rewrites between three reads, none after the last";
+    EXPECT_EQ(notices.seen.back(), "1" + RecallReadBack::remaining_text("the scene", 3) +
+                                       "\nM 2 Ratio 1:1.0 \u2192 1:2.5");
+    EXPECT_EQ(state.output(1).lim_ratio, 25) << "the state holds the scene";
+}
+
+// The bulk read reports the PEQ switched on whatever it holds: a scene with it off would never
+// compare equal, and rewriting it would not help.
+TEST_F(ChangesRecallTest, AFieldTheReadForcesIsLeftOutOfTheComparisonAndNamed) {
+    scene.input(2).peq_on = 0;
+    read_arrives();
+    ASSERT_TRUE(recall.start(scene));
+    sink.clear();
+    read_arrives();  // which leaves the switch on
+    connect_reply_arrives();
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->verified());
+    EXPECT_EQ(result->rounds, 1);
+    EXPECT_TRUE(result->differed.empty());
+    EXPECT_TRUE(sink.frames.empty()) << "nothing written again";
+    ASSERT_EQ(result->unverifiable.size(), 1u);
+    EXPECT_EQ(result->unverifiable[0].path, "peq_on");
+    EXPECT_EQ(result->unverifiable[0].channel, "CH 03");
+    EXPECT_EQ(state.input(2).peq_on, 0) << "the state holds the scene";
+    EXPECT_NE(notices.seen.back().find(RecallReadBack::kUnverifiable), std::string::npos);
 }
 
 TEST_F(ChangesRecallTest, NoUndoWhileTheReadBackIsAwaited) {
@@ -117,7 +175,113 @@ TEST_F(ChangesRecallTest, NoReadBackInTimeEndsUnverified) {
     ASSERT_TRUE(result);
     EXPECT_FALSE(result->read_back);
     EXPECT_FALSE(result->verified());
-    EXPECT_EQ(notices.seen.back(), ChangesRecall::kNoReadBack);
+    EXPECT_EQ(notices.seen.back(), RecallReadBack::no_answer_text("the scene"));
+}
+
+TEST_F(ChangesRecallTest, ASecondReadThatDoesNotComeEndsUnverified) {
+    read_arrives();
+    ASSERT_TRUE(recall.start(scene));
+    state.output(1).lim_ratio = 10;
+    read_arrives();
+    connect_reply_arrives();
+    clock.advance(ChangesRecall::kReadBackLimit + std::chrono::seconds(1));
+    recall.tick();
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(result->read_back);
+    EXPECT_EQ(result->rounds, 1);
+    EXPECT_FALSE(surface.context().read_back_expected());
+}
+
+class BlankGlyphs : public GlyphRasterizer {
+public:
+    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
+};
+
+// A whole recall against a connected processor, on a surface that can draw the names.
+class WholeRecallTest : public ::testing::Test {
+protected:
+    WholeRecallTest() {
+        state.system.connected = 1;
+        state.sanitize_after_bulk();
+        state.input(4).volume = 20;
+        EXPECT_TRUE(scenes.save(std::string("Board")));
+        state.input(4).volume = 70;
+        result_sub = scenes.changes_recall().finished().subscribe(
+            [this](const ReadBackResult& r) { result = r; });
+    }
+
+    void read_arrives() {
+        state.sanitize_after_bulk();
+        stream.publish(
+            {Scope::Everything, StateChange::kEvery, Block::All, ChangeOrigin::FullStateRead});
+    }
+    void connect_reply_arrives() {
+        stream.publish(
+            {Scope::System, StateChange::kEvery, Block::Connection, ChangeOrigin::ProcessorReport});
+    }
+    bool read_requested() const {
+        return !sink.frames.empty() && sink.frames.back() == encode_read_all().front().payload;
+    }
+
+    BlankGlyphs glyphs;
+    DeviceState state;
+    ManualClock clock;
+    RecordingFrames sink;
+    NoticeTexts notices;
+    AlwaysOk questions;
+    Publisher<StateChange> stream;
+    ControlSurface surface{
+        state, stream, sink, notices, questions, clock, CommandContext{nullptr, &glyphs, {}, 1}};
+    SceneShelf shelf;
+    SceneActions scenes{surface.context(), shelf, surface.full_state};
+    ChangeJournal journal{surface.context()};
+    std::optional<ReadBackResult> result;
+    Publisher<ReadBackResult>::Subscription result_sub;
+};
+
+TEST_F(WholeRecallTest, TheProcessorIsReadBackOnceTheWholeWriteHasLeft) {
+    ASSERT_TRUE(scenes.recall(1));
+    ASSERT_TRUE(surface.full_state.running());
+    EXPECT_FALSE(read_requested()) << "not while the commands still wait";
+    surface.full_state.advance(0);
+    EXPECT_TRUE(read_requested());
+    EXPECT_TRUE(surface.context().read_back_expected());
+    EXPECT_FALSE(result) << "leaving the sender is not arriving";
+    read_arrives();
+    connect_reply_arrives();
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->verified());
+    EXPECT_EQ(result->sent, 662);
+    EXPECT_EQ(state.input(4).volume, 20);
+}
+
+TEST_F(WholeRecallTest, AProcessorGoneDuringTheWriteIsNotTakenForVerified) {
+    ASSERT_TRUE(scenes.recall(1));
+    surface.full_state.advance(0);  // every command left, into nowhere
+    clock.advance(RecallReadBack::kReadBackLimit + std::chrono::seconds(1));
+    scenes.changes_recall().tick();
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(result->read_back);
+    EXPECT_FALSE(result->verified());
+    EXPECT_EQ(notices.seen.back(), RecallReadBack::no_answer_text("the scene"));
+    EXPECT_FALSE(surface.context().read_back_expected());
+}
+
+TEST_F(WholeRecallTest, AWriteCutShortIsAJournalLineAndNotReadBack) {
+    ASSERT_TRUE(scenes.recall(1));
+    const std::size_t queued = sink.frames.size();
+    // The first twelve commands ("Q" and the eleven "X") left; the rest is dropped.
+    EXPECT_EQ(surface.full_state.cancel(queued - 12), 662 - 12);
+    EXPECT_FALSE(read_requested());
+    EXPECT_FALSE(result);
+    ASSERT_FALSE(journal.lines().empty());
+    EXPECT_EQ(journal.lines().back().text,
+              "Scene 1:Board recall stopped: 12 of 662 commands written");
+    EXPECT_EQ(journal.lines().back().origin, "recall");
+    // The recall's own entry comes first.
+    ASSERT_GE(journal.lines().size(), 2u);
+    EXPECT_EQ(journal.lines()[journal.lines().size() - 2].text.rfind("Scene 1:Board recalled", 0),
+              0u);
 }
 
 TEST(WriteSteps, TheWholeOrderAndItsDifferences) {

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "control/change_journal.h"
 #include "control/control_surface.h"
 #include "control/report_supervisor.h"
 #include "model/factory_values.h"
@@ -273,6 +275,15 @@ protected:
         surface.context().active_groups().activate(1, state.groups.control[1]);
     }
 
+    // The processor's state and connect reply, as the dispatcher publishes them.
+    void read_arrives() {
+        state.sanitize_after_bulk();
+        stream.publish({StateChange::Scope::Everything, StateChange::kEvery,
+                        StateChange::Block::All, ChangeOrigin::FullStateRead});
+        stream.publish({StateChange::Scope::System, StateChange::kEvery,
+                        StateChange::Block::Connection, ChangeOrigin::ProcessorReport});
+    }
+
     DeviceState factory_state() const {
         DeviceState f = state;
         apply_factory_values(f);
@@ -317,7 +328,25 @@ TEST_F(RecoveryTest, ConnectedWritesTheFactoryStateAndReportsWhenDrained) {
     EXPECT_EQ(state.inputs[0].volume, 9);
 
     surface.full_state.advance(0);
+    // Leaving the sender is not arriving: the processor is read back first.
+    EXPECT_EQ(frames_of(sink.sent).back().text, encode_read_all()[0].payload);
+    EXPECT_NE(notices.texts.back(), "Reset successfully.");
+    EXPECT_TRUE(surface.maintenance.busy());
+    state.inputs[0].volume = 60;  // the processor holds the factory values
+    read_arrives();
     EXPECT_EQ(notices.texts.back(), "Reset successfully.");
+    EXPECT_FALSE(surface.maintenance.busy());
+}
+
+TEST_F(RecoveryTest, AProcessorThatDoesNotAnswerTheReadBackIsNoSuccess) {
+    connect();
+    ASSERT_TRUE(surface.recovery.start_recovery());
+    surface.full_state.advance(0);
+    clock.advance(RecallReadBack::kReadBackLimit + 1s);
+    surface.recovery.tick();
+    ASSERT_FALSE(notices.texts.empty());
+    EXPECT_EQ(notices.texts.back(), RecallReadBack::no_answer_text("the factory values"));
+    EXPECT_EQ(std::count(notices.texts.begin(), notices.texts.end(), "Reset successfully."), 0);
     EXPECT_FALSE(surface.maintenance.busy());
 }
 
@@ -337,12 +366,15 @@ TEST_F(RecoveryTest, RefusedWhileAnUpdateRunsOrWhenDeclined) {
 }
 
 TEST_F(RecoveryTest, ACutShortTransferIsNotReportedAsSuccess) {
+    ChangeJournal journal(surface.context());
     connect();
     ASSERT_TRUE(surface.recovery.start_recovery());
     state.system.connected = 0;
     surface.full_state.advance(0);
     EXPECT_EQ(notices.texts, (std::vector<std::string>{RecoveryActions::kCutShort}));
     EXPECT_FALSE(surface.maintenance.busy());
+    ASSERT_FALSE(journal.lines().empty());
+    EXPECT_EQ(journal.lines().back().text, "Recovery stopped: 0 of 662 commands written");
 }
 
 }  // namespace

@@ -89,6 +89,29 @@ TEST_F(MainWindowTest, ClosingDuringAWholeStateTransferAsksFirstAndCancelKeepsTh
     EXPECT_TRUE(controller.session().port_released());
 }
 
+// Closing cuts the transfer and leaves the room half written: the journal keeps how far it got.
+TEST_F(MainWindowTest, ClosingDuringASceneRecallLeavesAJournalLineOfTheCutTransfer) {
+    ASSERT_TRUE(controller.session().connect());
+    controller.state().system.connected = 1;
+    SceneActions& scenes = controller.stores().scenes();
+    const std::optional<SceneEntry> saved = scenes.save();
+    ASSERT_TRUE(saved);
+    answer = true;
+    ASSERT_TRUE(scenes.recall(saved->id));
+    ASSERT_TRUE(controller.surface().full_state.running());
+    run_for(100);
+    window->close();
+    run_for(2500);
+    ASSERT_TRUE(window->closed());
+    const auto& lines = controller.journal().lines();
+    ASSERT_FALSE(lines.empty());
+    const std::string text = lines.back().text;
+    EXPECT_TRUE(scenes.remove(saved->id));  // the data folder outlives the test
+    EXPECT_EQ(text.rfind("Scene " + saved->text() + " recall stopped: ", 0), 0u) << text;
+    EXPECT_NE(text.find(" of 662 commands written"), std::string::npos) << text;
+    EXPECT_EQ(text.find("662 of 662"), std::string::npos) << text;
+}
+
 TEST_F(MainWindowTest, ClosingOfflineAsksNothingAndEndsAtOnce) {
     window->close();
     run_for(500);
@@ -101,6 +124,20 @@ TEST_F(MainWindowTest, ClosingOfflineAsksNothingAndEndsAtOnce) {
 
 namespace kestra {
 namespace {
+
+// Closing mid-write, the recovery, a delete: Enter alone must not say yes to any of them.
+TEST(OperatorDialogsTest, AnOkCancelQuestionHasCancelAsItsDefault) {
+    OperatorDialogs dialogs;
+    bool cancel_was_default = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        cancel_was_default = box->defaultButton() == box->button(QMessageBox::Cancel);
+        box->defaultButton()->click();  // what Enter presses
+    });
+    EXPECT_FALSE(dialogs.ask(MainWindow::kCloseQuestion, OperatorDialogs::kDefaultCaption));
+    EXPECT_TRUE(cancel_was_default);
+}
 
 // The recall's question as the operator sees it: one button per answer besides Cancel, the
 // list behind the details, and the index of the button pressed.
