@@ -18,17 +18,6 @@ bool is_output(int channel) {
     return channel >= kOutputBase && channel < kOutputBase + kOutputCount;
 }
 
-// The box's text is upper-cased in ASCII only, so UTF-8 characters arrive intact.
-std::string upper_ascii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 ParameterReadout::ParameterReadout(ActionContext& ctx)
@@ -116,17 +105,18 @@ void ParameterReadout::apply_typed_value(Box box, std::string_view text) {
     const int channel = display_.channel;
     const int kind = display_.kind;
     auto parameter = readout_parameter(ctx_.state(), channel, kind);
-    bool stored = false;
+    TypedEntry entry;
     if (parameter && box == Box::Value) {
-        stored = parameter->store_value(upper_ascii(text));
+        entry = parameter->store_value(std::string(text));
     } else if (parameter && box == Box::Frequency && parameter->store_frequency) {
-        parameter->store_frequency(std::string(text));
-        stored = true;
+        entry = parameter->store_frequency(std::string(text));
     }
-    if (stored) {
+    if (entry.stored) {
         const ActionContext::OriginScope typed(ctx_, ChangeOrigin::TypedEntry);
         ctx_.changed(parameter->change);
         ctx_.send(parameter->command());
+    } else if (!entry.refusal.empty()) {
+        ctx_.notice(entry.refusal);
     }
     show_parameter(channel, kind);
 }

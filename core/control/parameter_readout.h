@@ -45,9 +45,10 @@ public:
     // without a read-out keeps the previous name and value text.
     void show_parameter(int channel, int kind);
 
-    // Enter in a box: the text is limited to the selected parameter's range, stored, sent
-    // while connected (never copied to group members), and the read-out is refreshed, also
-    // when nothing was stored.
+    // Enter in a box: the text is read as a number in the parameter's unit, limited to its
+    // range, stored, sent while connected (never copied to group members), and the read-out is
+    // refreshed, also when nothing was stored. A text that is no such number changes nothing
+    // and is refused with a notice.
     void apply_typed_value(Box box, std::string_view text);
 
     // Every refresh, also an unchanged one: a box must drop what the operator typed into it.

@@ -8,6 +8,13 @@
 
 namespace kestra {
 
+// What Enter did with a box's text: stored it, or left everything alone. A refusal carries the
+// operator's notice; a text the kind takes no typing for is left alone without one.
+struct TypedEntry {
+    bool stored = false;
+    std::string refusal;
+};
+
 // One parameter kind of the read-out, bound to one channel of a state: the name the read-out
 // shows, its value text, how a typed text is limited and stored, and the command that
 // carries it. The band kinds of inputs also have a frequency box.
@@ -15,10 +22,10 @@ struct ReadoutParameter {
     std::string name;
     StateChange change;
     std::function<std::string()> value_text;
-    // Stores the (upper-cased) text of the value box; false when the text stores nothing.
-    std::function<bool(const std::string&)> store_value;
-    std::function<std::string()> frequency_text;              // null: the box stays empty
-    std::function<void(const std::string&)> store_frequency;  // null: typing is ignored
+    // Stores the text of the value box, limited to the parameter's range.
+    std::function<TypedEntry(const std::string&)> store_value;
+    std::function<std::string()> frequency_text;                    // null: the box stays empty
+    std::function<TypedEntry(const std::string&)> store_frequency;  // null: typing is ignored
     // The command of the stored field; empty where the channel has no such command.
     std::function<DatagramList()> command;
 };

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 
 #include "control/typed_number.h"
 #include "surface_test_support.h"
@@ -33,10 +36,11 @@ TEST_F(ReadoutTest, TypedVolumeIsLimitedStoredSentAndShownLimited) {
     EXPECT_EQ(state.input(4).volume, 65);
     EXPECT_EQ(type(4, 3, "12"), "10dB");
     EXPECT_EQ(state.input(4).volume, 70);
-    EXPECT_EQ(type(4, 3, "abc"), "0dB");  // no number reads as 0
+    EXPECT_EQ(type(4, 3, "abc"), "10dB");  // no number: refused, not 0 dB
+    EXPECT_EQ(state.input(4).volume, 70);
     EXPECT_EQ(sink.payloads(),
               (std::vector<std::string>{framed("%A,01,05,00,00,"), framed("%A,01,05,00,41,"),
-                                        framed("%A,01,05,00,46,"), framed("%A,01,05,00,3C,")}));
+                                        framed("%A,01,05,00,46,")}));
     EXPECT_EQ(type(82, 3, "-20"), "-20dB");
     EXPECT_EQ(sink.payloads().back(), framed("%A,01,43,00,28,"));
     EXPECT_EQ(changes.back(), (StateChange{StateChange::Scope::Output, 2, StateChange::Block::Strip,
@@ -97,8 +101,8 @@ TEST_F(ReadoutTest, EqGainAndQFollowTheirLimitsInOrder) {
         type(0, 5, text);
         EXPECT_EQ(state.input(0).peq_band[0].gain, stored) << text;
     }
-    const std::pair<const char*, int> qs[] = {{"0.05", 1}, {"0.1", 1},    {"2.35", 23},
-                                              {"20", 200}, {"20.5", 200}, {"x", 1}};
+    const std::pair<const char*, int> qs[] = {{"2.35", 23}, {"20", 200}, {"20.5", 200},
+                                              {"x", 200},   {"0.05", 1}, {"0.1", 1}};
     for (auto [text, stored] : qs) {
         type(0, 16, text);
         EXPECT_EQ(state.input(0).peq_band[3].q, stored) << text;
@@ -179,7 +183,7 @@ TEST_F(ReadoutTest, BandKindsFillTheFrequencyBoxWhichTakesTypedFrequencies) {
     readout.show_parameter(1, 23);
     EXPECT_EQ(readout.display().parameter_name, "BAND2");
     EXPECT_EQ(readout.display().frequency_text, "640HZ");
-    EXPECT_EQ(type(1, 22, "x", Box::Frequency), "20Hz");
+    EXPECT_EQ(type(1, 22, "19", Box::Frequency), "20Hz");
     EXPECT_EQ(type(1, 25, "99999", Box::Frequency), "20000Hz");
     EXPECT_EQ(state.input(1).peq_band[3].freq, 20000);
     EXPECT_EQ(type(1, 24, "4"), "4.0dB");  // the value box holds the gain
@@ -223,6 +227,101 @@ TEST_F(ReadoutTest, ShowsWhatViewsReportAndKeepsTextsForKindsWithoutReadout) {
     state.input(0).peq_band[0].gain = -2147483647 - 1;
     readout.show_parameter(0, 5);
     EXPECT_EQ(readout.display().value_text, "-214748379.8dB");
+}
+
+TEST_F(ReadoutTest, TextThatIsNoNumberIsRefusedWithANoticeAndChangesNothing) {
+    type(4, 3, "-20");
+    type(0, 22, "640", Box::Frequency);
+    type(0, 1, "CLOSE");
+    sink.sent.clear();
+    changes.clear();
+    const DeviceState before = state;
+    const std::pair<const char*, const char*> refused[] = {
+        {"abc", "VOL: \"abc\" is not a number; nothing changed."},
+        {"", "VOL: nothing was typed; nothing changed."},
+        {"1,5", "VOL: \"1,5\" is not a number: decimals take a point, as in 1.5; nothing changed."},
+        {"- 5", "VOL: \"- 5\" is not a number; nothing changed."},
+        {"1e3", "VOL: \"1e3\" is not a number; nothing changed."},
+        {"-6dB!", "VOL: \"-6dB!\" is not a number; nothing changed."},
+        {"nan", "VOL: \"nan\" is not a number; nothing changed."},
+    };
+    for (auto [text, notice] : refused) {
+        EXPECT_EQ(type(4, 3, text), "-20dB") << text;
+        ASSERT_FALSE(notices.seen.empty()) << text;
+        EXPECT_EQ(notices.seen.back().text, notice);
+    }
+    EXPECT_EQ(type(0, 22, "x", Box::Frequency), "640Hz");
+    EXPECT_EQ(notices.seen.back().text, "BAND1 FRE: \"x\" is not a number; nothing changed.");
+    EXPECT_EQ(type(0, 1, "maybe"), "CLOSE");
+    EXPECT_EQ(notices.seen.back().text, "MUTE takes OPEN or CLOSE; nothing changed.");
+    EXPECT_EQ(notices.seen.size(), std::size(refused) + 2);
+    EXPECT_EQ(state, before);
+    EXPECT_TRUE(sink.sent.empty());
+    EXPECT_TRUE(changes.empty());
+}
+
+TEST_F(ReadoutTest, FrequenciesTakeThousandsAndTheirUnit) {
+    const std::pair<const char*, int> typed[] = {
+        {"1k", 1000},    {"1.5k", 1500}, {"1 kHz", 1000}, {" 2.5 KHZ ", 2500}, {"1.001k", 1001},
+        {"440 Hz", 440}, {"440hz", 440}, {".5k", 500},    {"25k", 20000},      {"0.01k", 20},
+    };
+    for (auto [text, freq] : typed) {
+        type(0, 20, text);
+        EXPECT_EQ(state.input(0).hpf_freq, freq) << text;
+    }
+    EXPECT_EQ(sink.sent.size(), std::size(typed));
+    EXPECT_EQ(type(1, 23, "1.2k", Box::Frequency), "1200HZ");
+    EXPECT_EQ(type(1, 6, "3k"), "3000Hz");
+    EXPECT_TRUE(notices.seen.empty());
+}
+
+TEST_F(ReadoutTest, AUnitThatDoesNotMatchTheParameterIsRefused) {
+    EXPECT_EQ(type(4, 3, "-10 dB"), "-10dB");
+    EXPECT_EQ(type(4, 3, "-70dB"), "-60dB");  // in its unit, still limited to the range
+    EXPECT_EQ(type(4, 3, "+99999999999999999999 dB"), "10dB");
+    EXPECT_EQ(type(2, 56, "2.5 ms"), "2ms");
+    EXPECT_EQ(type(2, 55, "1:4"), "1:4.0");  // a ratio as the box shows it
+    EXPECT_EQ(type(82, 42, "1:2.5"), "1:2.5");
+    EXPECT_EQ(type(0, 7, "2.5"), "2.50");
+    ASSERT_TRUE(notices.seen.empty());
+    const std::size_t sent = sink.sent.size();
+    const DeviceState before = state;
+
+    const std::tuple<int, int, const char*, const char*> refused[] = {
+        {4, 3, "5 ms", "VOL: \"5 ms\" is not in dB; nothing changed."},
+        {4, 3, "1k", "VOL: \"1k\" is not in dB; nothing changed."},
+        {2, 56, "10 dB", "Attack: \"10 dB\" is not in ms; nothing changed."},
+        {0, 20, "1 ms", "HPF: \"1 ms\" is not in Hz or kHz; nothing changed."},
+        {0, 7, "2 dB", "BAND1 Q: \"2 dB\" takes no unit; nothing changed."},
+        {2, 55, "4:1", "Ratio: \"4:1\" is not a number; nothing changed."},
+        {82, 41, "-6 Hz", "Threshold: \"-6 Hz\" is not in dB; nothing changed."},
+    };
+    for (auto [channel, kind, text, notice] : refused) {
+        type(channel, kind, text);
+        ASSERT_FALSE(notices.seen.empty()) << text;
+        EXPECT_EQ(notices.seen.back().text, notice);
+    }
+    EXPECT_EQ(notices.seen.size(), std::size(refused));
+    EXPECT_EQ(state, before);
+    EXPECT_EQ(sink.sent.size(), sent);
+}
+
+TEST(TypedNumber, ReadsAWholeTextInItsUnit) {
+    const auto read = [](const char* text, TypedUnit unit) {
+        const TypedNumber n = read_typed_number(text, unit);
+        return n.value ? std::optional(std::pair(n.value->decimal, n.value->integer))
+                       : std::nullopt;
+    };
+    EXPECT_EQ(read(" -12.75 dB ", TypedUnit::Decibel), std::pair(-12.75, -12));
+    EXPECT_EQ(read("-0.5", TypedUnit::Decibel), std::pair(-0.5, 0));
+    EXPECT_EQ(read("-1.5k", TypedUnit::Hertz), std::pair(-1500.0, -1500));
+    EXPECT_EQ(read("99999999999", TypedUnit::Millisecond), std::pair(99999999999.0, 2147483647));
+    EXPECT_EQ(read("1:4", TypedUnit::Ratio), std::pair(4.0, 4));
+    EXPECT_EQ(read("1:4", TypedUnit::None), std::nullopt);
+    EXPECT_EQ(read("1k", TypedUnit::Millisecond), std::nullopt);
+    EXPECT_EQ(read("1 k Hz", TypedUnit::Hertz), std::nullopt);
+    EXPECT_EQ(read(".", TypedUnit::None), std::nullopt);
+    EXPECT_EQ(read("+", TypedUnit::None), std::nullopt);
 }
 
 TEST(TypedNumber, ReadsTheLeadingNumberOnly) {
