@@ -218,7 +218,7 @@ bool StripActions::set_input_source(int input, int source) {
     if (source > 0) {
         for (int other = kFirstSourceInput; other < kInputCount; ++other) {
             if (other != input && state.input(other).source == source) {
-                ctx_.notice(kSourceTaken);
+                ctx_.notice(source_taken_text(other));
                 return false;
             }
         }
@@ -251,6 +251,17 @@ void StripActions::set_output_fbk(int output, int fbk) {
 
 const NameCodec& StripActions::codec() const {
     return ctx_.names().codec != nullptr ? *ctx_.names().codec : fallback_codec_;
+}
+
+// The operator looks for the holder among the strips, which show the number's default name
+// or the name given to it, so both are told.
+std::string StripActions::source_taken_text(int holder) const {
+    std::string label = "CH " + std::to_string(holder + 1);  // CH33-CH64: two digits
+    const std::string name = codec().to_utf8(ctx_.state().input(holder).short_name.str());
+    if (!name.empty() && name != label) {
+        label += " " + name;
+    }
+    return std::string(kSourceTaken) + " (" + label + ")";
 }
 
 bool StripActions::rename(bool input, int index, std::string_view utf8) {

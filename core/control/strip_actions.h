@@ -27,9 +27,13 @@ public:
     static constexpr int kReadoutMute = 1;
     static constexpr int kReadoutVolume = 3;
 
+    // Followed by the channel that holds the source, as in "已经设了输入源 (CH 35)".
     static constexpr const char* kSourceTaken = "已经设了输入源";
+    // The eight-character rule comes first, so only a name of eight Chinese characters is
+    // refused with this.
     static constexpr const char* kNameTooWide =
-        "The name does not fit the channel's 16-byte name field.";
+        "The name is too long: a channel name holds at most 8 characters, and at most 7 of "
+        "them Chinese.";
     static constexpr const char* kNameNotEncodable =
         "The name has characters that the processor's code page cannot hold.";
     static constexpr const char* kNameNotSendable =
@@ -41,7 +45,7 @@ public:
     void set_input_mute(int input, int mute);
     void set_input_priority(int input, int priority);  // CH1-CH32
     void set_input_gain_step(int input, int step);
-    // CH33-CH64. Returns false, with the notice, when another channel already takes the AUX
+    // CH33-CH64. Returns false, with the notice naming the channel that already takes the AUX
     // source; DANTE (0) may feed any number of channels.
     bool set_input_source(int input, int source);
 
@@ -65,6 +69,7 @@ public:
 
 private:
     bool rename(bool input, int index, std::string_view utf8);
+    std::string source_taken_text(int holder) const;
     const NameCodec& codec() const;
 
     ActionContext& ctx_;

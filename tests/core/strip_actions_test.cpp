@@ -138,9 +138,14 @@ TEST_F(StripActionsTest, AuxSourceFeedsOneChannelDanteAny) {
     go_online();
     EXPECT_TRUE(surface.strips.set_input_source(34, 2));   // CH35 AUX2
     EXPECT_FALSE(surface.strips.set_input_source(39, 2));  // CH40 AUX2
-    EXPECT_EQ(notices.texts, (std::vector<std::string>{"已经设了输入源"}));
+    EXPECT_EQ(notices.texts, (std::vector<std::string>{"已经设了输入源 (CH 35)"}));
     EXPECT_EQ(notices.captions, (std::vector<std::string>{"Warming"}));
     EXPECT_EQ(state.input(39).source, 0);
+    // A renamed holder is named as its strip shows it.
+    state.input(34).short_name.assign(codec.from_utf8("讲台"));
+    EXPECT_FALSE(surface.strips.set_input_source(63, 2));
+    EXPECT_EQ(notices.texts.back(), "已经设了输入源 (CH 35 讲台)");
+    EXPECT_EQ(state.input(63).source, 0);
     EXPECT_TRUE(surface.strips.set_input_source(34, 2));  // its own source again
     EXPECT_TRUE(surface.strips.set_input_source(39, 0));
     EXPECT_TRUE(surface.strips.set_input_source(40, 0));
@@ -182,6 +187,16 @@ TEST_F(StripActionsTest, RefusedNamesLeaveTheFieldAndSendNothing) {
     EXPECT_EQ(state.input(0).short_name, before);
     EXPECT_TRUE(sink.sent.empty());
     EXPECT_TRUE(changes.empty());
+}
+
+TEST_F(StripActionsTest, TheNameLimitIsToldInCharactersAndHoldsAsTold) {
+    go_online();
+    EXPECT_TRUE(surface.strips.rename_input(0, "主席台麦克风一A"));  // 8 characters, 7 Chinese
+    EXPECT_TRUE(surface.strips.rename_input(1, "ABCDEFGH"));
+    EXPECT_FALSE(surface.strips.rename_input(2, "主席台麦克风一二"));
+    EXPECT_EQ(notices.texts,
+              (std::vector<std::string>{"The name is too long: a channel name holds at most 8 "
+                                        "characters, and at most 7 of them Chinese."}));
 }
 
 TEST_F(StripActionsTest, ScriptedSetGoesThroughTheStripAndRefusesUnknownFields) {
