@@ -21,7 +21,7 @@ export KESTRA_DATA_DIR="$WORK"
 
 P_FRAME=$("$CTL" frame encode P 01 "$(printf '46%.0s' $(seq 64))$(printf '32%.0s' $(seq 16))" 06)
 Q_FRAME=$("$CTL" frame encode Q 01 "$(printf '28%.0s' $(seq 80))$(printf '00%.0s' $(seq 5))")
-FLOOD_AFTER=3  # seconds from the window's start: connected, journal window open
+FLOOD_AFTER=1  # seconds after the connect completed: the journal window is open
 
 cat > "$WORK/relay.py" <<'PY'
 # Relays between the window and the simulator so that the relay's socket is the processor's
@@ -34,11 +34,11 @@ sim_host, sim_port = sim.split(":"); back = socket.socket(socket.AF_INET, socket
 back.bind(("127.0.0.7", 0))
 other = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); other.bind((stranger, 0))
 window = None
-start = time.monotonic(); flood_at = start + float(after)
-end = flood_at + float(p_secs) + float(q_secs) + 3
+start = time.monotonic(); flood_at = None
+end = start + 30
 
 def relay(timeout):
-    global window
+    global window, flood_at
     for s in select.select([front, back], [], [], timeout)[0]:
         data, src = s.recvfrom(65536)
         if s is front:
@@ -46,6 +46,10 @@ def relay(timeout):
             back.sendto(data, (sim_host, int(sim_port)))
         elif window:
             front.sendto(data, window)
+            if data.startswith(b"%Y") and flood_at is None:
+                # Connected: the flood starts once the journal window has had time to open,
+                # never in the middle of the processor's own whole-state reply.
+                flood_at = time.monotonic() + float(after)
 
 def flood(frame, rate, seconds):
     sender = front if mode == "processor" else other
@@ -60,20 +64,23 @@ def flood(frame, rate, seconds):
         relay(0)
     return sent, time.monotonic() - t0
 
-while time.monotonic() < flood_at or window is None:
+while flood_at is None or time.monotonic() < flood_at:
     relay(0.01)
     if time.monotonic() > end:
-        sys.exit("the window never spoke")
+        sys.exit("the window never connected")
+print("flooding", flush=True)
 if mode == "none":
-    print("no flood", flush=True)
-    while time.monotonic() < end:
+    t0 = time.monotonic()
+    while time.monotonic() - t0 < float(p_secs) + float(q_secs):
         relay(0.01)
-    sys.exit(0)
+    print("no flood", flush=True)
+    while True:
+        relay(0.01)
 p_sent, p_time = flood(p_frame, 10000, float(p_secs))
 q_sent, q_time = flood(q_frame, 0, float(q_secs))
 print(f"fader reports sent: {p_sent} in {p_time:.1f} s ({p_sent / p_time:.0f}/s); "
       f"level reports sent: {q_sent} in {q_time:.1f} s ({q_sent / q_time:.0f}/s)", flush=True)
-while time.monotonic() < end:
+while True:
     relay(0.01)
 PY
 
@@ -96,13 +103,20 @@ run() {  # mode: none | stranger | processor
     "$KESTRA" --size 1600x1000 --device "127.0.0.5:$PORT" --local-port $((PORT + 1)) \
         --script "$WORK/flood.script" > "$WORK/window.out" 2>&1 &
     local window=$!
-    sleep "$FLOOD_AFTER"; local before; before=$(rss "$window")
-    sleep $((P_SECONDS + Q_SECONDS + 1)); local after; after=$(rss "$window")
+    local before="" after=""
+    for _ in $(seq 200); do  # at most 20 s until the flood begins
+        grep -q flooding "$WORK/relay.out" && { before=$(rss "$window"); break; }
+        sleep 0.1
+    done
+    for _ in $(seq $(( (P_SECONDS + Q_SECONDS + 10) * 10 ))); do
+        grep -qE "sent|no flood" "$WORK/relay.out" && { after=$(rss "$window"); break; }
+        sleep 0.1
+    done
     wait "$window" || true
     kill "$relay" "$sim" 2>/dev/null || true; wait "$relay" "$sim" 2>/dev/null || true
     echo "flood from: $mode"
     sed 's/^/  /' "$WORK/relay.out"
-    grep -E "passed|longest stall" "$WORK/window.out" | sed 's/^/  /'
+    grep -E "passed|longest stall|^FAIL" "$WORK/window.out" | sed 's/^/  /'
     echo "  resident size before the flood: ${before} kB, after: ${after} kB"
     PORT=$((PORT + 2))
 }
