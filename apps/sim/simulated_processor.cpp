@@ -88,10 +88,10 @@ void SimulatedProcessor::drop_commands(int percent, uint32_t seed) {
 // One draw per command, taken whether or not it is dropped, so that a seed always drops the
 // same commands of the same sequence.
 bool SimulatedProcessor::drops_next() {
+    ++commands_seen_;
     if (drop_percent_ <= 0) {
         return false;
     }
-    ++commands_seen_;
     const bool drop = static_cast<int>(drop_random_() % 100) < drop_percent_;
     commands_dropped_ += drop ? 1 : 0;
     return drop;

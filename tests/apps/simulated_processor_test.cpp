@@ -71,6 +71,35 @@ TEST_F(SimulatedProcessorTest, FullStateCanCarryTheProcessingOfThirtyTwoInputs) 
     EXPECT_EQ(mirror.inputs[40].volume, 9);       // the all-channel fields are complete
 }
 
+// A lossy link: the share asked for is lost, requests still answered, and the same seed loses
+// the same commands of the same sequence.
+TEST_F(SimulatedProcessorTest, DroppedCommandsAreLostByTheirSeedAndRequestsStillAnswered) {
+    const auto lost = [](int percent, uint32_t seed) {
+        SimulatedProcessor lossy;
+        lossy.drop_commands(percent, seed);
+        DeviceState wanted;
+        std::vector<int> missing;
+        for (int n = 1; n <= kInputCount; ++n) {
+            wanted.input(n - 1).volume = 10 + n % 50;
+            deliver(lossy, encode_fader(wanted, n));
+            if (lossy.state().input(n - 1).volume != wanted.input(n - 1).volume) {
+                missing.push_back(n);
+            }
+        }
+        EXPECT_EQ(lossy.on_frame("%Z,01,F143#").size(), 2u) << "the read is never lost";
+        EXPECT_EQ(lossy.commands_seen(), kInputCount);
+        EXPECT_EQ(lossy.commands_dropped(), static_cast<int>(missing.size()));
+        return missing;
+    };
+    EXPECT_TRUE(lost(0, 5).empty());
+    EXPECT_EQ(lost(100, 5).size(), static_cast<std::size_t>(kInputCount));
+    const std::vector<int> some = lost(30, 5);
+    EXPECT_GT(some.size(), 5u);
+    EXPECT_LT(some.size(), 40u);
+    EXPECT_EQ(lost(30, 5), some);
+    EXPECT_NE(lost(30, 6), some);
+}
+
 TEST_F(SimulatedProcessorTest, ModesWithholdTheirAnswers) {
     SimulatedProcessor silent(SimMode::silent);
     EXPECT_TRUE(silent.on_frame("%Z,01,F143#").empty());

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <string>
@@ -132,7 +133,8 @@ TEST(OperatorDialogsTest, AnOkCancelQuestionHasCancelAsItsDefault) {
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        cancel_was_default = box->defaultButton() == box->button(QMessageBox::Cancel);
+        QAbstractButton* chosen = box->defaultButton();
+        cancel_was_default = chosen == box->button(QMessageBox::Cancel);
         box->defaultButton()->click();  // what Enter presses
     });
     EXPECT_FALSE(dialogs.ask(MainWindow::kCloseQuestion, OperatorDialogs::kDefaultCaption));
