@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QWidget>
+#include <charconv>
 #include <ostream>
 #include <sstream>
 
@@ -41,17 +42,38 @@ std::pair<std::string, std::string> split_word(const std::string& s) {
     return {t.substr(0, space), trim(t.substr(space))};
 }
 
-// A trailing "timeout MS" taken off the text.
-int take_timeout(std::string& text) {
-    const auto at = text.rfind(" timeout ");
-    if (at != std::string::npos) {
-        const std::string number = trim(text.substr(at + 9));
-        if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos) {
-            text = trim(text.substr(0, at));
-            return std::stoi(number);
-        }
+constexpr const char* kTakesMilliseconds = "takes milliseconds up to 2147483647";
+constexpr int kMaxDragSteps = 10000;  // each step is a move event in one go of the poll
+
+// A count or milliseconds as a script writes them, digits only; nothing when the text is not
+// such a number or does not fit an int (a script is a file anyone may write, and must not end
+// the window).
+std::optional<int> script_number(const std::string& digits) {
+    int value = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, value);
+    if (digits.empty() || digits[0] == '-' || error != std::errc() || stop != end) {
+        return std::nullopt;
     }
-    return static_cast<int>(ScriptDriver::kDefaultTimeout.count());
+    return value;
+}
+
+// A trailing "timeout MS" taken off the text into `timeout`; false when MS is all digits but
+// too large.
+bool take_timeout(std::string& text, int& timeout) {
+    timeout = static_cast<int>(ScriptDriver::kDefaultTimeout.count());
+    const auto at = text.rfind(" timeout ");
+    if (at == std::string::npos) {
+        return true;
+    }
+    const std::string number = trim(text.substr(at + 9));
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) {
+        return true;
+    }
+    text = trim(text.substr(0, at));
+    const auto ms = script_number(number);
+    timeout = ms.value_or(0);
+    return ms.has_value();
 }
 
 QString q(const std::string& s) {
@@ -312,12 +334,11 @@ void ScriptDriver::run(const Step& step) {
             result = "answer takes ok, cancel or an option's number";
         }
     } else if (verb == "wait") {
-        bool number = !rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos;
-        if (!number) {
-            result = "wait takes milliseconds";
+        const auto ms = script_number(rest);
+        if (!ms) {
+            result = std::string("wait ") + kTakesMilliseconds;
         } else {
-            const int ms = std::stoi(rest);
-            poll_ = wait_for([] { return std::optional<std::string>("waiting"); }, ms);
+            poll_ = wait_for([] { return std::optional<std::string>("waiting"); }, *ms);
             poll_ = [inner = poll_]() -> std::optional<std::string> {
                 return inner() ? std::optional<std::string>("") : std::nullopt;
             };
@@ -413,10 +434,17 @@ std::optional<std::string> ScriptDriver::drag_step(const std::string& rest) {
     int steps = 10;
     int ms = 200;
     for (std::string key, value; words >> key >> value;) {
+        const auto number = script_number(value);
+        if (key == "steps" && (!number || *number > kMaxDragSteps)) {
+            return "drag steps takes 1.." + std::to_string(kMaxDragSteps);
+        }
+        if (key == "ms" && !number) {
+            return std::string("drag ms ") + kTakesMilliseconds;
+        }
         if (key == "steps") {
-            steps = std::max(1, q(value).toInt());
+            steps = std::max(1, *number);
         } else if (key == "ms") {
-            ms = std::max(0, q(value).toInt());
+            ms = *number;
         } else {
             return "unknown drag option '" + key + "'";
         }
@@ -466,7 +494,10 @@ std::optional<std::string> ScriptDriver::drag_step(const std::string& rest) {
 
 std::optional<std::string> ScriptDriver::expect_step(const std::string& rest, bool wait) {
     std::string text = rest;
-    const int timeout = wait ? take_timeout(text) : 0;
+    int timeout = 0;
+    if (wait && !take_timeout(text, timeout)) {
+        return std::string("timeout ") + kTakesMilliseconds;
+    }
     const auto [path, tail] = split_word(text);
     const auto [prop, value] = split_word(tail);
     if (path.empty() || prop.empty()) {
@@ -497,7 +528,10 @@ std::optional<std::string> ScriptDriver::expect_step(const std::string& rest, bo
 
 std::optional<std::string> ScriptDriver::notice_step(const std::string& rest) {
     std::string text = rest;
-    const int timeout = take_timeout(text);
+    int timeout = 0;
+    if (!take_timeout(text, timeout)) {
+        return std::string("timeout ") + kTakesMilliseconds;
+    }
     poll_ = wait_for(
         [this, text]() -> std::optional<std::string> {
             for (size_t i = notice_mark_; i < notices_.size(); ++i) {
@@ -558,7 +592,7 @@ std::optional<std::string> ScriptDriver::choose_step(const std::string& rest) {
             }
             int row = -1;
             if (choice[0] == '#') {
-                row = q(choice.substr(1)).toInt();
+                row = script_number(choice.substr(1)).value_or(-1);
             } else {
                 for (int r = 0; r < view->model()->rowCount(); ++r) {
                     if (view->model()->index(r, 0).data().toString() == q(choice)) {
