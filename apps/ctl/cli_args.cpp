@@ -22,6 +22,9 @@ GlobalOptions take_global_options(std::vector<std::string>& args) {
     GlobalOptions options;
     while (!args.empty() && args.front().rfind("--", 0) == 0) {
         const std::string flag = args.front();
+        if (flag == "--help" || flag == "--version") {
+            break;  // answered as commands
+        }
         if (flag == "--state") {
             options.state_file = take_value(args, 0);
         } else if (flag == "--device") {

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr const char* kUsage = R"(usage: kestra-ctl [--state FILE] COMMAND [ARGS]
+       kestra-ctl --help | -h | --version
   frame encode LETTER [FIELD...]   build a frame from its fields
   frame check TEXT                 print "valid" (exit 0) or "invalid" (exit 1)
   frame extract                    stdin: one datagram per line; print every valid frame
@@ -55,9 +56,13 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     try {
         const kestra::ctl::GlobalOptions options = kestra::ctl::take_global_options(args);
-        if (args.empty() || args[0] == "help" || args[0] == "--help") {
+        if (args.empty() || args[0] == "help" || args[0] == "--help" || args[0] == "-h") {
             std::cout << kUsage;
             return args.empty() ? 2 : 0;
+        }
+        if (args[0] == "--version") {
+            std::cout << "kestra-ctl " << KESTRA_VERSION << '\n';
+            return 0;
         }
         if (kestra::ctl::is_offline_command(args[0])) {
             return kestra::ctl::run_offline_command(options, args, std::cin, std::cout);

@@ -69,8 +69,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kestra: %s\n%s", e.what(), WindowOptions::kUsage);
         return 2;
     }
+    // Before the application object, which needs a display.
+    if (options.help) {
+        std::fputs(WindowOptions::kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("kestra %s\n", KESTRA_VERSION);
+        return 0;
+    }
     apply_scale(options.scale);
     QApplication app(argc, argv);
+    // Also the window's class on X11 (WM_CLASS), which the desktop entry's StartupWMClass names.
     app.setApplicationName(QStringLiteral("kestra-v"));
     app.setDesktopFileName(QString::fromLatin1(skin::AppIcon::kName));
     app.setWindowIcon(window_icon());

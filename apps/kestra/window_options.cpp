@@ -41,6 +41,14 @@ WindowOptions WindowOptions::parse(const std::vector<std::string>& args) {
             }
             return args[++i];
         };
+        if (flag == "--help" || flag == "-h") {
+            o.help = true;
+            return o;
+        }
+        if (flag == "--version") {
+            o.version = true;
+            return o;
+        }
         if (flag == "--device") {
             o.device = value();
             if (!DeviceEndpoint::parse(*o.device)) {

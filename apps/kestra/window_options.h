@@ -25,6 +25,9 @@ struct WindowOptions {
     std::optional<std::string> screenshot;
     std::optional<std::string> script;
     bool demo = false;
+    // --help or -h, --version: the program prints and ends; later arguments are not read.
+    bool help = false;
+    bool version = false;
     // Shortens every wait of the firmware update, for trials against kestra-sim; 0 < F <= 1.
     double firmware_time_scale = 1.0;
 
@@ -34,7 +37,8 @@ struct WindowOptions {
         "usage: kestra [--device ADDR[:PORT]] [--local-port PORT] [--host-address A.B.C.D]\n"
         "              [--data-dir DIR] [--state FILE] [--size WxH] [--scale 1|2]\n"
         "              [--screenshot FILE] [--script FILE] [--demo]\n"
-        "              [--firmware-time-scale F]\n";
+        "              [--firmware-time-scale F]\n"
+        "       kestra --help | -h | --version\n";
 };
 
 }  // namespace kestra

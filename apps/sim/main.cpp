@@ -45,6 +45,7 @@ constexpr const char* kUsage =
     "                  [--log FILE] [--exit-after SECONDS] [--dump-state FILE]\n"
     "                  [--firmware normal|fail-s|fail-t|fail-u] [--firmware-dir DIR]\n"
     "                  [--drop-commands PERCENT] [--seed N]\n"
+    "       kestra-sim --help | -h | --version\n"
     "  --firmware-dir: each received firmware image is written to DIR/target<N>.bin, the\n"
     "  image bytes followed by their two checksum bytes (high byte first)\n"
     "  --drop-commands: that share of the received setting commands is lost before it is\n"
@@ -86,6 +87,14 @@ Options parse_options(int argc, char** argv) {
             }
             return argv[++i];
         };
+        if (a == "--help" || a == "-h") {
+            std::cout << kUsage;
+            std::exit(0);
+        }
+        if (a == "--version") {
+            std::cout << "kestra-sim " << KESTRA_VERSION << '\n';
+            std::exit(0);
+        }
         try {
             if (a == "--listen") {
                 const auto ep = kestra::DeviceEndpoint::parse(next());

@@ -214,6 +214,18 @@ TEST(KestraCtlShell, CurvePrintsTheGridValuesOfAChannelFromTheState) {
     EXPECT_EQ(curve_lines(bad.out).size(), 241u);  // the good line still ran
 }
 
+// The shell's typed entry goes through the read-out's parser: a word is refused, not 0 dB.
+TEST(KestraCtlShell, TypedEntryRefusesTextThatIsNoNumberAndTakesKilohertz) {
+    const std::string port = std::to_string(43000 + ::getpid() % 2000);
+    const auto r = ctl({"--device", "127.0.0.9:" + port, "--local-port", port, "shell"},
+                       "type 4 3 -20\ntype 4 3 abc\nreadout 4 3\ntype 20 20 1.5k\nreadout 20 20\n");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out, "VOL\t-20dB\nHPF\t1500Hz\n");
+    EXPECT_NE(r.err.find("notice: VOL: \"abc\" is not a number; nothing changed."),
+              std::string::npos)
+        << r.err;
+}
+
 TEST(KestraCtlShell, StartsFromTheStateFileInEachOfItsForms) {
     const std::string port = std::to_string(43000 + ::getpid() % 2000);
     const auto shell = [&](const std::string& file) {
