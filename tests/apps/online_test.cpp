@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -310,6 +315,58 @@ TEST(KestraCtlOnline, DiscoveryFindsEachSimulatorOnceAndProbesOnlyTheSweep) {
         "127.0.0.5\t" + std::to_string(port) + "\n127.0.0.9\t" + std::to_string(port) + "\n";
     EXPECT_EQ(r.out, expected);
     EXPECT_EQ(a.received(), (std::vector<std::string>{"%R,01,04,F0A2#", "%R,01,04,F0A2#"}));
+}
+
+// A stranger on another loopback address keeps sending a valid level report to the shell's
+// control port; bounded to 2 s.
+class StrangerSender {
+public:
+    explicit StrangerSender(int to_port) : thread_([this, to_port] { run(to_port); }) {}
+    ~StrangerSender() {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
+    void run(int to_port) {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        from.sin_addr.s_addr = inet_addr("127.0.0.9");
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<uint16_t>(to_port));
+        to.sin_addr.s_addr = inet_addr("127.0.0.1");
+        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
+            if (fd >= 0)
+                ::close(fd);
+            return;
+        }
+        const std::string report = "%Q,01,01,B5E1#";
+        for (int i = 0; i < 40 && !stop_; ++i) {
+            ::sendto(fd, report.data(), report.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                     sizeof to);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        ::close(fd);
+    }
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+TEST(KestraCtlOnline, StatusNamesTheProcessorAndCountsTheDatagramsOfOtherSenders) {
+    const int port = base_port();
+    Sim sim("127.0.0.5", port);
+    ASSERT_TRUE(sim.ready);
+    StrangerSender stranger(port + 1);
+    const auto r = ctl(port, port + 1, {"shell"}, "connect\nwait 800\nstatus\ndisconnect\n");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::string processor = "processor\t127.0.0.5:" + std::to_string(port) + "\n";
+    EXPECT_NE(r.out.find("connection\tCONNECTED\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(processor), std::string::npos) << r.out;
+    const auto at = r.out.find("foreign_datagrams\t");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    EXPECT_GT(std::stoi(r.out.substr(at + 18)), 0) << r.out;
 }
 
 TEST(KestraCtlOnline, RefusesAnAddressThatIsNotDottedIpv4) {
