@@ -1,7 +1,11 @@
 #include "model/state_ranges.h"
 
+#include <cstdio>
+#include <functional>
+#include <limits>
 #include <span>
 #include <string_view>
+#include <unordered_map>
 
 #include "model/state_layout.h"
 
@@ -108,33 +112,83 @@ constexpr Entry kRanges[] = {
     {"group", "link", 0, 1},
 };
 
-const Entry* find(std::string_view record, std::string_view name) {
+// The entry named by the three parts joined ("peq_band" "." "gain", "automix_cfg" "[1]"),
+// compared without building the name.
+const Entry* find(std::string_view record, std::string_view a, std::string_view b,
+                  std::string_view c = {}) {
     for (const Entry& e : kRanges) {
-        if (e.record == record && e.name == name) {
+        const std::string_view n = e.name;
+        if (e.record == record && n.size() == a.size() + b.size() + c.size() &&
+            n.substr(0, a.size()) == a && n.substr(a.size(), b.size()) == b &&
+            n.substr(a.size() + b.size()) == c) {
             return &e;
         }
     }
     return nullptr;
 }
 
+const Entry* find(std::string_view record, std::string_view name) {
+    return find(record, {}, name);
+}
+
 bool live(std::string_view name) {
     return name == "level" || name == "mix_flag" || name == "mix_state";
 }
 
-// Walks one record with the layout's visitor interface and keeps the first fault.
+// A live field has no range; looked up once per name, as the walk passes every field of
+// every channel by the same names.
+const Entry kLive{"", "", std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
+
+// The entry of a field by the addresses of its names: the layout names its fields with
+// string literals, so the same field comes with the same addresses on every walk.
+const Entry* lookup(std::string_view record, std::string_view prefix, std::string_view name) {
+    struct Key {
+        const char* record;
+        const char* prefix;
+        const char* name;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& k) const {
+            const std::hash<const void*> h;
+            return h(k.record) ^ (h(k.prefix) << 1) ^ (h(k.name) << 2);
+        }
+    };
+    thread_local std::unordered_map<Key, const Entry*, KeyHash> known;
+    const Key key{record.data(), prefix.data(), name.data()};
+    if (const auto it = known.find(key); it != known.end()) {
+        return it->second;
+    }
+    const Entry* e = live(name)       ? &kLive
+                     : prefix.empty() ? find(record, name)
+                                      : find(record, prefix, ".", name);
+    known.emplace(key, e);
+    return e;
+}
+
+// Walks one record with the layout's visitor interface and keeps the first fault. Texts are
+// built only for the fault: a clean state is walked without allocating per field.
 class Checker {
 public:
-    Checker(std::string_view record, std::string where, std::optional<RangeFault>& fault,
-            std::string member_of = {})
-        : record_(record), where_(std::move(where)), fault_(fault), member_of_(member_of) {}
+    Checker(std::string_view record, std::string_view where, int number,
+            std::optional<RangeFault>& fault)
+        : record_(record), where_(where), number_(number), fault_(fault) {}
 
-    void word(const char* name, std::size_t, const int32_t& v) { check(name, name, v); }
+    void word(const char* name, std::size_t, const int32_t& v) {
+        if (!fault_) {
+            check(lookup(record_, prefix_, name), name, {}, v);
+        }
+    }
     void hidden_word(std::size_t, const int32_t&) {}
     void words(const char* name, std::size_t, std::span<const int32_t> v, std::size_t) {
+        const Entry* whole = lookup(record_, prefix_, name);
         for (std::size_t i = 0; i < v.size() && !fault_; ++i) {
-            const std::string indexed = std::string(name) + "[" + std::to_string(i) + "]";
-            // A table entry for one element ("automix_cfg[1]") wins over the array's.
-            check(find(record_, indexed) != nullptr ? indexed : std::string(name), indexed, v[i]);
+            char index[16];
+            const int n = std::snprintf(index, sizeof index, "[%zu]", i);
+            const std::string_view at(index, static_cast<std::size_t>(n));
+            // Only the system block has entries of single elements ("automix_cfg[1]").
+            const Entry* one = record_ == "system" ? find(record_, name, at) : nullptr;
+            check(one != nullptr ? one : whole, name, at, v[i]);
         }
     }
     void bytes(const char*, std::size_t, std::span<const uint8_t>) {}
@@ -144,34 +198,40 @@ public:
     template <class R, class Fn>
     void records(const char* name, std::size_t, std::size_t, std::span<R> recs, Fn fn) {
         for (std::size_t i = 0; i < recs.size() && !fault_; ++i) {
-            Checker nested(record_, where_, fault_,
-                           std::string(name) + "[" + std::to_string(i) + "]");
-            nested.key_prefix_ = std::string(name) + ".";
+            Checker nested(record_, where_, number_, fault_);
+            nested.prefix_ = name;
+            nested.record_index_ = i;
             fn(recs[i], nested);
         }
     }
 
 private:
-    void check(const std::string& key_name, const std::string& shown, int32_t v) {
-        if (fault_ || live(key_name)) {
-            return;
-        }
-        const Entry* e = find(record_, key_prefix_ + key_name);
+    void check(const Entry* e, std::string_view name, std::string_view index, int32_t v) {
         // A name without an entry is a field this table does not know yet: refused, so that a
         // new field cannot slip through unchecked.
         const int32_t lo = e != nullptr ? e->lo : 0;
         const int32_t hi = e != nullptr ? e->hi : -1;
-        if (v < lo || v > hi) {
-            const std::string path = member_of_.empty() ? shown : member_of_ + "." + shown;
-            fault_ = RangeFault{where_ + " " + path, v, lo, hi};
+        if (v >= lo && v <= hi) {
+            return;
         }
+        std::string field = std::string(where_);
+        if (number_ > 0) {
+            field += " " + std::to_string(number_);
+        }
+        field += " ";
+        if (!prefix_.empty()) {
+            field += std::string(prefix_) + "[" + std::to_string(record_index_) + "].";
+        }
+        field += std::string(name) + std::string(index);
+        fault_ = RangeFault{std::move(field), v, lo, hi};
     }
 
     std::string_view record_;
-    std::string where_;
+    std::string_view where_;
+    int number_;
     std::optional<RangeFault>& fault_;
-    std::string member_of_;
-    std::string key_prefix_;
+    std::string_view prefix_;
+    std::size_t record_index_ = 0;
 };
 
 void check_group_words(Checker& c, const char* name, std::span<const int32_t> v) {
@@ -180,13 +240,13 @@ void check_group_words(Checker& c, const char* name, std::span<const int32_t> v)
 
 void check_groups(const GroupTables& g, std::optional<RangeFault>& fault) {
     for (std::size_t k = 0; k < g.mute.size() && !fault; ++k) {
-        Checker c("group", "mute group " + std::to_string(k + 1), fault);
+        Checker c("group", "mute group", static_cast<int>(k) + 1, fault);
         check_group_words(c, "input_member", layout::dyn(g.mute[k].input_member));
         check_group_words(c, "output_member", layout::dyn(g.mute[k].output_member));
     }
     for (std::size_t k = 0; k < g.control.size() && !fault; ++k) {
         const ControlGroup& cg = g.control[k];
-        Checker c("group", "control group " + std::to_string(k + 1), fault);
+        Checker c("group", "control group", static_cast<int>(k) + 1, fault);
         check_group_words(c, "input_member", layout::dyn(cg.input_member));
         check_group_words(c, "output_member", layout::dyn(cg.output_member));
         c.word("member_count", 0, cg.member_count);
@@ -204,30 +264,21 @@ std::string RangeFault::text() const {
 std::optional<RangeFault> StateRanges::first_fault(const DeviceState& state) {
     std::optional<RangeFault> fault;
     for (int i = 0; i < kInputCount && !fault; ++i) {
-        Checker c("in", "input " + std::to_string(i + 1), fault);
+        Checker c("in", "input", i + 1, fault);
         layout::visit_input(state.inputs[static_cast<std::size_t>(i)], c);
     }
     for (int m = 0; m < kOutputCount && !fault; ++m) {
-        Checker c("out", "output " + std::to_string(m + 1), fault);
+        Checker c("out", "output", m + 1, fault);
         layout::visit_output(state.outputs[static_cast<std::size_t>(m)], c);
     }
     if (!fault) {
-        Checker c("system", "system", fault);
+        Checker c("system", "system", 0, fault);
         layout::visit_system(state.system, c);
     }
     if (!fault) {
         check_groups(state.groups, fault);
     }
     return fault;
-}
-
-std::optional<std::pair<int32_t, int32_t>> StateRanges::range_of(const std::string& record,
-                                                                 const std::string& name) {
-    const Entry* e = find(record, name);
-    if (e == nullptr || live(name)) {
-        return std::nullopt;
-    }
-    return std::pair{e->lo, e->hi};
 }
 
 }  // namespace kestra

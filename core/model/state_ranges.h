@@ -29,12 +29,6 @@ struct RangeFault {
 class StateRanges {
 public:
     static std::optional<RangeFault> first_fault(const DeviceState& state);
-
-    // The range of a named word of an input ("in"), output ("out"), system ("system") or
-    // group ("group") record; a record's member is named "peq_band.gain". Nullopt for a live
-    // field or a name the state does not have.
-    static std::optional<std::pair<int32_t, int32_t>> range_of(const std::string& record,
-                                                               const std::string& name);
 };
 
 }  // namespace kestra

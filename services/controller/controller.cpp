@@ -71,7 +71,6 @@ Controller::~Controller() {
     journal_writer_.flush(session_.clock().now(), true);
 }
 
-// The file is made with the first line, so that reading a folder never creates it.
 void Controller::write_journal(const JournalLine& line) {
     journal_writer_.append(line, session_.clock().now());
 }
