@@ -27,22 +27,24 @@ constexpr int32_t kKeptHi = 0xFFFF;
 // Values a command carries as "%02X" without a narrower documented range.
 constexpr int32_t kByte = 0xFF;
 
-// The lower limits of the dynamics times and ratios are 0, not the editors' 1 and 10: the
-// processor's full-state reply carries these blocks for all 64 inputs, and inputs 33-64
-// have no editor.
+// The lower limits are 0 where the editors' are higher (frequencies from 20 Hz, Q from 1,
+// slopes from 2, dynamics times from 1, ratios from 10): a blank image, all words zero, is a
+// file the tools have always written and read, and the processor's full-state reply carries
+// the dynamics of all 64 inputs, of which 33-64 have no editor. The upper limits hold every
+// value to what its field on the wire can carry and what the pages can show.
 constexpr Entry kRanges[] = {
-    {"in", "peq_band.freq", 20, 20000},
+    {"in", "peq_band.freq", 0, 20000},
     {"in", "peq_band.gain", 0, 300},
-    {"in", "peq_band.q", 1, 200},
+    {"in", "peq_band.q", 0, 200},
     {"in", "peq_band.type", 0, 2},
     {"in", "peq_on", 0, 1},
-    {"in", "hpf_freq", 20, 20000},
+    {"in", "hpf_freq", 0, 20000},
     {"in", "hpf_mode", 0, kByte},
-    {"in", "hpf_slope", 2, 8},
+    {"in", "hpf_slope", 0, 8},
     {"in", "hpf_on", 0, 1},
-    {"in", "lpf_freq", 20, 20000},
+    {"in", "lpf_freq", 0, 20000},
     {"in", "lpf_mode", 0, kByte},
-    {"in", "lpf_slope", 2, 8},
+    {"in", "lpf_slope", 0, 8},
     {"in", "lpf_on", 0, 1},
     {"in", "mute", 0, 1},
     {"in", "phase", 0, 200},
@@ -79,7 +81,7 @@ constexpr Entry kRanges[] = {
     {"in", "reverb_time", kKeptLo, kKeptHi},
     {"in", "reverb_lpf", kKeptLo, kKeptHi},
     {"in", "index", 0, kInputSlots - 1},
-    {"out", "geq_band.freq", 20, 20000},
+    {"out", "geq_band.freq", 0, 20000},
     {"out", "geq_band.gain", 0, 300},
     {"out", "geq_band.q", kKeptLo, kKeptHi},
     {"out", "geq_on", 0, 1},

@@ -61,7 +61,7 @@ TEST(StateRanges, NamesTheFirstFieldOutsideItsRange) {
     s.outputs[2].lim_gain = 0;
 
     s.inputs[4].peq_band[2].freq = 1097127993;
-    EXPECT_EQ(fault_text(s), "input 5 peq_band[2].freq 1097127993 is outside 20-20000");
+    EXPECT_EQ(fault_text(s), "input 5 peq_band[2].freq 1097127993 is outside 0-20000");
     s.inputs[4].peq_band[2].freq = 1000;
     s.inputs[63].matrix_row[15] = 16;
     EXPECT_EQ(fault_text(s), "input 64 matrix_row[15] 16 is outside 0-15");
@@ -93,6 +93,11 @@ TEST(StateRanges, ADamagedSceneFileIsFound) {
     DeviceState decoded;
     ASSERT_TRUE(StateImage::decode_scene(scene, decoded)) << "the size is right";
     EXPECT_EQ(fault_text(decoded), "input 1 volume 198 is outside 0-70");
+
+    // A blank image, every word zero, is a file the tools have always taken.
+    DeviceState blank;
+    ASSERT_TRUE(StateImage::decode_scene(std::vector<uint8_t>(StateImage::kSceneSize, 0), blank));
+    EXPECT_EQ(fault_text(blank), "");
 
     // Random bytes of the right size, many times over: never a state that passes.
     std::mt19937 random(2026);
