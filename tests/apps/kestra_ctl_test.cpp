@@ -108,6 +108,23 @@ TEST(KestraCtlState, DefaultsAndStateFiles) {
     EXPECT_NE(failed.err.find("inputs[0].colour"), std::string::npos);
 }
 
+// A prepared state is read only from a regular file of a state file's length, and only with
+// every value in its range; anything else is refused with the reason, never a crash.
+TEST(KestraCtlState, AStateThatIsNoFileOrHoldsAValueOutOfRangeIsRefused) {
+    TempDir dir;
+    const auto loud = dir.file("loud.json", R"({"inputs":[{"volume":9999}]})");
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.file(""), "is not a regular file"},
+        {"/dev/zero", "is not a regular file"},
+        {loud, "input 1 volume 9999 is outside 0-70"}};
+    for (const auto& [path, why] : cases) {
+        const auto r = ctl({"--state", path, "encode", "A", "1"});
+        EXPECT_NE(r.exit_code, 0) << path;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_NE(r.err.find(why), std::string::npos) << r.err;
+    }
+}
+
 TEST(KestraCtlState, ApplyRoutesDatagramsIntoTheState) {
     FrameBuilder faders('P');
     faders.hex2(1);
