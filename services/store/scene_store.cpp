@@ -19,11 +19,6 @@ bool is_scene_file_name(const std::string& name) {
     return std::regex_match(name, pattern);
 }
 
-std::error_code& ec_ignored() {
-    static thread_local std::error_code ec;
-    return ec;
-}
-
 }  // namespace
 
 void SceneStore::notice(const std::string& text) {
@@ -61,8 +56,8 @@ std::optional<std::vector<SceneEntry>> SceneStore::rows() {
     }
     if (unreadable > 0 && !bad_rows_told_) {
         bad_rows_told_ = true;
-        notice(std::to_string(unreadable) +
-               " rows of the scene table have no number as their ID and are not shown.");
+        notice("Rows of the scene table without a number as their ID are not shown: " +
+               std::to_string(unreadable) + ".");
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const SceneEntry& a, const SceneEntry& b) { return a.id < b.id; });
@@ -161,7 +156,8 @@ std::optional<SceneEntry> SceneStore::add(int id, const std::string& name,
     };
     if (!SceneFile::write(entry.file, scene, error, before_rename)) {
         if (!kept) {
-            std::filesystem::remove(entry.file + ".tmp", ec_ignored());
+            std::error_code ignored;
+            std::filesystem::remove(entry.file + ".tmp", ignored);
         } else {
             notice(error);
         }

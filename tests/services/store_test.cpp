@@ -688,9 +688,9 @@ TEST_F(StoreTest, ASceneTableMadeElsewhereIsReadWithoutAThrow) {
     ASSERT_TRUE(db.execute("insert into DeviceDATA values('10','ten','SAVE10.dat')"));
     EXPECT_EQ(scene_texts(), (std::vector<std::string>{"2:two", "10:ten"}));
     EXPECT_EQ(scene_texts().size(), 2u);  // listed again
-    EXPECT_EQ(notices.texts, (std::vector<std::string>{
-                                 "1 rows of the scene table have no number as their ID and are "
-                                 "not shown."}))
+    EXPECT_EQ(notices.texts,
+              (std::vector<std::string>{
+                  "Rows of the scene table without a number as their ID are not shown: 1."}))
         << "told once";
     EXPECT_EQ(stores->scenes().save()->id, 11) << "the highest ID counts as a number";
 
