@@ -243,12 +243,12 @@ TEST_F(GroupActionsTest, GroupNameIsStoredInTheCodePageUpToFifteenBytes) {
 }
 
 TEST_F(GroupActionsTest, AReplacedStateStartsThePageOverOrRereadsTheSelectedGroup) {
-    using Scope = StateChange::Scope;
-    using Block = StateChange::Block;
-    EXPECT_TRUE(GroupActions::replaces_groups(
-        {Scope::Everything, StateChange::kEvery, Block::All, ChangeOrigin::FullStateRead}));
+    EXPECT_TRUE(
+        GroupActions::replaces_groups({StateChange::Scope::Everything, StateChange::kEvery,
+                                       StateChange::Block::All, ChangeOrigin::FullStateRead}));
     EXPECT_FALSE(GroupActions::replaces_groups(  // a fader report
-        {Scope::Everything, StateChange::kEvery, Block::Strip, ChangeOrigin::ProcessorReport}));
+        {StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::Strip,
+         ChangeOrigin::ProcessorReport}));
 
     page.show();
     page.toggle_control_input(2);
