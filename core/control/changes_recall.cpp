@@ -27,7 +27,7 @@ std::chrono::milliseconds ChangesRecall::estimate(const std::vector<WriteStep>& 
     return WriteSteps::planned(steps) + kReadBackTime;
 }
 
-bool ChangesRecall::start(const DeviceState& scene) {
+bool ChangesRecall::start(const DeviceState& scene, const std::string& title) {
     if (running() || !ctx_.fresh_read()) {
         return false;
     }
@@ -39,12 +39,12 @@ bool ChangesRecall::start(const DeviceState& scene) {
         ctx_.changed(kEverything, ActionContext::Publish::Always);
     }
     ctx_.send(WriteSteps::encode_all(ctx_.state(), steps, ctx_.names()));
-    return read_back_.start(scene, kScene, static_cast<int>(steps.size()),
+    return read_back_.start(scene, kScene, title, static_cast<int>(steps.size()),
                             WriteSteps::planned(steps));
 }
 
-bool ChangesRecall::check(const DeviceState& scene, int sent) {
-    return read_back_.start(scene, kScene, sent, std::chrono::milliseconds{0});
+bool ChangesRecall::check(const DeviceState& scene, int sent, const std::string& title) {
+    return read_back_.start(scene, kScene, title, sent, std::chrono::milliseconds{0});
 }
 
 }  // namespace kestra

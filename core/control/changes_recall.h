@@ -33,11 +33,14 @@ public:
     // About how long they take, with the read-back.
     std::chrono::milliseconds estimate(const std::vector<WriteStep>& steps) const;
 
+    static constexpr const char* kTitle = "Scene recall";
+
     // Stores `scene` as the state and sends its changes then the read request; false, with
     // nothing changed, unless connected with a fresh read and no other recall running.
-    bool start(const DeviceState& scene);
+    // `title` begins the journal line of a read-back that does not verify.
+    bool start(const DeviceState& scene, const std::string& title = kTitle);
     // The read-back alone, after a whole write of `scene` that sent `sent` commands.
-    bool check(const DeviceState& scene, int sent);
+    bool check(const DeviceState& scene, int sent, const std::string& title = kTitle);
     bool running() const { return read_back_.running(); }
 
     // The owner's tick: ends a read-back that did not come in time.

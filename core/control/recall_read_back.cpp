@@ -53,6 +53,16 @@ std::string RecallReadBack::remaining_text(const std::string& what, int rounds) 
            " read-backs:";
 }
 
+std::string RecallReadBack::unverified_line(const std::string& title,
+                                            const ReadBackResult& result) {
+    if (!result.read_back) {
+        return title + " not verified: the processor did not answer the read-back";
+    }
+    const std::size_t n = result.remaining.size();
+    return title + " not verified: " + std::to_string(n) +
+           (n == 1 ? " field still differs" : " fields still differ");
+}
+
 DeviceState RecallReadBack::as_read(const DeviceState& target) {
     DeviceState read = target;
     read.sanitize_after_bulk();
@@ -76,14 +86,15 @@ const NameCodec& RecallReadBack::codec() const {
     return ctx_.names().codec != nullptr ? *ctx_.names().codec : fallback_codec_;
 }
 
-bool RecallReadBack::start(const DeviceState& target, const std::string& what, int sent,
-                           std::chrono::milliseconds sending) {
+bool RecallReadBack::start(const DeviceState& target, const std::string& what,
+                           const std::string& title, int sent, std::chrono::milliseconds sending) {
     if (running() || !ctx_.connected()) {
         return false;
     }
     target_ = std::make_unique<DeviceState>(target);
     expected_ = std::make_unique<DeviceState>(as_read(target));
     what_ = what;
+    title_ = title;
     result_ = ReadBackResult{sent, FullStateWriter::kCommandCount, false, 0, {}, {}, {}};
     result_.unverifiable = unverifiable(target, codec());
     ctx_.expect_read_back(true);
@@ -189,6 +200,10 @@ void RecallReadBack::end(bool read_back) {
     }
     if (!text.empty()) {
         ctx_.notice(text);
+    }
+    // The room may be left half right, which the journal keeps beside the write's own line.
+    if (!result_.verified()) {
+        ctx_.journal_note(unverified_line(title_, result_));
     }
     finished_.publish(result_);
 }

@@ -50,10 +50,12 @@ public:
     RecallReadBack& operator=(const RecallReadBack&) = delete;
 
     // Sends the read request behind `sent` commands that still need about `sending` to leave,
-    // and compares the read with `target`, named `what` in the notices ("the scene"). False,
-    // with nothing sent, while not connected or while a read-back runs.
-    bool start(const DeviceState& target, const std::string& what, int sent,
-               std::chrono::milliseconds sending);
+    // and compares the read with `target`, named `what` in the notices ("the scene"). A
+    // read-back that does not verify is a journal line that begins with `title`
+    // ("Scene 4:Board recall"), as a cut write's is. False, with nothing sent, while not
+    // connected or while a read-back runs.
+    bool start(const DeviceState& target, const std::string& what, const std::string& title,
+               int sent, std::chrono::milliseconds sending);
     bool running() const { return target_ != nullptr; }
 
     // The owner's tick: ends a read-back whose read or reply did not come in time.
@@ -65,6 +67,8 @@ public:
     static std::string no_answer_text(const std::string& what);
     static std::string differed_text(const std::string& what);
     static std::string remaining_text(const std::string& what, int rounds);
+    // The journal line of a read-back that did not verify the write named `title`.
+    static std::string unverified_line(const std::string& title, const ReadBackResult& result);
 
     // The target as the read would report it: the fields the read forces or limits, as it
     // leaves them.
@@ -87,6 +91,7 @@ private:
     std::unique_ptr<DeviceState> target_;
     std::unique_ptr<DeviceState> expected_;  // the target as the read reports it
     std::string what_;
+    std::string title_;
     Phase phase_ = Phase::Read;
     bool storing_ = false;
     ReadBackResult result_;

@@ -52,12 +52,13 @@ bool RecoveryActions::start_recovery() {
 // Leaving the sender is not arriving: the processor is read back before success is told.
 void RecoveryActions::written(const DeviceState& target, bool completed) {
     if (!completed) {
-        context_.journal_note("Recovery stopped: " + std::to_string(writer_.current().sent) +
-                              " of " + std::to_string(FullStateWriter::kCommandCount) +
-                              " commands written");
+        context_.journal_note(std::string(kTitle) +
+                              " stopped: " + std::to_string(writer_.current().sent) + " of " +
+                              std::to_string(FullStateWriter::kCommandCount) + " commands written");
     }
-    if (!completed || !read_back_.start(target, kFactoryValues, FullStateWriter::kCommandCount,
-                                        std::chrono::milliseconds{0})) {
+    if (!completed ||
+        !read_back_.start(target, kFactoryValues, kTitle, FullStateWriter::kCommandCount,
+                          std::chrono::milliseconds{0})) {
         finish(false);
     }
 }

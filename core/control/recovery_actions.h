@@ -18,6 +18,8 @@ public:
     static constexpr const char* kCutShort =
         "The connection ended before the factory values reached the processor.";
     static constexpr const char* kFactoryValues = "the factory values";
+    // What the journal calls it.
+    static constexpr const char* kTitle = "Recovery";
 
     RecoveryActions(ActionContext& context, FullStateWriter& writer, MaintenanceLock& lock);
     RecoveryActions(const RecoveryActions&) = delete;

@@ -169,12 +169,13 @@ void SceneActions::whole_written(const DeviceState& scene, const std::string& ti
                               " commands written");
         return;
     }
-    changes_.check(scene, FullStateWriter::kCommandCount);
+    changes_.check(scene, FullStateWriter::kCommandCount, title + " recall");
 }
 
 bool SceneActions::start_changes(int id, const DeviceState& staged) {
-    context_.label(scene_title(id) + " recalled");
-    return changes_.start(staged);
+    const std::string title = scene_title(id);
+    context_.label(title + " recalled");
+    return changes_.start(staged, title + " recall");
 }
 
 bool SceneActions::recall_changes(int id) {

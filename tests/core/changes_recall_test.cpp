@@ -108,6 +108,7 @@ TEST_F(ChangesRecallTest, ADifferenceFoundInTheReadIsWrittenAgainReadAgainAndRep
 // With a lossy link the rewrite may be lost too: what the last read still finds is reported,
 // not taken for done.
 TEST_F(ChangesRecallTest, WhatStillDiffersAfterTheLastReadIsNotVerified) {
+    ChangeJournal journal(surface.context());
     read_arrives();
     ASSERT_TRUE(recall.start(scene));
     sink.clear();
@@ -129,6 +130,8 @@ TEST_F(ChangesRecallTest, WhatStillDiffersAfterTheLastReadIsNotVerified) {
     EXPECT_EQ(notices.seen.back(), "1" + RecallReadBack::remaining_text("the scene", 3) +
                                        "\nM 2 Ratio 1:1.0 \u2192 1:2.5");
     EXPECT_EQ(state.output(1).lim_ratio, 25) << "the state holds the scene";
+    ASSERT_FALSE(journal.lines().empty());
+    EXPECT_EQ(journal.lines().back().text, "Scene recall not verified: 1 field still differs");
 }
 
 // The bulk read reports the PEQ switched on whatever it holds: a scene with it off would never
@@ -265,6 +268,39 @@ TEST_F(WholeRecallTest, AProcessorGoneDuringTheWriteIsNotTakenForVerified) {
     EXPECT_FALSE(result->verified());
     EXPECT_EQ(notices.seen.back(), RecallReadBack::no_answer_text("the scene"));
     EXPECT_FALSE(surface.context().read_back_expected());
+    ASSERT_FALSE(journal.lines().empty());
+    EXPECT_EQ(journal.lines().back().text,
+              "Scene 1:Board recall not verified: the processor did not answer the read-back");
+    EXPECT_EQ(journal.lines().back().origin, "recall");
+}
+
+TEST_F(WholeRecallTest, AVerifiedReadBackAddsNoJournalLine) {
+    ASSERT_TRUE(scenes.recall(1));
+    surface.full_state.advance(0);
+    read_arrives();
+    connect_reply_arrives();
+    ASSERT_TRUE(result);
+    ASSERT_TRUE(result->verified());
+    for (const JournalLine& line : journal.lines()) {
+        EXPECT_EQ(line.text.find("not verified"), std::string::npos) << line.text;
+    }
+}
+
+// A recall of only the changes names its scene in the line as the whole recall does.
+TEST_F(WholeRecallTest, FieldsStillDifferingAfterAChangesRecallAreAJournalLine) {
+    read_arrives();  // a fresh read in this connection
+    connect_reply_arrives();
+    ASSERT_TRUE(scenes.recall_changes(1));
+    for (int round = 1; round <= RecallReadBack::kRounds; ++round) {
+        state.input(4).volume = 70;  // lost every time
+        read_arrives();
+        connect_reply_arrives();
+    }
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(result->verified());
+    ASSERT_FALSE(journal.lines().empty());
+    EXPECT_EQ(journal.lines().back().text,
+              "Scene 1:Board recall not verified: 1 field still differs");
 }
 
 TEST_F(WholeRecallTest, AWriteCutShortIsAJournalLineAndNotReadBack) {

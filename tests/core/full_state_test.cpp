@@ -339,6 +339,7 @@ TEST_F(RecoveryTest, ConnectedWritesTheFactoryStateAndReportsWhenDrained) {
 }
 
 TEST_F(RecoveryTest, AProcessorThatDoesNotAnswerTheReadBackIsNoSuccess) {
+    ChangeJournal journal(surface.context());
     connect();
     ASSERT_TRUE(surface.recovery.start_recovery());
     surface.full_state.advance(0);
@@ -348,6 +349,10 @@ TEST_F(RecoveryTest, AProcessorThatDoesNotAnswerTheReadBackIsNoSuccess) {
     EXPECT_EQ(notices.texts.back(), RecallReadBack::no_answer_text("the factory values"));
     EXPECT_EQ(std::count(notices.texts.begin(), notices.texts.end(), "Reset successfully."), 0);
     EXPECT_FALSE(surface.maintenance.busy());
+    ASSERT_FALSE(journal.lines().empty());
+    EXPECT_EQ(journal.lines().back().text,
+              "Recovery not verified: the processor did not answer the read-back");
+    EXPECT_EQ(journal.lines().back().origin, "recall");
 }
 
 TEST_F(RecoveryTest, RefusedWhileAnUpdateRunsOrWhenDeclined) {
