@@ -66,6 +66,7 @@ void ConnectionController::watch_completion() {
 void ConnectionController::disconnect() {
     send_reports(false);
     state_.system.connected = 0;
+    state_.system.connecting = 0;
     attempt_seen_ = false;
     awaiting_since_.reset();
     incomplete_told_ = false;

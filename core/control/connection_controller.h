@@ -53,8 +53,13 @@ public:
     // Awaiting for kCompletionLimit or longer (as of the last tick).
     bool completion_overdue() const { return incomplete_told_; }
 
-    // Level reports off; the caller stops the receive loop; then offline.
+    // Level reports off; the caller stops the receive loop; then offline. An attempt still
+    // waiting for the processor ends too: no request is repeated and a new one may start.
     void disconnect();
+
+    // The search takes the control port, so from the connect press until offline again it
+    // ends the connection (or the attempt at one) and the operator is asked first.
+    bool search_ends_connection() const { return phase() != ConnectionPhase::Offline; }
 
     ConnectionPhase phase() const;
     int attempts() const { return attempts_; }

@@ -109,7 +109,7 @@ void ConnectTab::search() {
     if (search_after_close_) {
         return;
     }
-    if (controller_.state().system.connected != 0) {
+    if (controller_.session().connection().search_ends_connection()) {
         if (!controller_.surface().context().ask(kSearchQuestion)) {
             return;
         }

@@ -25,8 +25,8 @@ class ConnectTab : public QWidget {
 
 public:
     static constexpr const char* kVersionFormat = "Current version\uff1a%1";
-    // The search takes the control port, so while connected it would end the control of the
-    // room without telling the processor.
+    // The search takes the control port, so while connected or connecting it would end the
+    // control of the room without telling the processor.
     static constexpr const char* kSearchQuestion =
         "Searching ends the connection to the processor. Search anyway?";
 
@@ -44,8 +44,8 @@ signals:
 
 private:
     void build();
-    // While connected the operator is asked first; OK disconnects as DISCONNECT does and the
-    // sweep starts once the socket has closed behind the last frame.
+    // While connected or connecting the operator is asked first; OK disconnects as DISCONNECT
+    // does and the sweep starts once the socket has closed behind the last frame.
     void search();
     void start_search();
     void poll_search();

@@ -89,6 +89,37 @@ TEST_F(ConnectionTest, DisconnectSwitchesReportsOffAndGoesOffline) {
     EXPECT_EQ(controller.phase(), ConnectionPhase::Offline);
 }
 
+// The search takes the control port: from the connect press until offline again it would end
+// what is under way, so it must ask.
+TEST_F(ConnectionTest, ASearchEndsTheConnectionFromTheConnectPressOn) {
+    EXPECT_FALSE(controller.search_ends_connection());
+    controller.begin_attempt();
+    EXPECT_TRUE(controller.search_ends_connection()) << "connecting";
+    state.system.connecting = 0;  // "Z" came
+    ASSERT_EQ(controller.phase(), ConnectionPhase::Awaiting);
+    EXPECT_TRUE(controller.search_ends_connection()) << "awaiting";
+    state.system.connected = 1;
+    EXPECT_TRUE(controller.search_ends_connection()) << "connected";
+    controller.disconnect();
+    EXPECT_FALSE(controller.search_ends_connection());
+}
+
+TEST_F(ConnectionTest, DisconnectWhileConnectingEndsTheAttempt) {
+    std::vector<ConnectionEvent::Kind> kinds;
+    auto sub =
+        controller.events().subscribe([&](const ConnectionEvent& e) { kinds.push_back(e.kind); });
+    controller.begin_attempt();
+    controller.disconnect();
+    EXPECT_EQ(controller.phase(), ConnectionPhase::Offline);
+    EXPECT_TRUE(controller.can_start_attempt());
+    sink.sent.clear();
+    run_for(20s);
+    EXPECT_TRUE(sink.sent.empty()) << "no request repeated after the attempt ended";
+    EXPECT_TRUE(notices.texts.empty()) << "no CANNOT CONNECT for an attempt the operator ended";
+    EXPECT_EQ(kinds, (std::vector<ConnectionEvent::Kind>{ConnectionEvent::Kind::AttemptStarted,
+                                                         ConnectionEvent::Kind::Disconnected}));
+}
+
 TEST(ReportSupervisor, OfflineOncePerTenSecondsAndOnlineOnTheNextReport) {
     DeviceState state;
     ManualClock clock;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "controller/controller.h"
+#include "shell/connect_tab.h"
 #include "shell/main_window.h"
 #include "shell/operator_dialogs.h"
 #include "shell/profile.h"
@@ -127,6 +128,35 @@ namespace kestra {
 namespace {
 
 // Closing mid-write, the recovery, a delete: Enter alone must not say yes to any of them.
+// A search while the connect attempt waits for the processor asks as while connected: Cancel
+// keeps the attempt, OK ends it as DISCONNECT does before the sweep takes the port.
+TEST_F(MainWindowTest, ASearchWhileConnectingAsksAndOkEndsTheAttempt) {
+    window = std::make_unique<MainWindow>(controller, profile, dialogs,
+                                          DeviceEndpoint::parse("127.0.0.1"));
+    window->show();
+    auto* search = window->findChild<QAbstractButton*>(QStringLiteral("system.search"));
+    ASSERT_NE(search, nullptr);
+    ASSERT_TRUE(controller.session().connect());
+    ASSERT_EQ(controller.session().connection().phase(), ConnectionPhase::Connecting);
+
+    search->click();
+    EXPECT_EQ(questions, std::vector<std::string>{ConnectTab::kSearchQuestion});
+    EXPECT_EQ(controller.session().connection().phase(), ConnectionPhase::Connecting);
+    EXPECT_TRUE(controller.session().listening()) << "Cancel changes nothing";
+    EXPECT_FALSE(controller.session().discovery().running());
+
+    answer = true;
+    search->click();
+    EXPECT_EQ(questions.size(), 2u);
+    EXPECT_EQ(controller.session().connection().phase(), ConnectionPhase::Offline);
+    EXPECT_TRUE(controller.session().connection().can_start_attempt());
+    for (int i = 0; i < 50 && !controller.session().discovery().running(); ++i) {
+        run_for(20);
+    }
+    EXPECT_TRUE(controller.session().discovery().running()) << "the sweep follows the close";
+    controller.session().discovery().stop();
+}
+
 TEST(OperatorDialogsTest, AnOkCancelQuestionHasCancelAsItsDefault) {
     OperatorDialogs dialogs;
     bool cancel_was_default = false;
