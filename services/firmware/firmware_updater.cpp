@@ -3,6 +3,7 @@
 #include <utility>
 
 #include <variant>
+#include "net/udp_socket.h"
 #include "protocol/command_encoder.h"
 
 namespace kestra {
@@ -119,9 +120,11 @@ void FirmwareUpdater::tick() {
 }
 
 void FirmwareUpdater::launch() {
-    link_ = UdpUpdateLink::open(settings_.local_port, settings_.device);
+    int error = 0;
+    link_ = UdpUpdateLink::open(settings_.local_port, settings_.device, &error);
     if (!link_) {
-        notices_.notice(kSocketError, kSocketCaption);
+        // Told as the control socket tells it, so the operator sees which port and why.
+        notices_.notice(UdpSocket::failure_text(error, settings_.local_port), kSocketCaption);
         phase_ = Phase::Idle;
         images_.clear();
         lock_.end();

@@ -22,14 +22,20 @@ constexpr std::size_t kReceiveBuffer = 65536;
 }  // namespace
 
 std::unique_ptr<UdpUpdateLink> UdpUpdateLink::open(uint16_t local_port,
-                                                   const DeviceEndpoint& device) {
+                                                   const DeviceEndpoint& device, int* error) {
     // A control socket still holding the port makes this fail.
     UdpSocket socket = UdpSocket::bind(local_port, std::nullopt, UdpSocket::Mode::NonBlocking);
     if (!socket.valid()) {
+        if (error != nullptr) {
+            *error = socket.error();
+        }
         return nullptr;
     }
     const int wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wake < 0) {
+        if (error != nullptr) {
+            *error = errno;
+        }
         return nullptr;
     }
     return std::unique_ptr<UdpUpdateLink>(new UdpUpdateLink(socket.release(), wake, device));

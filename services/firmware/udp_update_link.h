@@ -14,8 +14,10 @@ namespace kestra {
 // every wait at once.
 class UdpUpdateLink final : public UpdateLink {
 public:
-    // Nothing when the socket cannot be made or the port is taken.
-    static std::unique_ptr<UdpUpdateLink> open(uint16_t local_port, const DeviceEndpoint& device);
+    // Nothing when the socket cannot be made or the port is taken; then `error`, when given,
+    // holds the system's reason (an errno value) for UdpSocket::failure_text.
+    static std::unique_ptr<UdpUpdateLink> open(uint16_t local_port, const DeviceEndpoint& device,
+                                               int* error = nullptr);
     ~UdpUpdateLink() override;
     UdpUpdateLink(const UdpUpdateLink&) = delete;
     UdpUpdateLink& operator=(const UdpUpdateLink&) = delete;

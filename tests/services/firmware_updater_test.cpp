@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 
 #include "firmware/firmware_updater.h"
@@ -168,7 +169,10 @@ TEST_F(Updater, TransferWaitsForTheFreePortAndTheSettleTimeThenReportsATakenPort
 
     EXPECT_EQ(phases, (std::vector<UpdateStatus::Phase>{UpdateStatus::Phase::Requested,
                                                         UpdateStatus::Phase::Finished}));
-    EXPECT_EQ(notices.texts, (std::vector<std::string>{"Updateing.......", "Winsock error!"}));
+    EXPECT_EQ(notices.texts, (std::vector<std::string>{"Updateing.......",
+                                                       "Winsock error! Address already in use, "
+                                                       "port " +
+                                                           std::to_string(held.port)}));
     EXPECT_EQ(notices.captions.back(), "Warming");
     EXPECT_FALSE(lock.busy());
     EXPECT_FALSE(updater.running());
@@ -245,7 +249,9 @@ TEST(FirmwareImages, InstalledShareFolderIsTakenOnlyWhenNeitherOtherFolderHasThe
 TEST(UdpUpdateLink, TakesNoPortHeldByAnotherSocketAndStopsAtOnceWhenCancelled) {
     const HeldPort held;
     const auto device = *DeviceEndpoint::parse("127.0.0.9:39040");
-    EXPECT_EQ(UdpUpdateLink::open(held.port, device), nullptr);
+    int error = 0;
+    EXPECT_EQ(UdpUpdateLink::open(held.port, device, &error), nullptr);
+    EXPECT_EQ(error, EADDRINUSE);
 
     auto link = UdpUpdateLink::open(0, device);
     ASSERT_NE(link, nullptr);
