@@ -46,6 +46,7 @@ public:
     // The owner's tick: ends a read-back that did not come in time.
     void tick() { read_back_.tick(); }
 
+    Publisher<std::string>& started() { return read_back_.started(); }
     Publisher<ChangesRecallResult>& finished() { return read_back_.finished(); }
 
 private:

@@ -99,6 +99,7 @@ bool RecallReadBack::start(const DeviceState& target, const std::string& what,
     result_.unverifiable = unverifiable(target, codec());
     ctx_.expect_read_back(true);
     request_read(sending);
+    started_.publish(title_);
     return true;
 }
 

@@ -61,6 +61,8 @@ public:
     // The owner's tick: ends a read-back whose read or reply did not come in time.
     void tick();
 
+    // A read-back began: the title of the write it checks ("Scene 4:Board recall").
+    Publisher<std::string>& started() { return started_; }
     Publisher<ReadBackResult>& finished() { return finished_; }
 
     // The notices' texts, for the target named `what`.
@@ -97,6 +99,7 @@ private:
     ReadBackResult result_;
     Clock::TimePoint deadline_{};
     NameCodec fallback_codec_;
+    Publisher<std::string> started_;
     Publisher<ReadBackResult> finished_;
     Publisher<StateChange>::Subscription subscription_;
 };

@@ -88,7 +88,30 @@ ShowTab::ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent)
 
 SceneActions* ShowTab::scenes() {
     StoreSession* stores = controller_.stores_or_notice();
-    return stores != nullptr ? &stores->scenes() : nullptr;
+    if (stores == nullptr) {
+        return nullptr;
+    }
+    follow_read_back(stores->scenes());
+    return &stores->scenes();
+}
+
+// The scenes exist once the data folder opened, so the tab follows them from its first use.
+void ShowTab::follow_read_back(SceneActions& scenes) {
+    if (following_read_back_) {
+        return;
+    }
+    following_read_back_ = true;
+    ChangesRecall& recall = scenes.changes_recall();
+    read_back_started_ = recall.started().subscribe([this](const std::string& title) {
+        read_back_title_ = title;
+        progress_text_->set_text(QStringLiteral("Reading back from the processor..."));
+    });
+    read_back_finished_ = recall.finished().subscribe([this](const ReadBackResult& r) {
+        const std::string text = r.verified()
+                                     ? read_back_title_ + " verified"
+                                     : RecallReadBack::unverified_line(read_back_title_, r);
+        progress_text_->set_text(QString::fromStdString(text));
+    });
 }
 
 void ShowTab::refresh() {

@@ -2,9 +2,11 @@
 
 #include <QWidget>
 #include <array>
+#include <string>
 #include <vector>
 
 #include "control/full_state_writer.h"
+#include "control/recall_read_back.h"
 #include "control/scene_library.h"
 #include "util/publisher.h"
 
@@ -20,8 +22,8 @@ class ValueLabel;
 
 // The SYSTEM page's SHOW tab: SAVE and the 32 scene buttons "ID:NAME" in ID order (the first
 // 32 rows), each opening the scene menu: NAME (the NAME dialog), RECALL and DELETE with their
-// questions. A recall writes the processor while the progress bar counts the commands sent;
-// the window stays usable meanwhile.
+// questions. A recall writes the processor while the progress bar counts the commands sent,
+// then tells the read-back while it runs and how it ended; the window stays usable meanwhile.
 class ShowTab : public QWidget {
     Q_OBJECT
 
@@ -45,6 +47,7 @@ signals:
 
 private:
     SceneActions* scenes();
+    void follow_read_back(SceneActions& scenes);
     void open_menu(int button);
 
     Controller& controller_;
@@ -55,6 +58,10 @@ private:
     QProgressBar* progress_ = nullptr;
     ValueLabel* progress_text_ = nullptr;
     Publisher<FullStateProgress>::Subscription progress_sub_;
+    bool following_read_back_ = false;
+    std::string read_back_title_;
+    Publisher<std::string>::Subscription read_back_started_;
+    Publisher<ReadBackResult>::Subscription read_back_finished_;
 };
 
 }  // namespace kestra

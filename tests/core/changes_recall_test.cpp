@@ -243,11 +243,16 @@ protected:
 };
 
 TEST_F(WholeRecallTest, TheProcessorIsReadBackOnceTheWholeWriteHasLeft) {
+    std::vector<std::string> started;
+    const auto started_sub = scenes.changes_recall().started().subscribe(
+        [&started](const std::string& title) { started.push_back(title); });
     ASSERT_TRUE(scenes.recall(1));
     ASSERT_TRUE(surface.full_state.running());
     EXPECT_FALSE(read_requested()) << "not while the commands still wait";
+    EXPECT_TRUE(started.empty());
     surface.full_state.advance(0);
     EXPECT_TRUE(read_requested());
+    EXPECT_EQ(started, std::vector<std::string>{"Scene 1:Board recall"});
     EXPECT_TRUE(surface.context().read_back_expected());
     EXPECT_FALSE(result) << "leaving the sender is not arriving";
     read_arrives();

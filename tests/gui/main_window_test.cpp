@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "controller/controller.h"
+#include "controls/value_label.h"
 #include "shell/connect_tab.h"
 #include "shell/main_window.h"
 #include "shell/operator_dialogs.h"
 #include "shell/profile.h"
+#include "shell/show_tab.h"
 
 namespace kestra {
 namespace {
@@ -112,6 +114,37 @@ TEST_F(MainWindowTest, ClosingDuringASceneRecallLeavesAJournalLineOfTheCutTransf
     EXPECT_EQ(text.rfind("Scene " + saved->text() + " recall stopped: ", 0), 0u) << text;
     EXPECT_NE(text.find(" of 662 commands written"), std::string::npos) << text;
     EXPECT_EQ(text.find("662 of 662"), std::string::npos) << text;
+}
+
+// After the whole write the SHOW tab tells the read-back while it runs, then its end.
+TEST_F(MainWindowTest, TheShowTabTellsTheReadBackOfAWholeRecallAndItsResult) {
+    auto* show = window->findChild<ShowTab*>();
+    auto* text = window->findChild<ValueLabel*>(QStringLiteral("system.scene.progress.text"));
+    ASSERT_NE(show, nullptr);
+    ASSERT_NE(text, nullptr);
+    show->refresh();  // as when the tab is shown
+    ASSERT_TRUE(controller.session().connect());
+    controller.state().system.connected = 1;
+    SceneActions& scenes = controller.stores().scenes();
+    const std::optional<SceneEntry> saved = scenes.save();
+    ASSERT_TRUE(saved);
+    answer = true;
+    ASSERT_TRUE(scenes.recall(saved->id));
+    EXPECT_TRUE(text->text().startsWith(QStringLiteral("Writing to the processor: ")))
+        << text->text().toStdString();
+    controller.surface().full_state.advance(0);  // every command has left
+    EXPECT_EQ(text->text(), QStringLiteral("Reading back from the processor..."));
+
+    // The processor answers the read with the scene, then completes the connection.
+    controller.state().sanitize_after_bulk();
+    controller.session().changes().publish({StateChange::Scope::Everything, StateChange::kEvery,
+                                            StateChange::Block::All, ChangeOrigin::FullStateRead});
+    controller.session().changes().publish({StateChange::Scope::System, StateChange::kEvery,
+                                            StateChange::Block::Connection,
+                                            ChangeOrigin::ProcessorReport});
+    const std::string shown = text->text().toStdString();
+    EXPECT_TRUE(scenes.remove(saved->id));  // the data folder outlives the test
+    EXPECT_EQ(shown, "Scene " + saved->text() + " recall verified");
 }
 
 TEST_F(MainWindowTest, ClosingOfflineAsksNothingAndEndsAtOnce) {
