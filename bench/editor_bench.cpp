@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "controller/controller.h"
+#include "controller/console.h"
 #include "editors/response_graph.h"
 #include "shell/main_window.h"
 #include "shell/operator_dialogs.h"
@@ -51,10 +51,10 @@ int main(int argc, char** argv) {
     kestra::Profile profile(folder.string());
     kestra::OperatorDialogs dialogs;
     dialogs.divert([](const std::string&) {}, [](const std::string&) { return true; });
-    kestra::ControllerSettings settings;
+    kestra::ConsoleSettings settings;
     settings.session.device = *kestra::DeviceEndpoint::parse("127.0.0.9:43999");
     settings.data_dir = folder.string();
-    kestra::Controller controller(
+    kestra::Console controller(
         settings, [](std::function<void()> f) { f(); }, dialogs, dialogs);
     kestra::MainWindow window(controller, profile, dialogs, std::nullopt);
     window.resize(1600, 1000);

@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "control/control_surface.h"
 #include "loopback_receiver.h"
 #include "net/udp_transport.h"
+#include "operator/operator_actions.h"
 
 namespace {
 
@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
     kestra::AlwaysOk questions;
     SteadyClock clock;
     kestra::Publisher<kestra::StateChange> changes;
-    kestra::ControlSurface surface(state, changes, transport, notices, questions, clock,
-                                   kestra::CommandContext{nullptr, &glyphs, {}, 1});
+    kestra::OperatorActions surface(state, changes, transport, notices, questions, clock,
+                                    kestra::CommandContext{nullptr, &glyphs, {}, 1});
     kestra::FullStateWriter& writer = surface.full_state;
 
     std::printf("write_full_state: %d run(s), %d ms after each name, spin %d us\n", runs,

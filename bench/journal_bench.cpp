@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <random>
 
-#include "control/change_journal.h"
-#include "control/control_surface.h"
+#include "history/change_journal.h"
+#include "operator/operator_actions.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ struct Room {
     Quiet notices;
     AlwaysOk questions;
     ManualClock clock;
-    ControlSurface surface{state, stream, sink, notices, questions, clock};
+    OperatorActions surface{state, stream, sink, notices, questions, clock};
     ChangeJournal journal{surface.context()};
 };
 

@@ -19,10 +19,10 @@
 #include <thread>
 #include <vector>
 
-#include "control/control_surface.h"
 #include "controls/bitmap_fader.h"
 #include "loopback_receiver.h"
 #include "net/udp_transport.h"
+#include "operator/operator_actions.h"
 #include "session/system_clock.h"
 #include "strips/input_strip.h"
 #include "strips/strip_bank.h"
@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
     kestra::AlwaysOk answers;
     kestra::SystemClock clock;
     kestra::NameCodec codec;
-    kestra::ControlSurface surface(state, changes, transport, notices, answers, clock,
-                                   kestra::CommandContext{&codec, nullptr, {}, 1});
+    kestra::OperatorActions surface(state, changes, transport, notices, answers, clock,
+                                    kestra::CommandContext{&codec, nullptr, {}, 1});
     QWidget canvas;
     canvas.resize(1600, 1000);
     kestra::StripBank strips(surface, notices, &canvas);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "control/journal_line_codec.h"
+#include "history/journal_line_codec.h"
 #include "stored_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {

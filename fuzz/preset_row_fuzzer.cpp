@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "control/store_rows.h"
 #include "model/preset_codec.h"
+#include "recall/store_rows.h"
 #include "stored_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {

@@ -7,8 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "controller.h"
 #include "model/state_json.h"
+#include "scripted_console.h"
 #include "session/discovery_service.h"
 #include "shell.h"
 
@@ -21,7 +21,7 @@ using namespace std::chrono_literals;
 constexpr int kExitCannotConnect = 3;
 
 int pull(const GlobalOptions& options, std::ostream& out, std::ostream& err) {
-    Controller c(options, err);
+    ScriptedConsole c(options, err);
     if (!c.connect()) {
         return kExitCannotConnect;
     }
@@ -40,7 +40,7 @@ int levels(const GlobalOptions& options, const std::vector<std::string>& args, s
             throw UsageError("usage: kestra-ctl levels [--count N]");
         }
     }
-    Controller c(options, err);
+    ScriptedConsole c(options, err);
     if (!c.connect()) {
         return kExitCannotConnect;
     }
@@ -81,7 +81,7 @@ int discover(const GlobalOptions& options, const std::vector<std::string>& args,
                 "SECONDS]");
         }
     }
-    Controller c(options, err);
+    ScriptedConsole c(options, err);
     if (!c.session().start_search(host, port)) {
         return 1;
     }
@@ -146,7 +146,7 @@ int watch(const GlobalOptions& options, const std::vector<std::string>& args, st
     } else if (args.size() != 1) {
         throw UsageError("usage: kestra-ctl watch [--seconds N]");
     }
-    Controller c(options, err);
+    ScriptedConsole c(options, err);
     if (!c.connect()) {
         return kExitCannotConnect;
     }

@@ -53,7 +53,7 @@ void shell_status(ShellEnv& env, const Words& words) {
     if (words.size() != 1) {
         throw CommandError("usage: status");
     }
-    ControllerSession& session = env.controller.session();
+    ProcessorSession& session = env.controller.session();
     const DeviceEndpoint& device = session.device();
     env.out << "connection\t" << phase_text(session.connection().phase()) << '\n'
             << "reports\t" << ReportSupervisor::Status{session.supervisor().online()}.text() << '\n'
@@ -122,7 +122,7 @@ int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,
     add_firmware_commands(registry);
     add_store_commands(registry);
     add_journal_commands(registry);
-    Controller controller(options, err);
+    ScriptedConsole controller(options, err);
     ShellEnv env{controller, out, err};
     bool failed = false;
     std::string line;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "controller.h"
+#include "scripted_console.h"
 
 namespace kestra::ctl {
 
@@ -14,7 +14,7 @@ using Words = std::vector<std::string>;
 
 // What a shell command works with.
 struct ShellEnv {
-    Controller& controller;
+    ScriptedConsole& controller;
     std::ostream& out;
     std::ostream& err;
 };

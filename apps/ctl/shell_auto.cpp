@@ -80,8 +80,8 @@ void select_parameter(ShellEnv& env, const Words& w, const char* usage) {
         throw CommandError(usage);
     }
     const int channel = word_int(w, 1, 0, 95, "channel");
-    const int kind = word_int(w, 2, 0, ParameterReadout::kKindCount - 1, "kind");
-    if (!ParameterReadout::valid(channel, kind)) {
+    const int kind = word_int(w, 2, 0, Readout::kKindCount - 1, "kind");
+    if (!Readout::valid(channel, kind)) {
         throw CommandError("channel " + std::to_string(channel) +
                            " does not exist: inputs are 0-63, outputs 80-95");
     }
@@ -96,10 +96,10 @@ std::string rest_of_line(const Words& w, std::size_t from) {
     return text;
 }
 
-void typed_entry(ShellEnv& env, const Words& w, ParameterReadout::Box box) {
+void typed_entry(ShellEnv& env, const Words& w, Readout::Box box) {
     select_parameter(env, w,
-                     box == ParameterReadout::Box::Value ? "usage: type CHANNEL KIND TEXT"
-                                                         : "usage: typefreq CHANNEL KIND TEXT");
+                     box == Readout::Box::Value ? "usage: type CHANNEL KIND TEXT"
+                                                : "usage: typefreq CHANNEL KIND TEXT");
     env.controller.surface().readout.apply_typed_value(box, rest_of_line(w, 3));
 }
 
@@ -120,11 +120,10 @@ void readout_command(ShellEnv& env, const Words& w) {
 
 void add_auto_commands(ShellRegistry& registry) {
     registry.add("unit", unit_command);
-    registry.add("type", [](ShellEnv& env, const Words& w) {
-        typed_entry(env, w, ParameterReadout::Box::Value);
-    });
+    registry.add("type",
+                 [](ShellEnv& env, const Words& w) { typed_entry(env, w, Readout::Box::Value); });
     registry.add("typefreq", [](ShellEnv& env, const Words& w) {
-        typed_entry(env, w, ParameterReadout::Box::Frequency);
+        typed_entry(env, w, Readout::Box::Frequency);
     });
     registry.add("readout", readout_command);
 }

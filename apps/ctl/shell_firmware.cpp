@@ -32,7 +32,7 @@ double time_scale(const Words& w) {
 }
 
 void firmware_update(ShellEnv& env, const Words& w) {
-    Controller& c = env.controller;
+    ScriptedConsole& c = env.controller;
     FirmwareUpdater::Settings settings;
     settings.local_port = settings_from(c.options()).session.control_port;
     settings.device = c.session().device();

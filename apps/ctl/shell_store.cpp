@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "control/scene_diff.h"
+#include "history/scene_diff.h"
 #include "shell.h"
 
 namespace kestra::ctl {

@@ -4,7 +4,7 @@
 #include <QProcess>
 #include <optional>
 
-#include "control/device_endpoint.h"
+#include "protocol/device_endpoint.h"
 
 namespace kestra {
 

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <memory>
 
-#include "controller/controller.h"
+#include "controller/console.h"
 #include "demo_processor.h"
 #include "model/state_json.h"
 #include "shell/main_window.h"
@@ -109,23 +109,23 @@ int main(int argc, char** argv) {
         }
     }
 
-    ControllerSettings controller_settings;
+    ConsoleSettings controller_settings;
     controller_settings.session = settings;
     controller_settings.data_dir = options.data_dir;
     controller_settings.state_file = options.state_file;
-    std::unique_ptr<Controller> made;
+    std::unique_ptr<Console> made;
     try {
-        made = std::make_unique<Controller>(
+        made = std::make_unique<Console>(
             controller_settings,
             [&app](std::function<void()> f) {
                 QMetaObject::invokeMethod(&app, std::move(f), Qt::QueuedConnection);
             },
             dialogs, dialogs);
-    } catch (const ControllerError& e) {
+    } catch (const ConsoleError& e) {
         std::fprintf(stderr, "kestra: --state %s\n", e.what());
         return 2;
     }
-    Controller& controller = *made;
+    Console& controller = *made;
 
     MainWindow window(controller, profile, dialogs, search_host);
     window.set_firmware_time_scale(options.firmware_time_scale);

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "control/device_endpoint.h"
+#include "protocol/device_endpoint.h"
 
 namespace kestra {
 

@@ -20,10 +20,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "control/device_endpoint.h"
 #include "model/state_json.h"
 #include "net/net_sandbox.h"
 #include "net/udp_socket.h"
+#include "protocol/device_endpoint.h"
 #include "protocol/frame_extractor.h"
 #include "simulated_processor.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "model/fixed_text.h"
 #include "model/group_tables.h"
 #include "model/wall_time.h"
+#include "text/fixed_text.h"
 
 namespace kestra {
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "model/fixed_text.h"
+#include "text/fixed_text.h"
 
 namespace kestra {
 

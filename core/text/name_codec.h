@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/fixed_text.h"
+#include "text/fixed_text.h"
 
 namespace kestra {
 

@@ -1,6 +1,5 @@
 #include "editors/dynamics_editor.h"
 
-#include "control/control_surface.h"
 #include "controls/bitmap_fader.h"
 #include "controls/level_meter.h"
 #include "controls/menu_resources.h"
@@ -9,6 +8,7 @@
 #include "dsp/dynamics_transfer.h"
 #include "dsp/transfer_graph.h"
 #include "editors/response_graph.h"
+#include "operator/operator_actions.h"
 
 namespace kestra {
 
@@ -49,7 +49,7 @@ std::size_t slot(DynamicsField field) {
 
 }  // namespace
 
-DynamicsEditor::DynamicsEditor(Kind kind, ControlSurface& surface, NoticeSink& notices,
+DynamicsEditor::DynamicsEditor(Kind kind, OperatorActions& surface, NoticeSink& notices,
                                PresetSelector::Presets presets, QWidget* parent)
     : EditorPane(
           kind == Kind::Compressor ? QStringLiteral("editor.comp") : QStringLiteral("editor.lim"),

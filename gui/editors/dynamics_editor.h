@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "control/level_feed.h"
 #include "editors/editor_pane.h"
 #include "editors/preset_selector.h"
+#include "session/level_feed.h"
 
 namespace kestra {
 
@@ -22,7 +22,7 @@ class DynamicsEditor final : public EditorPane {
 public:
     enum class Kind { Compressor, Limiter };
 
-    DynamicsEditor(Kind kind, ControlSurface& surface, NoticeSink& notices,
+    DynamicsEditor(Kind kind, OperatorActions& surface, NoticeSink& notices,
                    PresetSelector::Presets presets, QWidget* parent);
 
     // The meter follows these level views while the editor is shown; `current` is the feed's

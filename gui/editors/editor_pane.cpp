@@ -2,11 +2,11 @@
 
 #include <QTimer>
 
-#include "control/control_surface.h"
 #include "controls/bitmap_fader.h"
 #include "controls/drop_list_button.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
+#include "operator/operator_actions.h"
 #include "skin/skin_ids.h"
 
 namespace kestra {
@@ -17,7 +17,7 @@ constexpr int kTickMs = 50;
 
 }  // namespace
 
-EditorPane::EditorPane(const QString& path, ControlSurface& surface, NoticeSink& notices,
+EditorPane::EditorPane(const QString& path, OperatorActions& surface, NoticeSink& notices,
                        QWidget* parent)
     : TiledBackground(parent, skin::kPageBackground),
       surface_(surface),

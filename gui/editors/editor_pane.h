@@ -12,7 +12,7 @@ class QTimer;
 namespace kestra {
 
 class BitmapFader;
-class ControlSurface;
+class OperatorActions;
 class DropListButton;
 class NoticeSink;
 class PngButton;
@@ -31,7 +31,7 @@ public:
     int channel() const { return channel_; }
 
 protected:
-    EditorPane(const QString& path, ControlSurface& surface, NoticeSink& notices, QWidget* parent);
+    EditorPane(const QString& path, OperatorActions& surface, NoticeSink& notices, QWidget* parent);
 
     // Loads every control of the channel from the state.
     virtual void load() = 0;
@@ -54,7 +54,7 @@ protected:
 
     const QString& path() const { return path_; }
 
-    ControlSurface& surface_;
+    OperatorActions& surface_;
     NoticeSink& notices_;
 
 protected:

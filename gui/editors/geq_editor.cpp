@@ -1,10 +1,10 @@
 #include "editors/geq_editor.h"
 
-#include "control/control_surface.h"
 #include "controls/menu_resources.h"
 #include "controls/png_button.h"
 #include "dsp/geq_bars.h"
 #include "editors/response_graph.h"
+#include "operator/operator_actions.h"
 
 namespace kestra {
 
@@ -15,7 +15,7 @@ constexpr int kGraphHeight = 420;
 
 }  // namespace
 
-GeqEditor::GeqEditor(ControlSurface& surface, NoticeSink& notices, PresetSelector::Presets presets,
+GeqEditor::GeqEditor(OperatorActions& surface, NoticeSink& notices, PresetSelector::Presets presets,
                      QWidget* parent)
     : EditorPane(QStringLiteral("editor.geq"), surface, notices, parent) {
     graph_ = new ResponseGraph(ResponseGraph::Mode::Bars, this);

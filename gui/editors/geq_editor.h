@@ -14,7 +14,7 @@ class GeqEditor final : public EditorPane {
     Q_OBJECT
 
 public:
-    GeqEditor(ControlSurface& surface, NoticeSink& notices, PresetSelector::Presets presets,
+    GeqEditor(OperatorActions& surface, NoticeSink& notices, PresetSelector::Presets presets,
               QWidget* parent);
 
     ResponseGraph* graph() const { return graph_; }

@@ -1,6 +1,5 @@
 #include "editors/peq_editor.h"
 
-#include "control/control_surface.h"
 #include "controls/bitmap_fader.h"
 #include "controls/drop_list_button.h"
 #include "controls/menu_resources.h"
@@ -9,6 +8,7 @@
 #include "dsp/eq_laws.h"
 #include "dsp/response_curve.h"
 #include "editors/response_graph.h"
+#include "operator/operator_actions.h"
 #include "skin/skin_ids.h"
 
 namespace kestra {
@@ -40,7 +40,7 @@ QString hz_text(int hz) {
 
 }  // namespace
 
-PeqEditor::PeqEditor(ControlSurface& surface, NoticeSink& notices, PresetSelector::Presets presets,
+PeqEditor::PeqEditor(OperatorActions& surface, NoticeSink& notices, PresetSelector::Presets presets,
                      QWidget* parent)
     : EditorPane(QStringLiteral("editor.peq"), surface, notices, parent) {
     graph_ = new ResponseGraph(ResponseGraph::Mode::Eq, this);

@@ -17,7 +17,7 @@ class PeqEditor final : public EditorPane {
     Q_OBJECT
 
 public:
-    PeqEditor(ControlSurface& surface, NoticeSink& notices, PresetSelector::Presets presets,
+    PeqEditor(OperatorActions& surface, NoticeSink& notices, PresetSelector::Presets presets,
               QWidget* parent);
 
     ResponseGraph* graph() const { return graph_; }

@@ -2,11 +2,11 @@
 
 #include <QCursor>
 
-#include "control/operator_attempt.h"
-#include "control/preset_actions.h"
 #include "controls/cmenu_ex.h"
 #include "controls/menu_resources.h"
 #include "controls/name_dialog.h"
+#include "operator/operator_attempt.h"
+#include "recall/preset_actions.h"
 #include "skin/skin_ids.h"
 
 namespace kestra {

@@ -1,12 +1,12 @@
 #include "pages/group_buttons.h"
 
-#include "control/control_surface.h"
 #include "controls/png_button.h"
+#include "operator/operator_actions.h"
 #include "pages/page_controls.h"
 
 namespace kestra {
 
-GroupButtons::GroupButtons(ControlSurface& surface, Buttons mute, Buttons control, QObject* parent)
+GroupButtons::GroupButtons(OperatorActions& surface, Buttons mute, Buttons control, QObject* parent)
     : QObject(parent), surface_(surface), mute_(mute), control_(control) {
     for (int g = 0; g < kGroupCount; ++g) {
         const auto at = static_cast<std::size_t>(g);

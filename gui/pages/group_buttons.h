@@ -9,7 +9,7 @@
 
 namespace kestra {
 
-class ControlSurface;
+class OperatorActions;
 class PngButton;
 
 // The main window's activation buttons, four per group kind. A control group's button turns
@@ -22,13 +22,13 @@ class GroupButtons : public QObject {
 public:
     using Buttons = std::array<PngButton*, kGroupCount>;
 
-    GroupButtons(ControlSurface& surface, Buttons mute, Buttons control, QObject* parent);
+    GroupButtons(OperatorActions& surface, Buttons mute, Buttons control, QObject* parent);
     ~GroupButtons() override;
 
     void refresh();
 
 private:
-    ControlSurface& surface_;
+    OperatorActions& surface_;
     Buttons mute_;
     Buttons control_;
     Publisher<StateChange>::Subscription change_sub_;

@@ -3,10 +3,10 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "control/control_surface.h"
 #include "controls/entry_edit.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
+#include "operator/operator_actions.h"
 #include "pages/page_controls.h"
 #include "skin/skin_ids.h"
 
@@ -43,7 +43,7 @@ QRect member_place(int index, int top) {
 
 }  // namespace
 
-GroupsPage::GroupsPage(ControlSurface& surface, QWidget* parent)
+GroupsPage::GroupsPage(OperatorActions& surface, QWidget* parent)
     : TiledBackground(parent, skin::kPageBackground), surface_(surface) {
     setObjectName(QStringLiteral("groups"));
     build_modes();

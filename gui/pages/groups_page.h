@@ -12,7 +12,7 @@
 
 namespace kestra {
 
-class ControlSurface;
+class OperatorActions;
 class EntryEdit;
 class PngButton;
 class ValueLabel;
@@ -26,7 +26,7 @@ class GroupsPage : public TiledBackground {
     Q_OBJECT
 
 public:
-    explicit GroupsPage(ControlSurface& surface, QWidget* parent = nullptr);
+    explicit GroupsPage(OperatorActions& surface, QWidget* parent = nullptr);
     ~GroupsPage() override;
 
     // The page switch: control mode, then a click on CONTROL 1.
@@ -50,7 +50,7 @@ private:
     void show_members(const MemberSet& set, bool shown);
     void on_change(const StateChange& change);
 
-    ControlSurface& surface_;
+    OperatorActions& surface_;
     std::array<PngButton*, 2> modes_{};  // CONTROL, MUTE
     std::array<PngButton*, kGroupCount> control_groups_{};
     std::array<PngButton*, kGroupCount> mute_groups_{};

@@ -2,10 +2,10 @@
 
 #include <QTimer>
 
-#include "control/control_surface.h"
 #include "controls/drop_list_button.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
+#include "operator/operator_actions.h"
 #include "pages/page_controls.h"
 #include "skin/skin_ids.h"
 
@@ -42,7 +42,7 @@ void show_index(DropListButton* selector, int index) {
 
 }  // namespace
 
-ModePage::ModePage(ControlSurface& surface, QWidget* parent)
+ModePage::ModePage(OperatorActions& surface, QWidget* parent)
     : TiledBackground(parent, skin::kPageBackground), surface_(surface) {
     setObjectName(QStringLiteral("mode"));
     label(this, QStringLiteral("mode.title"), QStringLiteral("SYNC CH THRESHOLD"),

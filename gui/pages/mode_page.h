@@ -2,13 +2,13 @@
 
 #include <array>
 
-#include "control/automix_actions.h"
+#include "actions/automix_actions.h"
 #include "controls/tiled_background.h"
 #include "util/publisher.h"
 
 namespace kestra {
 
-class ControlSurface;
+class OperatorActions;
 class DropListButton;
 class PngButton;
 
@@ -21,7 +21,7 @@ class ModePage : public TiledBackground {
     Q_OBJECT
 
 public:
-    explicit ModePage(ControlSurface& surface, QWidget* parent = nullptr);
+    explicit ModePage(OperatorActions& surface, QWidget* parent = nullptr);
     ~ModePage() override;
 
     // Loads every control from the state, as showing the page does.
@@ -37,7 +37,7 @@ private:
     void on_change(const StateChange& change);
     void refresh();
 
-    ControlSurface& surface_;
+    OperatorActions& surface_;
     PngButton* sync_ = nullptr;
     PngButton* last_hold_ = nullptr;
     std::array<DropListButton*, AutomixActions::kChannels> thresholds_{};

@@ -1,8 +1,8 @@
 #include "pages/routing_page.h"
 
-#include "control/control_surface.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
+#include "operator/operator_actions.h"
 #include "pages/page_controls.h"
 #include "skin/skin_ids.h"
 
@@ -15,7 +15,7 @@ const QString kPath = QStringLiteral("editor.route");
 
 }  // namespace
 
-RoutingPage::RoutingPage(ControlSurface& surface, QWidget* parent)
+RoutingPage::RoutingPage(OperatorActions& surface, QWidget* parent)
     : TiledBackground(parent, skin::kPageBackground), surface_(surface) {
     setObjectName(kPath);
     all_ = page_controls::button(this, kPath + QStringLiteral(".all"),

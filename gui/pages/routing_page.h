@@ -2,13 +2,13 @@
 
 #include <array>
 
-#include "control/routing_actions.h"
+#include "actions/routing_actions.h"
 #include "controls/tiled_background.h"
 #include "util/publisher.h"
 
 namespace kestra {
 
-class ControlSurface;
+class OperatorActions;
 class PngButton;
 class ValueLabel;
 
@@ -19,7 +19,7 @@ class RoutingPage : public TiledBackground {
     Q_OBJECT
 
 public:
-    explicit RoutingPage(ControlSurface& surface, QWidget* parent = nullptr);
+    explicit RoutingPage(OperatorActions& surface, QWidget* parent = nullptr);
     ~RoutingPage() override;
 
     // The MATRIX button of input `input` (zero-based) opened the page.
@@ -30,7 +30,7 @@ public:
 private:
     void on_change(const StateChange& change);
 
-    ControlSurface& surface_;
+    OperatorActions& surface_;
     PngButton* all_ = nullptr;
     std::array<PngButton*, RoutingActions::kRouteCount> routes_{};
     std::array<ValueLabel*, RoutingActions::kRouteCount> names_{};

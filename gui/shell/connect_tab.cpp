@@ -4,7 +4,7 @@
 #include <QProgressBar>
 #include <QTreeWidget>
 
-#include "controller/controller.h"
+#include "controller/console.h"
 #include "controls/entry_edit.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
@@ -41,7 +41,7 @@ ValueLabel* label(QWidget* parent, const QString& text, QRect place) {
 
 }  // namespace
 
-ConnectTab::ConnectTab(Controller& controller, Profile& profile,
+ConnectTab::ConnectTab(Console& controller, Profile& profile,
                        std::optional<DeviceEndpoint> search_host, QWidget* parent)
     : QWidget(parent), controller_(controller), profile_(profile), search_host_(search_host) {
     build();

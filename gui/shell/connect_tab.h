@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "control/device_endpoint.h"
+#include "protocol/device_endpoint.h"
 
 class QProgressBar;
 class QTreeWidget;
@@ -14,7 +14,7 @@ namespace kestra {
 class EntryEdit;
 class PngButton;
 class Profile;
-class Controller;
+class Console;
 class ValueLabel;
 
 // The CONNECT tab of the SYSTEM page: the device search with its list, the "IP:" field, and
@@ -30,7 +30,7 @@ public:
     static constexpr const char* kSearchQuestion =
         "Searching ends the connection to the processor. Search anyway?";
 
-    ConnectTab(Controller& controller, Profile& profile, std::optional<DeviceEndpoint> search_host,
+    ConnectTab(Console& controller, Profile& profile, std::optional<DeviceEndpoint> search_host,
                QWidget* parent);
 
     // The SYSTEM page was shown: the address, the version and the connect button afresh.
@@ -53,7 +53,7 @@ private:
     void take_typed_address();
     void toggle_connection();
 
-    Controller& controller_;
+    Console& controller_;
     Profile& profile_;
     std::optional<DeviceEndpoint> search_host_;
     QTimer search_poll_;

@@ -1,6 +1,6 @@
 #include "shell/display_tab.h"
 
-#include "controller/controller.h"
+#include "controller/console.h"
 #include "controls/drop_list_button.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
@@ -34,7 +34,7 @@ PngButton* key(QWidget* parent, const QString& name, const QString& caption, QRe
 
 }  // namespace
 
-DisplayTab::DisplayTab(Controller& controller, QWidget* parent)
+DisplayTab::DisplayTab(Console& controller, QWidget* parent)
     : QWidget(parent), controller_(controller) {
     build_buttons();
     build_slots();

@@ -3,13 +3,13 @@
 #include <QWidget>
 #include <array>
 
-#include "control/unit_actions.h"
+#include "actions/unit_actions.h"
 #include "model/state_change.h"
 #include "util/publisher.h"
 
 namespace kestra {
 
-class Controller;
+class Console;
 class DropListButton;
 class PngButton;
 class ValueLabel;
@@ -27,7 +27,7 @@ public:
     // The lists' ids name their slots, 1 to 5.
     static constexpr std::array<int, kSlots> kListIds{1247, 1248, 1250, 1251, 1252};
 
-    DisplayTab(Controller& controller, QWidget* parent);
+    DisplayTab(Console& controller, QWidget* parent);
 
     // Enables the allowed buttons and selects the remembered record; only while shown.
     void refresh();
@@ -43,7 +43,7 @@ private:
     void on_change(const StateChange& change);
     void show_panel();
 
-    Controller& controller_;
+    Console& controller_;
     std::array<PngButton*, kButtons> buttons_{};
     std::array<DropListButton*, kSlots> lists_{};
     std::array<ValueLabel*, kSlots> swatches_{};

@@ -3,7 +3,7 @@
 #include <QProgressBar>
 #include <filesystem>
 
-#include "controller/controller.h"
+#include "controller/console.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
 #include "firmware/firmware_image.h"
@@ -38,8 +38,7 @@ ValueLabel* make_label(QWidget* parent, const QString& name, const QString& text
 
 }  // namespace
 
-HelpTab::HelpTab(Controller& controller, QWidget* parent)
-    : QWidget(parent), controller_(controller) {
+HelpTab::HelpTab(Console& controller, QWidget* parent) : QWidget(parent), controller_(controller) {
     const auto button = [this](const QString& name, const QString& caption, QRect at) {
         auto* b = new PngButton(this);
         b->setObjectName(name);

@@ -2,15 +2,15 @@
 
 #include <QWidget>
 
-#include "control/full_state_writer.h"
 #include "firmware/firmware_updater.h"
+#include "session/full_state_writer.h"
 #include "util/publisher.h"
 
 class QProgressBar;
 
 namespace kestra {
 
-class Controller;
+class Console;
 class PngButton;
 class ValueLabel;
 
@@ -22,7 +22,7 @@ class HelpTab : public QWidget {
     Q_OBJECT
 
 public:
-    HelpTab(Controller& controller, QWidget* parent);
+    HelpTab(Console& controller, QWidget* parent);
 
     // Every wait of the update shortened by `scale` (0 < scale <= 1).
     void set_time_scale(double scale) { time_scale_ = scale; }
@@ -36,7 +36,7 @@ private:
     void start_recovery();
     void follow_updater();
 
-    Controller& controller_;
+    Console& controller_;
     double time_scale_ = 1.0;
     bool recovering_ = false;
     bool following_ = false;  // the updater is made on first use

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "control/change_journal.h"
+#include "history/change_journal.h"
 
 class QKeyEvent;
 class QTreeWidget;

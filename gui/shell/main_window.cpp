@@ -6,7 +6,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "controller/controller.h"
+#include "controller/console.h"
 #include "controls/cmenu_ex.h"
 #include "controls/entry_edit.h"
 #include "controls/png_button.h"
@@ -74,7 +74,7 @@ EntryEdit* make_box(QWidget* parent, const QString& name, int tag) {
 
 }  // namespace
 
-MainWindow::MainWindow(Controller& controller, Profile& profile, OperatorDialogs& dialogs,
+MainWindow::MainWindow(Console& controller, Profile& profile, OperatorDialogs& dialogs,
                        std::optional<DeviceEndpoint> search_host)
     : controller_(controller), profile_(profile), dialogs_(dialogs) {
     setWindowTitle(QString::fromLatin1(kTitle));
@@ -199,12 +199,12 @@ void MainWindow::build_views() {
         StoreSession* stores = controller_.stores_or_notice();
         return stores != nullptr ? &stores->presets() : nullptr;
     };
-    ControlSurface& surface = controller_.surface();
+    OperatorActions& surface = controller_.surface();
     compressor_ =
         new DynamicsEditor(DynamicsEditor::Kind::Compressor, surface, dialogs_, presets, canvas_);
     limiter_ =
         new DynamicsEditor(DynamicsEditor::Kind::Limiter, surface, dialogs_, presets, canvas_);
-    ControllerSession& session = controller_.session();
+    ProcessorSession& session = controller_.session();
     compressor_->follow(session.level_views(), session.levels().view());
     limiter_->follow(session.level_views(), session.levels().view());
     // In the order of StripEditor: compressor, PEQ, routing; then limiter, GEQ.
@@ -222,7 +222,7 @@ void MainWindow::show_editor(QWidget* pane, QRect at, int channel) {
 }
 
 void MainWindow::subscribe() {
-    ControllerSession& session = controller_.session();
+    ProcessorSession& session = controller_.session();
     readout_sub_ = controller_.surface().readout.shown().subscribe(
         [this](const ReadoutDisplay& d) { show_readout(d); });
     status_sub_ = session.supervisor().status().subscribe(
@@ -235,7 +235,7 @@ void MainWindow::subscribe() {
     connection_sub_ = session.connection().events().subscribe([this](const ConnectionEvent& e) {
         refresh_connection();
         if (e.kind == ConnectionEvent::Kind::Incomplete) {
-            dialogs_.notice(ConnectionController::kIncompleteNotice, "");
+            dialogs_.notice(ConnectionRules::kIncompleteNotice, "");
         }
     });
     strips_->follow(session.level_views(), session.levels().view());
@@ -288,7 +288,7 @@ void MainWindow::refresh_connection() {
 
 // Someone else sending to the control port is worth an installer's look, not a dialog.
 void MainWindow::show_foreign_senders() {
-    const ControllerSession& session = controller_.session();
+    const ProcessorSession& session = controller_.session();
     const QString tip = tr("Processor %1\n%2 datagrams from other senders ignored")
                             .arg(QString::fromStdString(session.device().text()))
                             .arg(session.foreign_datagrams());
@@ -306,8 +306,7 @@ void MainWindow::show_readout(const ReadoutDisplay& display) {
 void MainWindow::apply_typed(int tag) {
     EntryEdit* box = tag == 1 ? freq_box_ : value_box_;
     controller_.surface().readout.apply_typed_value(
-        tag == 1 ? ParameterReadout::Box::Frequency : ParameterReadout::Box::Value,
-        box->text().toStdString());
+        tag == 1 ? Readout::Box::Frequency : Readout::Box::Value, box->text().toStdString());
 }
 
 void MainWindow::select_bank(int bank) {
@@ -541,7 +540,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
-    ControllerSession& session = controller_.session();
+    ProcessorSession& session = controller_.session();
     session.discovery().stop();
     if (controller_.state().system.connected != 0 || session.listening()) {
         session.disconnect();  // "Q" 00 goes out behind every frame still waiting

@@ -8,11 +8,11 @@
 #include <optional>
 #include <vector>
 
-#include "control/connection_controller.h"
-#include "control/device_endpoint.h"
-#include "control/level_feed.h"
-#include "control/report_supervisor.h"
 #include "model/state_change.h"
+#include "protocol/device_endpoint.h"
+#include "session/connection_rules.h"
+#include "session/level_feed.h"
+#include "session/report_supervisor.h"
 #include "shell/main_layout.h"
 #include "strips/channel_strip.h"
 #include "util/publisher.h"
@@ -29,7 +29,7 @@ class OperatorDialogs;
 class StripBank;
 class PngButton;
 class Profile;
-class Controller;
+class Console;
 class RoutingPage;
 class SystemPage;
 class TiledBackground;
@@ -49,7 +49,7 @@ public:
     static constexpr std::chrono::milliseconds kTick{50};
     static constexpr std::chrono::milliseconds kCloseLimit{2000};
 
-    MainWindow(Controller& controller, Profile& profile, OperatorDialogs& dialogs,
+    MainWindow(Console& controller, Profile& profile, OperatorDialogs& dialogs,
                std::optional<DeviceEndpoint> search_host);
     ~MainWindow() override;
 
@@ -97,7 +97,7 @@ private:
     void show_overviews(const LevelView& view);
     void close_tick();
 
-    Controller& controller_;
+    Console& controller_;
     Profile& profile_;
     OperatorDialogs& dialogs_;
     MainLayout layout_;

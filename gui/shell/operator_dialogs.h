@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "control/action_context.h"
+#include "actions/action_context.h"
 
 namespace kestra {
 

@@ -5,13 +5,13 @@
 #include <QProgressBar>
 #include <algorithm>
 
-#include "control/operator_attempt.h"
-#include "controller/controller.h"
+#include "controller/console.h"
 #include "controls/cmenu_ex.h"
 #include "controls/menu_resources.h"
 #include "controls/name_dialog.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
+#include "operator/operator_attempt.h"
 #include "skin/skin_font.h"
 #include "skin/skin_ids.h"
 #include "skin/skin_palette.h"
@@ -34,7 +34,7 @@ int ShowTab::button_width() {
                     metrics.horizontalAdvance(QString::fromLatin1(kWidestCaption)) + 2 * kMargin);
 }
 
-ShowTab::ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent)
+ShowTab::ShowTab(Console& controller, NoticeSink& notices, QWidget* parent)
     : QWidget(parent), controller_(controller), notices_(notices) {
     const auto make = [this](const QString& name, const QString& caption, QRect at) {
         auto* b = new PngButton(this);

@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "control/full_state_writer.h"
-#include "control/recall_read_back.h"
-#include "control/scene_library.h"
+#include "recall/recall_read_back.h"
+#include "recall/scene_library.h"
+#include "session/full_state_writer.h"
 #include "util/publisher.h"
 
 class QProgressBar;
 
 namespace kestra {
 
-class Controller;
+class Console;
 class NoticeSink;
 class PngButton;
 class SceneActions;
@@ -36,7 +36,7 @@ public:
     // A scene button's width: kWidestCaption at kCaptionSize with a margin each side.
     static int button_width();
 
-    ShowTab(Controller& controller, NoticeSink& notices, QWidget* parent);
+    ShowTab(Console& controller, NoticeSink& notices, QWidget* parent);
 
     // The buttons from the scene table; done when the tab is shown.
     void refresh();
@@ -50,7 +50,7 @@ private:
     void follow_read_back(SceneActions& scenes);
     void open_menu(int button);
 
-    Controller& controller_;
+    Console& controller_;
     NoticeSink& notices_;
     PngButton* save_ = nullptr;
     std::array<PngButton*, kButtons> buttons_{};

@@ -5,7 +5,7 @@
 
 namespace kestra {
 
-StepSettler::StepSettler(Controller& controller, QObject* parent)
+StepSettler::StepSettler(Console& controller, QObject* parent)
     : QObject(parent), controller_(controller) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &StepSettler::due);

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "controller/controller.h"
+#include "controller/console.h"
 
 namespace kestra {
 
@@ -16,14 +16,14 @@ class StepSettler final : public QObject {
 public:
     static constexpr int kHeldRetryMs = 50;
 
-    StepSettler(Controller& controller, QObject* parent);
+    StepSettler(Console& controller, QObject* parent);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void due();
 
-    Controller& controller_;
+    Console& controller_;
     QTimer timer_;
     bool held_ = false;
     Publisher<StateChange>::Subscription changes_;

@@ -15,7 +15,7 @@ constexpr QRect kPane{0, 52, 1100, 600};
 
 }  // namespace
 
-SystemPage::SystemPage(Controller& controller, Profile& profile,
+SystemPage::SystemPage(Console& controller, Profile& profile,
                        std::optional<DeviceEndpoint> search_host, NoticeSink& notices,
                        QWidget* parent)
     : QWidget(parent) {

@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-#include "control/device_endpoint.h"
+#include "protocol/device_endpoint.h"
 
 namespace kestra {
 
@@ -14,7 +14,7 @@ class NoticeSink;
 class ShowTab;
 class PngButton;
 class Profile;
-class Controller;
+class Console;
 
 // The SYSTEM page: its tab buttons and one pane per tab. Showing a tab hides the others.
 class SystemPage : public QWidget {
@@ -23,7 +23,7 @@ class SystemPage : public QWidget {
 public:
     static constexpr std::array<const char*, 4> kTabs{"CONNECT", "SHOW", "HELP", "DISPLAY"};
 
-    SystemPage(Controller& controller, Profile& profile, std::optional<DeviceEndpoint> search_host,
+    SystemPage(Console& controller, Profile& profile, std::optional<DeviceEndpoint> search_host,
                NoticeSink& notices, QWidget* parent);
 
     ConnectTab& connect_tab() { return *connect_; }

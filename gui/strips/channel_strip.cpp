@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "control/control_surface.h"
 #include "controls/bitmap_fader.h"
 #include "controls/cmenu_ex.h"
 #include "controls/drop_list_button.h"
@@ -13,6 +12,7 @@
 #include "controls/name_dialog.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
+#include "operator/operator_actions.h"
 #include "skin/skin_ids.h"
 #include "strips/strip_graph.h"
 #include "text/name_codec.h"
@@ -30,7 +30,7 @@ constexpr int kMeterHeight = 200;
 }  // namespace
 
 ChannelStrip::ChannelStrip(const QString& path, int background, QColor frame,
-                           ControlSurface& surface, NoticeSink& notices, QWidget* parent)
+                           OperatorActions& surface, NoticeSink& notices, QWidget* parent)
     : TiledBackground(parent, background),
       surface_(surface),
       notices_(notices),

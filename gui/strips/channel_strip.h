@@ -10,7 +10,7 @@
 namespace kestra {
 
 class BitmapFader;
-class ControlSurface;
+class OperatorActions;
 class DropListButton;
 class LevelMeter;
 class NoticeSink;
@@ -61,7 +61,7 @@ signals:
     void editor_requested(int channel, StripEditor editor);
 
 protected:
-    ChannelStrip(const QString& path, int background, QColor frame, ControlSurface& surface,
+    ChannelStrip(const QString& path, int background, QColor frame, OperatorActions& surface,
                  NoticeSink& notices, QWidget* parent);
 
     // The strip kind's own controls and rules.
@@ -82,7 +82,7 @@ protected:
     void add_common(int graph_y, int name_label_y, int fader_y, int mute_y, int name_y,
                     int fader_track, int fader_thumb, int name_images);
 
-    ControlSurface& surface_;
+    OperatorActions& surface_;
     const LevelView* levels_ = nullptr;
     NoticeSink& notices_;
     PngButton* mute_ = nullptr;

@@ -1,11 +1,11 @@
 #include "strips/input_strip.h"
 
-#include "control/control_surface.h"
-#include "control/level_feed.h"
 #include "controls/drop_list_button.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
 #include "dsp/response_curve.h"
+#include "operator/operator_actions.h"
+#include "session/level_feed.h"
 #include "skin/skin_ids.h"
 #include "strips/strip_graph.h"
 
@@ -26,7 +26,7 @@ QStringList gain_items() {
 
 }  // namespace
 
-InputStrip::InputStrip(const QString& path, ControlSurface& surface, NoticeSink& notices,
+InputStrip::InputStrip(const QString& path, OperatorActions& surface, NoticeSink& notices,
                        QWidget* parent)
     : ChannelStrip(path, skin::kInputStripBackground, QColor(0x80, 0x80, 0x80), surface, notices,
                    parent) {

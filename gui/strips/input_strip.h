@@ -11,7 +11,7 @@ class InputStrip final : public ChannelStrip {
     Q_OBJECT
 
 public:
-    InputStrip(const QString& path, ControlSurface& surface, NoticeSink& notices, QWidget* parent);
+    InputStrip(const QString& path, OperatorActions& surface, NoticeSink& notices, QWidget* parent);
 
     // The auto-mixer state of CH1-CH32 from the level reports.
     void set_active(bool active);

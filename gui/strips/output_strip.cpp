@@ -1,11 +1,11 @@
 #include "strips/output_strip.h"
 
-#include "control/control_surface.h"
-#include "control/level_feed.h"
 #include "controls/drop_list_button.h"
 #include "controls/png_button.h"
 #include "controls/value_label.h"
 #include "dsp/geq_bars.h"
+#include "operator/operator_actions.h"
+#include "session/level_feed.h"
 #include "skin/skin_ids.h"
 #include "strips/strip_graph.h"
 
@@ -25,7 +25,7 @@ QStringList delay_items() {
 
 }  // namespace
 
-OutputStrip::OutputStrip(const QString& path, ControlSurface& surface, NoticeSink& notices,
+OutputStrip::OutputStrip(const QString& path, OperatorActions& surface, NoticeSink& notices,
                          QWidget* parent)
     : ChannelStrip(path, skin::kOutputStripBackground, QColor(2, 166, 227), surface, notices,
                    parent) {

@@ -11,7 +11,8 @@ class OutputStrip final : public ChannelStrip {
     Q_OBJECT
 
 public:
-    OutputStrip(const QString& path, ControlSurface& surface, NoticeSink& notices, QWidget* parent);
+    OutputStrip(const QString& path, OperatorActions& surface, NoticeSink& notices,
+                QWidget* parent);
     void show_levels(const LevelView& view) override;
 
 protected:

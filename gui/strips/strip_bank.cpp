@@ -1,6 +1,6 @@
 #include "strips/strip_bank.h"
 
-#include "control/control_surface.h"
+#include "operator/operator_actions.h"
 #include "strips/input_strip.h"
 #include "strips/output_strip.h"
 
@@ -19,7 +19,7 @@ bool touches_graph(StateChange::Block block) {
 
 }  // namespace
 
-StripBank::StripBank(ControlSurface& surface, NoticeSink& notices, QWidget* canvas) {
+StripBank::StripBank(OperatorActions& surface, NoticeSink& notices, QWidget* canvas) {
     const auto forward = [this](int channel, StripEditor kind) {
         emit editor_requested(channel, kind);
     };

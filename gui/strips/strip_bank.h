@@ -3,9 +3,9 @@
 #include <QObject>
 #include <vector>
 
-#include "control/action_context.h"
-#include "control/level_feed.h"
+#include "actions/action_context.h"
 #include "model/state_change.h"
+#include "session/level_feed.h"
 #include "strips/channel_strip.h"
 #include "util/publisher.h"
 
@@ -25,7 +25,7 @@ class StripBank : public QObject {
     Q_OBJECT
 
 public:
-    StripBank(ControlSurface& surface, NoticeSink& notices, QWidget* canvas);
+    StripBank(OperatorActions& surface, NoticeSink& notices, QWidget* canvas);
     ~StripBank() override;
 
     // The level views of the processor's reports, and the feed's current view, which every

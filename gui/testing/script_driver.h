@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "control/action_context.h"
+#include "actions/action_context.h"
 
 class QWidget;
 

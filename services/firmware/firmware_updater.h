@@ -12,14 +12,14 @@
 #include <vector>
 #include "util/post.h"
 
-#include "control/action_context.h"
-#include "control/device_endpoint.h"
-#include "control/maintenance_lock.h"
+#include "actions/action_context.h"
 #include "firmware/firmware_image.h"
 #include "firmware/firmware_transfer.h"
 #include "firmware/udp_update_link.h"
 #include "firmware/update_timing.h"
+#include "protocol/device_endpoint.h"
 #include "protocol/frame_sink.h"
+#include "session/maintenance_lock.h"
 #include "util/clock.h"
 #include "util/publisher.h"
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "control/device_endpoint.h"
 #include "firmware/update_link.h"
+#include "protocol/device_endpoint.h"
 
 namespace kestra {
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "control/device_endpoint.h"
+#include "protocol/device_endpoint.h"
 
 namespace kestra {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "control/device_endpoint.h"
+#include "protocol/device_endpoint.h"
 
 namespace kestra {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "control/device_endpoint.h"
 #include "net/paced_queue.h"
+#include "protocol/device_endpoint.h"
 #include "protocol/frame_sink.h"
 
 namespace kestra {

@@ -8,8 +8,8 @@
 #include <thread>
 #include "util/post.h"
 
-#include "control/device_endpoint.h"
-#include "control/discovery.h"
+#include "protocol/device_endpoint.h"
+#include "protocol/discovery.h"
 
 namespace kestra {
 

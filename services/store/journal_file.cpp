@@ -1,6 +1,6 @@
 #include "store/journal_file.h"
 
-#include "control/journal_line_codec.h"
+#include "history/journal_line_codec.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "control/change_journal.h"
+#include "history/change_journal.h"
 
 namespace kestra {
 

@@ -3,7 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include "control/action_context.h"
+#include "actions/action_context.h"
 #include "model/preset_codec.h"
 
 namespace kestra {

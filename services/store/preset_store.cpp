@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "control/store_rows.h"
+#include "recall/store_rows.h"
 
 namespace kestra {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/preset_library.h"
+#include "recall/preset_library.h"
 #include "store/preset_database.h"
 
 namespace kestra {

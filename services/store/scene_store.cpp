@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <regex>
 
-#include "control/action_context.h"
-#include "control/store_rows.h"
+#include "actions/action_context.h"
 #include "model/state_image.h"
+#include "recall/store_rows.h"
 
 namespace kestra {
 

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "control/scene_library.h"
 #include "protocol/frame_sink.h"
+#include "recall/scene_library.h"
 #include "store/preset_database.h"
 #include "store/scene_file.h"
 

@@ -4,7 +4,7 @@
 
 namespace kestra {
 
-StoreSession::StoreSession(const std::string& folder, ControlSurface& surface, NoticeSink& notices)
+StoreSession::StoreSession(const std::string& folder, OperatorActions& surface, NoticeSink& notices)
     : folder_(folder),
       db_((std::filesystem::path(folder) / PresetDatabase::kFileName).string(), notices),
       preset_store_(db_),

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "control/control_surface.h"
-#include "control/preset_actions.h"
-#include "control/scene_actions.h"
+#include "operator/operator_actions.h"
+#include "recall/preset_actions.h"
+#include "recall/scene_actions.h"
 #include "store/preset_database.h"
 #include "store/preset_store.h"
 #include "store/scene_store.h"
@@ -15,7 +15,7 @@ namespace kestra {
 // actions working on a control surface's state. The database opens on first use.
 class StoreSession {
 public:
-    StoreSession(const std::string& folder, ControlSurface& surface, NoticeSink& notices);
+    StoreSession(const std::string& folder, OperatorActions& surface, NoticeSink& notices);
 
     PresetActions& presets() { return presets_; }
     SceneActions& scenes() { return scenes_; }

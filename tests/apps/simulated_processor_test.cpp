@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "control/discovery.h"
 #include "protocol/command_encoder.h"
+#include "protocol/discovery.h"
 #include "protocol/frame_extractor.h"
 #include "protocol/reply_dispatcher.h"
 #include "simulated_processor.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "control/control_surface.h"
 #include "expected_frame.h"
+#include "operator/operator_actions.h"
 #include "protocol/frame_codec.h"
 #include "state_change_printer.h"
 
@@ -91,7 +91,7 @@ protected:
     NoticeTexts notices;
     AlwaysOk questions;
     Publisher<StateChange> stream;
-    ControlSurface surface{state, stream, sink, notices, questions, clock};
+    OperatorActions surface{state, stream, sink, notices, questions, clock};
     std::vector<StateChange> changes;
     std::vector<ReadoutRequest> reports;
 

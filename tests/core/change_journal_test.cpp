@@ -1,12 +1,12 @@
-#include "control/change_journal.h"
+#include "history/change_journal.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
 #include "action_fixture.h"
-#include "control/scene_actions.h"
 #include "model/state_image.h"
+#include "recall/scene_actions.h"
 #include "scene_shelf.h"
 
 namespace kestra {

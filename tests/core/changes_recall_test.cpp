@@ -1,13 +1,13 @@
-#include "control/changes_recall.h"
+#include "recall/changes_recall.h"
 
-#include "control/change_journal.h"
+#include "history/change_journal.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
 #include "action_fixture.h"
-#include "control/scene_actions.h"
+#include "recall/scene_actions.h"
 #include "scene_shelf.h"
 
 namespace kestra {
@@ -233,7 +233,7 @@ protected:
     NoticeTexts notices;
     AlwaysOk questions;
     Publisher<StateChange> stream;
-    ControlSurface surface{
+    OperatorActions surface{
         state, stream, sink, notices, questions, clock, CommandContext{nullptr, &glyphs, {}, 1}};
     SceneShelf shelf;
     SceneActions scenes{surface.context(), shelf, surface.full_state};

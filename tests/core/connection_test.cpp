@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "control/connection_controller.h"
-#include "control/device_endpoint.h"
-#include "control/discovery.h"
-#include "control/report_supervisor.h"
+#include "protocol/device_endpoint.h"
+#include "protocol/discovery.h"
+#include "session/connection_rules.h"
+#include "session/report_supervisor.h"
 
 namespace kestra {
 namespace {
@@ -39,7 +39,7 @@ protected:
     ManualClock clock;
     RecordingSink sink;
     RecordingNotices notices;
-    ConnectionController controller{state, clock, sink, notices};
+    ConnectionRules controller{state, clock, sink, notices};
 };
 
 TEST_F(ConnectionTest, AttemptSendsReportsOffThenReadAll) {
@@ -203,7 +203,7 @@ TEST_F(ConnectionTest, AwaitingTellsOnceWhenTheCompletionIsOverdueAndANewAttempt
     controller.begin_attempt();
     run_for(1s);
     state.system.connecting = 0;  // "Z" came, "Y" does not
-    run_for(ConnectionController::kCompletionLimit - 100ms);
+    run_for(ConnectionRules::kCompletionLimit - 100ms);
     EXPECT_FALSE(controller.completion_overdue());
     run_for(200ms);
     EXPECT_TRUE(controller.completion_overdue());

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "control/active_groups.h"
-#include "control/field_path.h"
+#include "actions/active_groups.h"
+#include "params/field_path.h"
 #include "text/channel_name_rule.h"
 
 namespace kestra {

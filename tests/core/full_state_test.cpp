@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "control/change_journal.h"
-#include "control/control_surface.h"
-#include "control/report_supervisor.h"
+#include "history/change_journal.h"
 #include "model/factory_values.h"
+#include "operator/operator_actions.h"
+#include "session/report_supervisor.h"
 
 namespace kestra {
 namespace {
@@ -146,7 +146,7 @@ protected:
     Answers answers;
     ManualClock clock;
     Publisher<StateChange> stream;
-    ControlSurface surface;
+    OperatorActions surface;
 };
 
 TEST_F(FullStateTest, SequenceHasTheWholeStateWriteOrderAndItsPauses) {

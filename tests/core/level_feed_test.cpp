@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "control/level_feed.h"
 #include "dsp/dynamics_transfer.h"
+#include "session/level_feed.h"
 
 namespace kestra {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "control/control_surface.h"
 #include "expected_frame.h"
+#include "operator/operator_actions.h"
 #include "protocol/frame_codec.h"
 #include "state_change_printer.h"
 #include "text/name_codec.h"
@@ -102,7 +102,7 @@ protected:
     NameCodec codec;
     BlankRasterizer glyphs;
     Publisher<StateChange> stream;
-    ControlSurface surface{state, stream, sink, notices, ok, clock, names()};
+    OperatorActions surface{state, stream, sink, notices, ok, clock, names()};
     std::vector<StateChange> changes;
     std::vector<ReadoutRequest> reports;
     Publisher<StateChange>::Subscription change_sub;

@@ -5,18 +5,18 @@
 #include <tuple>
 #include <utility>
 
-#include "control/typed_number.h"
+#include "params/typed_number.h"
 #include "surface_test_support.h"
 
 namespace kestra {
 namespace {
 
 using testing::framed;
-using Box = ParameterReadout::Box;
+using Box = Readout::Box;
 
 class ReadoutTest : public testing::SurfaceTest {
 protected:
-    ParameterReadout& readout = surface.readout;
+    Readout& readout = surface.readout;
     std::vector<ReadoutDisplay> shown;
     Publisher<ReadoutDisplay>::Subscription listening =
         readout.shown().subscribe([this](const ReadoutDisplay& d) { shown.push_back(d); });

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "action_fixture.h"
-#include "control/drag_send_policy.h"
+#include "actions/drag_send_policy.h"
 
 namespace kestra {
 namespace {

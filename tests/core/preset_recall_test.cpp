@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "action_fixture.h"
-#include "control/preset_recall_target.h"
+#include "recall/preset_recall_target.h"
 
 namespace kestra {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "control/control_surface.h"
+#include "operator/operator_actions.h"
 #include "protocol/frame_builder.h"
 #include "protocol/frame_codec.h"
 #include "protocol/frame_extractor.h"
@@ -444,13 +444,13 @@ protected:
 
     QuietNotices notices;
     AlwaysOk questions;
-    ControlSurface surface{state, changes, sink, notices, questions, clock};
+    OperatorActions surface{state, changes, sink, notices, questions, clock};
 };
 
 TEST_F(SharedStreamTest, EachChangeSaysWhoWroteIt) {
     dispatcher.route_frame(z_frame({{2, rep("46", kAllChannels)}}));
     surface.readout.show_parameter(3, StripActions::kReadoutVolume);
-    surface.readout.apply_typed_value(ParameterReadout::Box::Value, "-10");
+    surface.readout.apply_typed_value(Readout::Box::Value, "-10");
     surface.strips.set_input_volume(3, 20);
     dispatcher.route_frame(reply('P', {{2, rep("20", kAllChannels)}}, 3));
     state.system.connected = 0;  // the recovery then needs no transfer

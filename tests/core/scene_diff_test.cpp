@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "control/scene_diff.h"
+#include "history/scene_diff.h"
 
 namespace kestra {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "control/scene_library.h"
+#include "recall/scene_library.h"
 
 namespace kestra::testing {
 

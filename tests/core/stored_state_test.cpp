@@ -6,18 +6,18 @@
 #include <climits>
 #include <random>
 
-#include "control/journal_line_codec.h"
-#include "control/operator_attempt.h"
-#include "control/store_rows.h"
+#include "history/journal_line_codec.h"
 #include "model/factory_values.h"
 #include "model/state_file_decoder.h"
 #include "model/state_image.h"
 #include "model/state_json.h"
 #include "model/state_ranges.h"
+#include "operator/operator_attempt.h"
 #include "protocol/command_encoder.h"
 #include "protocol/frame_builder.h"
 #include "protocol/reply_decoder.h"
 #include "protocol/reply_encoder.h"
+#include "recall/store_rows.h"
 
 namespace kestra {
 namespace {

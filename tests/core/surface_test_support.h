@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "control/control_surface.h"
 #include "expected_frame.h"
+#include "operator/operator_actions.h"
 #include "protocol/frame_codec.h"
 #include "state_change_printer.h"
 
@@ -59,7 +59,7 @@ protected:
     ScriptedAnswers answers;
     ManualClock clock;
     Publisher<StateChange> stream;
-    ControlSurface surface{state, stream, sink, notices, answers, clock};
+    OperatorActions surface{state, stream, sink, notices, answers, clock};
     std::vector<StateChange> changes;
     Publisher<StateChange>::Subscription watching = surface.context().changes().subscribe(
         [this](const StateChange& c) { changes.push_back(c); });

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "control/control_surface.h"
-#include "control/level_feed.h"
 #include "controls/drop_list_button.h"
 #include "controls/level_meter.h"
 #include "editors/dynamics_editor.h"
 #include "editors/geq_editor.h"
 #include "editors/peq_editor.h"
 #include "editors/response_graph.h"
+#include "operator/operator_actions.h"
 #include "recording_sinks.h"
+#include "session/level_feed.h"
 #include "synthetic_input.h"
 
 namespace kestra {
@@ -42,7 +42,7 @@ protected:
     AlwaysOk answers;
     ManualClock clock;
     NameCodec codec;
-    ControlSurface surface;
+    OperatorActions surface;
     QWidget canvas;
 };
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "controller/controller.h"
+#include "controller/console.h"
 #include "controls/value_label.h"
 #include "shell/connect_tab.h"
 #include "shell/main_window.h"
@@ -48,8 +48,8 @@ protected:
         std::error_code ec;
         fs::remove_all(folder, ec);
     }
-    static ControllerSettings settings() {
-        ControllerSettings s;
+    static ConsoleSettings settings() {
+        ConsoleSettings s;
         s.session.control_port = 0;
         s.session.device = *DeviceEndpoint::parse("127.0.0.9:43997");
         s.data_dir = (fs::temp_directory_path() / "kestra-test-data").string();  // the journal
@@ -65,7 +65,7 @@ protected:
     fs::path folder;
     Profile profile;
     OperatorDialogs dialogs;
-    Controller controller;
+    Console controller;
     std::unique_ptr<MainWindow> window;
     std::vector<std::string> notices;
     std::vector<std::string> questions;

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "control/control_surface.h"
 #include "controls/drop_list_button.h"
 #include "controls/entry_edit.h"
 #include "controls/png_button.h"
+#include "operator/operator_actions.h"
 #include "pages/group_buttons.h"
 #include "pages/groups_page.h"
 #include "pages/mode_page.h"
@@ -60,7 +60,7 @@ protected:
     RecordingNotices notices;
     AlwaysOk answers;
     ManualClock clock;
-    ControlSurface surface;
+    OperatorActions surface;
     QWidget canvas;
     ModePage* mode = nullptr;
     GroupsPage* groups = nullptr;

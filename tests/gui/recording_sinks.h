@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "control/action_context.h"
+#include "actions/action_context.h"
 #include "protocol/frame_sink.h"
 #include "protocol/glyph_rasterizer.h"
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "control/control_surface.h"
 #include "controls/bitmap_fader.h"
 #include "controls/level_meter.h"
 #include "controls/png_button.h"
+#include "operator/operator_actions.h"
 #include "recording_sinks.h"
 #include "strips/input_strip.h"
 #include "strips/output_strip.h"
@@ -60,7 +60,7 @@ protected:
     ManualClock clock;
     NameCodec codec;
     BlankGlyphs glyphs;
-    ControlSurface surface;
+    OperatorActions surface;
     QWidget canvas;
     std::unique_ptr<StripBank> strips;
 };

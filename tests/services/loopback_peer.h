@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "control/device_endpoint.h"
 #include "net/net_sandbox.h"
+#include "protocol/device_endpoint.h"
 
 namespace kestra::testing_net {
 

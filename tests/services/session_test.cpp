@@ -12,15 +12,15 @@
 #include <mutex>
 #include <thread>
 
-#include "control/full_state_writer.h"
 #include "net/net_sandbox.h"
 #include "net/udp_socket.h"
 #include "protocol/command_encoder.h"
 #include "protocol/frame_builder.h"
 #include "protocol/frame_extractor.h"
-#include "session/controller_session.h"
 #include "session/discovery_service.h"
+#include "session/full_state_writer.h"
 #include "session/owner_loop.h"
+#include "session/processor_session.h"
 #include "simulated_processor.h"
 
 namespace kestra {
@@ -137,13 +137,13 @@ uint16_t free_port() {
 
 class SessionTest : public ::testing::Test {
 protected:
-    std::unique_ptr<ControllerSession> make_session(uint16_t device_port, uint16_t local_port,
-                                                    const Clock* clock = nullptr,
-                                                    const std::string& address = "127.0.0.1") {
+    std::unique_ptr<ProcessorSession> make_session(uint16_t device_port, uint16_t local_port,
+                                                   const Clock* clock = nullptr,
+                                                   const std::string& address = "127.0.0.1") {
         SessionSettings s;
         s.control_port = local_port;
         s.device = *DeviceEndpoint::parse(address + ":" + std::to_string(device_port));
-        return std::make_unique<ControllerSession>(
+        return std::make_unique<ProcessorSession>(
             s,
             [this](std::function<void()> f) {
                 ++posts;
@@ -205,7 +205,7 @@ public:
     GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
 };
 
-bool connect_and_wait(ControllerSession& session, OwnerLoop& loop) {
+bool connect_and_wait(ProcessorSession& session, OwnerLoop& loop) {
     session.connect();
     return loop.run_until([&] { return session.state().system.connected == 1; }, 5s,
                           [&] { session.tick(); });
@@ -445,7 +445,7 @@ protected:
     sim::SimulatedProcessor real;
     uint16_t local = 0;
     const Clock* clock = nullptr;
-    std::unique_ptr<ControllerSession> session;
+    std::unique_ptr<ProcessorSession> session;
     Publisher<StateChange>::Subscription changes;
     int processor_changes = 0;
 };

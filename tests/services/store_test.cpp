@@ -144,7 +144,7 @@ protected:
     Answers answers;
     ManualClock clock;
     Publisher<StateChange> stream;
-    ControlSurface surface;
+    OperatorActions surface;
     std::unique_ptr<StoreSession> stores;
 };
 

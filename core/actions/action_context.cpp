@@ -1,0 +1,76 @@
+#include "actions/action_context.h"
+
+#include <utility>
+
+#include "model/state_fields.h"
+#include "params/channel_label.h"
+
+namespace kestra {
+
+ActionContext::OriginScope::OriginScope(ActionContext& ctx, ChangeOrigin origin)
+    : ctx_(ctx), previous_(ctx.origin_) {
+    ctx_.origin_ = origin;
+}
+
+ActionContext::OriginScope::~OriginScope() {
+    ctx_.origin_ = previous_;
+}
+
+ActionContext::ActionContext(DeviceState& state, Publisher<StateChange>& changes, FrameSink& sink,
+                             NoticeSink& notices, QuestionSink& questions, const Clock& clock,
+                             CommandContext names)
+    : state_(state),
+      changes_(changes),
+      sink_(sink),
+      notices_(notices),
+      questions_(questions),
+      clock_(clock),
+      names_(names),
+      filter_(state),
+      // The processor's changes pass here too, so the filter learns what they rewrote.
+      filtering_(changes.subscribe([this](const StateChange& c) { observe(c); })) {}
+
+void ActionContext::observe(const StateChange& change) {
+    filter_.published(change);
+    if (change.origin == ChangeOrigin::FullStateRead) {
+        fresh_read_ = true;
+    } else if (change.block == StateChange::Block::Connection && !connected() &&
+               state_.system.connecting == 0) {
+        fresh_read_ = false;
+    }
+}
+
+void ActionContext::changed(StateChange change, Publish when) {
+    change.origin = origin_;
+    if (when == Publish::Always || filter_.differs(change)) {
+        changes_.publish(change);
+    }
+}
+
+bool ActionContext::send(DatagramList datagrams) {
+    if (!connected() || datagrams.empty()) {
+        return false;
+    }
+    return sink_.send(datagrams);
+}
+
+bool ActionContext::send(DatagramList datagrams, std::chrono::milliseconds extra) {
+    return send(std::move(with_pause(datagrams, extra)));
+}
+
+std::string ActionContext::channel_label(bool output, int index) const {
+    const NameCodec fallback;
+    return ChannelLabel::of(
+        state_, output ? StateFields::output_unit(index) : StateFields::input_unit(index),
+        names_.codec != nullptr ? *names_.codec : fallback);
+}
+
+void ActionContext::notice(const std::string& text, const std::string& caption) {
+    notices_.notice(text, caption);
+}
+
+bool ActionContext::ask(const std::string& text, const std::string& caption) {
+    return questions_.ask(text, caption);
+}
+
+}  // namespace kestra

@@ -1,0 +1,158 @@
+#include "actions/dynamics_actions.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "actions/member_copy.h"
+#include "params/value_range.h"
+
+namespace kestra {
+
+namespace {
+
+constexpr std::array<std::string_view, DynamicsBlock::kFields> kFieldNames{
+    "on", "threshold", "ratio", "attack", "release", "gain"};
+
+std::size_t slot(DynamicsField field) {
+    return static_cast<std::size_t>(field);
+}
+
+}  // namespace
+
+void DynamicsActions::check_channel(int channel) const {
+    require_range(channel, 0, block_.channel_count - 1, "channel index");
+}
+
+int32_t& DynamicsActions::field_ref(int channel, DynamicsField field) {
+    check_channel(channel);
+    return *block_.fields(ctx_.state(), channel)[slot(field)];
+}
+
+int DynamicsActions::value(int channel, DynamicsField field) const {
+    check_channel(channel);
+    return *block_.fields(ctx_.state(), channel)[slot(field)];
+}
+
+void DynamicsActions::send(int channel) {
+    if (channel < block_.send_limit) {
+        ctx_.send(block_.encode(ctx_.state(), channel));
+    }
+}
+
+void DynamicsActions::copy_to_group(int channel, int field_or_whole) {
+    MemberCopy how;
+    how.copy = [&](int m) {
+        const auto src = block_.fields(ctx_.state(), channel);
+        const auto dst = block_.fields(ctx_.state(), m);
+        for (std::size_t f = 0; f < DynamicsBlock::kFields; ++f) {
+            if (field_or_whole == kWholeBlock || static_cast<int>(f) == field_or_whole) {
+                *dst[f] = *src[f];
+            }
+        }
+    };
+    how.encode = [&](int m) { return block_.encode(ctx_.state(), m); };
+    how.send_limit = block_.send_limit;
+    how.scope = block_.scope;
+    how.blocks = {block_.block};
+    const ActiveGroups& groups = ctx_.active_groups();
+    copy_to_members(ctx_,
+                    block_.target == FieldTarget::Input ? groups.input_peers(channel, block_.link)
+                                                        : groups.output_peers(channel, block_.link),
+                    how);
+}
+
+void DynamicsActions::publish(int channel, DynamicsField field) {
+    ctx_.changed(StateChange{block_.scope, channel, block_.block});
+    const int kind = block_.kinds[slot(field)];
+    if (kind >= 0) {
+        ctx_.report(block_.readout(channel), kind);
+    }
+}
+
+void DynamicsActions::commit(int channel, DynamicsField field) {
+    send(channel);
+    copy_to_group(channel, static_cast<int>(field));
+    publish(channel, field);
+}
+
+void DynamicsActions::commit_whole(int channel) {
+    send(channel);
+    copy_to_group(channel, kWholeBlock);
+    publish(channel, DynamicsField::On);
+}
+
+void DynamicsActions::set(int channel, DynamicsField field, int value, SliderCommit commit_kind) {
+    check_channel(channel);
+    if (field == DynamicsField::On) {
+        throw std::invalid_argument("the on/off switch is not a slider");
+    }
+    require_range(value, block_.min[slot(field)], block_.max[slot(field)],
+                  std::string(block_.field_prefix) + std::string(kFieldNames[slot(field)]));
+    field_ref(channel, field) = value;
+    if (commit_kind == SliderCommit::Released) {
+        commit(channel, field);
+        return;
+    }
+    if (block_.sends_while_moving) {
+        send(channel);
+    }
+    publish(channel, field);
+}
+
+void DynamicsActions::set_on(int channel, bool on) {
+    field_ref(channel, DynamicsField::On) = on ? 1 : 0;
+    commit(channel, DynamicsField::On);
+}
+
+void DynamicsActions::toggle_on(int channel) {
+    set_on(channel, field_ref(channel, DynamicsField::On) == 0);
+}
+
+void DynamicsActions::marker_moved(int channel, int marker, double x_db, double y_db) {
+    const int threshold = field_ref(channel, DynamicsField::Threshold);
+    const DynamicsMarkerValue v = dynamics_marker_value(marker, x_db, y_db, threshold);
+    field_ref(channel, v.field) = v.value;
+    commit(channel, v.field);
+}
+
+void DynamicsActions::reset(int channel) {
+    check_channel(channel);
+    const bool output = block_.target == FieldTarget::Output;
+    ctx_.label(ctx_.channel_label(output, channel) + (output ? " LIMIT reset" : " COMP reset"));
+    const auto fields = block_.fields(ctx_.state(), channel);
+    for (std::size_t f = 0; f < DynamicsBlock::kFields; ++f) {
+        *fields[f] = kResetValues[f];
+    }
+    commit_whole(channel);
+}
+
+void DynamicsActions::block_recalled(int channel) {
+    check_channel(channel);
+    commit_whole(channel);
+}
+
+bool DynamicsActions::commit_field(FieldTarget target, int index, const FieldPath& field,
+                                   int value) {
+    if (target != block_.target || field.index >= 0 || !field.member.empty() ||
+        !field.name.starts_with(block_.field_prefix)) {
+        return false;
+    }
+    const std::string_view rest = std::string_view(field.name).substr(block_.field_prefix.size());
+    for (std::size_t f = 0; f < DynamicsBlock::kFields; ++f) {
+        if (rest != kFieldNames[f]) {
+            continue;
+        }
+        const auto which = static_cast<DynamicsField>(f);
+        if (which == DynamicsField::On) {
+            check_channel(index);
+            require_range(value, 0, 1, field.name);
+            set_on(index, value == 1);
+        } else {
+            set(index, which, value, SliderCommit::Released);
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace kestra

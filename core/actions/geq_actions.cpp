@@ -1,0 +1,169 @@
+#include "actions/geq_actions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "actions/member_copy.h"
+#include "params/value_range.h"
+
+namespace kestra {
+
+namespace {
+
+constexpr int kNoKind = -1;
+
+int band_kind(int band) {
+    return band + 5;
+}
+
+}  // namespace
+
+GeqActions::GeqActions(ActionContext& ctx) : ctx_(ctx), drag_(ctx.clock()) {}
+
+OutputChannel& GeqActions::record(int output) {
+    require_range(output, 0, kOutputCount - 1, "output index");
+    return ctx_.state().output(output);
+}
+
+void GeqActions::send(int output) {
+    ctx_.send(encode_graphic_eq(ctx_.state(), output + 1));
+}
+
+void GeqActions::copy_to_group(int output, Part part, int band) {
+    const OutputChannel& src = ctx_.state().output(output);
+    MemberCopy how;
+    how.copy = [&](int m) {
+        OutputChannel& dst = ctx_.state().output(m);
+        switch (part) {
+            case Part::Band:
+                dst.geq_band[static_cast<std::size_t>(band)].gain =
+                    src.geq_band[static_cast<std::size_t>(band)].gain;
+                break;
+            case Part::Switch:
+                dst.geq_on = src.geq_on;
+                break;
+            case Part::AllBands:
+                for (std::size_t b = 0; b < kBands; ++b) {
+                    dst.geq_band[b].gain = src.geq_band[b].gain;
+                }
+                break;
+        }
+    };
+    how.encode = [&](int m) { return encode_graphic_eq(ctx_.state(), m + 1); };
+    how.send_limit = kOutputCount;
+    how.scope = StateChange::Scope::Output;
+    how.blocks = {StateChange::Block::Geq};
+    copy_to_members(ctx_, ctx_.active_groups().output_peers(output, kLinkEq), how);
+}
+
+void GeqActions::publish(int output, int kind) {
+    ctx_.changed(StateChange{StateChange::Scope::Output, output, StateChange::Block::Geq});
+    if (kind != kNoKind) {
+        ctx_.report(ActionContext::output_readout(output), kind);
+    }
+}
+
+void GeqActions::set_band_gain(int output, int band, int gain) {
+    OutputChannel& out = record(output);
+    require_range(band, 0, kBands - 1, "band index");
+    require_range(gain, 0, kMaxGain, "gain");
+    out.geq_band[static_cast<std::size_t>(band)].gain = gain;
+    send(output);
+    copy_to_group(output, Part::Band, band);
+    publish(output, band_kind(band));
+}
+
+void GeqActions::marker_moved(int output, int band, double gain_db, MarkerUpdate update) {
+    OutputChannel& out = record(output);
+    require_range(band, 0, kBands - 1, "band index");
+    if (!std::isfinite(gain_db)) {
+        throw std::invalid_argument("marker gain is not a number");
+    }
+    if (update != MarkerUpdate::Drag) {
+        drag_.released();
+    }
+    const double stored = std::clamp(std::trunc(gain_db * 10 + kFlatGain), 0.0, double(kMaxGain));
+    int32_t& gain = out.geq_band[static_cast<std::size_t>(band)].gain;
+    // A stroke passes a band with many moves; only a new gain goes out.
+    if (update == MarkerUpdate::DrawPath && gain == static_cast<int32_t>(stored)) {
+        return;
+    }
+    gain = static_cast<int32_t>(stored);
+    if (update == MarkerUpdate::Drag) {
+        drag_output_ = output;
+        if (drag_.moved(band)) {
+            send(output);
+        }
+    } else {
+        send(output);
+        if (update == MarkerUpdate::Release) {
+            copy_to_group(output, Part::Band, band);
+        }
+    }
+    publish(output, band_kind(band));
+}
+
+void GeqActions::draw_path_finished(int output) {
+    record(output);
+    copy_to_group(output, Part::AllBands, 0);
+}
+
+void GeqActions::marker_double_clicked(int output, int band) {
+    set_band_gain(output, band, kFlatGain);
+}
+
+void GeqActions::set_on(int output, bool on) {
+    record(output).geq_on = on ? 1 : 0;
+    send(output);
+    copy_to_group(output, Part::Switch, 0);
+    publish(output, kNoKind);
+}
+
+void GeqActions::toggle_on(int output) {
+    set_on(output, record(output).geq_on == 0);
+}
+
+void GeqActions::reset(int output) {
+    OutputChannel& out = record(output);
+    ctx_.label(ctx_.channel_label(true, output) + " GEQ reset");
+    for (std::size_t b = 0; b < kBands; ++b) {
+        out.geq_band[b].gain = kFlatGain;
+    }
+    block_recalled(output);
+}
+
+void GeqActions::block_recalled(int output) {
+    record(output);
+    send(output);
+    copy_to_group(output, Part::AllBands, 0);
+    publish(output, kNoKind);
+}
+
+void GeqActions::tick() {
+    if (!ctx_.connected()) {
+        return;  // a resting drag stays pending until the release
+    }
+    if (const std::optional<int> band = drag_.take_trailing()) {
+        send(drag_output_);
+        copy_to_group(drag_output_, Part::Band, *band);
+    }
+}
+
+bool GeqActions::commit_field(FieldTarget target, int index, const FieldPath& field, int value) {
+    if (target != FieldTarget::Output) {
+        return false;
+    }
+    if (field.is_member("geq_band", "gain")) {
+        set_band_gain(index, field.index, value);
+        return true;
+    }
+    if (field.is("geq_on")) {
+        require_range(value, 0, 1, "geq_on");
+        set_on(index, value == 1);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace kestra

@@ -1,0 +1,560 @@
+#include "actions/peq_actions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "actions/member_copy.h"
+#include "params/value_range.h"
+
+namespace kestra {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr int kFirstSlope = 2;
+constexpr int kLastSlope = kFirstSlope + static_cast<int>(PeqActions::kSlopeItems.size()) - 1;
+constexpr milliseconds kBlockPause{20};        // between the commands of the edited input's block
+constexpr milliseconds kMemberPause{10};       // after each member's single command
+constexpr milliseconds kMemberBlockPause{50};  // between a member's whole-block commands
+constexpr std::array<int, PeqActions::kCopiedBands> kResetFreq{200, 500, 1000, 5000};
+constexpr int kResetQ = 20;
+constexpr int kHpfKind = 20;
+constexpr int kLpfKind = 21;
+constexpr int kNoKind = -1;
+
+bool exchanged(int input) {
+    return input < kProcessedInputs;
+}
+
+int trunc_clamped(double value, int lo, int hi) {
+    if (!std::isfinite(value)) {
+        throw std::invalid_argument("marker position is not a number");
+    }
+    return static_cast<int>(std::clamp(std::trunc(value), double(lo), double(hi)));
+}
+
+// Band b's slider kinds: gain, frequency, Q.
+int band_kind(int band, int offset) {
+    return 5 + 3 * band + offset;
+}
+
+}  // namespace
+
+PeqActions::PeqActions(ActionContext& ctx)
+    : ctx_(ctx), drag_(ctx.clock()), recalls_(ctx.changes().subscribe([this](const StateChange& c) {
+          forget_recalled_bypasses(c);
+      })) {}
+
+// A recall or an undo that leaves a bypassed block in another form took the bypass away
+// with it; its saved block would otherwise come back at the next BYPASS.
+void PeqActions::forget_recalled_bypasses(const StateChange& change) {
+    if (change.origin != ChangeOrigin::Recall) {
+        return;
+    }
+    const bool every = change.scope == StateChange::Scope::Everything ||
+                       (change.scope == StateChange::Scope::Input && change.index < 0);
+    for (int i = 0; i < kInputCount; ++i) {
+        auto& saved = bypass_[static_cast<std::size_t>(i)];
+        const bool covered =
+            every || (change.scope == StateChange::Scope::Input && change.index == i);
+        if (saved && covered && !in_bypass_form(ctx_.state().input(i))) {
+            saved.reset();
+        }
+    }
+}
+
+// Filters off and wide open, the bands flat.
+void PeqActions::put_in_bypass_form(InputChannel& in) {
+    in.lpf_on = 0;
+    in.hpf_on = 0;
+    in.hpf_freq = kMinFreq;
+    in.lpf_freq = kMaxFreq;
+    for (int b = 0; b < kCopiedBands; ++b) {
+        in.peq_band[static_cast<std::size_t>(b)].gain = kFlatGain;
+    }
+}
+
+bool PeqActions::in_bypass_form(const InputChannel& in) {
+    InputChannel bypassed = in;
+    put_in_bypass_form(bypassed);
+    return bypassed == in;
+}
+
+InputChannel& PeqActions::record(int input) {
+    require_range(input, 0, kInputCount - 1, "input index");
+    return ctx_.state().input(input);
+}
+
+// ---- sends and group copies --------------------------------------------------------------
+
+DatagramList PeqActions::encode(int input, Part part, milliseconds pause) const {
+    const DeviceState& s = ctx_.state();
+    const int n = input + 1;
+    DatagramList list;
+    const auto add = [&](DatagramList more) {
+        with_pause(more, pause);
+        list.insert(list.end(), more.begin(), more.end());
+    };
+    switch (part.section) {
+        case Section::Band:
+            add(encode_peq_band(s, n, part.band + 1));
+            break;
+        case Section::Hpf:
+            add(encode_high_pass(s, n));
+            break;
+        case Section::Lpf:
+            add(encode_low_pass(s, n));
+            break;
+        case Section::Whole:
+            for (int b = 1; b <= kCopiedBands; ++b) {
+                add(encode_peq_band(s, n, b));
+            }
+            add(encode_low_pass(s, n));
+            add(encode_high_pass(s, n));
+            break;
+    }
+    return list;
+}
+
+void PeqActions::send(int input, Part part) {
+    if (exchanged(input)) {
+        ctx_.send(encode(input, part, milliseconds{0}));
+    }
+}
+
+DatagramList PeqActions::encode_bands(int input) const {
+    DatagramList list;
+    for (int b = 0; b < kCopiedBands; ++b) {
+        DatagramList band = encode(input, Part{Section::Band, b}, kBlockPause);
+        list.insert(list.end(), band.begin(), band.end());
+    }
+    return list;
+}
+
+void PeqActions::send_bands(int input) {
+    if (exchanged(input)) {
+        ctx_.send(encode_bands(input));
+    }
+}
+
+void PeqActions::send_whole_block(int input, bool filters_first) {
+    if (!exchanged(input)) {
+        return;
+    }
+    if (!filters_first) {
+        ctx_.send(encode(input, Part{Section::Whole}, kBlockPause));
+        return;
+    }
+    DatagramList list = encode(input, Part{Section::Lpf}, kBlockPause);
+    for (const DatagramList& more :
+         {encode(input, Part{Section::Hpf}, kBlockPause), encode_bands(input)}) {
+        list.insert(list.end(), more.begin(), more.end());
+    }
+    ctx_.send(std::move(list));
+}
+
+void PeqActions::copy_part(int from, int to, Part part) {
+    const InputChannel& src = ctx_.state().input(from);
+    InputChannel& dst = ctx_.state().input(to);
+    const auto copy_hpf = [&] {
+        dst.hpf_on = src.hpf_on;
+        dst.hpf_freq = src.hpf_freq;
+        dst.hpf_slope = src.hpf_slope;
+        dst.hpf_mode = src.hpf_mode;
+    };
+    const auto copy_lpf = [&] {
+        dst.lpf_on = src.lpf_on;
+        dst.lpf_freq = src.lpf_freq;
+        dst.lpf_slope = src.lpf_slope;
+        dst.lpf_mode = src.lpf_mode;
+    };
+    switch (part.section) {
+        case Section::Band:
+            dst.peq_band[static_cast<std::size_t>(part.band)] =
+                src.peq_band[static_cast<std::size_t>(part.band)];
+            break;
+        case Section::Hpf:
+            copy_hpf();
+            break;
+        case Section::Lpf:
+            copy_lpf();
+            break;
+        case Section::Whole:
+            dst.peq_band = src.peq_band;  // all five records travel with the block
+            copy_hpf();
+            copy_lpf();
+            break;
+    }
+}
+
+void PeqActions::copy_to_group(int input, Part part, bool with_sends) {
+    if (part.section == Section::Band && part.band >= kCopiedBands) {
+        return;  // the fifth band is sent but never copied
+    }
+    const bool whole = part.section == Section::Whole;
+    MemberCopy how;
+    how.copy = [&](int m) { copy_part(input, m, part); };
+    if (with_sends) {
+        how.encode = [&](int m) {
+            return encode(m, part, whole ? kMemberBlockPause : milliseconds{0});
+        };
+    }
+    how.send_limit = kProcessedInputs;
+    how.pause = whole ? milliseconds{0} : kMemberPause;
+    how.scope = StateChange::Scope::Input;
+    if (part.section == Section::Band || whole) {
+        how.blocks.push_back(StateChange::Block::Peq);
+    }
+    if (part.section != Section::Band) {
+        how.blocks.push_back(StateChange::Block::Filters);
+    }
+    copy_to_members(ctx_, ctx_.active_groups().input_peers(input, kLinkEq), how);
+}
+
+void PeqActions::publish(int input, Part part, int kind, ActionContext::Publish when) {
+    using Block = StateChange::Block;
+    if (part.section == Section::Band || part.section == Section::Whole) {
+        ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Peq}, when);
+    }
+    if (part.section != Section::Band) {
+        ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Filters}, when);
+    }
+    if (kind != kNoKind) {
+        ctx_.report(ActionContext::input_readout(input), kind);
+    }
+}
+
+void PeqActions::commit(int input, Part part, int kind) {
+    send(input, part);
+    copy_to_group(input, part, true);
+    publish(input, part, kind);
+}
+
+// ---- sliders -----------------------------------------------------------------------------
+
+void PeqActions::set_band_value(int input, int band, int32_t PeqBand::*field, int value, int kind,
+                                SliderCommit commit_kind) {
+    InputChannel& in = record(input);
+    require_range(band, 0, kPeqBands - 1, "band index");
+    in.peq_band[static_cast<std::size_t>(band)].*field = value;
+    if (commit_kind == SliderCommit::Released) {
+        commit(input, Part{Section::Band, band}, kind);
+    } else {
+        publish(input, Part{Section::Band, band}, kind);
+    }
+}
+
+void PeqActions::set_band_gain(int input, int band, int gain, SliderCommit commit) {
+    require_range(gain, 0, kMaxGain, "gain");
+    set_band_value(input, band, &PeqBand::gain, gain, band_kind(band, 0), commit);
+}
+
+void PeqActions::set_band_freq(int input, int band, int hz, SliderCommit commit) {
+    require_range(hz, kMinFreq, kMaxFreq, "frequency");
+    set_band_value(input, band, &PeqBand::freq, hz, band_kind(band, 1), commit);
+}
+
+void PeqActions::set_band_q(int input, int band, int q, SliderCommit commit) {
+    require_range(q, 1, kMaxQ, "q");
+    set_band_value(input, band, &PeqBand::q, q, band_kind(band, 2), commit);
+}
+
+void PeqActions::set_filter_freq(int input, Part part, int hz, SliderCommit commit_kind) {
+    InputChannel& in = record(input);
+    require_range(hz, kMinFreq, kMaxFreq, "frequency");
+    const bool hpf = part.section == Section::Hpf;
+    (hpf ? in.hpf_freq : in.lpf_freq) = hz;
+    const int kind = hpf ? kHpfKind : kLpfKind;
+    if (commit_kind == SliderCommit::Released) {
+        commit(input, part, kind);
+    } else {
+        publish(input, part, kind);
+    }
+}
+
+void PeqActions::set_hpf_freq(int input, int hz, SliderCommit commit) {
+    set_filter_freq(input, Part{Section::Hpf}, hz, commit);
+}
+
+void PeqActions::set_lpf_freq(int input, int hz, SliderCommit commit) {
+    set_filter_freq(input, Part{Section::Lpf}, hz, commit);
+}
+
+// ---- buttons and selectors ---------------------------------------------------------------
+
+void PeqActions::toggle_low_shelf(int input) {
+    PeqBand& band = record(input).peq_band[0];
+    band.type = band.type >= 1 ? 0 : 1;
+    commit(input, Part{Section::Band, 0}, kNoKind);
+}
+
+void PeqActions::toggle_high_shelf(int input) {
+    PeqBand& band = record(input).peq_band[3];
+    band.type = band.type >= 1 ? 0 : 2;
+    commit(input, Part{Section::Band, 3}, kNoKind);
+}
+
+void PeqActions::set_filter_on(int input, Part part, bool on) {
+    InputChannel& in = record(input);
+    (part.section == Section::Hpf ? in.hpf_on : in.lpf_on) = on ? 1 : 0;
+    commit(input, part, kNoKind);
+}
+
+void PeqActions::set_hpf_on(int input, bool on) {
+    set_filter_on(input, Part{Section::Hpf}, on);
+}
+void PeqActions::set_lpf_on(int input, bool on) {
+    set_filter_on(input, Part{Section::Lpf}, on);
+}
+void PeqActions::toggle_hpf(int input) {
+    set_hpf_on(input, record(input).hpf_on == 0);
+}
+void PeqActions::toggle_lpf(int input) {
+    set_lpf_on(input, record(input).lpf_on == 0);
+}
+
+void PeqActions::select_slope(int input, Part part, int item) {
+    InputChannel& in = record(input);
+    require_range(item, 0, static_cast<int>(kSlopeItems.size()) - 1, "slope item");
+    (part.section == Section::Hpf ? in.hpf_slope : in.lpf_slope) = item + kFirstSlope;
+    commit(input, part, kNoKind);
+}
+
+void PeqActions::select_hpf_slope(int input, int item) {
+    select_slope(input, Part{Section::Hpf}, item);
+}
+
+void PeqActions::select_lpf_slope(int input, int item) {
+    select_slope(input, Part{Section::Lpf}, item);
+}
+
+std::optional<int> PeqActions::slope_item(int slope) {
+    if (slope < kFirstSlope || slope > kLastSlope) {
+        return std::nullopt;
+    }
+    return slope - kFirstSlope;
+}
+
+// ---- RESET and BYPASS --------------------------------------------------------------------
+
+void PeqActions::reset(int input) {
+    InputChannel& in = record(input);
+    ctx_.label(ctx_.channel_label(false, input) + " PEQ reset");
+    for (int b = 0; b < kCopiedBands; ++b) {
+        PeqBand& band = in.peq_band[static_cast<std::size_t>(b)];
+        band.freq = kResetFreq[static_cast<std::size_t>(b)];
+        band.gain = kFlatGain;
+        band.q = kResetQ;
+        band.type = 0;
+    }
+    in.hpf_slope = kFirstSlope;
+    in.hpf_freq = kMinFreq;
+    in.lpf_slope = kFirstSlope;
+    in.lpf_freq = kMaxFreq;
+    in.lpf_on = 0;
+    in.hpf_on = 0;
+    send_whole_block(input, false);
+    copy_to_group(input, Part{Section::Whole}, true);
+    publish(input, Part{Section::Whole}, kNoKind);
+}
+
+PeqActions::SavedBlock PeqActions::save_block(const InputChannel& in) {
+    SavedBlock keep;
+    std::copy_n(in.peq_band.begin(), kCopiedBands, keep.bands.begin());
+    keep.filters = {in.hpf_freq, in.hpf_mode, in.hpf_slope, in.hpf_on,
+                    in.lpf_freq, in.lpf_mode, in.lpf_slope, in.lpf_on};
+    return keep;
+}
+
+void PeqActions::restore_block(const SavedBlock& keep, InputChannel& in) {
+    std::copy(keep.bands.begin(), keep.bands.end(), in.peq_band.begin());
+    const auto& f = keep.filters;
+    in.hpf_freq = f[0];
+    in.hpf_mode = f[1];
+    in.hpf_slope = f[2];
+    in.hpf_on = f[3];
+    in.lpf_freq = f[4];
+    in.lpf_mode = f[5];
+    in.lpf_slope = f[6];
+    in.lpf_on = f[7];
+}
+
+void PeqActions::toggle_bypass(int input) {
+    InputChannel& in = record(input);
+    std::optional<SavedBlock>& saved = bypass_[static_cast<std::size_t>(input)];
+    ctx_.label(ctx_.channel_label(false, input) + (saved ? " PEQ BYPASS off" : " PEQ BYPASS on"));
+    if (!saved) {
+        saved = save_block(in);
+        put_in_bypass_form(in);
+    } else {
+        restore_block(*saved, in);
+        saved.reset();
+    }
+    send_whole_block(input, true);
+    copy_to_group(input, Part{Section::Whole}, true);
+    // The bypass itself flipped, also on a block that was already flat.
+    publish(input, Part{Section::Whole}, kNoKind, ActionContext::Publish::Always);
+}
+
+bool PeqActions::bypassed(int input) const {
+    require_range(input, 0, kInputCount - 1, "input index");
+    return bypass_[static_cast<std::size_t>(input)].has_value();
+}
+
+void PeqActions::block_recalled(int input) {
+    record(input);
+    send_whole_block(input, false);
+    copy_to_group(input, Part{Section::Whole}, true);
+    publish(input, Part{Section::Whole}, kNoKind);
+}
+
+// ---- graph markers -----------------------------------------------------------------------
+
+PeqActions::Part PeqActions::marker_part(int marker) {
+    require_range(marker, 0, kMarkerCount - 1, "marker");
+    if (marker == kHpfMarker) {
+        return Part{Section::Hpf};
+    }
+    if (marker == kLpfMarker) {
+        return Part{Section::Lpf};
+    }
+    return Part{Section::Band, marker};
+}
+
+int PeqActions::marker_kind(int marker) {
+    if (marker == kHpfMarker) {
+        return 27;
+    }
+    if (marker == kLpfMarker) {
+        return 28;
+    }
+    return 22 + marker;
+}
+
+void PeqActions::store_marker(int input, int marker, double freq_hz, double gain_db) {
+    InputChannel& in = record(input);
+    const int hz = trunc_clamped(freq_hz, kMinFreq, kMaxFreq);
+    const int gain = trunc_clamped(gain_db * 10 + kFlatGain, 0, kMaxGain);
+    if (marker == kHpfMarker) {
+        in.hpf_freq = hz;
+    } else if (marker == kLpfMarker) {
+        in.lpf_freq = hz;
+    } else {
+        PeqBand& band = in.peq_band[static_cast<std::size_t>(marker)];
+        band.freq = hz;
+        band.gain = gain;
+    }
+}
+
+void PeqActions::marker_moved(int input, int marker, double freq_hz, double gain_db,
+                              bool dragging) {
+    const Part part = marker_part(marker);
+    store_marker(input, marker, freq_hz, gain_db);
+    if (!dragging) {
+        drag_.released();
+    }
+    if (!dragging) {
+        commit(input, part, marker_kind(marker));
+        return;
+    }
+    // While the marker moves the members follow in the state only; they are sent at the end.
+    copy_to_group(input, part, false);
+    drag_input_ = input;
+    if (!exchanged(input)) {
+        drag_.moved_without_send(marker);
+    } else if (drag_.moved(marker)) {
+        send(input, part);
+    }
+    publish(input, part, marker_kind(marker));
+}
+
+void PeqActions::marker_double_clicked(int input, int marker) {
+    const Part part = marker_part(marker);
+    InputChannel& in = record(input);
+    if (part.section == Section::Band) {
+        in.peq_band[static_cast<std::size_t>(marker)].gain = kFlatGain;
+    }
+    commit(input, part, marker_kind(marker));
+}
+
+void PeqActions::tick() {
+    if (!ctx_.connected()) {
+        return;  // a resting drag stays pending until the release
+    }
+    if (const std::optional<int> marker = drag_.take_trailing()) {
+        send(drag_input_, marker_part(*marker));
+        copy_to_group(drag_input_, marker_part(*marker), true);
+    }
+}
+
+// ---- scripted fields ---------------------------------------------------------------------
+
+bool PeqActions::commit_band_field(int index, const FieldPath& field, int value) {
+    const int band = field.index;
+    require_range(band, 0, kPeqBands - 1, "band index");
+    if (field.member == "gain") {
+        set_band_gain(index, band, value, SliderCommit::Released);
+    } else if (field.member == "freq") {
+        set_band_freq(index, band, value, SliderCommit::Released);
+    } else if (field.member == "q") {
+        set_band_q(index, band, value, SliderCommit::Released);
+    } else if (field.member == "type") {
+        // Only the shelf buttons change a type: band 1 to a low shelf, band 4 to a high one.
+        const int shelf = band == 0 ? 1 : band == 3 ? 2 : 0;
+        if (value != 0 && value != shelf) {
+            throw std::invalid_argument("band " + std::to_string(band) + " type " +
+                                        std::to_string(value) + " cannot be set");
+        }
+        record(index).peq_band[static_cast<std::size_t>(band)].type = value;
+        commit(index, Part{Section::Band, band}, kNoKind);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool PeqActions::commit_field(FieldTarget target, int index, const FieldPath& field, int value) {
+    if (target != FieldTarget::Input) {
+        return false;
+    }
+    if (field.index >= 0 && field.name == "peq_band") {
+        return commit_band_field(index, field, value);
+    }
+    if (!field.member.empty() || field.index >= 0) {
+        return false;
+    }
+    const auto flag = [&](const char* what) {
+        require_range(value, 0, 1, what);
+        return value == 1;
+    };
+    const auto slope_item_of = [&](const char* what) {
+        require_range(value, kFirstSlope, kLastSlope, what);
+        return value - kFirstSlope;
+    };
+    if (field.is("peq_on")) {
+        // Every "G" carries the switch; the bands are sent so the processor takes it.
+        record(index).peq_on = flag("peq_on") ? 1 : 0;
+        send_bands(index);
+        publish(index, Part{Section::Band, 0}, kNoKind);
+    } else if (field.is("hpf_freq")) {
+        set_hpf_freq(index, value, SliderCommit::Released);
+    } else if (field.is("lpf_freq")) {
+        set_lpf_freq(index, value, SliderCommit::Released);
+    } else if (field.is("hpf_on")) {
+        set_hpf_on(index, flag("hpf_on"));
+    } else if (field.is("lpf_on")) {
+        set_lpf_on(index, flag("lpf_on"));
+    } else if (field.is("hpf_slope")) {
+        select_hpf_slope(index, slope_item_of("hpf_slope"));
+    } else if (field.is("lpf_slope")) {
+        select_lpf_slope(index, slope_item_of("lpf_slope"));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kestra

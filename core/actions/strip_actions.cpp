@@ -1,0 +1,349 @@
+#include "actions/strip_actions.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "protocol/command_encoder.h"
+#include "text/channel_name_rule.h"
+
+namespace kestra {
+
+namespace {
+
+using Scope = StateChange::Scope;
+using Block = StateChange::Block;
+
+void check(int value, int lo, int hi, const std::string& what) {
+    if (value < lo || value > hi) {
+        throw std::invalid_argument(what + " " + std::to_string(value) + " is outside " +
+                                    std::to_string(lo) + ".." + std::to_string(hi));
+    }
+}
+
+void check_input(int input) {
+    check(input, 0, kInputCount - 1, "input");
+}
+void check_output(int output) {
+    check(output, 0, kOutputCount - 1, "output");
+}
+
+int wire_input(int input) {
+    return input + 1;
+}
+int wire_output(int output) {
+    return output + 1;
+}
+int wire_fader_output(int output) {
+    return kWireOutputBase + output + 1;
+}
+
+bool every_channel(int) {
+    return true;
+}
+bool local_input(int input) {
+    return input < kProcessedInputs;
+}
+bool master_output(int output) {
+    return output < kMasterOutputs;
+}
+
+// One strip parameter: where it lives, its range, the link that copies it to group members,
+// its command and which channels carry that command.
+struct StripParameter {
+    const char* name;
+    bool input;
+    int32_t& (*field)(DeviceState&, int);
+    int max;
+    int link;  // GroupLink, or -1 when the group does not copy it
+    DatagramList (*encode)(const DeviceState&, int);
+    bool (*sends_for)(int);
+    int readout;  // -1 when not reported
+};
+
+constexpr StripParameter kInputVolume{
+    "volume",
+    true,
+    [](DeviceState& s, int i) -> int32_t& { return s.input(i).volume; },
+    StripActions::kMaxVolume,
+    kLinkVol,
+    [](const DeviceState& s, int i) { return encode_fader(s, wire_input(i)); },
+    every_channel,
+    StripActions::kReadoutVolume};
+
+constexpr StripParameter kInputMute{
+    "mute",
+    true,
+    [](DeviceState& s, int i) -> int32_t& { return s.input(i).mute; },
+    1,
+    -1,
+    [](const DeviceState& s, int i) { return encode_fader(s, wire_input(i)); },
+    every_channel,
+    StripActions::kReadoutMute};
+
+constexpr StripParameter kInputPriority{
+    "priority",
+    true,
+    [](DeviceState& s, int i) -> int32_t& { return s.input(i).priority; },
+    1,
+    kLinkPriority,
+    [](const DeviceState& s, int i) { return encode_automix_channel(s, wire_input(i)); },
+    local_input,
+    -1};
+
+constexpr StripParameter kInputGain{
+    "gain_step",
+    true,
+    [](DeviceState& s, int i) -> int32_t& { return s.input(i).gain_step; },
+    StripActions::kMaxGainStep,
+    kLinkVol,  // the input strips' VOL link also carries the gain step
+    [](const DeviceState& s, int i) { return encode_input_gain(s, wire_input(i)); },
+    every_channel,
+    -1};
+
+constexpr StripParameter kOutputVolume{
+    "volume",
+    false,
+    [](DeviceState& s, int o) -> int32_t& { return s.output(o).volume; },
+    StripActions::kMaxVolume,
+    kLinkVol,
+    [](const DeviceState& s, int o) { return encode_fader(s, wire_fader_output(o)); },
+    every_channel,
+    StripActions::kReadoutVolume};
+
+constexpr StripParameter kOutputMute{
+    "mute",
+    false,
+    [](DeviceState& s, int o) -> int32_t& { return s.output(o).mute; },
+    1,
+    -1,
+    [](const DeviceState& s, int o) { return encode_fader(s, wire_fader_output(o)); },
+    every_channel,
+    StripActions::kReadoutMute};
+
+constexpr StripParameter kOutputDelay{
+    "delay_step",
+    false,
+    [](DeviceState& s, int o) -> int32_t& { return s.output(o).delay_step; },
+    StripActions::kMaxDelayStep,
+    kLinkDelay,
+    [](const DeviceState& s, int o) { return encode_output_delay(s, wire_output(o)); },
+    every_channel,
+    -1};
+
+constexpr StripParameter kOutputLine{
+    "line_mode",
+    false,
+    [](DeviceState& s, int o) -> int32_t& { return s.output(o).line_mode; },
+    1,
+    kLinkLine,
+    [](const DeviceState& s, int o) { return encode_output_mode(s, wire_output(o)); },
+    every_channel,
+    -1};
+
+// A DANTE member of a group takes the copied value but the processor has no FBK there.
+constexpr StripParameter kOutputFbk{
+    "fbk",
+    false,
+    [](DeviceState& s, int o) -> int32_t& { return s.output(o).fbk; },
+    1,
+    kLinkFbk,
+    [](const DeviceState& s, int o) { return encode_output_fbk(s, wire_output(o)); },
+    master_output,
+    -1};
+
+std::vector<int> peers(const ActionContext& ctx, const StripParameter& kind, int index) {
+    if (kind.link < 0) {
+        return {};
+    }
+    const auto link = static_cast<GroupLink>(kind.link);
+    return kind.input ? ctx.active_groups().input_peers(index, link)
+                      : ctx.active_groups().output_peers(index, link);
+}
+
+void apply(ActionContext& ctx, const StripParameter& kind, int index, int value) {
+    kind.input ? check_input(index) : check_output(index);
+    check(value, 0, kind.max, kind.name);
+
+    DeviceState& state = ctx.state();
+    kind.field(state, index) = value;
+    ctx.send(kind.encode(state, index));
+    const std::vector<int> members = peers(ctx, kind, index);
+    for (int m : members) {
+        kind.field(state, m) = value;
+        if (kind.sends_for(m)) {
+            ctx.send(kind.encode(state, m));
+        }
+    }
+
+    const Scope scope = kind.input ? Scope::Input : Scope::Output;
+    ctx.changed({scope, index, Block::Strip});
+    for (int m : members) {
+        ctx.changed({scope, m, Block::Strip});
+    }
+    if (kind.readout >= 0) {
+        ctx.report(
+            kind.input ? ActionContext::input_readout(index) : ActionContext::output_readout(index),
+            kind.readout);
+    }
+}
+
+}  // namespace
+
+StripActions::StripActions(ActionContext& context) : ctx_(context) {}
+
+void StripActions::set_input_volume(int input, int volume) {
+    apply(ctx_, kInputVolume, input, volume);
+}
+void StripActions::set_input_mute(int input, int mute) {
+    apply(ctx_, kInputMute, input, mute);
+}
+void StripActions::set_input_gain_step(int input, int step) {
+    apply(ctx_, kInputGain, input, step);
+}
+
+void StripActions::set_input_priority(int input, int priority) {
+    if (input >= kProcessedInputs && input < kInputCount) {
+        throw std::invalid_argument("priority exists on CH1-CH32 only");
+    }
+    apply(ctx_, kInputPriority, input, priority);
+}
+
+bool StripActions::set_input_source(int input, int source) {
+    check_input(input);
+    if (input < kFirstSourceInput) {
+        throw std::invalid_argument("source is selectable on CH33-CH64 only");
+    }
+    check(source, 0, kSourceCount - 1, "source");
+    DeviceState& state = ctx_.state();
+    if (source > 0) {
+        for (int other = kFirstSourceInput; other < kInputCount; ++other) {
+            if (other != input && state.input(other).source == source) {
+                ctx_.notice(source_taken_text(other));
+                return false;
+            }
+        }
+    }
+    state.input(input).source = source;
+    ctx_.send(encode_input_source(state, wire_input(input)));
+    ctx_.changed({Scope::Input, input, Block::Source});
+    return true;
+}
+
+void StripActions::set_output_volume(int output, int volume) {
+    apply(ctx_, kOutputVolume, output, volume);
+}
+void StripActions::set_output_mute(int output, int mute) {
+    apply(ctx_, kOutputMute, output, mute);
+}
+void StripActions::set_output_delay_step(int output, int step) {
+    apply(ctx_, kOutputDelay, output, step);
+}
+void StripActions::set_output_line_mode(int output, int line) {
+    apply(ctx_, kOutputLine, output, line);
+}
+
+void StripActions::set_output_fbk(int output, int fbk) {
+    if (output >= kMasterOutputs && output < kOutputCount) {
+        throw std::invalid_argument("FBK exists on MASTER outputs only");
+    }
+    apply(ctx_, kOutputFbk, output, fbk);
+}
+
+const NameCodec& StripActions::codec() const {
+    return ctx_.names().codec != nullptr ? *ctx_.names().codec : fallback_codec_;
+}
+
+// The operator looks for the holder among the strips, which show the number's default name
+// or the name given to it, so both are told.
+std::string StripActions::source_taken_text(int holder) const {
+    std::string label = "CH " + std::to_string(holder + 1);  // CH33-CH64: two digits
+    const std::string name = codec().to_utf8(ctx_.state().input(holder).short_name.str());
+    if (!name.empty() && name != label) {
+        label += " " + name;
+    }
+    return std::string(kSourceTaken) + " (" + label + ")";
+}
+
+bool StripActions::rename(bool input, int index, std::string_view utf8) {
+    input ? check_input(index) : check_output(index);
+    if (!channel_name_fits(utf8)) {
+        ctx_.notice(kChannelNameTooLong);
+        return false;
+    }
+    const NameCodec& names = codec();
+    if (const auto fit = names.name_fit(utf8); fit != NameCodec::NameFit::Fits) {
+        ctx_.notice(fit == NameCodec::NameFit::TooWide ? kNameTooWide : kNameNotEncodable);
+        return false;
+    }
+    const GlyphRasterizer* glyphs = ctx_.names().glyphs;
+    if (ctx_.connected() && glyphs == nullptr) {
+        ctx_.notice(kNameNotSendable);
+        return false;
+    }
+
+    DeviceState& state = ctx_.state();
+    FixedText& field = input ? state.input(index).short_name : state.output(index).short_name;
+    field.assign(names.from_utf8(utf8));
+    if (glyphs != nullptr) {
+        const int wire = input ? wire_input(index) : wire_fader_output(index);
+        ctx_.send(encode_channel_name(state, wire, names, *glyphs));
+    }
+    ctx_.changed({input ? Scope::Input : Scope::Output, index, Block::Name});
+    return true;
+}
+
+bool StripActions::rename_input(int input, std::string_view utf8) {
+    return rename(true, input, utf8);
+}
+
+bool StripActions::rename_output(int output, std::string_view utf8) {
+    return rename(false, output, utf8);
+}
+
+void StripActions::select_input(int input) {
+    check_input(input);
+    ctx_.report(ActionContext::input_readout(input), kReadoutSelected);
+}
+
+void StripActions::select_output(int output) {
+    check_output(output);
+    ctx_.report(ActionContext::output_readout(output), kReadoutSelected);
+}
+
+bool StripActions::commit_field(FieldTarget target, int index, const FieldPath& field, int value) {
+    if (target == FieldTarget::Input) {
+        if (field.is("volume")) {
+            set_input_volume(index, value);
+        } else if (field.is("mute")) {
+            set_input_mute(index, value);
+        } else if (field.is("priority")) {
+            set_input_priority(index, value);
+        } else if (field.is("source")) {
+            set_input_source(index, value);  // a refused AUX source is a notice
+        } else if (field.is("gain_step")) {
+            set_input_gain_step(index, value);
+        } else {
+            return false;
+        }
+        return true;
+    }
+    if (target == FieldTarget::Output) {
+        if (field.is("volume")) {
+            set_output_volume(index, value);
+        } else if (field.is("mute")) {
+            set_output_mute(index, value);
+        } else if (field.is("delay_step")) {
+            set_output_delay_step(index, value);
+        } else if (field.is("line_mode")) {
+            set_output_line_mode(index, value);
+        } else if (field.is("fbk")) {
+            set_output_fbk(index, value);
+        } else {
+            return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace kestra

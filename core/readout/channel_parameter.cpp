@@ -1,0 +1,380 @@
+#include "readout/channel_parameter.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "dsp/eq_laws.h"
+#include "params/typed_number.h"
+
+namespace kestra {
+
+namespace {
+
+using Block = StateChange::Block;
+using Scope = StateChange::Scope;
+
+constexpr int kOutputBase = ActionContext::kReadoutOutputBase;
+constexpr int kPeqBandKinds = 4;  // bands 1-4 carry read-out kinds
+constexpr int kGeqKinds = 15;
+
+// ---- value texts ----
+// In integer arithmetic: the texts must not follow the locale's decimal mark, and a stored
+// value from an image file may be any 32-bit number.
+
+std::string with_unit(long long value, const char* unit) {
+    return std::to_string(value) + unit;
+}
+
+// A count of tenths as printf's "%0.Nf" writes tenths * 0.1 with N = `decimals` (1 or 2).
+std::string scaled_text(long long tenths, int decimals) {
+    const long long magnitude = tenths < 0 ? -tenths : tenths;
+    std::string text = tenths < 0 ? "-" : "";
+    text += std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
+    for (int d = 1; d < decimals; ++d) {
+        text += '0';
+    }
+    return text;
+}
+
+std::string mute_text(int mute) {
+    return mute != 0 ? "OPEN" : "CLOSE";
+}
+
+std::string eq_gain_text(int gain) {
+    return scaled_text(static_cast<long long>(gain) - 150, 1) + "dB";
+}
+
+// ---- typed values, limits tested in the read-out's order ----
+
+int trunc_tenths(double value) {
+    return static_cast<int>(value * 10);
+}
+
+int typed_volume(const TypedValue& v) {
+    if (v.integer < -60) {
+        return 0;
+    }
+    return v.integer > 10 ? 70 : v.integer + 60;
+}
+
+int typed_eq_gain(const TypedValue& v) {
+    return gain_code_of_db(v.decimal);
+}
+
+int typed_frequency(const TypedValue& v) {
+    if (v.integer < 20) {
+        return 20;
+    }
+    return v.integer > 20000 ? 20000 : static_cast<int>(v.decimal);
+}
+
+int typed_q(const TypedValue& v) {
+    return q_code_of_value(v.decimal);
+}
+
+int typed_comp_threshold(const TypedValue& v) {
+    if (v.integer < -60) {
+        return 0;
+    }
+    return v.integer < 1 ? v.integer + 60 : 60;
+}
+
+// The integer test lets 10.1-10.9 through to the tenths; they are held at the ratio's 1:10.
+int typed_comp_ratio(const TypedValue& v) {
+    if (v.integer <= 0) {
+        return 10;
+    }
+    return v.integer < 11 ? std::min(trunc_tenths(v.decimal), 100) : 100;
+}
+
+int typed_time(const TypedValue& v, int lowest) {
+    if (v.integer < lowest) {
+        return lowest;
+    }
+    return v.integer < 251 ? v.integer : 250;
+}
+
+// As the ratio: 20.1-20.9 pass the integer test and are held at 20 dB.
+int typed_comp_gain(const TypedValue& v) {
+    if (v.decimal < 0) {
+        return 0;
+    }
+    return v.integer < 21 ? std::min(trunc_tenths(v.decimal), 200) : 200;
+}
+
+int typed_lim_threshold(const TypedValue& v) {
+    if (v.decimal < -60) {
+        return 0;
+    }
+    return v.decimal > 0 ? 60 : v.integer + 60;
+}
+
+int typed_lim_ratio(const TypedValue& v) {
+    if (v.decimal < 1) {
+        return 10;
+    }
+    return v.decimal > 10 ? 100 : trunc_tenths(v.decimal);
+}
+
+int typed_lim_gain(const TypedValue& v) {
+    if (v.decimal < 0) {
+        return 0;
+    }
+    return v.decimal > 20 ? 200 : trunc_tenths(v.decimal);
+}
+
+int typed_attack(const TypedValue& v) {
+    return typed_time(v, 1);
+}
+
+int typed_comp_release(const TypedValue& v) {
+    return typed_time(v, 20);
+}
+
+// ---- value texts and the units they are typed in ----
+
+std::string db_text(int v) {
+    return with_unit(static_cast<long long>(v) - 60, "dB");
+}
+std::string hz_text(int v) {
+    return with_unit(v, "Hz");
+}
+std::string ms_text(int v) {
+    return with_unit(v, "ms");
+}
+std::string q_text(int v) {
+    return scaled_text(v, 2);
+}
+std::string ratio_text(int v) {
+    return "1:" + scaled_text(v, 1);
+}
+std::string tenths_db_text(int v) {
+    return scaled_text(v, 1) + "dB";
+}
+
+struct Format {
+    std::string (*text)(int);
+    TypedUnit unit;
+};
+
+constexpr Format kDb{db_text, TypedUnit::Decibel};
+constexpr Format kEqGain{eq_gain_text, TypedUnit::Decibel};
+constexpr Format kTenthsDb{tenths_db_text, TypedUnit::Decibel};
+constexpr Format kHz{hz_text, TypedUnit::Hertz};
+constexpr Format kMs{ms_text, TypedUnit::Millisecond};
+constexpr Format kQ{q_text, TypedUnit::None};
+constexpr Format kRatio{ratio_text, TypedUnit::Ratio};
+
+// ---- building the entries ----
+
+using Limit = int (*)(const TypedValue&);
+
+// Reads `text` as a number of `unit`, limits it and stores it in `field`; a text that is no
+// such number leaves the field alone and says why, under the parameter's name.
+TypedEntry store_typed(const std::string& name, int32_t& field, TypedUnit unit, Limit limit,
+                       const std::string& text) {
+    const TypedNumber typed = read_typed_number(text, unit);
+    if (!typed.value) {
+        return {false, name + ": " + typed.refusal + "; nothing changed."};
+    }
+    field = limit(*typed.value);
+    return {true, {}};
+}
+
+// An entry whose value box shows `field` in `format` and stores typed text through `limit`.
+ChannelParameter numeric(std::string name, StateChange change, int32_t& field, Format format,
+                         Limit limit, std::function<DatagramList()> command) {
+    ChannelParameter p;
+    p.name = std::move(name);
+    p.change = change;
+    p.value_text = [&field, format] { return format.text(field); };
+    p.store_value = [&field, format, limit, name = p.name](const std::string& t) {
+        return store_typed(name, field, format.unit, limit, t);
+    };
+    p.command = std::move(command);
+    return p;
+}
+
+std::function<DatagramList()> only_processed(int input, std::function<DatagramList()> command) {
+    if (input >= kProcessedInputs) {
+        return [] { return DatagramList{}; };
+    }
+    return command;
+}
+
+ChannelParameter empty_kind() {
+    ChannelParameter p;
+    p.change = {Scope::Everything, -1, Block::All};
+    p.value_text = [] { return std::string(); };
+    p.store_value = [](const std::string&) { return TypedEntry{}; };
+    p.command = [] { return DatagramList{}; };
+    return p;
+}
+
+// The output mute was typed as the two characters of its Chinese captions (UTF-8 here); the
+// read-out shows the words, so both are taken.
+constexpr const char* kOpenCharacter = "\xE5\xBC\x80";   // 开
+constexpr const char* kCloseCharacter = "\xE5\x85\xB3";  // 关
+
+enum class MuteWords { Only, AndCharacters };
+
+constexpr const char* kInputMuteWords = "MUTE takes OPEN or CLOSE; nothing changed.";
+constexpr const char* kOutputMuteWords = "MUTE takes OPEN or CLOSE (开 or 关); nothing changed.";
+
+// In ASCII only, so that UTF-8 characters arrive intact.
+std::string upper_ascii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
+ChannelParameter mute_entry(int32_t& mute, StateChange change, MuteWords words,
+                            std::function<DatagramList()> command) {
+    ChannelParameter p;
+    p.name = "MUTE";
+    p.change = change;
+    p.value_text = [&mute] { return mute_text(mute); };
+    p.store_value = [&mute, words](const std::string& typed) {
+        const bool characters = words == MuteWords::AndCharacters;
+        const std::string t = upper_ascii(typed);
+        const bool open = t == "OPEN" || (characters && t == kOpenCharacter);
+        const bool close = t == "CLOSE" || (characters && t == kCloseCharacter);
+        if (!open && !close) {
+            return TypedEntry{false, characters ? kOutputMuteWords : kInputMuteWords};
+        }
+        mute = open ? 1 : 0;
+        return TypedEntry{true, {}};
+    };
+    p.command = std::move(command);
+    return p;
+}
+
+std::optional<ChannelParameter> peq_entry(DeviceState& state, int input, int kind) {
+    InputChannel& in = state.input(input);
+    const StateChange change{Scope::Input, input, Block::Peq};
+    if (kind >= 22 && kind < 22 + kPeqBandKinds) {
+        const int band = kind - 22;
+        PeqBand& b = in.peq_band[static_cast<std::size_t>(band)];
+        ChannelParameter p = numeric("BAND" + std::to_string(band + 1), change, b.gain, kEqGain,
+                                     typed_eq_gain, only_processed(input, [&state, input, band] {
+                                         return encode_peq_band(state, input + 1, band + 1);
+                                     }));
+        // The middle bands spell their unit in capitals.
+        const char* unit = band == 1 || band == 2 ? "HZ" : "Hz";
+        p.frequency_text = [&b, unit] { return with_unit(b.freq, unit); };
+        p.store_frequency = [&b, name = p.name](const std::string& t) {
+            return store_typed(name + " FRE", b.freq, TypedUnit::Hertz, typed_frequency, t);
+        };
+        return p;
+    }
+    if (kind < 5 || kind >= 5 + 3 * kPeqBandKinds) {
+        return std::nullopt;
+    }
+    const int band = (kind - 5) / 3;
+    PeqBand& b = in.peq_band[static_cast<std::size_t>(band)];
+    const std::string prefix = "BAND" + std::to_string(band + 1);
+    auto command = only_processed(
+        input, [&state, input, band] { return encode_peq_band(state, input + 1, band + 1); });
+    switch ((kind - 5) % 3) {
+        case 0:
+            return numeric(prefix + " GAIN", change, b.gain, kEqGain, typed_eq_gain, command);
+        case 1:
+            return numeric(prefix + " FRE", change, b.freq, kHz, typed_frequency, command);
+        default:
+            return numeric(prefix + " Q", change, b.q, kQ, typed_q, command);
+    }
+}
+
+std::optional<ChannelParameter> input_entry(DeviceState& state, int input, int kind) {
+    InputChannel& in = state.input(input);
+    const int wire = input + 1;
+    auto fader = [&state, wire] { return encode_fader(state, wire); };
+    auto hpf = only_processed(input, [&state, wire] { return encode_high_pass(state, wire); });
+    auto lpf = only_processed(input, [&state, wire] { return encode_low_pass(state, wire); });
+    auto comp = only_processed(input, [&state, wire] { return encode_compressor(state, wire); });
+    const StateChange strip{Scope::Input, input, Block::Strip};
+    const StateChange filters{Scope::Input, input, Block::Filters};
+    const StateChange dynamics{Scope::Input, input, Block::Compressor};
+    switch (kind) {
+        case 0:
+            return empty_kind();
+        case 1:
+            return mute_entry(in.mute, strip, MuteWords::Only, fader);
+        case 3:
+            return numeric("VOL", strip, in.volume, kDb, typed_volume, fader);
+        case 20:
+        case 27:
+            return numeric("HPF", filters, in.hpf_freq, kHz, typed_frequency, hpf);
+        case 21:
+        case 28:
+            return numeric("LPF", filters, in.lpf_freq, kHz, typed_frequency, lpf);
+        case 54:
+            return numeric("Threshold", dynamics, in.comp_threshold, kDb, typed_comp_threshold,
+                           comp);
+        case 55:
+            return numeric("Ratio", dynamics, in.comp_ratio, kRatio, typed_comp_ratio, comp);
+        case 56:
+            return numeric("Attack", dynamics, in.comp_attack, kMs, typed_attack, comp);
+        case 57:
+            return numeric("Release", dynamics, in.comp_release, kMs, typed_comp_release, comp);
+        case 58:
+            return numeric("Gain", dynamics, in.comp_gain, kTenthsDb, typed_comp_gain, comp);
+        default:
+            return peq_entry(state, input, kind);
+    }
+}
+
+std::optional<ChannelParameter> output_entry(DeviceState& state, int output, int kind) {
+    OutputChannel& out = state.output(output);
+    const int wire = output + 1;
+    auto fader = [&state, wire] { return encode_fader(state, kWireOutputBase + wire); };
+    auto limiter = [&state, wire] { return encode_limiter(state, wire); };
+    const StateChange strip{Scope::Output, output, Block::Strip};
+    const StateChange dynamics{Scope::Output, output, Block::Limiter};
+    switch (kind) {
+        case 0:
+            return empty_kind();
+        case 1:
+            return mute_entry(out.mute, strip, MuteWords::AndCharacters, fader);
+        case 3:
+            return numeric("VOL", strip, out.volume, kDb, typed_volume, fader);
+        case 41:
+            return numeric("Threshold", dynamics, out.lim_threshold, kDb, typed_lim_threshold,
+                           limiter);
+        case 42:
+            return numeric("Ratio", dynamics, out.lim_ratio, kRatio, typed_lim_ratio, limiter);
+        case 43:
+            return numeric("Attack", dynamics, out.lim_attack, kMs, typed_attack, limiter);
+        case 44:
+            return numeric("Release", dynamics, out.lim_release, kMs, typed_attack, limiter);
+        case 45:
+            return numeric("Gain", dynamics, out.lim_gain, kTenthsDb, typed_lim_gain, limiter);
+        default:
+            break;
+    }
+    if (kind < 5 || kind >= 5 + kGeqKinds) {
+        return std::nullopt;
+    }
+    GeqBand& band = out.geq_band[static_cast<std::size_t>(kind - 5)];
+    return numeric("BAND" + std::to_string(kind - 4), {Scope::Output, output, Block::Geq},
+                   band.gain, kEqGain, typed_eq_gain,
+                   [&state, wire] { return encode_graphic_eq(state, wire); });
+}
+
+}  // namespace
+
+std::optional<ChannelParameter> readout_parameter(DeviceState& state, int channel, int kind) {
+    if (channel >= 0 && channel < kInputCount) {
+        return input_entry(state, channel, kind);
+    }
+    if (channel >= kOutputBase && channel < kOutputBase + kOutputCount) {
+        return output_entry(state, channel - kOutputBase, kind);
+    }
+    return std::nullopt;
+}
+
+}  // namespace kestra

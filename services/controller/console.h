@@ -1,0 +1,94 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "firmware/firmware_updater.h"
+#include "glyph/glyph_support.h"
+#include "history/change_journal.h"
+#include "operator/operator_actions.h"
+#include "session/processor_session.h"
+#include "store/journal_file.h"
+#include "store/journal_writer.h"
+#include "store/store_session.h"
+#include "util/post.h"
+
+namespace kestra {
+
+struct ConsoleSettings {
+    SessionSettings session;
+    // The data folder of the preset database and the scene files; DataFolder resolves the
+    // default when none is given.
+    std::optional<std::string> data_dir;
+    // A prepared state to start from instead of the start-up defaults (JSON, image or scene
+    // file); a connect replaces it with the processor's state as usual.
+    std::optional<std::string> state_file;
+};
+
+// A state file, or the data folder, that could not be used; the text names the file.
+class ConsoleError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The whole controller as the window and the command line both assemble it: the session with
+// its socket and dispatcher, the operator actions on its state, the stores of the data folder
+// and the firmware update, all on the owner thread that `post` reaches. The owner calls
+// tick() every 50 ms.
+class Console {
+public:
+    // Throws ConsoleError when the settings' state file cannot be loaded.
+    Console(ConsoleSettings settings, Post post, NoticeSink& notices, QuestionSink& questions);
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
+
+    ProcessorSession& session() { return session_; }
+    OperatorActions& surface() { return surface_; }
+    DeviceState& state() { return session_.state(); }
+    const ConsoleSettings& settings() const { return settings_; }
+
+    // Made on first use; ticked with the session from then on.
+    FirmwareUpdater& firmware();
+    // Opened on first use, which creates the data folder; throws ConsoleError when it
+    // cannot be created.
+    StoreSession& stores();
+    // The stores for a window's button: null, after telling the operator why, when the data
+    // folder cannot be used.
+    StoreSession* stores_or_notice();
+
+    // The session (with a running transfer's progress), the firmware update, a recall's
+    // read-back and the journal's file.
+    void tick();
+
+    // The operator's undo and redo and the change journal, written to the data folder; its
+    // lines start with the last ones of earlier sessions.
+    ChangeJournal& journal();
+    // Ends the operator's step: a shell line, a window's input with no button held.
+    void settle() { journal_->settle(); }
+    ~Console();
+
+private:
+    void load_state_file(const std::string& path);
+    void write_journal(const JournalLine& line);
+    std::string history_path() const;
+
+    ConsoleSettings settings_;
+    std::string data_folder_;
+    Post post_;
+    NoticeSink& notices_;
+    QuestionSink& questions_;
+    GlyphSupport glyphs_;
+    ProcessorSession session_;
+    OperatorActions surface_;
+    std::unique_ptr<FirmwareUpdater> firmware_;
+    std::unique_ptr<StoreSession> stores_;
+    std::unique_ptr<ChangeJournal> journal_;
+    JournalWriter journal_writer_;
+    std::uintmax_t history_end_ = 0;  // the file's length at the start
+    bool history_read_ = false;
+    Publisher<JournalLine>::Subscription journal_lines_;
+};
+
+}  // namespace kestra
