@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/device_state.h"
+#include "params/parameter.h"
+
+namespace kestra {
+
+// A parameter's value in its four forms: stored (the state's number), display (what the
+// operator reads, in the row's unit), control position (slider or list index) and wire field
+// (what its command carries). Each conversion is written here once, from the row's law.
+class ParameterValue {
+public:
+    // The stored number; 0 for a text row.
+    static int32_t stored(const Parameter& p, const DeviceState& state);
+    // The stored bytes of a text row; empty for others.
+    static std::string stored_text(const Parameter& p, const DeviceState& state);
+    // Stores `value` as it stands (no limits): for decoders and tests, never for an operator's
+    // change, which goes through the actions. False when the row has no such field.
+    static bool store(const Parameter& p, DeviceState& state, int32_t value);
+
+    static double display(const Parameter& p, int32_t stored);
+    // The display value in the row's unit ("-10dB", "1000Hz", "1:4.0", "OPEN", "AUX2").
+    static std::string text(const Parameter& p, int32_t stored);
+    // The display value alone, without the unit: what a script types back.
+    static std::string number_text(const Parameter& p, double display);
+
+    static int position(const Parameter& p, int32_t stored);
+    static int32_t stored_of_position(const Parameter& p, int position);
+    static int position_count(const Parameter& p);
+
+    static int wire(const Parameter& p, int32_t stored);
+    static int32_t stored_of_wire(const Parameter& p, int wire);
+    // Stored units per wire step: 2 where the wire halves the value, else 1.
+    static int wire_resolution(const Parameter& p);
+
+    // The nearest stored value within the row's range and on its steps.
+    static int32_t limited(const Parameter& p, int64_t stored);
+
+    // A typed value in the display unit ("-10", "-10 dB", "1k", "on", "AUX2", "1:4"), limited
+    // to the row's range. A text that is no such value is refused with the reason.
+    struct Typed {
+        std::optional<int32_t> stored;
+        std::string refusal;
+    };
+    static Typed read(const Parameter& p, std::string_view text);
+};
+
+}  // namespace kestra
