@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "history/change_journal.h"
+#include "history/journal_log.h"
 
 namespace kestra {
 

@@ -1,5 +1,6 @@
 #include "recall/changes_recall.h"
 
+#include "session/field_write_back.h"
 #include "session/full_state_writer.h"
 
 namespace kestra {
@@ -17,10 +18,8 @@ const StateChange kEverything{StateChange::Scope::Everything, StateChange::kEver
 ChangesRecall::ChangesRecall(ActionContext& context) : ctx_(context), read_back_(context) {}
 
 std::vector<WriteStep> ChangesRecall::steps_for(const DeviceState& scene) const {
-    return WriteSteps::drawable(
-        WriteSteps::differing(WriteSteps::whole(FullStateWriter::kRecallNamePause), ctx_.state(),
-                              scene),
-        ctx_.names());
+    return FieldWriteBack::steps(WriteSteps::whole(FullStateWriter::kRecallNamePause), ctx_.state(),
+                                 scene, ctx_.names());
 }
 
 std::chrono::milliseconds ChangesRecall::estimate(const std::vector<WriteStep>& steps) const {
@@ -38,7 +37,7 @@ bool ChangesRecall::start(const DeviceState& scene, const std::string& title) {
         const ActionContext::OriginScope recalled(ctx_, ChangeOrigin::Recall);
         ctx_.changed(kEverything, ActionContext::Publish::Always);
     }
-    ctx_.send(WriteSteps::encode_all(ctx_.state(), steps, ctx_.names()));
+    FieldWriteBack::send(ctx_, steps);
     return read_back_.start(scene, kScene, title, static_cast<int>(steps.size()),
                             WriteSteps::planned(steps));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/state_fields.h"
+#include "session/field_write_back.h"
 #include "session/full_state_writer.h"
 
 namespace kestra {
@@ -140,7 +141,7 @@ void RecallReadBack::compare() {
     ++result_.rounds;
     const DeviceState& read = ctx_.state();
     const std::vector<WriteStep> again =
-        WriteSteps::drawable(WriteSteps::differing(whole_steps(), read, *expected_), ctx_.names());
+        FieldWriteBack::steps(whole_steps(), read, *expected_, ctx_.names());
     std::vector<SceneDiffEntry> found;
     if (!again.empty()) {
         const SceneDiff diff = SceneDiff::between(read, *expected_, codec());
@@ -160,7 +161,7 @@ void RecallReadBack::compare() {
         deadline_ = ctx_.clock().now() + kReplyWait;
         return;
     }
-    ctx_.send(WriteSteps::encode_all(ctx_.state(), again, ctx_.names()));
+    FieldWriteBack::send(ctx_, again);
     request_read(WriteSteps::planned(again));
 }
 

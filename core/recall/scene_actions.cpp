@@ -254,7 +254,9 @@ bool SceneActions::recall_asking(int id) {
                           kCaption,
                           {},
                           diff_list(p->diff)};
-    const int changes = static_cast<int>(p->changes.size());
+    // The offer counts what the list shows, the values, not the commands that carry them:
+    // one command may carry several values, and a value no command carries still changes.
+    const int changes = p->diff.summary().values;
     if (p->changes_offered) {
         choice.options.push_back("Only the " + std::to_string(changes) +
                                  (changes == 1 ? " change" : " changes") + " (about " +

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "action_fixture.h"
@@ -323,6 +324,55 @@ TEST_F(WholeRecallTest, AWriteCutShortIsAJournalLineAndNotReadBack) {
     ASSERT_GE(journal.lines().size(), 2u);
     EXPECT_EQ(journal.lines()[journal.lines().size() - 2].text.rfind("Scene 1:Board recalled", 0),
               0u);
+}
+
+// Records the RECALL question and cancels it.
+struct CancelledChoices : QuestionSink {
+    bool ask(const std::string&, const std::string&) override { return true; }
+    int choose(const OperatorChoice& choice) override {
+        seen.push_back(choice);
+        return -1;
+    }
+    std::vector<OperatorChoice> seen;
+};
+
+// The question counts values under the question and in the offer of only the changes, though
+// one command carries a band's three values and no command carries the gate's hold.
+TEST(RecallQuestion, CountsTheSameValuesItListsAndOffers) {
+    DeviceState state;
+    state.system.connected = 1;
+    state.sanitize_after_bulk();
+    ManualClock clock;
+    RecordingFrames sink;
+    NoticeTexts notices;
+    CancelledChoices questions;
+    Publisher<StateChange> stream;
+    OperatorActions surface{state, stream, sink, notices, questions, clock};
+    SceneShelf shelf;
+    SceneActions scenes{surface.context(), shelf, surface.full_state};
+    InputChannel& in = state.input(2);
+    const InputChannel was = in;
+    const int32_t hold = state.input(9).gate_hold;
+    in.peq_band[1].gain = 170;
+    in.peq_band[1].freq = 1000;
+    in.peq_band[1].q = 50;
+    state.input(9).gate_hold = hold + 1;
+    ASSERT_TRUE(scenes.save(std::string("Board")));
+    in = was;
+    state.input(9).gate_hold = hold;
+    state.sanitize_after_bulk();
+    stream.publish(
+        {Scope::Everything, StateChange::kEvery, Block::All, ChangeOrigin::FullStateRead});
+
+    EXPECT_FALSE(scenes.recall_asking(1));
+    ASSERT_EQ(questions.seen.size(), 1u);
+    const OperatorChoice& asked = questions.seen[0];
+    EXPECT_EQ(asked.text,
+              std::string(SceneActions::kRecallQuestion) + "\n4 values on 2 channels will change.");
+    ASSERT_EQ(asked.options.size(), 2u);
+    EXPECT_EQ(asked.options[0].rfind("Only the 4 changes (about ", 0), 0u) << asked.options[0];
+    EXPECT_EQ(std::count(asked.details.begin(), asked.details.end(), '\n'), 4);
+    EXPECT_EQ(state.input(2).peq_band[1].q, was.peq_band[1].q) << "cancelled: nothing changed";
 }
 
 TEST(WriteSteps, TheWholeOrderAndItsDifferences) {

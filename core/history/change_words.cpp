@@ -1,0 +1,64 @@
+#include "history/change_words.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace kestra {
+
+namespace {
+
+std::string values_text(std::size_t n) {
+    return std::to_string(n) + (n == 1 ? " value" : " values");
+}
+
+}  // namespace
+
+// The read-out's texts need whole states: two copies of the state, one with every change's
+// value before in its field, one with the value after.
+std::vector<SceneDiffEntry> ChangeWords::describe(const DeviceState& state,
+                                                  const std::vector<FieldChange>& changes,
+                                                  const NameCodec& codec) {
+    if (changes.empty()) {
+        return {};
+    }
+    auto before = std::make_unique<DeviceState>(state);
+    auto after = std::make_unique<DeviceState>(state);
+    for (const FieldChange& c : changes) {
+        StateFields::assign(*before, c.unit, c.slot, c.before);
+        StateFields::assign(*after, c.unit, c.slot, c.after);
+    }
+    std::vector<SceneDiffEntry> out;
+    out.reserve(changes.size());
+    for (const FieldChange& c : changes) {
+        out.push_back(
+            SceneDiff::describe(*before, *after, c.unit, c.slot, c.before, c.after, codec));
+    }
+    return out;
+}
+
+std::string ChangeWords::line(const std::vector<SceneDiffEntry>& fields, ChangeOrigin origin,
+                              const std::string& label) {
+    if (!label.empty()) {
+        const bool counted =
+            origin == ChangeOrigin::Recall || origin == ChangeOrigin::FullStateRead;
+        return counted ? label + ", " + values_text(fields.size()) + " changed" : label;
+    }
+    if (fields.empty()) {
+        return {};
+    }
+    const SceneDiffEntry& first = fields.front();
+    if (fields.size() == 1) {
+        return first.text();
+    }
+    const bool alike = std::all_of(fields.begin(), fields.end(), [&first](const auto& e) {
+        return e.parameter == first.parameter && e.before == first.before && e.after == first.after;
+    });
+    if (alike) {
+        return first.text() + " on " + std::to_string(fields.size()) + " channels";
+    }
+    const std::size_t more = fields.size() - 1;
+    return first.text() + " and " + std::to_string(more) +
+           (more == 1 ? " more value" : " more values");
+}
+
+}  // namespace kestra
