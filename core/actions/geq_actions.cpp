@@ -83,13 +83,13 @@ void GeqActions::marker_moved(int output, int band, double gain_db, MarkerUpdate
     if (update != MarkerUpdate::Drag) {
         drag_.released();
     }
-    const double stored = std::clamp(std::trunc(gain_db * 10 + kFlatGain), 0.0, double(kMaxGain));
+    const int stored = EqGainLaw::stored_of_marker(gain_db);
     int32_t& gain = out.geq_band[static_cast<std::size_t>(band)].gain;
     // A stroke passes a band with many moves; only a new gain goes out.
-    if (update == MarkerUpdate::DrawPath && gain == static_cast<int32_t>(stored)) {
+    if (update == MarkerUpdate::DrawPath && gain == stored) {
         return;
     }
-    gain = static_cast<int32_t>(stored);
+    gain = stored;
     if (update == MarkerUpdate::Drag) {
         drag_output_ = output;
         if (drag_.moved(band)) {

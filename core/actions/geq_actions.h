@@ -3,6 +3,7 @@
 #include "actions/action_context.h"
 #include "actions/drag_send_policy.h"
 #include "actions/field_committer.h"
+#include "params/eq_gain_law.h"
 
 namespace kestra {
 
@@ -16,8 +17,8 @@ namespace kestra {
 class GeqActions final : public FieldCommitter {
 public:
     static constexpr int kBands = 15;
-    static constexpr int kFlatGain = 150;
-    static constexpr int kMaxGain = 300;
+    static constexpr int kFlatGain = EqGainLaw::kFlat;
+    static constexpr int kMaxGain = EqGainLaw::kMax;
 
     // Where a marker update comes from: a marker being dragged, the release that ends the
     // drag, or a stroke of the draw mode (sent at once, copied to the group at its end).

@@ -6,6 +6,9 @@
 #include <string>
 
 #include "actions/member_copy.h"
+#include "params/band_type_law.h"
+#include "params/eq_gain_law.h"
+#include "params/frequency_law.h"
 #include "params/value_range.h"
 
 namespace kestra {
@@ -14,7 +17,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-constexpr int kFirstSlope = 2;
+constexpr int kFirstSlope = BandTypeLaw::kFirstSlope;
 constexpr int kLastSlope = kFirstSlope + static_cast<int>(PeqActions::kSlopeItems.size()) - 1;
 constexpr milliseconds kBlockPause{20};        // between the commands of the edited input's block
 constexpr milliseconds kMemberPause{10};       // after each member's single command
@@ -27,13 +30,6 @@ constexpr int kNoKind = -1;
 
 bool exchanged(int input) {
     return input < kProcessedInputs;
-}
-
-int trunc_clamped(double value, int lo, int hi) {
-    if (!std::isfinite(value)) {
-        throw std::invalid_argument("marker position is not a number");
-    }
-    return static_cast<int>(std::clamp(std::trunc(value), double(lo), double(hi)));
 }
 
 // Band b's slider kinds: gain, frequency, Q.
@@ -51,7 +47,7 @@ PeqActions::PeqActions(ActionContext& ctx)
 // A recall or an undo that leaves a bypassed block in another form took the bypass away
 // with it; its saved block would otherwise come back at the next BYPASS.
 void PeqActions::forget_recalled_bypasses(const StateChange& change) {
-    if (change.origin != ChangeOrigin::Recall) {
+    if (change.origin != ChangeOrigin::Recall && change.origin != ChangeOrigin::Undo) {
         return;
     }
     const bool every = change.scope == StateChange::Scope::Everything ||
@@ -332,10 +328,11 @@ void PeqActions::select_lpf_slope(int input, int item) {
 }
 
 std::optional<int> PeqActions::slope_item(int slope) {
-    if (slope < kFirstSlope || slope > kLastSlope) {
+    const int item = BandTypeLaw::slope_item(slope);
+    if (item < 0) {
         return std::nullopt;
     }
-    return slope - kFirstSlope;
+    return item;
 }
 
 // ---- RESET and BYPASS --------------------------------------------------------------------
@@ -436,8 +433,11 @@ int PeqActions::marker_kind(int marker) {
 
 void PeqActions::store_marker(int input, int marker, double freq_hz, double gain_db) {
     InputChannel& in = record(input);
-    const int hz = trunc_clamped(freq_hz, kMinFreq, kMaxFreq);
-    const int gain = trunc_clamped(gain_db * 10 + kFlatGain, 0, kMaxGain);
+    if (!std::isfinite(freq_hz) || !std::isfinite(gain_db)) {
+        throw std::invalid_argument("marker position is not a number");
+    }
+    const int hz = FrequencyLaw::stored_of_hz(freq_hz);
+    const int gain = EqGainLaw::stored_of_marker(gain_db);
     if (marker == kHpfMarker) {
         in.hpf_freq = hz;
     } else if (marker == kLpfMarker) {

@@ -8,6 +8,9 @@
 #include "actions/drag_send_policy.h"
 #include "actions/field_committer.h"
 #include "actions/slider_commit.h"
+#include "params/eq_gain_law.h"
+#include "params/frequency_law.h"
+#include "params/q_law.h"
 
 namespace kestra {
 
@@ -26,11 +29,11 @@ public:
     static constexpr int kMarkerCount = 6;  // 0-3 bands 1-4, then the two filters
     static constexpr int kHpfMarker = 4;
     static constexpr int kLpfMarker = 5;
-    static constexpr int kMinFreq = 20;
-    static constexpr int kMaxFreq = 20000;
-    static constexpr int kMaxGain = 300;
-    static constexpr int kFlatGain = 150;
-    static constexpr int kMaxQ = 200;
+    static constexpr int kMinFreq = FrequencyLaw::kMin;
+    static constexpr int kMaxFreq = FrequencyLaw::kMax;
+    static constexpr int kMaxGain = EqGainLaw::kMax;
+    static constexpr int kFlatGain = EqGainLaw::kFlat;
+    static constexpr int kMaxQ = QLaw::kMax;
     // The slope selector's items; item i selects slope i + 2.
     static constexpr std::array<std::string_view, 3> kSlopeItems{"-12dB/Oct", "-18dB/Oct",
                                                                  "-24dB/Oct"};

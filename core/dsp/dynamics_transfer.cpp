@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "params/level_law.h"
+#include "params/tenths_law.h"
+
 namespace kestra {
 
 double dynamics_transfer(double x, double t, double r, double g) {
@@ -21,9 +24,12 @@ double dynamics_transfer(double x, double t, double r, double g) {
 }
 
 DynamicsMeter dynamics_meter(int level, int threshold, int ratio, int gain) {
-    const double l = std::min(level, 60);
-    const double out = dynamics_transfer(l - 60, threshold - 60, ratio * 0.1, gain * 0.1);
-    return DynamicsMeter{l, out + 60, (out + 60) - l + 60};
+    // The bars are drawn on the stored scale, 0-60 for -60 ... 0 dB.
+    const double l = std::min(level, LevelLaw::kMaxThreshold);
+    const double out = LevelLaw::stored(
+        dynamics_transfer(LevelLaw::db(l), LevelLaw::db(static_cast<double>(threshold)),
+                          TenthsLaw::value(ratio), TenthsLaw::value(gain)));
+    return DynamicsMeter{l, out, out - l + LevelLaw::kOffsetDb};
 }
 
 }  // namespace kestra

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "params/frequency_law.h"
+#include "params/q_law.h"
+
 namespace kestra {
 
 // Conversions of the EQ parameters between what is stored, where a slider sits and what the
 // operator reads, shared by the editors, the graph and the typed entry. Every *_code function
 // limits its result to the stored range.
 
-inline constexpr double kMinEqFreq = 20;
-inline constexpr double kMaxEqFreq = 20000;
-inline constexpr double kMinQ = 0.1;
+inline constexpr double kMinEqFreq = FrequencyLaw::kMin;
+inline constexpr double kMaxEqFreq = FrequencyLaw::kMax;
+inline constexpr double kMinQ = QLaw::kMinValue;
 
 // Gain code 0-300, 150 = 0 dB, 0.1 dB a step.
 double gain_db_of_code(int code);
@@ -26,8 +29,8 @@ int freq_code_of_hz(double hz);
 // Frequency sliders, range 30-330 on a log scale: trunc(100 log10(freq) - 100), and back
 // floor(10^((position + 100) / 100) + 0.5). Frequencies outside 20-20000 Hz and positions
 // outside 30-330 are limited first.
-inline constexpr int kFreqSliderMin = 30;
-inline constexpr int kFreqSliderMax = 330;
+inline constexpr int kFreqSliderMin = FrequencyLaw::kSliderMin;
+inline constexpr int kFreqSliderMax = FrequencyLaw::kSliderMax;
 int freq_slider_position(int freq_hz);
 int freq_of_slider(int position);
 

@@ -7,6 +7,7 @@
 
 #include "dsp/biquad.h"
 #include "dsp/eq_laws.h"
+#include "params/band_type_law.h"
 
 namespace kestra {
 
@@ -156,7 +157,7 @@ CurveParams filter_params(CurveKind kind, int32_t freq, int32_t slope, int32_t o
     CurveParams params;
     params.kind = kind;
     params.freq = freq;
-    params.slope_index = slope - 2;
+    params.slope_index = BandTypeLaw::curve_slope_index(slope);
     params.enabled = on != 0;
     return params;
 }

@@ -4,33 +4,25 @@
 #include <cmath>
 
 #include "dsp/dynamics_transfer.h"
+#include "params/level_law.h"
+#include "params/tenths_law.h"
 
 namespace kestra {
 
-namespace {
-
-// The ratio marker is a float position; a nudge keeps a ratio such as 4.0 computed as
-// 3.9999999 on its own step.
-constexpr double kStepNudge = 1e-9;
-
-int truncate_step(double v) {
-    return static_cast<int>(std::trunc(v + kStepNudge));
-}
-
-}  // namespace
-
 TransferParams transfer_params(int threshold_code, int ratio_code, int gain_code) {
-    return TransferParams{threshold_code - 60.0, ratio_code * 0.1, gain_code * 0.1};
+    return TransferParams{LevelLaw::db(static_cast<double>(threshold_code)),
+                          TenthsLaw::value(ratio_code), TenthsLaw::value(gain_code)};
 }
 
 TransferMarkers transfer_markers(const TransferParams& p) {
     const double t = p.threshold_db;
     const double r = p.ratio > 0 ? p.ratio : 1;
-    return TransferMarkers{{t, t}, {0, t * (1 - 1 / r)}, {-60, p.gain_db - 60}};
+    return TransferMarkers{
+        {t, t}, {0, t * (1 - 1 / r)}, {kTransferAxis.min, kTransferAxis.min + p.gain_db}};
 }
 
 int threshold_code_of_marker(double x) {
-    return std::clamp(truncate_step(x + 60), 0, 60);
+    return LevelLaw::stored_of_marker(x, LevelLaw::kMaxThreshold);
 }
 
 double ratio_of_marker(GraphPoint marker, double threshold_db) {
@@ -47,11 +39,12 @@ double ratio_of_marker(GraphPoint marker, double threshold_db) {
 }
 
 int ratio_code_of_marker(GraphPoint marker, double threshold_db) {
-    return std::clamp(truncate_step(ratio_of_marker(marker, threshold_db) * 10), 10, 100);
+    return TenthsLaw::kRatio.stored_of_marker(ratio_of_marker(marker, threshold_db));
 }
 
 int gain_code_of_marker(double y) {
-    return std::clamp(truncate_step((y + 60) * 10), 0, 200);
+    // The gain marker sits at the left edge, G above the edge's -60 dB.
+    return TenthsLaw::kMakeUpGain.stored_of_marker(y - kTransferAxis.min);
 }
 
 std::vector<TransferGridLine> transfer_grid_lines(const GraphGeometry& geometry) {

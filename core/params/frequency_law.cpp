@@ -15,8 +15,11 @@ int FrequencyLaw::stored_of_hz(double hz) {
     return static_cast<int>(std::trunc(hz));
 }
 
-int FrequencyLaw::stored_of_typed(int hz) {
-    return std::clamp(hz, kMin, kMax);
+int FrequencyLaw::stored_of_typed(const TypedValue& hz) {
+    if (hz.integer < kMin) {
+        return kMin;
+    }
+    return hz.integer > kMax ? kMax : static_cast<int>(hz.decimal);
 }
 
 int FrequencyLaw::slider_position(int hz) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "params/typed_number.h"
+
 namespace kestra {
 
 // Frequencies of the EQ bands and filters, stored in whole Hz, 20-20000. The sliders run on a
@@ -18,8 +20,8 @@ public:
 
     // Hz typed or dragged: truncated, limited to 20-20000; NaN gives 20.
     static int stored_of_hz(double hz);
-    // A typed number: its whole part, limited to 20-20000.
-    static int stored_of_typed(int hz);
+    // A typed number: limited to 20-20000 by its whole part, else its decimal truncated.
+    static int stored_of_typed(const TypedValue& hz);
 
     static int slider_position(int hz);
     static int stored_of_slider(int position);

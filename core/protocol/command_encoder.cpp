@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "params/band_type_law.h"
+#include "params/eq_gain_law.h"
 #include "protocol/frame_builder.h"
 #include "protocol/frame_codec.h"
 #include "protocol/glyph_encoder.h"
@@ -151,9 +153,9 @@ DatagramList encode_peq_band(const DeviceState& state, int input, int band) {
     s.frame.hex2(input)
         .hex2(in.peq_on)
         .hex2(band)
-        .hex2(b.type + 1)
+        .hex2(BandTypeLaw::wire(b.type))
         .hex4(b.freq)
-        .hex2(b.gain / 2)
+        .hex2(EqGainLaw::wire(b.gain))
         .hex2(b.q);
     return single(s);
 }
@@ -163,7 +165,8 @@ DatagramList encode_graphic_eq(const DeviceState& state, int output) {
     Start s = start('H', {output});
     std::string gains;
     for (int i = 0; i < kGeqBandsSent; ++i) {
-        FrameBuilder::append_field(gains, out.geq_band[static_cast<std::size_t>(i)].gain / 2, 2);
+        FrameBuilder::append_field(
+            gains, EqGainLaw::wire(out.geq_band[static_cast<std::size_t>(i)].gain), 2);
     }
     s.frame.hex2(output).hex2(out.geq_on).field(gains);
     return single(s);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "params/band_type_law.h"
+#include "params/eq_gain_law.h"
 #include "protocol/frame_codec.h"
 #include "protocol/hex_run.h"
 
@@ -129,9 +131,9 @@ void apply_full_state(const ReplyFields& f, DeviceState& s) noexcept {
             const uint8_t* b = g[k];
             for (std::size_t band = 0; band < 4; ++band, b += 5) {
                 PeqBand& r = in[k].peq_band[band];
-                r.type = b[0] - 1;
+                r.type = BandTypeLaw::type_of_wire(b[0]);
                 r.freq = word(b + 1);
-                r.gain = b[3] * 2;
+                r.gain = EqGainLaw::stored_of_wire(b[3]);
                 r.q = b[4];
             }
         }
@@ -141,7 +143,7 @@ void apply_full_state(const ReplyFields& f, DeviceState& s) noexcept {
         const Groups g(f.data(15), 30, kOutputCount);
         for (std::size_t k = 0; k < g.count(); ++k) {
             for (std::size_t band = 0; band < 15; ++band) {
-                out[k].geq_band[band].gain = g[k][band] * 2;
+                out[k].geq_band[band].gain = EqGainLaw::stored_of_wire(g[k][band]);
             }
         }
     }

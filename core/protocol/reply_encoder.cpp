@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <span>
 
+#include "params/band_type_law.h"
+#include "params/eq_gain_law.h"
 #include "protocol/frame_codec.h"
 
 namespace kestra {
@@ -126,9 +128,9 @@ std::string encode_full_state(const DeviceState& s, int processed_inputs) {
     for (const InputChannel& ch : per_input) {
         for (std::size_t b = 0; b < 4; ++b) {
             const PeqBand& band = ch.peq_band[b];
-            put(out, band.type + 1, 2);
+            put(out, BandTypeLaw::wire(band.type), 2);
             put(out, band.freq, 4);
-            put(out, band.gain / 2, 2);
+            put(out, EqGainLaw::wire(band.gain), 2);
             put(out, band.q, 2);
         }
     }
@@ -136,7 +138,7 @@ std::string encode_full_state(const DeviceState& s, int processed_inputs) {
     put_outputs(out, s, 1, &OutputChannel::geq_on);
     for (const OutputChannel& ch : s.outputs) {
         for (std::size_t b = 0; b < 15; ++b) {
-            put(out, ch.geq_band[b].gain / 2, 2);
+            put(out, EqGainLaw::wire(ch.geq_band[b].gain), 2);
         }
     }
     end_field(out);

@@ -1,9 +1,13 @@
 #include "readout/channel_parameter.h"
 
-#include <algorithm>
 #include <string_view>
 
-#include "dsp/eq_laws.h"
+#include "params/eq_gain_law.h"
+#include "params/frequency_law.h"
+#include "params/level_law.h"
+#include "params/q_law.h"
+#include "params/tenths_law.h"
+#include "params/time_law.h"
 #include "params/typed_number.h"
 
 namespace kestra {
@@ -18,138 +22,76 @@ constexpr int kPeqBandKinds = 4;  // bands 1-4 carry read-out kinds
 constexpr int kGeqKinds = 15;
 
 // ---- value texts ----
-// In integer arithmetic: the texts must not follow the locale's decimal mark, and a stored
-// value from an image file may be any 32-bit number.
+// The arithmetic is the value laws'; these adapt them to the read-out's boxes.
 
 std::string with_unit(long long value, const char* unit) {
     return std::to_string(value) + unit;
-}
-
-// A count of tenths as printf's "%0.Nf" writes tenths * 0.1 with N = `decimals` (1 or 2).
-std::string scaled_text(long long tenths, int decimals) {
-    const long long magnitude = tenths < 0 ? -tenths : tenths;
-    std::string text = tenths < 0 ? "-" : "";
-    text += std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
-    for (int d = 1; d < decimals; ++d) {
-        text += '0';
-    }
-    return text;
 }
 
 std::string mute_text(int mute) {
     return mute != 0 ? "OPEN" : "CLOSE";
 }
 
-std::string eq_gain_text(int gain) {
-    return scaled_text(static_cast<long long>(gain) - 150, 1) + "dB";
-}
-
-// ---- typed values, limits tested in the read-out's order ----
-
-int trunc_tenths(double value) {
-    return static_cast<int>(value * 10);
-}
+// ---- typed values, limited to the parameter's range ----
 
 int typed_volume(const TypedValue& v) {
-    if (v.integer < -60) {
-        return 0;
-    }
-    return v.integer > 10 ? 70 : v.integer + 60;
+    return LevelLaw::stored_of_db(v.integer, LevelLaw::kMaxVolume);
 }
 
 int typed_eq_gain(const TypedValue& v) {
-    return gain_code_of_db(v.decimal);
+    return EqGainLaw::stored_of_db(v.decimal);
 }
 
 int typed_frequency(const TypedValue& v) {
-    if (v.integer < 20) {
-        return 20;
-    }
-    return v.integer > 20000 ? 20000 : static_cast<int>(v.decimal);
+    return FrequencyLaw::stored_of_typed(v);
 }
 
 int typed_q(const TypedValue& v) {
-    return q_code_of_value(v.decimal);
+    return QLaw::stored_of_value(v.decimal);
 }
 
-int typed_comp_threshold(const TypedValue& v) {
-    if (v.integer < -60) {
-        return 0;
-    }
-    return v.integer < 1 ? v.integer + 60 : 60;
+int typed_threshold(const TypedValue& v) {
+    return LevelLaw::stored_of_db(v.integer, LevelLaw::kMaxThreshold);
 }
 
-// The integer test lets 10.1-10.9 through to the tenths; they are held at the ratio's 1:10.
-int typed_comp_ratio(const TypedValue& v) {
-    if (v.integer <= 0) {
-        return 10;
-    }
-    return v.integer < 11 ? std::min(trunc_tenths(v.decimal), 100) : 100;
+int typed_ratio(const TypedValue& v) {
+    return TenthsLaw::kRatio.stored_of_typed(v.decimal);
 }
 
-int typed_time(const TypedValue& v, int lowest) {
-    if (v.integer < lowest) {
-        return lowest;
-    }
-    return v.integer < 251 ? v.integer : 250;
-}
-
-// As the ratio: 20.1-20.9 pass the integer test and are held at 20 dB.
-int typed_comp_gain(const TypedValue& v) {
-    if (v.decimal < 0) {
-        return 0;
-    }
-    return v.integer < 21 ? std::min(trunc_tenths(v.decimal), 200) : 200;
-}
-
-int typed_lim_threshold(const TypedValue& v) {
-    if (v.decimal < -60) {
-        return 0;
-    }
-    return v.decimal > 0 ? 60 : v.integer + 60;
-}
-
-int typed_lim_ratio(const TypedValue& v) {
-    if (v.decimal < 1) {
-        return 10;
-    }
-    return v.decimal > 10 ? 100 : trunc_tenths(v.decimal);
-}
-
-int typed_lim_gain(const TypedValue& v) {
-    if (v.decimal < 0) {
-        return 0;
-    }
-    return v.decimal > 20 ? 200 : trunc_tenths(v.decimal);
+int typed_make_up_gain(const TypedValue& v) {
+    return TenthsLaw::kMakeUpGain.stored_of_typed(v.decimal);
 }
 
 int typed_attack(const TypedValue& v) {
-    return typed_time(v, 1);
+    return TimeLaw::stored_of_typed(v.integer, TimeLaw::kLowestAttackMs);
 }
 
 int typed_comp_release(const TypedValue& v) {
-    return typed_time(v, 20);
+    return TimeLaw::stored_of_typed(v.integer, TimeLaw::kLowestCompressorReleaseMs);
 }
 
 // ---- value texts and the units they are typed in ----
 
 std::string db_text(int v) {
-    return with_unit(static_cast<long long>(v) - 60, "dB");
+    return LevelLaw::text(v);
+}
+std::string eq_gain_text(int v) {
+    return EqGainLaw::text(v);
 }
 std::string hz_text(int v) {
-    return with_unit(v, "Hz");
+    return FrequencyLaw::text(v);
 }
 std::string ms_text(int v) {
-    return with_unit(v, "ms");
+    return TimeLaw::text(v);
 }
 std::string q_text(int v) {
-    return scaled_text(v, 2);
+    return QLaw::text(v);
 }
 std::string ratio_text(int v) {
-    return "1:" + scaled_text(v, 1);
+    return "1:" + TenthsLaw::text(v, 1);
 }
 std::string tenths_db_text(int v) {
-    return scaled_text(v, 1) + "dB";
+    return TenthsLaw::text(v, 1) + "dB";
 }
 
 struct Format {
@@ -313,16 +255,15 @@ std::optional<ChannelParameter> input_entry(DeviceState& state, int input, int k
         case 28:
             return numeric("LPF", filters, in.lpf_freq, kHz, typed_frequency, lpf);
         case 54:
-            return numeric("Threshold", dynamics, in.comp_threshold, kDb, typed_comp_threshold,
-                           comp);
+            return numeric("Threshold", dynamics, in.comp_threshold, kDb, typed_threshold, comp);
         case 55:
-            return numeric("Ratio", dynamics, in.comp_ratio, kRatio, typed_comp_ratio, comp);
+            return numeric("Ratio", dynamics, in.comp_ratio, kRatio, typed_ratio, comp);
         case 56:
             return numeric("Attack", dynamics, in.comp_attack, kMs, typed_attack, comp);
         case 57:
             return numeric("Release", dynamics, in.comp_release, kMs, typed_comp_release, comp);
         case 58:
-            return numeric("Gain", dynamics, in.comp_gain, kTenthsDb, typed_comp_gain, comp);
+            return numeric("Gain", dynamics, in.comp_gain, kTenthsDb, typed_make_up_gain, comp);
         default:
             return peq_entry(state, input, kind);
     }
@@ -343,16 +284,15 @@ std::optional<ChannelParameter> output_entry(DeviceState& state, int output, int
         case 3:
             return numeric("VOL", strip, out.volume, kDb, typed_volume, fader);
         case 41:
-            return numeric("Threshold", dynamics, out.lim_threshold, kDb, typed_lim_threshold,
-                           limiter);
+            return numeric("Threshold", dynamics, out.lim_threshold, kDb, typed_threshold, limiter);
         case 42:
-            return numeric("Ratio", dynamics, out.lim_ratio, kRatio, typed_lim_ratio, limiter);
+            return numeric("Ratio", dynamics, out.lim_ratio, kRatio, typed_ratio, limiter);
         case 43:
             return numeric("Attack", dynamics, out.lim_attack, kMs, typed_attack, limiter);
         case 44:
             return numeric("Release", dynamics, out.lim_release, kMs, typed_attack, limiter);
         case 45:
-            return numeric("Gain", dynamics, out.lim_gain, kTenthsDb, typed_lim_gain, limiter);
+            return numeric("Gain", dynamics, out.lim_gain, kTenthsDb, typed_make_up_gain, limiter);
         default:
             break;
     }
