@@ -7,13 +7,15 @@
 
 namespace kestra {
 
-ActionContext::OriginScope::OriginScope(ActionContext& ctx, ChangeOrigin origin)
-    : ctx_(ctx), previous_(ctx.origin_) {
+ActionContext::OriginScope::OriginScope(ActionContext& ctx, ChangeOrigin origin, std::string client)
+    : ctx_(ctx), previous_(ctx.origin_), previous_client_(std::move(ctx.client_)) {
     ctx_.origin_ = origin;
+    ctx_.client_ = origin == ChangeOrigin::Remote ? std::move(client) : std::string();
 }
 
 ActionContext::OriginScope::~OriginScope() {
     ctx_.origin_ = previous_;
+    ctx_.client_ = std::move(previous_client_);
 }
 
 ActionContext::ActionContext(DeviceState& state, Publisher<StateChange>& changes, FrameSink& sink,
@@ -42,6 +44,7 @@ void ActionContext::observe(const StateChange& change) {
 
 void ActionContext::changed(StateChange change, Publish when) {
     change.origin = origin_;
+    change.client = client_;
     if (when == Publish::Always || filter_.differs(change)) {
         changes_.publish(change);
     }

@@ -63,11 +63,11 @@ public:
         Always,  // for what an action keeps beside the state, such as a bypass
     };
 
-    // Marks every change published while it lives with its origin; without one, changes are
-    // the operator's. Scopes nest.
+    // Marks every change published while it lives with its origin, and a Remote one with the
+    // client's name; without one, changes are the operator's. Scopes nest.
     class OriginScope {
     public:
-        OriginScope(ActionContext& ctx, ChangeOrigin origin);
+        OriginScope(ActionContext& ctx, ChangeOrigin origin, std::string client = {});
         ~OriginScope();
         OriginScope(const OriginScope&) = delete;
         OriginScope& operator=(const OriginScope&) = delete;
@@ -75,6 +75,7 @@ public:
     private:
         ActionContext& ctx_;
         ChangeOrigin previous_;
+        std::string previous_client_;
     };
 
     ActionContext(DeviceState& state, Publisher<StateChange>& changes, FrameSink& sink,
@@ -149,6 +150,7 @@ private:
     CommandContext names_;
     ActiveGroups active_groups_;
     ChangeOrigin origin_ = ChangeOrigin::Operator;
+    std::string client_;
     ChangeFilter filter_;
     std::string label_;
     bool fresh_read_ = false;

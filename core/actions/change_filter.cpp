@@ -154,9 +154,6 @@ bool ChangeFilter::differs(const StateChange& change) const {
 }
 
 void ChangeFilter::published(const StateChange& change) {
-    if (change.block == Block::Levels) {
-        return;  // no compared block holds a level
-    }
     forget_covered(change);
     if (std::optional<Fields> now = capture(state_, change)) {
         shown_[key(change)] = std::move(*now);

@@ -14,7 +14,7 @@ namespace kestra {
 // a write that published nothing (a fader report while offline) is nothing a view shows
 // either. A block published for the first time passes, and so does one the filter cannot
 // compare: every channel at once, the whole state, group membership and activation (the
-// strips' copies live beside the state), levels and the connection.
+// strips' copies live beside the state) and the connection.
 class ChangeFilter {
 public:
     explicit ChangeFilter(const DeviceState& state) : state_(state) {}

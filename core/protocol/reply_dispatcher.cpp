@@ -14,8 +14,6 @@ constexpr StateChange kFullState{Scope::Everything, kEvery, Block::All,
                                  ChangeOrigin::FullStateRead};
 constexpr StateChange kConnection{Scope::System, kEvery, Block::Connection,
                                   ChangeOrigin::ProcessorReport};
-constexpr StateChange kLevels{Scope::Everything, kEvery, Block::Levels,
-                              ChangeOrigin::ProcessorReport};
 constexpr StateChange kFaders{Scope::Everything, kEvery, Block::Strip,
                               ChangeOrigin::ProcessorReport};
 
@@ -90,7 +88,7 @@ void ReplyDispatcher::route(std::string_view frame, FrameCheck check) {
                     first_report_shown_ = true;
                     changes_.publish(kConnection);
                 }
-                changes_.publish(kLevels);
+                levels_.publish(LevelReport{});
             }
             break;
         case 'P':

@@ -16,8 +16,8 @@ namespace kestra {
 
 // Applies every frame the processor sends to DeviceState, by its letter, and tells the
 // observers on the state's change stream: "Z" as a full-state read of everything, "Y" and
-// reports arriving again as the connection, "Q" as every channel's levels, "P" as every
-// strip. Runs on the state's owner thread; frames carry no sequence number, so each is
+// reports arriving again as the connection, "P" as every strip. "Q" goes to the level stream
+// only. Runs on the state's owner thread; frames carry no sequence number, so each is
 // applied whenever it arrives.
 class ReplyDispatcher {
 public:
@@ -42,6 +42,9 @@ public:
     bool first_report_shown() const { return first_report_shown_; }
     void clear_first_report_shown() { first_report_shown_ = false; }
 
+    // Every accepted "Q", after the connection change a first report brings.
+    Publisher<LevelReport>& levels() { return levels_; }
+
     // The command that switches level reports on once the connection reply has arrived.
     static Datagram reports_on_datagram();
 
@@ -50,6 +53,7 @@ private:
 
     DeviceState& state_;
     Publisher<StateChange>& changes_;
+    Publisher<LevelReport> levels_;
     const Clock& clock_;
     FrameSink& sink_;
     const NameCodec& codec_;

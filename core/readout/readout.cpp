@@ -65,9 +65,6 @@ ReadoutDisplay Readout::read(int channel, int kind) const {
 
 bool Readout::shows(const StateChange& change) const {
     using Scope = StateChange::Scope;
-    if (change.block == StateChange::Block::Levels) {
-        return false;  // no read-out kind shows a level
-    }
     if (change.scope == Scope::Everything || change.index == StateChange::kEvery) {
         return true;
     }

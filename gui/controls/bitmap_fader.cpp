@@ -99,6 +99,14 @@ void BitmapFader::set_position(int position) {
     update();
 }
 
+bool BitmapFader::follow(int position) {
+    if (dragging_) {
+        return false;
+    }
+    set_position(position);
+    return true;
+}
+
 QSize BitmapFader::control_size() const {
     return channel_.normal.loaded() ? skin::SkinArt::natural_size(channel_.normal.id) : size();
 }

@@ -53,6 +53,11 @@ public:
     int maximum() const { return maximum_; }
 
     void set_position(int position);  // clamped into [minimum, maximum]
+    // The one rule for every view that shows a stored value on a fader: a held thumb is the
+    // operator's hand, so no change moves it, whoever made it (a report, a recall, an undo,
+    // a remote client, or the echo of the drag itself); the view reloads after the release.
+    // Returns whether the position was taken.
+    bool follow(int position);
     int position() const { return position_; }
 
     FaderGeometry geometry_along_track() const;

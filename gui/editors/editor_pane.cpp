@@ -29,7 +29,7 @@ EditorPane::EditorPane(const QString& path, OperatorActions& surface, NoticeSink
     timer_->setInterval(kTickMs);
     connect(timer_, &QTimer::timeout, this, [this] { tick(); });
     change_sub_ = surface.context().changes().subscribe([this](const StateChange& c) {
-        if (isVisible() && c.block != StateChange::Block::Levels && concerns(c)) {
+        if (isVisible() && concerns(c)) {
             load();
         }
     });
@@ -94,9 +94,7 @@ DropListButton* EditorPane::add_selector(const QString& name, int list_id, const
 }
 
 void EditorPane::follow(BitmapFader* slider, int position) {
-    if (!slider->dragging()) {
-        slider->set_position(position);
-    }
+    slider->follow(position);
 }
 
 void EditorPane::on_slider(BitmapFader* slider, std::function<void(int, bool)> moved) {

@@ -132,9 +132,7 @@ void ChannelStrip::reload(bool with_graph) {
 }
 
 void ChannelStrip::follow_volume() {
-    if (!fader_->dragging()) {
-        fader_->set_position(kMaxVolume - stored_volume(surface_.context().state()));
-    }
+    fader_->follow(kMaxVolume - stored_volume(surface_.context().state()));
 }
 
 void ChannelStrip::set_meter(int value) {

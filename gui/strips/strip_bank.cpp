@@ -77,9 +77,6 @@ void StripBank::hide_all() {
 void StripBank::on_change(const StateChange& change) {
     using Scope = StateChange::Scope;
     using Block = StateChange::Block;
-    if (change.block == Block::Levels) {
-        return;  // the level views carry the meters
-    }
     if (change.origin == ChangeOrigin::ProcessorReport && change.block == Block::Strip) {
         // A fader report: every volume, and a held fader keeps the operator's.
         for (ChannelStrip* strip : all_) {

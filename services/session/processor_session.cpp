@@ -29,6 +29,7 @@ ProcessorSession::ProcessorSession(SessionSettings settings, Post post, NoticeSi
       connection_(state_, clock_, *transport_, notices),
       supervisor_(state_, clock_) {
     change_sub_ = changes_.subscribe([this](const StateChange& c) { on_change(c); });
+    level_sub_ = dispatcher_.levels().subscribe([this](const LevelReport&) { on_levels(); });
     connection_sub_ = connection_.events().subscribe(
         [this](const ConnectionEvent& e) { on_connection_event(e); });
     status_sub_ = supervisor_.status().subscribe([this](const ReportSupervisor::Status& s) {
@@ -205,16 +206,17 @@ void ProcessorSession::on_change(const StateChange& change) {
         case StateChange::Block::Connection:  // "Y", or reports arriving again
             supervisor_.report_arrived();
             break;
-        case StateChange::Block::Levels:
-            supervisor_.report_arrived();
-            level_views_.publish(levels_.on_level_report(state_));
-            break;
         case StateChange::Block::Strip:  // "P"
             level_views_.publish(levels_.on_volume_report(state_));
             break;
         default:
             break;
     }
+}
+
+void ProcessorSession::on_levels() {
+    supervisor_.report_arrived();
+    level_views_.publish(levels_.on_level_report(state_));
 }
 
 void ProcessorSession::on_connection_event(const ConnectionEvent& event) {

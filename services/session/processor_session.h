@@ -109,6 +109,7 @@ private:
     void drain();
     void on_frame(const std::string& frame);
     void on_change(const StateChange& change);
+    void on_levels();
     void on_connection_event(const ConnectionEvent& event);
     void cancel_transfer();
     void advance_close();
@@ -131,6 +132,7 @@ private:
     LevelFeed levels_;
     Publisher<LevelView> level_views_;
     Publisher<StateChange>::Subscription change_sub_;
+    Publisher<LevelReport>::Subscription level_sub_;
     Publisher<ConnectionEvent>::Subscription connection_sub_;
     Publisher<ReportSupervisor::Status>::Subscription status_sub_;
     FullStateWriter* writer_ = nullptr;

@@ -46,10 +46,12 @@ TEST_F(ChangeJournalTest, AGroupCopyIsOneEntryAndItsUndoSendsEveryMembersBeforeV
     EXPECT_EQ(sink.frames, framed_all({"%A,01,03,00,46,", "%A,01,05,00,46,", "%A,01,07,00,46,"}));
     EXPECT_EQ(sink.gaps, gaps_of({30, 30, 30}));
     EXPECT_EQ(changes.back(), (StateChange{Scope::Everything, StateChange::kEvery, Block::All,
-                                           ChangeOrigin::Recall}));
+                                           ChangeOrigin::Undo}));
 
     sink.clear();
     ASSERT_TRUE(journal.redo());
+    EXPECT_EQ(changes.back(), (StateChange{Scope::Everything, StateChange::kEvery, Block::All,
+                                           ChangeOrigin::Undo}));
     EXPECT_EQ(state.input(6).volume, 40);
     EXPECT_EQ(sink.frames.size(), 3u);
     EXPECT_EQ(journal.lines().back().text, "Redone: " + journal.undo_text());

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "operator/operator_actions.h"
@@ -77,7 +78,12 @@ protected:
     ReplyDispatcherTest() {
         clock.set_wall(WallTime{2024, 5, 3, 17, 10, 20, 30, 400});
         subscription = changes.subscribe([this](const StateChange& c) { events.push_back(c); });
+        level_subscription =
+            dispatcher.levels().subscribe([this](const LevelReport& r) { events.push_back(r); });
     }
+
+    // Both streams in the order they were published.
+    using Event = std::variant<StateChange, LevelReport>;
 
     DeviceState state;
     ManualClock clock;
@@ -85,8 +91,9 @@ protected:
     NameCodec codec;
     Publisher<StateChange> changes;
     ReplyDispatcher dispatcher{state, changes, clock, sink, codec};
-    std::vector<StateChange> events;
+    std::vector<Event> events;
     Publisher<StateChange>::Subscription subscription;
+    Publisher<LevelReport>::Subscription level_subscription;
 };
 
 using Scope = StateChange::Scope;
@@ -96,7 +103,7 @@ using Block = StateChange::Block;
 // again are the connection, "Q" the levels and "P" every strip's volume.
 const StateChange kFullState{Scope::Everything, -1, Block::All, ChangeOrigin::FullStateRead};
 const StateChange kConnection{Scope::System, -1, Block::Connection, ChangeOrigin::ProcessorReport};
-const StateChange kLevels{Scope::Everything, -1, Block::Levels, ChangeOrigin::ProcessorReport};
+const LevelReport kLevels;
 const StateChange kFaders{Scope::Everything, -1, Block::Strip, ChangeOrigin::ProcessorReport};
 
 TEST_F(ReplyDispatcherTest, ValidGFrameChangesNothing) {
@@ -125,7 +132,7 @@ TEST_F(ReplyDispatcherTest, FullStateVolumesReachEveryChannel) {
     }
     EXPECT_EQ(state.system.connecting, 0);
     EXPECT_EQ(state.system.last_report_at, clock.wall_now());
-    EXPECT_EQ(events, std::vector<StateChange>{kFullState});
+    EXPECT_EQ(events, std::vector<Event>{kFullState});
 }
 
 TEST_F(ReplyDispatcherTest, PeqBandsLandInTheirOwnRecords) {
@@ -285,7 +292,7 @@ TEST_F(ReplyDispatcherTest, FullStateWithoutTrailingFieldsKeepsTheirValues) {
     EXPECT_EQ(state.inputs[0].volume, 17);
     EXPECT_EQ(state.system.device_text.str(), "KEEP");
     EXPECT_EQ(state.system.automix_hidden, (std::array<int32_t, 4>{5, 6, 7, 8}));
-    EXPECT_EQ(events, std::vector<StateChange>{kFullState});
+    EXPECT_EQ(events, std::vector<Event>{kFullState});
 }
 
 TEST_F(ReplyDispatcherTest, ConnectReplyNamesThroughTheCodePage) {
@@ -339,7 +346,7 @@ TEST_F(ReplyDispatcherTest, ConnectReplyCompletesTheConnection) {
     EXPECT_EQ(sink.sent[0][0].payload, "%Q,01,01,B5E1#");
     EXPECT_EQ(sink.sent[0][0].gap, std::chrono::milliseconds(10));
     EXPECT_TRUE(sink.sent[0][0].coalesce_key.empty());  // never merged with a later "off"
-    EXPECT_EQ(events, std::vector<StateChange>{kConnection});
+    EXPECT_EQ(events, std::vector<Event>{kConnection});
 }
 
 TEST_F(ReplyDispatcherTest, LevelsByPosition) {
@@ -408,13 +415,13 @@ TEST_F(ReplyDispatcherTest, LevelReportsCountAndComeOnline) {
     EXPECT_EQ(dispatcher.report_count(), 2u);
     EXPECT_TRUE(dispatcher.first_report_shown());
     EXPECT_EQ(state.system.last_report_at, clock.wall_now());
-    EXPECT_EQ(events, (std::vector<StateChange>{kConnection, kLevels, kLevels}));
+    EXPECT_EQ(events, (std::vector<Event>{kConnection, kLevels, kLevels}));
     events.clear();
     dispatcher.reset_report_count();
     dispatcher.clear_first_report_shown();
     dispatcher.route_frame(q);
     EXPECT_EQ(dispatcher.report_count(), 1u);
-    EXPECT_EQ(events, (std::vector<StateChange>{kConnection, kLevels}));
+    EXPECT_EQ(events, (std::vector<Event>{kConnection, kLevels}));
 }
 
 TEST_F(ReplyDispatcherTest, FadersMoveOnlyWhileConnected) {
@@ -426,7 +433,7 @@ TEST_F(ReplyDispatcherTest, FadersMoveOnlyWhileConnected) {
     EXPECT_TRUE(events.empty());
     state.system.connected = 1;
     dispatcher.route_frame(p);
-    EXPECT_EQ(events, std::vector<StateChange>{kFaders});
+    EXPECT_EQ(events, std::vector<Event>{kFaders});
 }
 
 // The operator's surface on the same state and stream as the processor's frames.
@@ -455,12 +462,10 @@ TEST_F(SharedStreamTest, EachChangeSaysWhoWroteIt) {
     dispatcher.route_frame(reply('P', {{2, rep("20", kAllChannels)}}, 3));
     state.system.connected = 0;  // the recovery then needs no transfer
     ASSERT_TRUE(surface.recovery.start_recovery());
-    EXPECT_EQ(events, (std::vector<StateChange>{
-                          kFullState,
-                          input_strip(3, ChangeOrigin::TypedEntry),
-                          input_strip(3, ChangeOrigin::Operator),
-                          kFaders,
-                          {Scope::Everything, -1, Block::All, ChangeOrigin::Recall}}));
+    EXPECT_EQ(events, (std::vector<Event>{
+                          kFullState, input_strip(3, ChangeOrigin::TypedEntry),
+                          input_strip(3, ChangeOrigin::Operator), kFaders,
+                          StateChange{Scope::Everything, -1, Block::All, ChangeOrigin::Recall}}));
 }
 
 TEST_F(SharedStreamTest, AReportMakesTheOperatorsLastValueNewAgainButLevelsDoNot) {
@@ -472,9 +477,9 @@ TEST_F(SharedStreamTest, AReportMakesTheOperatorsLastValueNewAgainButLevelsDoNot
     surface.strips.set_input_volume(3, 20);
     dispatcher.route_frame(q_frame({{3, 9}}));
     surface.strips.set_input_volume(3, 20);
-    EXPECT_EQ(events, (std::vector<StateChange>{kConnection, kLevels,
-                                                input_strip(3, ChangeOrigin::Operator), kFaders,
-                                                input_strip(3, ChangeOrigin::Operator), kLevels}));
+    EXPECT_EQ(events,
+              (std::vector<Event>{kConnection, kLevels, input_strip(3, ChangeOrigin::Operator),
+                                  kFaders, input_strip(3, ChangeOrigin::Operator), kLevels}));
 }
 
 TEST_F(ReplyDispatcherTest, RejectedFramesWriteNothing) {
@@ -680,8 +685,7 @@ TEST_F(ReplyDispatcherTest, FramesSplitAcrossDatagramsRouteLikeWholeOnes) {
     reference.route_frame(encode_faders(source));
     EXPECT_EQ(state, direct);
     EXPECT_EQ(state.inputs[5].hpf_freq, source.inputs[5].hpf_freq);
-    EXPECT_EQ(events,
-              (std::vector<StateChange>{kFullState, kConnection, kLevels, kConnection, kFaders}));
+    EXPECT_EQ(events, (std::vector<Event>{kFullState, kConnection, kLevels, kConnection, kFaders}));
     EXPECT_EQ(sink.sent, other_sink.sent);
 }
 

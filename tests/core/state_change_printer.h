@@ -12,4 +12,8 @@ inline void PrintTo(const StateChange& c, std::ostream* os) {
         << static_cast<int>(c.block) << ", origin " << static_cast<int>(c.origin) << "}";
 }
 
+inline void PrintTo(const LevelReport&, std::ostream* os) {
+    *os << "{levels}";
+}
+
 }  // namespace kestra

@@ -423,6 +423,9 @@ protected:
                 ++processor_changes;
             }
         });
+        // Level reports have their own stream; they count as the processor's changes too.
+        levels = session->dispatcher().levels().subscribe(
+            [this](const LevelReport&) { ++processor_changes; });
         ASSERT_TRUE(session->connect());
         for (const std::string& frame : processor.receive(300ms)) {
             for (const std::string& reply : real.on_frame(frame)) {
@@ -447,6 +450,7 @@ protected:
     const Clock* clock = nullptr;
     std::unique_ptr<ProcessorSession> session;
     Publisher<StateChange>::Subscription changes;
+    Publisher<LevelReport>::Subscription levels;
     int processor_changes = 0;
 };
 
