@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <algorithm>
 
+#include "params/level_law.h"
 #include "skin/skin_font.h"
 
 namespace kestra {
@@ -98,7 +99,7 @@ QRect LevelMeter::lit_rect(int bar) const {
 }
 
 QString LevelMeter::scale_label(double minimum, double maximum, int step) {
-    return QString::asprintf("%.0f", minimum + (maximum - minimum) * step / 6 - 60);
+    return QString::asprintf("%.0f", LevelLaw::db(minimum + (maximum - minimum) * step / 6));
 }
 
 void LevelMeter::paintEvent(QPaintEvent* event) {

@@ -9,6 +9,8 @@
 #include "dsp/transfer_graph.h"
 #include "editors/response_graph.h"
 #include "operator/operator_actions.h"
+#include "params/level_law.h"
+#include "params/tenths_law.h"
 
 namespace kestra {
 
@@ -26,17 +28,21 @@ constexpr std::array<DynamicsField, 5> kFields{DynamicsField::Threshold, Dynamic
 constexpr std::array<const char*, 5> kNames{"threshold", "ratio", "attack", "release", "gain"};
 constexpr std::array<const char*, 5> kCaptions{"THRESHOLD", "RATIO", "ATTACK", "RELEASE", "GAIN"};
 
+QString tenths(int value) {
+    return QString::fromStdString(TenthsLaw::text(value, 1));
+}
+
 QString value_text(DynamicsField field, int value) {
     switch (field) {
         case DynamicsField::Threshold:
-            return QString::asprintf("%d dB", value - 60);
+            return QStringLiteral("%1 dB").arg(LevelLaw::db(value));
         case DynamicsField::Ratio:
-            return QString::asprintf("1:%0.1f ", value * 0.1);
+            return QStringLiteral("1:%1 ").arg(tenths(value));
         case DynamicsField::Attack:
         case DynamicsField::Release:
             return QString::asprintf("%d ms", value);
         case DynamicsField::Gain:
-            return QString::asprintf("%0.1f dB", value * 0.1);
+            return QStringLiteral("%1 dB").arg(tenths(value));
         case DynamicsField::On:
             break;
     }

@@ -9,6 +9,9 @@
 #include "dsp/response_curve.h"
 #include "editors/response_graph.h"
 #include "operator/operator_actions.h"
+#include "params/eq_gain_law.h"
+#include "params/frequency_law.h"
+#include "params/q_law.h"
 #include "skin/skin_ids.h"
 
 namespace kestra {
@@ -35,7 +38,7 @@ QStringList slope_items() {
 }
 
 QString hz_text(int hz) {
-    return QStringLiteral("%1Hz").arg(hz);
+    return QString::fromStdString(FrequencyLaw::text(hz));
 }
 
 }  // namespace
@@ -193,9 +196,9 @@ void PeqEditor::load_band(int b) {
     follow(row.gain, gain_slider_position(band.gain));
     follow(row.freq, freq_slider_position(band.freq));
     follow(row.q, q_slider_position(band.q));
-    row.gain_value->set_text(QString::asprintf("%0.1fdB", gain_db_of_code(band.gain)));
+    row.gain_value->set_text(QString::fromStdString(EqGainLaw::text(band.gain)));
     row.freq_value->set_text(hz_text(band.freq));
-    row.q_value->set_text(QString::asprintf("%0.2f", q_of_code(band.q)));
+    row.q_value->set_text(QString::fromStdString(QLaw::text(band.q)));
 }
 
 void PeqEditor::load_filter(const FilterRow& row, bool on, int freq, int slope) {
