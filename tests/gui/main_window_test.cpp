@@ -8,11 +8,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QWheelEvent>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "controller/console.h"
+#include "controls/drop_list_button.h"
 #include "controls/value_label.h"
 #include "shell/connect_tab.h"
 #include "shell/main_window.h"
@@ -188,6 +190,40 @@ TEST_F(MainWindowTest, ASearchWhileConnectingAsksAndOkEndsTheAttempt) {
     }
     EXPECT_TRUE(controller.session().discovery().running()) << "the sweep follows the close";
     controller.session().discovery().stop();
+}
+
+// The notches of one turn reach the selector as separate events with idle time between them;
+// they are one step of the journal, which the next press ends.
+TEST_F(MainWindowTest, OneTurnOfTheWheelOnASelectorIsOneJournalEntry) {
+    auto* gain = window->findChild<DropListButton*>(QStringLiteral("strip.in1.gain"));
+    ASSERT_NE(gain, nullptr);
+    const int was = controller.state().input(0).gain_step;
+    const std::size_t lines = controller.journal().lines().size();
+    const std::size_t depth = controller.journal().undo_depth();
+    const QPointF at(gain->width() / 2.0, gain->height() / 2.0);
+    for (int notch = 0; notch < 3; ++notch) {
+        QWheelEvent turn(at, gain->mapToGlobal(at), QPoint(),
+                         QPoint(0, -DropListButton::kWheelNotch), Qt::NoButton, Qt::NoModifier,
+                         Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(gain, &turn);
+        for (int k = 0; k < 3; ++k) {
+            QCoreApplication::processEvents();  // the idle time a real turn has between notches
+        }
+    }
+    ASSERT_EQ(controller.state().input(0).gain_step, was + 3);
+    EXPECT_EQ(controller.journal().undo_depth(), depth) << "settled before the turn ended";
+
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), window->mapToGlobal(QPointF(1, 1)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.get(), &press);
+    EXPECT_EQ(controller.journal().undo_depth(), depth + 1);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1),
+                        window->mapToGlobal(QPointF(1, 1)), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(window.get(), &release);
+    ASSERT_EQ(controller.journal().lines().size(), lines + 1);
+    ASSERT_TRUE(controller.journal().undo());
+    EXPECT_EQ(controller.state().input(0).gain_step, was) << "one undo takes the whole turn back";
 }
 
 TEST(OperatorDialogsTest, AnOkCancelQuestionHasCancelAsItsDefault) {
