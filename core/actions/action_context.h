@@ -55,8 +55,6 @@ public:
 // read-out. The stream is shared with the processor's frames, so its owner outlives this.
 class ActionContext {
 public:
-    static constexpr const char* kCaption = "Warming";
-
     // Whether a change is published when its block holds what it held when last published.
     enum class Publish {
         IfChanged,
@@ -95,8 +93,8 @@ public:
     // As send, with `extra` added to the pause after the last datagram.
     bool send(DatagramList datagrams, std::chrono::milliseconds extra);
 
-    void notice(const std::string& text, const std::string& caption = kCaption);
-    bool ask(const std::string& text, const std::string& caption = kCaption);
+    void notice(const std::string& text, const std::string& caption = NoticeSink::kCaption);
+    bool ask(const std::string& text, const std::string& caption = NoticeSink::kCaption);
     int choose(const OperatorChoice& choice) { return questions_.choose(choice); }
 
     // Publishes the change with the current origin, by default only when its block changed.

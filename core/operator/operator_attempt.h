@@ -18,7 +18,7 @@ bool attempt(NoticeSink& notices, Action&& action) {
     try {
         return static_cast<bool>(std::forward<Action>(action)());
     } catch (const std::exception& e) {
-        notices.notice(e.what(), ActionContext::kCaption);
+        notices.notice(e.what(), NoticeSink::kCaption);
         return false;
     }
 }

@@ -15,6 +15,10 @@ public:
 // Messages for the operator ("Winsock error!", "CANNOT CONNECT.", ...), with a caption.
 class NoticeSink {
 public:
+    // The caption of every warning box, whoever tells it; the spelling is what the operator
+    // has always seen.
+    static constexpr const char* kCaption = "Warming";
+
     virtual ~NoticeSink() = default;
     virtual void notice(const std::string& text, const std::string& caption) = 0;
 };

@@ -83,7 +83,7 @@ void NameDialog::confirm() {
         accept();
         return;
     }
-    message_box_(QStringLiteral("Warming"), QString::fromUtf8(kChannelNameTooLong));
+    message_box_(QString::fromLatin1(NoticeSink::kCaption), QString::fromUtf8(kChannelNameTooLong));
 }
 
 void NameDialog::paintEvent(QPaintEvent* event) {

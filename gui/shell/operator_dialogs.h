@@ -12,7 +12,7 @@ namespace kestra {
 // script runs, the script's handlers (which log them and answer from its queue).
 class OperatorDialogs final : public NoticeSink, public QuestionSink {
 public:
-    static constexpr const char* kDefaultCaption = "Warming";
+    static constexpr const char* kDefaultCaption = NoticeSink::kCaption;
 
     using NoticeHandler = std::function<void(const std::string& text)>;
     using QuestionHandler = std::function<bool(const std::string& text)>;

@@ -78,7 +78,7 @@ StoreSession* Console::stores_or_notice() {
     try {
         return &stores();
     } catch (const ConsoleError& e) {
-        notices_.notice(e.what(), "Warming");
+        notices_.notice(e.what(), NoticeSink::kCaption);
         return nullptr;
     }
 }

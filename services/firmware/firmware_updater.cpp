@@ -124,7 +124,7 @@ void FirmwareUpdater::launch() {
     link_ = UdpUpdateLink::open(settings_.local_port, settings_.device, &error);
     if (!link_) {
         // Told as the control socket tells it, so the operator sees which port and why.
-        notices_.notice(UdpSocket::failure_text(error, settings_.local_port), kSocketCaption);
+        notices_.notice(UdpSocket::failure_text(error, settings_.local_port), NoticeSink::kCaption);
         phase_ = Phase::Idle;
         images_.clear();
         lock_.end();

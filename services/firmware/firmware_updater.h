@@ -56,7 +56,6 @@ public:
     static constexpr const char* kQuestion = "If do you update the device? ";
     static constexpr const char* kSucceeded = "Update successfully";
     static constexpr const char* kFailed = "update fail";
-    static constexpr const char* kSocketCaption = "Warming";
 
     // Who holds the control port: asked to give it up, and asked whether it has.
     struct PortRelease {

@@ -76,7 +76,7 @@ bool UdpTransport::start(uint16_t local_port) {
 
     const auto fail = [this, local_port](int error) {
         if (notice_) {
-            notice_(UdpSocket::failure_text(error, local_port), "Warming");
+            notice_(UdpSocket::failure_text(error, local_port), NoticeSink::kCaption);
         }
         return false;
     };

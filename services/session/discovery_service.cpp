@@ -14,6 +14,7 @@
 #include "net/net_sandbox.h"
 #include "net/udp_socket.h"
 #include "protocol/frame_extractor.h"
+#include "protocol/frame_sink.h"
 
 namespace kestra {
 
@@ -54,7 +55,7 @@ bool DiscoveryService::start(const DeviceEndpoint& host, uint16_t local_port,
     list_.clear();
     UdpSocket socket = UdpSocket::bind(local_port);
     if (!socket.valid()) {
-        notice_(UdpSocket::failure_text(socket.error(), local_port), "Warming");
+        notice_(UdpSocket::failure_text(socket.error(), local_port), NoticeSink::kCaption);
         return false;
     }
     const int fd = socket.release();

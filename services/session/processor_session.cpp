@@ -84,7 +84,7 @@ bool ProcessorSession::start_search(std::optional<DeviceEndpoint> host,
 bool ProcessorSession::take_device_address(std::string_view text) {
     const auto endpoint = DeviceEndpoint::parse(text);
     if (!endpoint) {
-        notices_.notice(kBadAddressNotice, "Warming");
+        notices_.notice(kBadAddressNotice, NoticeSink::kCaption);
         return false;
     }
     settings_.device = *endpoint;
@@ -124,7 +124,7 @@ void ProcessorSession::cancel_transfer() {
     transport_->drop_queued();
     notices_.notice("The whole-state transfer was stopped: " + std::to_string(unsent) +
                         " commands were not sent.",
-                    "Warming");
+                    NoticeSink::kCaption);
 }
 
 void ProcessorSession::release_port() {
@@ -185,7 +185,7 @@ void ProcessorSession::advance_close() {
     dropped_at_close_ = dropped > 0 ? dropped - 1 : 0;
     notices_.notice(std::to_string(dropped_at_close_) +
                         " frames could not be sent before the disconnect and were dropped.",
-                    "Warming");
+                    NoticeSink::kCaption);
     transport_->send(encode_level_reports(false));
     close_forced_ = true;
     close_deadline_ = clock_.now() + kCloseGrace;

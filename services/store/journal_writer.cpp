@@ -23,7 +23,7 @@ bool JournalWriter::write_waiting(TimePoint now) {
     if (!open(error)) {
         if (!failing_) {
             failing_ = true;
-            notices_.notice(std::string(kFailed) + error, kCaption);
+            notices_.notice(std::string(kFailed) + error, NoticeSink::kCaption);
         }
         return false;
     }
@@ -31,7 +31,7 @@ bool JournalWriter::write_waiting(TimePoint now) {
         if (!file_->append(waiting_.front(), now)) {
             if (!failing_) {
                 failing_ = true;
-                notices_.notice(std::string(kFailed) + file_->error(), kCaption);
+                notices_.notice(std::string(kFailed) + file_->error(), NoticeSink::kCaption);
             }
             return false;
         }
@@ -44,7 +44,7 @@ bool JournalWriter::write_waiting(TimePoint now) {
             text += " " + std::to_string(dropped_) + " older lines could not be kept.";
             dropped_ = 0;
         }
-        notices_.notice(text, kCaption);
+        notices_.notice(text, NoticeSink::kCaption);
     }
     return true;
 }

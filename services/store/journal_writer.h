@@ -21,7 +21,6 @@ public:
     static constexpr std::size_t kMaxWaiting = 10000;
     static constexpr const char* kFailed = "The change journal cannot be written: ";
     static constexpr const char* kWorksAgain = "The change journal is written again.";
-    static constexpr const char* kCaption = "Warming";
 
     using TimePoint = JournalFile::TimePoint;
 

@@ -52,7 +52,7 @@ PresetDatabase::~PresetDatabase() {
 
 void PresetDatabase::tell(const std::string& text) {
     last_error_ = text;
-    notices_.notice(text, ActionContext::kCaption);
+    notices_.notice(text, NoticeSink::kCaption);
 }
 
 void PresetDatabase::fail() {

@@ -23,7 +23,7 @@ bool is_scene_file_name(const std::string& name) {
 
 void SceneStore::notice(const std::string& text) {
     last_error_ = text;
-    notices_.notice(text, ActionContext::kCaption);
+    notices_.notice(text, NoticeSink::kCaption);
 }
 
 std::string SceneStore::file_for(int id) const {
