@@ -50,7 +50,6 @@ public:
     int commands_seen() const { return commands_seen_; }
 
 private:
-    void apply_command(char letter, const std::vector<std::string_view>& fields);
     bool drops_next();
     void move_levels(double t);
 
