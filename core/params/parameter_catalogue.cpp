@@ -161,6 +161,10 @@ void add_filter(Owner& o, int n, const char* name, const char* caption, char let
     const std::string p = name;
     const std::string c = caption;
     sent(o.add(p + ".on", c, kFlag, 0, 1, p + "_on", Block::Filters), letter, {n}, kLinkEq);
+    // The mode goes out with the filter but no control changes it.
+    Parameter& mode = o.add(p + ".mode", c + " MODE", kCount, 0, 255, p + "_mode", Block::Filters);
+    mode.commit = {};
+    sent(mode, letter, {n});
     sent(o.add(p + ".freq", c + " FRE", kFrequency, 20, 20000, p + "_freq", Block::Filters), letter,
          {n}, kLinkEq, kind);
     Parameter& slope =
@@ -260,6 +264,10 @@ void add_output(std::vector<Parameter>& rows, int m) {
 void add_system(std::vector<Parameter>& rows) {
     Owner o(rows, "sys", StateFields::kSystemUnit, FieldTarget::System, -1, Scope::System);
     const Block b = Block::Automix;
+    // The first word goes out with the settings but no control changes it.
+    Parameter& mode = o.add("automix.mode", "MODE", kCount, 0, 255, "automix_cfg[0]", b);
+    mode.commit = {};
+    sent(mode, 'M', {});
     o.add("automix.sync", "SYNC", kFlag, 0, 1, "automix_sync", b);
     sent(o.add("automix.max_open", "MAX OPEN", kCount, 1, 32, "automix_cfg[1]", b), 'M', {});
     sent(o.add("automix.hold", "HOLD TIME", kHold, 1, 100, "automix_cfg[2]", b), 'M', {});

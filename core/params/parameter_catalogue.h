@@ -13,17 +13,18 @@ namespace kestra {
 // Every parameter an operator can change, one row each, in a fixed order: inputs, outputs,
 // the system's auto-mixer, the control and mute groups, the microphone units. Paths:
 //   in.N.volume|mute|gain|source|priority|name, in.N.peq.on, in.N.peq.B.gain|freq|q|type,
-//   in.N.hpf.on|freq|slope, in.N.lpf.on|freq|slope,
+//   in.N.hpf.on|freq|slope|mode, in.N.lpf.on|freq|slope|mode,
 //   in.N.comp.on|threshold|ratio|attack|release|gain, in.N.route.K, in.N.automix.threshold;
 //   out.M.volume|mute|delay|line|fbk|name, out.M.geq.on, out.M.geq.B.gain,
 //   out.M.limit.on|threshold|ratio|attack|release|gain;
-//   sys.automix.sync|max_open|hold|closed|nom|last_hold|hidden.1-4;
+//   sys.automix.mode|sync|max_open|hold|closed|nom|last_hold|hidden.1-4;
 //   group.control.G.member.in.N|out.M, group.control.G.link.VOL|MATRIX|EQ|COMP|LIMIT|
 //   PRIORITY|LINE|FBK|Delay, group.control.G.active|name;
 //   group.mute.G.member.in.N|out.M, group.mute.G.active; unit.R.S (record R, slot S).
 // Rows exist only where the processor has the parameter: source on inputs 33-64, the DSP
 // blocks, priority and the auto-mix threshold on inputs 1-32, FBK on outputs 1-8, GEQ bands
-// 1-15.
+// 1-15. The filter modes and the auto-mixer's mode go out with their commands but no control
+// changes them: their rows have no commit field.
 class ParameterCatalogue {
 public:
     static const std::vector<Parameter>& rows();
