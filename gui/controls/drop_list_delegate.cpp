@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "skin/skin_palette.h"
+
 namespace kestra {
 
 void DropListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -13,7 +15,7 @@ void DropListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->setBrush(selected ? selected_colour() : fill_colour());
     painter->drawRect(box.adjusted(0, 0, -1, -1));
     // a hairline between rows keeps long lists readable
-    painter->setPen(QColor(255, 255, 255, 18));
+    painter->setPen(skin::SkinPalette::list_divider());
     painter->drawLine(option.rect.left() + 4, option.rect.bottom(), option.rect.right() - 4,
                       option.rect.bottom());
     QColor text = index.data(selected ? kHighlightColourRole : kTextColourRole).value<QColor>();

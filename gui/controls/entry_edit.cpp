@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "skin/skin_palette.h"
+
 namespace kestra {
 
 EntryEdit::EntryEdit(QWidget* parent) : QLineEdit(parent) {
@@ -74,10 +76,8 @@ void EntryEdit::apply_background() {
         colours.setColor(group, QPalette::Base, background_);
         colours.setColor(group, QPalette::Text, text_);
     }
-    colours.setColor(QPalette::Disabled, QPalette::Base,
-                     dark ? QColor(0x3a, 0x3d, 0x42) : QColor(0xd4, 0xd4, 0xd4));
-    colours.setColor(QPalette::Disabled, QPalette::Text,
-                     dark ? QColor(0x8a, 0x8d, 0x92) : QColor(0x80, 0x80, 0x80));
+    colours.setColor(QPalette::Disabled, QPalette::Base, skin::SkinPalette::disabled_face(dark));
+    colours.setColor(QPalette::Disabled, QPalette::Text, skin::SkinPalette::disabled_text(dark));
     setPalette(colours);
 }
 

@@ -5,6 +5,7 @@
 
 #include "params/level_law.h"
 #include "skin/skin_font.h"
+#include "skin/skin_palette.h"
 
 namespace kestra {
 
@@ -167,7 +168,7 @@ void LevelMeter::paint_scale(QPainter& painter, int bar) const {
     int text_height = QFontMetrics(font).height();
     for (int i = 0; i <= 6; ++i) {
         int y = y1 - i * (y1 - y0) / 6;
-        painter.setPen(QColor(200, 200, 200));
+        painter.setPen(skin::SkinPalette::scale_text());
         painter.drawLine(x1 - 2 * w / 12, y, x1 - w / 12, y);
         painter.setPen(Qt::white);
         QRect label(x0 + w / 10, y - text_height / 2, 30 - w / 10, text_height);

@@ -4,6 +4,7 @@
 #include <QStyleOptionMenuItem>
 
 #include "skin/skin_font.h"
+#include "skin/skin_palette.h"
 
 namespace kestra {
 
@@ -42,7 +43,7 @@ void MenuExStyle::draw_item(QPainter& p, const Item& item, const QRect& rect, bo
     QRect text_area = rect.adjusted(look_.icon_width + 10, 0, 0, 0);
     if (item.separator) {
         int mid = rect.top() + rect.height() / 2 - 1;
-        p.setPen(QColor(64, 0, 128));
+        p.setPen(skin::SkinPalette::menu_mark());
         p.drawLine(text_area.left(), mid, text_area.right(), mid);
         p.setPen(Qt::white);
         p.drawLine(text_area.left(), mid + 1, text_area.right(), mid + 1);
@@ -60,7 +61,7 @@ void MenuExStyle::draw_item(QPainter& p, const Item& item, const QRect& rect, bo
     if (!item.enabled) {
         p.setPen(Qt::white);
         p.drawText(text_area.translated(1, 1), flags, text);
-        p.setPen(QColor(0x90, 0x94, 0x9c));
+        p.setPen(skin::SkinPalette::menu_disabled_text());
         p.drawText(text_area, flags, text);
     } else {
         p.setPen(selected ? look_.selected_text : look_.text);
@@ -107,7 +108,7 @@ void MenuExStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
                                 QPainter* painter, const QWidget* widget) const {
     if (element == PE_PanelMenu || element == PE_FrameMenu) {
         painter->fillRect(option->rect, look_.background);
-        painter->setPen(QColor(0x8a, 0x90, 0x9a));
+        painter->setPen(skin::SkinPalette::menu_separator());
         painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
         return;
     }

@@ -11,6 +11,7 @@
 #include "protocol/frame_sink.h"
 #include "skin/skin_font.h"
 #include "skin/skin_ids.h"
+#include "skin/skin_palette.h"
 #include "text/channel_name_rule.h"
 
 namespace kestra {
@@ -36,7 +37,7 @@ NameDialog::NameDialog(QWidget* parent)
     entry_->set_background_colour(Qt::white);
     entry_->setFont(skin::SkinFont::pixels(20));
     entry_->setTextMargins(6, 0, 6, 0);
-    entry_->set_text_colour(QColor(0x10, 0x12, 0x16));
+    entry_->set_text_colour(skin::SkinPalette::display());
     entry_->set_owner_tag(0);
 
     for (PngButton* button : {ok_, cancel_}) {

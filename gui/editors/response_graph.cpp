@@ -6,20 +6,21 @@
 
 #include "dsp/geq_bars.h"
 #include "dsp/transfer_graph.h"
+#include "skin/skin_palette.h"
 
 namespace kestra {
 
 namespace {
 
-const QColor kFace(0x0b, 0x0e, 0x12);
-const QColor kFrame(0x5a, 0x64, 0x70);
-const QColor kGrid(0x2c, 0x33, 0x3c);
-const QColor kGridStrong(0x46, 0x50, 0x5c);
-const QColor kText(0x8b, 0x95, 0xa3);
-const QColor kCurve(0x3c, 0xd2, 0xf0);
-const QColor kTrack(0x1c, 0x22, 0x29);
-const QColor kBar(0x7c, 0xc8, 0x5a);
-const QColor kMarker(0xff, 0xb0, 0x23);
+const QColor kFace = skin::SkinPalette::graph_face();
+const QColor kFrame = skin::SkinPalette::graph_frame();
+const QColor kGrid = skin::SkinPalette::graph_grid();
+const QColor kGridStrong = skin::SkinPalette::graph_grid_strong();
+const QColor kText = skin::SkinPalette::caption();
+const QColor kCurve = skin::SkinPalette::graph_curve();
+const QColor kTrack = skin::SkinPalette::graph_track();
+const QColor kBar = skin::SkinPalette::graph_bar();
+const QColor kMarker = skin::SkinPalette::graph_marker();
 constexpr double kMarkerRadius = 7;
 
 QRectF rect_of(const GraphRect& r) {
@@ -302,7 +303,7 @@ void ResponseGraph::paint_markers(QPainter& p) const {
         const bool held = interaction_.held() == static_cast<int>(k);
         const QPointF c = point_of(markers[k]);
         p.setPen(QPen(held ? Qt::white : kMarker, 1.5));
-        p.setBrush(QColor(0x10, 0x12, 0x16, 200));
+        p.setBrush(skin::SkinPalette::display_veil());
         p.drawEllipse(c, kMarkerRadius, kMarkerRadius);
         p.drawText(QRectF(c.x() - kMarkerRadius, c.y() - kMarkerRadius, 2 * kMarkerRadius,
                           2 * kMarkerRadius),

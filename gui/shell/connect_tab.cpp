@@ -74,7 +74,7 @@ void ConnectTab::build() {
     ip_ = new EntryEdit(this);
     ip_->setObjectName(QStringLiteral("system.ip"));
     ip_->set_length_limit(21);
-    ip_->set_background_colour(QColor(0x10, 0x12, 0x16));
+    ip_->set_background_colour(skin::SkinPalette::display());
     ip_->set_text_colour(Qt::white);
     ip_->setTextMargins(4, 0, 4, 0);
     ip_->setGeometry(372, 10, 180, 26);

@@ -8,10 +8,7 @@
 
 #include "controller/console.h"
 #include "controls/cmenu_ex.h"
-#include "controls/entry_edit.h"
-#include "controls/png_button.h"
 #include "controls/tiled_background.h"
-#include "controls/value_label.h"
 #include "editors/dynamics_editor.h"
 #include "editors/geq_editor.h"
 #include "editors/peq_editor.h"
@@ -20,6 +17,7 @@
 #include "pages/mode_page.h"
 #include "pages/routing_page.h"
 #include "shell/connect_tab.h"
+#include "shell/header_bar.h"
 #include "shell/help_tab.h"
 #include "shell/journal_window.h"
 #include "shell/operator_dialogs.h"
@@ -35,42 +33,7 @@ namespace kestra {
 
 namespace {
 
-constexpr std::array<const char*, 4> kPageCaptions{"CHANNEL", "MODE", "SYSTEM", "GROUPS"};
-constexpr std::array<const char*, MainLayout::kBankCount> kBankCaptions{
-    "CH1-8",   "CH9-16",  "CH17-24", "CH25-32", "CH33-40",
-    "CH41-48", "CH49-56", "CH57-64", "M1-8",    "D1-8"};
 constexpr std::chrono::milliseconds kClosePoll{100};
-const QColor kCaptionColour(0x8b, 0x95, 0xa3);
-
-PngButton* make_button(QWidget* parent, const QString& name, int first, int second,
-                       const QString& caption) {
-    auto* b = new PngButton(parent);
-    b->setObjectName(name);
-    b->set_images(first, second);
-    b->setText(caption);
-    return b;
-}
-
-ValueLabel* make_label(QWidget* parent, const QString& name, const QString& text, double size = 9) {
-    auto* l = new ValueLabel(parent);
-    l->setObjectName(name);
-    l->set_text(text);
-    l->set_font_size(size);
-    return l;
-}
-
-EntryEdit* make_box(QWidget* parent, const QString& name, int tag) {
-    auto* box = new EntryEdit(parent);
-    box->setObjectName(name);
-    box->set_owner_tag(tag);
-    box->set_length_limit(12);
-    box->set_background_colour(QColor(0x10, 0x12, 0x16));
-    QFont font(QStringLiteral("Arial Unicode MS"));
-    font.setPixelSize(20);
-    box->setFont(font);
-    box->set_text_colour(Qt::white);
-    return box;
-}
 
 }  // namespace
 
@@ -122,69 +85,20 @@ MainWindow::MainWindow(Console& controller, Profile& profile, OperatorDialogs& d
 MainWindow::~MainWindow() = default;
 
 void MainWindow::build_header() {
-    for (size_t i = 0; i < kPageCaptions.size(); ++i) {
-        const QString caption = QString::fromLatin1(kPageCaptions[i]);
-        PngButton* b = make_button(canvas_, QStringLiteral("page.") + caption, skin::kPageTab,
-                                   skin::kPageTabLit, caption);
-        b->set_caption_size(8.5);
-        const Page page = MainLayout::kPageOrder[i];
-        connect(b, &PngButton::clicked, this, [this, page] { select_page(page); });
-        page_buttons_[i] = b;
-    }
-    for (int bank = 1; bank <= MainLayout::kBankCount; ++bank) {
-        const QString name = QStringLiteral("bank.%1").arg(bank);
-        PngButton* b = make_button(canvas_, name, skin::kBank, skin::kBankLit, {});
-        b->set_vertical_mini_meters(true);
-        b->set_mini_meter_range(0, 70);
-        connect(b, &PngButton::clicked, this, [this, bank] { select_bank(bank); });
-        bank_buttons_[static_cast<size_t>(bank - 1)] = b;
-        ValueLabel* label = make_label(canvas_, name + QStringLiteral(".label"),
-                                       QString::fromLatin1(kBankCaptions[bank - 1]), 8);
-        label->set_text_colour(kCaptionColour);
-        bank_labels_[static_cast<size_t>(bank - 1)] = label;
-    }
-    mute_group_label_ =
-        make_label(canvas_, QStringLiteral("mgroup.label"), QStringLiteral("M GROUPS"), 8);
-    control_group_label_ =
-        make_label(canvas_, QStringLiteral("cgroup.label"), QStringLiteral("C GROUPS"), 8);
-    for (int g = 1; g <= MainLayout::kGroupButtons; ++g) {
-        PngButton* m = make_button(canvas_, QStringLiteral("mgroup.%1").arg(g), skin::kPad,
-                                   skin::kPadLit, QString::number(g));
-        PngButton* c = make_button(canvas_, QStringLiteral("cgroup.%1").arg(g), skin::kPad,
-                                   skin::kPadLit, QString::number(g));
-        m->set_caption_size(10);
-        c->set_caption_size(10);
-        mute_groups_[static_cast<size_t>(g - 1)] = m;
-        control_groups_[static_cast<size_t>(g - 1)] = c;
-    }
-    online_ = make_button(canvas_, QStringLiteral("online"), skin::kOnline, skin::kOnlineLit,
-                          QStringLiteral("  LINK"));
-    online_->set_lit_caption_colour(QColor(0xb8, 0xff, 0xcc));
-    connect(online_, &PngButton::clicked, this, [this] {
-        if (online_->lit()) {
+    header_ = new HeaderBar(canvas_);
+    connect(header_, &HeaderBar::page_chosen, this, &MainWindow::select_page);
+    connect(header_, &HeaderBar::bank_chosen, this, &MainWindow::select_bank);
+    connect(header_, &HeaderBar::link_pressed, this, [this](bool lit) {
+        if (lit) {
             scroll_to_origin();
         } else {
             select_page(Page::System);
         }
     });
-    status_ = make_label(canvas_, QStringLiteral("status"),
-                         QString::fromLatin1(ReportSupervisor::kOffline), 11);
-    menu_ = make_button(canvas_, QStringLiteral("menu"), skin::kButton, skin::kButtonLit,
-                        QStringLiteral("MENU"));
-    connect(menu_, &PngButton::clicked, this, [this] { menu_->set_lit(!menu_->lit()); });
-    menu_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(menu_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { open_menu(menu_->mapToGlobal(at)); });
-    home_ = make_button(canvas_, QStringLiteral("home"), skin::kButton, skin::kButtonLit,
-                        QStringLiteral("HOME"));
-    home_->hide();
-
-    readout_channel_ = make_label(canvas_, QStringLiteral("readout.channel"), {}, 10);
-    readout_parameter_ = make_label(canvas_, QStringLiteral("readout.parameter"), {}, 10);
-    value_box_ = make_box(canvas_, QStringLiteral("value_box"), 0);
-    freq_box_ = make_box(canvas_, QStringLiteral("freq_box"), 1);
-    connect(value_box_, &EntryEdit::enter_pressed, this, &MainWindow::apply_typed);
-    connect(freq_box_, &EntryEdit::enter_pressed, this, &MainWindow::apply_typed);
+    connect(header_, &HeaderBar::menu_requested, this, &MainWindow::open_menu);
+    connect(header_, &HeaderBar::typed, this, [this](Readout::Box box, const QString& text) {
+        controller_.surface().readout.apply_typed_value(box, text.toStdString());
+    });
 }
 
 void MainWindow::build_views() {
@@ -194,7 +108,8 @@ void MainWindow::build_views() {
     mode_ = new ModePage(controller_.surface(), canvas_);
     groups_ = new GroupsPage(controller_.surface(), canvas_);
     routing_ = new RoutingPage(controller_.surface(), canvas_);
-    group_buttons_ = new GroupButtons(controller_.surface(), mute_groups_, control_groups_, this);
+    group_buttons_ = new GroupButtons(controller_.surface(), header_->mute_groups(),
+                                      header_->control_groups(), this);
     const PresetSelector::Presets presets = [this]() -> PresetActions* {
         StoreSession* stores = controller_.stores_or_notice();
         return stores != nullptr ? &stores->presets() : nullptr;
@@ -245,13 +160,8 @@ void MainWindow::subscribe() {
 }
 
 void MainWindow::show_overviews(const LevelView& view) {
-    if (!view.overview_due) {
-        return;
-    }
-    for (size_t b = 0; b < bank_buttons_.size(); ++b) {
-        for (size_t k = 0; k < 8; ++k) {
-            bank_buttons_[b]->set_mini_meter_value(static_cast<int>(k), view.bank_levels[b][k]);
-        }
+    if (view.overview_due) {
+        header_->show_overviews(view);
     }
 }
 
@@ -278,10 +188,7 @@ void MainWindow::open_editor(int channel, StripEditor editor) {
 void MainWindow::refresh_connection() {
     const bool connected = controller_.state().system.connected != 0;
     const bool online = connected && controller_.session().supervisor().online();
-    online_->set_lit(online);
-    status_->set_text(
-        QString::fromLatin1(online ? ReportSupervisor::kOnline : ReportSupervisor::kOffline));
-    status_->set_text_colour(online ? QColor(0x7c, 0xff, 0x9a) : QColor(0xff, 0x8a, 0x7a));
+    header_->show_connection(online);
     system_->connect_tab().show_connected(connected);
     show_foreign_senders();
 }
@@ -292,21 +199,11 @@ void MainWindow::show_foreign_senders() {
     const QString tip = tr("Processor %1\n%2 datagrams from other senders ignored")
                             .arg(QString::fromStdString(session.device().text()))
                             .arg(session.foreign_datagrams());
-    status_->setToolTip(tip);
-    online_->setToolTip(tip);
+    header_->set_senders_tip(tip);
 }
 
 void MainWindow::show_readout(const ReadoutDisplay& display) {
-    readout_channel_->set_text(QString::fromStdString(display.channel_label));
-    readout_parameter_->set_text(QString::fromStdString(display.parameter_name));
-    value_box_->setText(QString::fromStdString(display.value_text));
-    freq_box_->setText(QString::fromStdString(display.frequency_text));
-}
-
-void MainWindow::apply_typed(int tag) {
-    EntryEdit* box = tag == 1 ? freq_box_ : value_box_;
-    controller_.surface().readout.apply_typed_value(
-        tag == 1 ? Readout::Box::Frequency : Readout::Box::Value, box->text().toStdString());
+    header_->show_readout(display);
 }
 
 void MainWindow::select_bank(int bank) {
@@ -352,30 +249,7 @@ void MainWindow::apply_layout() {
     for (QWidget* w : {mode_, static_cast<QWidget*>(groups_), static_cast<QWidget*>(system_)}) {
         w->hide();
     }
-    for (size_t i = 0; i < page_buttons_.size(); ++i) {
-        const Page page = MainLayout::kPageOrder[i];
-        page_buttons_[i]->setGeometry(layout_.page_button(page));
-        page_buttons_[i]->set_lit(page == layout_.page());
-    }
-    for (int bank = 1; bank <= MainLayout::kBankCount; ++bank) {
-        const auto i = static_cast<size_t>(bank - 1);
-        bank_buttons_[i]->setGeometry(layout_.bank_button(bank));
-        bank_buttons_[i]->set_lit(layout_.page() == Page::Channel && bank == layout_.bank());
-        bank_labels_[i]->setGeometry(layout_.bank_label(bank));
-    }
-    mute_group_label_->setGeometry(layout_.mute_group_label());
-    control_group_label_->setGeometry(layout_.control_group_label());
-    for (int g = 1; g <= MainLayout::kGroupButtons; ++g) {
-        mute_groups_[static_cast<size_t>(g - 1)]->setGeometry(layout_.mute_group_button(g));
-        control_groups_[static_cast<size_t>(g - 1)]->setGeometry(layout_.control_group_button(g));
-    }
-    readout_channel_->setGeometry(layout_.readout_channel());
-    readout_parameter_->setGeometry(layout_.readout_parameter());
-    value_box_->setGeometry(layout_.value_box());
-    freq_box_->setGeometry(layout_.freq_box());
-    status_->setGeometry(layout_.status_label());
-    online_->setGeometry(layout_.online_indicator());
-    menu_->setGeometry(layout_.menu_button());
+    header_->apply(layout_);
 
     switch (layout_.page()) {
         case Page::Channel:

@@ -21,19 +21,17 @@ class QScrollArea;
 
 namespace kestra {
 
-class EntryEdit;
 class DynamicsEditor;
 class GroupButtons;
 class GroupsPage;
+class HeaderBar;
 class OperatorDialogs;
 class StripBank;
-class PngButton;
 class Profile;
 class Console;
 class RoutingPage;
 class SystemPage;
 class TiledBackground;
-class ValueLabel;
 struct ReadoutDisplay;
 
 // The one window: page, bank and group buttons, the read-out, the connection status, and
@@ -89,7 +87,6 @@ private:
     void refresh_connection();
     void show_foreign_senders();
     void show_readout(const ReadoutDisplay& display);
-    void apply_typed(int tag);
     void open_menu(const QPoint& global);
     void open_editor(int channel, StripEditor editor);
     void show_editor(QWidget* pane, QRect at, int channel);
@@ -111,21 +108,7 @@ private:
 
     QScrollArea* scroll_ = nullptr;
     TiledBackground* canvas_ = nullptr;
-    std::array<PngButton*, 4> page_buttons_{};
-    std::array<PngButton*, MainLayout::kBankCount> bank_buttons_{};
-    std::array<ValueLabel*, MainLayout::kBankCount> bank_labels_{};
-    std::array<PngButton*, MainLayout::kGroupButtons> mute_groups_{};
-    std::array<PngButton*, MainLayout::kGroupButtons> control_groups_{};
-    ValueLabel* mute_group_label_ = nullptr;
-    ValueLabel* control_group_label_ = nullptr;
-    PngButton* online_ = nullptr;
-    ValueLabel* status_ = nullptr;
-    PngButton* menu_ = nullptr;
-    PngButton* home_ = nullptr;
-    ValueLabel* readout_channel_ = nullptr;
-    ValueLabel* readout_parameter_ = nullptr;
-    EntryEdit* value_box_ = nullptr;
-    EntryEdit* freq_box_ = nullptr;
+    HeaderBar* header_ = nullptr;
 
     StripBank* strips_ = nullptr;
     QPointer<QWidget> journal_window_;

@@ -26,7 +26,7 @@ void brushed(QPainter& p, QSizeF size, QColor base, quint32 seed) {
         int shade = static_cast<int>(g % 9u) - 4;
         if (shade == 0)
             continue;
-        QColor line = shade > 0 ? QColor(255, 255, 255, shade * 2) : QColor(0, 0, 0, -shade * 4);
+        QColor line = SkinPalette::grain(shade);
         p.fillRect(QRectF(0, y, size.width(), 1), line);
     }
 }
@@ -52,13 +52,13 @@ QSize BackgroundArt::natural_size(int id) {
 void BackgroundArt::paint(int id, QPainter& p, QSizeF size) {
     switch (id) {
         case kPageBackground:
-            brushed(p, size, QColor(0x14, 0x17, 0x1b), 188u);
+            brushed(p, size, SkinPalette::page_metal(), 188u);
             break;
         case kInputStripBackground:
-            brushed(p, size, QColor(0x1c, 0x1f, 0x25), 189u);
+            brushed(p, size, SkinPalette::input_metal(), 189u);
             break;
         case kOutputStripBackground:
-            brushed(p, size, QColor(0x19, 0x1e, 0x26), 190u);
+            brushed(p, size, SkinPalette::output_metal(), 190u);
             break;
         default:
             break;
@@ -72,14 +72,14 @@ QImage BackgroundArt::strip_frame(QSize logical_size, qreal dpr) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QRectF r = QRectF(QPointF(0, 0), QSizeF(logical_size)).adjusted(1.5, 1.5, -1.5, -1.5);
-    p.setPen(QPen(QColor(0x10, 0x28, 0xd0), 3.0));
+    p.setPen(QPen(SkinPalette::frame_edge(), 3.0));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(r, 5, 5);
-    p.setPen(QPen(QColor(0x80, 0x9c, 0xff), 1.0));
+    p.setPen(QPen(SkinPalette::frame_inner(), 1.0));
     p.drawRoundedRect(r.adjusted(2, 2, -2, -2), 3, 3);
     QLinearGradient cap(r.topLeft(), r.topLeft() + QPointF(0, 18));
-    cap.setColorAt(0.0, QColor(0x20, 0x40, 0xf0));
-    cap.setColorAt(1.0, QColor(0x10, 0x20, 0x90));
+    cap.setColorAt(0.0, SkinPalette::frame_cap_top());
+    cap.setColorAt(1.0, SkinPalette::frame_cap_bottom());
     p.setPen(Qt::NoPen);
     p.setBrush(cap);
     p.drawRoundedRect(QRectF(r.left() + 3, r.top() + 3, r.width() - 6, 14), 2, 2);

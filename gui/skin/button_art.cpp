@@ -72,8 +72,8 @@ void lamp(QPainter& p, QPointF centre, qreal radius, bool lit) {
         p.drawEllipse(centre, radius * 2.4, radius * 2.4);
     }
     QRadialGradient body(centre - QPointF(radius * 0.3, radius * 0.3), radius * 1.2);
-    body.setColorAt(0.0, lit ? QColor(0xc8, 0xff, 0xd8) : QColor(0x4a, 0x50, 0x58));
-    body.setColorAt(1.0, lit ? P::online() : QColor(0x1c, 0x1f, 0x24));
+    body.setColorAt(0.0, lit ? P::lamp_lit_centre() : P::lamp_dark_centre());
+    body.setColorAt(1.0, lit ? P::online() : P::lamp_dark_rim());
     p.setPen(QPen(P::outline(), 1.0));
     p.setBrush(body);
     p.drawEllipse(centre, radius, radius);
@@ -97,7 +97,7 @@ void bank_key(QPainter& p, QRectF r, bool lit) {
     // the window behind the eight overview bars
     QRectF window = r.adjusted(6, 4, -6, -4);
     p.setPen(QPen(P::outline(), 1.0));
-    p.setBrush(QColor(8, 9, 11, 220));
+    p.setBrush(P::overview_window());
     p.drawRoundedRect(window, 2.0, 2.0);
 }
 
@@ -105,8 +105,8 @@ void name_plate(QPainter& p, QRectF r, bool lit) {
     key_face(p, r, 4.0, lit);
     QRectF plate = r.adjusted(5, 6, -5, -6);
     QLinearGradient lcd(plate.topLeft(), plate.bottomLeft());
-    lcd.setColorAt(0.0, lit ? QColor(0x0d, 0x3c, 0x44) : QColor(0x10, 0x13, 0x17));
-    lcd.setColorAt(1.0, lit ? QColor(0x07, 0x26, 0x2c) : QColor(0x0a, 0x0c, 0x0f));
+    lcd.setColorAt(0.0, P::plate_top(lit));
+    lcd.setColorAt(1.0, P::plate_bottom(lit));
     p.setPen(QPen(P::outline(), 1.0));
     p.setBrush(lcd);
     p.drawRoundedRect(plate, 2.0, 2.0);
@@ -116,15 +116,15 @@ void page_tab(QPainter& p, QRectF r, bool lit) {
     p.setRenderHint(QPainter::Antialiasing);
     QRectF outer = r.adjusted(0.5, 0.5, -0.5, -0.5);
     QLinearGradient face(outer.topLeft(), outer.bottomLeft());
-    face.setColorAt(0.0, lit ? QColor(0x2c, 0x33, 0x3d) : QColor(0x22, 0x26, 0x2d));
-    face.setColorAt(1.0, lit ? QColor(0x1d, 0x23, 0x2b) : QColor(0x18, 0x1b, 0x20));
+    face.setColorAt(0.0, P::tab_top(lit));
+    face.setColorAt(1.0, P::tab_bottom(lit));
     p.setPen(QPen(P::outline(), 1.0));
     p.setBrush(face);
     p.drawRoundedRect(outer, 3.0, 3.0);
     qreal bar = 3.0;
     QRectF underline(outer.left() + 6, outer.bottom() - bar - 1.5, outer.width() - 12, bar);
     p.setPen(Qt::NoPen);
-    p.setBrush(lit ? P::lit_edge() : QColor(0x34, 0x3a, 0x43));
+    p.setBrush(lit ? P::lit_edge() : P::tab_underline());
     p.drawRoundedRect(underline, 1.0, 1.0);
 }
 
@@ -143,7 +143,7 @@ void crosspoint(QPainter& p, QRectF r, bool on) {
         p.drawEllipse(c, radius * 2.6, radius * 2.6);
     }
     p.setPen(QPen(P::outline(), 1.0));
-    p.setBrush(on ? P::lit_glow() : QColor(0x2e, 0x33, 0x3b));
+    p.setBrush(on ? P::lit_glow() : P::dark_led());
     p.drawEllipse(c, radius, radius);
 }
 
@@ -195,7 +195,7 @@ void ButtonArt::paint(int id, QPainter& p, QSizeF size) {
             key_face(p, r, 3.0, id == kButtonLit);
             break;
         case kButtonDisabled:
-            recessed_panel(p, r, 3.0, QColor(0x1e, 0x21, 0x26));
+            recessed_panel(p, r, 3.0, P::disabled_key());
             break;
         case kLowShelf:
         case kLowShelfLit:

@@ -86,17 +86,17 @@ void cap(QPainter& p, QSizeF size, bool vertical, QColor line) {
     p.setRenderHint(QPainter::Antialiasing, false);
     QRectF body = all.adjusted(1, 1, -1, -1);
     QLinearGradient face(body.topLeft(), vertical ? body.bottomLeft() : body.topRight());
-    face.setColorAt(0.0, QColor(0x6a, 0x72, 0x7e));
-    face.setColorAt(0.45, QColor(0x3a, 0x40, 0x49));
-    face.setColorAt(0.55, QColor(0x30, 0x35, 0x3d));
-    face.setColorAt(1.0, QColor(0x22, 0x26, 0x2c));
+    face.setColorAt(0.0, P::cap_shine());
+    face.setColorAt(0.45, P::cap_upper());
+    face.setColorAt(0.55, P::cap_lower());
+    face.setColorAt(1.0, P::cap_foot());
     p.fillRect(body, face);
     p.setPen(QPen(P::outline(), 1.0));
     p.setBrush(Qt::NoBrush);
     p.drawRect(all.adjusted(0.5, 0.5, -0.5, -0.5));
     QColor ridge = P::outline();
     ridge.setAlpha(150);
-    QColor shine(255, 255, 255, 40);
+    QColor shine = P::cap_gloss();
     if (vertical) {
         for (qreal y = body.top() + 3; y < body.bottom() - 2; y += 3) {
             if (qAbs(y - body.center().y()) < 4)
@@ -151,7 +151,7 @@ void FaderArt::paint(int id, QPainter& p, QSizeF size) {
             volume_channel(p, size, P::output_accent());
             break;
         case kInputFaderThumb:
-            cap(p, size, true, QColor(0xf2, 0xf4, 0xf7));
+            cap(p, size, true, P::cap_line());
             break;
         case kOutputFaderThumb:
             cap(p, size, true, P::output_accent());
@@ -171,7 +171,7 @@ void FaderArt::paint(int id, QPainter& p, QSizeF size) {
             horizontal_channel(p, size, 16, 12, id == kEditorTrackLit, false);
             break;
         case kEditorThumb:
-            cap(p, size, false, QColor(0xf2, 0xf4, 0xf7));
+            cap(p, size, false, P::cap_line());
             break;
         default:
             break;

@@ -17,8 +17,8 @@ void selector(QPainter& p, QRectF r, bool hover, bool strip) {
     QRectF outer = r.adjusted(0.5, 0.5, -0.5, -0.5);
     QLinearGradient face(outer.topLeft(), outer.bottomLeft());
     if (strip) {
-        face.setColorAt(0.0, hover ? QColor(0x1d, 0x22, 0x29) : QColor(0x12, 0x15, 0x19));
-        face.setColorAt(1.0, hover ? QColor(0x25, 0x2b, 0x33) : QColor(0x1a, 0x1e, 0x23));
+        face.setColorAt(0.0, P::strip_selector_top(hover));
+        face.setColorAt(1.0, P::strip_selector_bottom(hover));
     } else {
         face.setColorAt(0.0, hover ? P::hover_top() : P::face_top());
         face.setColorAt(1.0, hover ? P::hover_bottom() : P::face_bottom());

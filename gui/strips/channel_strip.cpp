@@ -29,19 +29,19 @@ constexpr int kMeterHeight = 200;
 
 }  // namespace
 
-ChannelStrip::ChannelStrip(const QString& path, int background, QColor frame,
-                           OperatorActions& surface, NoticeSink& notices, QWidget* parent)
-    : TiledBackground(parent, background),
+ChannelStrip::ChannelStrip(const QString& path, ChannelSide side, OperatorActions& surface,
+                           NoticeSink& notices, QWidget* parent)
+    : TiledBackground(parent, side.background()),
       surface_(surface),
       notices_(notices),
       path_(path),
-      frame_(frame) {
+      side_(side),
+      frame_(side.idle_frame()) {
     setObjectName(path);
     hide();
 }
 
-void ChannelStrip::add_common(int graph_y, int name_label_y, int fader_y, int mute_y, int name_y,
-                              int fader_track, int fader_thumb, int name_images) {
+void ChannelStrip::add_common(int graph_y, int name_label_y, int fader_y, int mute_y, int name_y) {
     graph_ = new StripGraph(this);
     graph_->setObjectName(path_ + QStringLiteral(".graph"));
     graph_->move(kGraphInset, graph_y);
@@ -52,8 +52,9 @@ void ChannelStrip::add_common(int graph_y, int name_label_y, int fader_y, int mu
     fader_->options.vertical = true;
     fader_->options.show_label = false;
     fader_->options.control_id = 1012;
-    fader_->set_channel_images(fader_track, fader_track);
-    fader_->set_thumb_images(fader_thumb, skin::kFaderThumbActive, true, qRgb(255, 255, 255));
+    fader_->set_channel_images(side_.fader_track(), side_.fader_track());
+    fader_->set_thumb_images(side_.fader_thumb(), skin::kFaderThumbActive, true,
+                             qRgb(255, 255, 255));
     fader_->set_margins(32, 2, 0, 5);
     fader_->set_range(0, kMaxVolume);
     fader_->set_position(kMaxVolume);
@@ -70,9 +71,10 @@ void ChannelStrip::add_common(int graph_y, int name_label_y, int fader_y, int mu
     meter_->set_margins(0, 0);
 
     mute_ = add_button(QStringLiteral("mute"), QStringLiteral("MUTE"), mute_y);
-    connect(mute_, &PngButton::clicked, this, [this] { toggle_mute(); });
+    connect(mute_, &PngButton::clicked, this,
+            [this] { side_.set_mute(surface_, channel_, !mute_->lit()); });
     name_button_ = add_button(QStringLiteral("name"), {}, name_y, 60);
-    name_button_->set_images(name_images, name_images + 1);
+    name_button_->set_images(skin::kNameButton, skin::kNameButton + 1);
     name_button_->set_caption_size(12);
     connect(name_button_, &PngButton::clicked, this, &ChannelStrip::open_rename_menu);
 }
@@ -124,15 +126,30 @@ void ChannelStrip::show_channel(int channel) {
 void ChannelStrip::reload(bool with_graph) {
     const DeviceState& state = surface_.context().state();
     follow_volume();
-    name_button_->setText(stored_short_name(state));
+    name_button_->setText(short_name());
+    load_shared(state);
     load_controls(state, with_graph);
     if (levels_ != nullptr) {
         show_levels(*levels_);
     }
 }
 
+void ChannelStrip::load_shared(const DeviceState& state) {
+    name_label_->set_text(shown_name(side_.name(state, channel_)));
+    set_frame_colour(side_.frame(surface_, channel_));
+    mute_->set_lit(side_.muted(state, channel_));
+}
+
+QString ChannelStrip::short_name() const {
+    return shown_name(side_.short_name(surface_.context().state(), channel_));
+}
+
 void ChannelStrip::follow_volume() {
-    fader_->follow(kMaxVolume - stored_volume(surface_.context().state()));
+    fader_->follow(kMaxVolume - side_.volume(surface_.context().state(), channel_));
+}
+
+void ChannelStrip::show_levels(const LevelView& view) {
+    set_meter(side_.meter(view, channel_));
 }
 
 void ChannelStrip::set_meter(int value) {
@@ -147,7 +164,7 @@ void ChannelStrip::set_frame_colour(QColor colour) {
 }
 
 void ChannelStrip::on_fader(int position) {
-    commit_volume(kMaxVolume - position);
+    side_.set_volume(surface_, channel_, kMaxVolume - position);
 }
 
 void ChannelStrip::open_rename_menu() {
@@ -156,10 +173,9 @@ void ChannelStrip::open_rename_menu() {
     if (menu.track(QCursor::pos()) != MenuResources::kName) {
         return;
     }
-    const auto name =
-        NameDialog::ask(window(), stored_short_name(surface_.context().state()), notices_);
-    if (name && rename(*name)) {
-        name_button_->setText(stored_short_name(surface_.context().state()));
+    const auto name = NameDialog::ask(window(), short_name(), notices_);
+    if (name && side_.rename(surface_, channel_, name->toStdString())) {
+        name_button_->setText(short_name());
     }
 }
 

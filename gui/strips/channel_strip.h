@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "controls/tiled_background.h"
+#include "strips/channel_side.h"
 
 namespace kestra {
 
@@ -25,9 +26,10 @@ enum class StripEditor { Compressor, Peq, Routing, Limiter, Geq };
 
 // What both strip kinds share: the volume fader with its meter, MUTE, the name button with
 // its rename menu, the name label, the small response graph, the tiled background with its
-// frame, and the layout rule (every control keeps its height and is centred across the strip;
-// the graph spans the strip less 4 pixels a side; fader and meter are centred as a pair).
-// Operator input goes to the strip actions; what the state holds comes back through reload().
+// group frame, all worked through the strip's ChannelSide, and the layout rule (every control keeps
+// its height and is centred across the strip; the graph spans the strip less 4 pixels a side; fader
+// and meter are centred as a pair). Operator input goes to the strip actions; what the state holds
+// comes back through reload().
 class ChannelStrip : public TiledBackground {
     Q_OBJECT
     // The frame colour for the script driver's checks.
@@ -50,27 +52,24 @@ public:
     // The level feed's view, read on every load for the meter (and ACTIVE), so a strip shown
     // after the reports stopped does not bring back what it showed then. Null: left alone.
     void set_level_source(const LevelView* levels) { levels_ = levels; }
-    virtual void show_levels(const LevelView& view) = 0;
+    // The meter; a kind with more from the reports adds it.
+    virtual void show_levels(const LevelView& view);
     void set_frame_colour(QColor colour);
     QColor frame_colour() const { return frame_; }
 
     BitmapFader* fader() const { return fader_; }
     const QString& path() const { return path_; }
+    const ChannelSide& side() const { return side_; }
 
 signals:
     void editor_requested(int channel, StripEditor editor);
 
 protected:
-    ChannelStrip(const QString& path, int background, QColor frame, OperatorActions& surface,
+    ChannelStrip(const QString& path, ChannelSide side, OperatorActions& surface,
                  NoticeSink& notices, QWidget* parent);
 
-    // The strip kind's own controls and rules.
+    // The strip kind's own controls, after the shared ones have loaded.
     virtual void load_controls(const DeviceState& state, bool with_graph) = 0;
-    virtual int stored_volume(const DeviceState& state) const = 0;
-    virtual void commit_volume(int volume) = 0;
-    virtual void toggle_mute() = 0;
-    virtual bool rename(const QString& name) = 0;
-    virtual QString stored_short_name(const DeviceState& state) const = 0;
 
     // Building blocks for the kinds; each child is named PATH.NAME and placed at `y` in the
     // template's coordinates, `height` high and `width` wide, centred across the strip.
@@ -79,8 +78,7 @@ protected:
     ValueLabel* add_label(const QString& name, const QString& text, int y);
     void place(QWidget* widget, int y, int width, int height);
     // The fader and its meter, the graph, MUTE, the name label and the name button.
-    void add_common(int graph_y, int name_label_y, int fader_y, int mute_y, int name_y,
-                    int fader_track, int fader_thumb, int name_images);
+    void add_common(int graph_y, int name_label_y, int fader_y, int mute_y, int name_y);
 
     OperatorActions& surface_;
     const LevelView* levels_ = nullptr;
@@ -105,11 +103,14 @@ private:
         int height;
     };
 
+    void load_shared(const DeviceState& state);
+    QString short_name() const;
     void open_rename_menu();
     void on_fader(int position);
     void lay_out();
 
     QString path_;
+    ChannelSide side_;
     QColor frame_;
     int channel_ = 0;
     BitmapFader* fader_ = nullptr;

@@ -6,7 +6,6 @@
 #include "dsp/response_curve.h"
 #include "operator/operator_actions.h"
 #include "session/level_feed.h"
-#include "skin/skin_ids.h"
 #include "strips/strip_graph.h"
 
 namespace kestra {
@@ -28,8 +27,7 @@ QStringList gain_items() {
 
 InputStrip::InputStrip(const QString& path, OperatorActions& surface, NoticeSink& notices,
                        QWidget* parent)
-    : ChannelStrip(path, skin::kInputStripBackground, QColor(0x80, 0x80, 0x80), surface, notices,
-                   parent) {
+    : ChannelStrip(path, ChannelSide::input(), surface, notices, parent) {
     signal_ = add_label(QStringLiteral("signal"), QStringLiteral("SIGNAL"), 5);
     source_ = add_selector(QStringLiteral("source"), kSourceList,
                            {QStringLiteral("DANTE"), QStringLiteral("AUX1"), QStringLiteral("AUX2"),
@@ -41,8 +39,7 @@ InputStrip::InputStrip(const QString& path, OperatorActions& surface, NoticeSink
     matrix_ = add_button(QStringLiteral("matrix"), QStringLiteral("MATRIX"), 205);
     active_ = add_button(QStringLiteral("active"), QStringLiteral("WAITING"), 235);
     active_->setFocusPolicy(Qt::NoFocus);
-    add_common(50, 260, 290, 520, 580, skin::kInputFaderTrack, skin::kInputFaderThumb,
-               skin::kNameButton);
+    add_common(50, 260, 290, 520, 580);
 
     connect(source_, &DropListButton::selected, this, [this](int, int index) {
         if (!surface_.strips.set_input_source(channel(), index)) {
@@ -72,8 +69,8 @@ void InputStrip::set_active(bool active) {
 }
 
 void InputStrip::show_levels(const LevelView& view) {
+    ChannelStrip::show_levels(view);
     const auto i = static_cast<size_t>(channel());
-    set_meter(view.input_meter[i]);
     if (i < view.active.size()) {
         set_active(view.active[i] != 0);
     }
@@ -81,10 +78,6 @@ void InputStrip::show_levels(const LevelView& view) {
 
 void InputStrip::load_controls(const DeviceState& state, bool with_graph) {
     const InputChannel& in = state.inputs[static_cast<std::size_t>(channel())];
-    name_label_->set_text(shown_name(in.name.str()));
-    const Rgb frame = surface_.context().active_groups().input_frame(channel());
-    set_frame_colour(QColor(frame.r, frame.g, frame.b));
-    mute_->set_lit(in.mute != 0);
     comp_->set_lit(in.comp_on != 0);
     priority_->set_lit(in.priority != 0);
     set_active(in.mix_flag == 1 || in.mix_state == 1);
@@ -101,26 +94,6 @@ void InputStrip::load_controls(const DeviceState& state, bool with_graph) {
         const auto curve = input_response(in, channel());
         graph_->set_curve(std::vector<double>(curve.begin(), curve.end()));
     }
-}
-
-int InputStrip::stored_volume(const DeviceState& state) const {
-    return state.inputs[static_cast<std::size_t>(channel())].volume;
-}
-
-void InputStrip::commit_volume(int volume) {
-    surface_.strips.set_input_volume(channel(), volume);
-}
-
-void InputStrip::toggle_mute() {
-    surface_.strips.set_input_mute(channel(), mute_->lit() ? 0 : 1);
-}
-
-bool InputStrip::rename(const QString& name) {
-    return surface_.strips.rename_input(channel(), name.toStdString());
-}
-
-QString InputStrip::stored_short_name(const DeviceState& state) const {
-    return shown_name(state.inputs[static_cast<std::size_t>(channel())].short_name.str());
 }
 
 }  // namespace kestra

@@ -19,11 +19,6 @@ public:
 
 protected:
     void load_controls(const DeviceState& state, bool with_graph) override;
-    int stored_volume(const DeviceState& state) const override;
-    void commit_volume(int volume) override;
-    void toggle_mute() override;
-    bool rename(const QString& name) override;
-    QString stored_short_name(const DeviceState& state) const override;
 
 private:
     bool local() const;  // CH1-CH32: no source, but the graph, COMP, PRIORITY and ACTIVE

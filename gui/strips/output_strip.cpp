@@ -6,7 +6,6 @@
 #include "dsp/geq_bars.h"
 #include "operator/operator_actions.h"
 #include "session/level_feed.h"
-#include "skin/skin_ids.h"
 #include "strips/strip_graph.h"
 
 namespace kestra {
@@ -27,14 +26,12 @@ QStringList delay_items() {
 
 OutputStrip::OutputStrip(const QString& path, OperatorActions& surface, NoticeSink& notices,
                          QWidget* parent)
-    : ChannelStrip(path, skin::kOutputStripBackground, QColor(2, 166, 227), surface, notices,
-                   parent) {
+    : ChannelStrip(path, ChannelSide::output(), surface, notices, parent) {
     delay_ = add_selector(QStringLiteral("delay"), kDelayList, delay_items(), 115);
     lim_ = add_button(QStringLiteral("lim"), QStringLiteral("COMP"), 145);
     line_ = add_button(QStringLiteral("line"), QStringLiteral("MIC"), 175);
     fbk_ = add_button(QStringLiteral("fbk"), QStringLiteral("FBK"), 550);
-    add_common(50, 200, 230, 520, 580, skin::kOutputFaderTrack, skin::kOutputFaderThumb,
-               skin::kNameButton);
+    add_common(50, 200, 230, 520, 580);
 
     connect(delay_, &DropListButton::selected, this,
             [this](int, int index) { surface_.strips.set_output_delay_step(channel(), index); });
@@ -48,16 +45,8 @@ OutputStrip::OutputStrip(const QString& path, OperatorActions& surface, NoticeSi
             [this] { emit editor_requested(channel(), StripEditor::Geq); });
 }
 
-void OutputStrip::show_levels(const LevelView& view) {
-    set_meter(view.output_meter[static_cast<size_t>(channel())]);
-}
-
 void OutputStrip::load_controls(const DeviceState& state, bool with_graph) {
     const OutputChannel& out = state.outputs[static_cast<std::size_t>(channel())];
-    name_label_->set_text(shown_name(out.name.str()));
-    const Rgb frame = surface_.context().active_groups().output_frame(channel());
-    set_frame_colour(QColor(frame.r, frame.g, frame.b));
-    mute_->set_lit(out.mute != 0);
     lim_->set_lit(out.lim_on != 0);
     line_->set_lit(out.line_mode != 0);
     line_->setText(out.line_mode != 0 ? QStringLiteral("LINE") : QStringLiteral("MIC"));
@@ -68,26 +57,6 @@ void OutputStrip::load_controls(const DeviceState& state, bool with_graph) {
         const GeqGains gains = geq_gains_db(out);
         graph_->set_bars(std::vector<double>(gains.begin(), gains.end()));
     }
-}
-
-int OutputStrip::stored_volume(const DeviceState& state) const {
-    return state.outputs[static_cast<std::size_t>(channel())].volume;
-}
-
-void OutputStrip::commit_volume(int volume) {
-    surface_.strips.set_output_volume(channel(), volume);
-}
-
-void OutputStrip::toggle_mute() {
-    surface_.strips.set_output_mute(channel(), mute_->lit() ? 0 : 1);
-}
-
-bool OutputStrip::rename(const QString& name) {
-    return surface_.strips.rename_output(channel(), name.toStdString());
-}
-
-QString OutputStrip::stored_short_name(const DeviceState& state) const {
-    return shown_name(state.outputs[static_cast<std::size_t>(channel())].short_name.str());
 }
 
 }  // namespace kestra

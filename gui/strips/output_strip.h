@@ -13,15 +13,9 @@ class OutputStrip final : public ChannelStrip {
 public:
     OutputStrip(const QString& path, OperatorActions& surface, NoticeSink& notices,
                 QWidget* parent);
-    void show_levels(const LevelView& view) override;
 
 protected:
     void load_controls(const DeviceState& state, bool with_graph) override;
-    int stored_volume(const DeviceState& state) const override;
-    void commit_volume(int volume) override;
-    void toggle_mute() override;
-    bool rename(const QString& name) override;
-    QString stored_short_name(const DeviceState& state) const override;
 
 private:
     DropListButton* delay_ = nullptr;

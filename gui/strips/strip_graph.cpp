@@ -5,14 +5,16 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "skin/skin_palette.h"
+
 namespace kestra {
 
 namespace {
 
-const QColor kFace(0x0c, 0x0f, 0x13);
-const QColor kGrid(0x2a, 0x31, 0x3a);
-const QColor kCurve(0x3c, 0xd2, 0xf0);
-const QColor kBar(0x7c, 0xc8, 0x5a);
+const QColor kFace = skin::SkinPalette::strip_graph_face();
+const QColor kGrid = skin::SkinPalette::strip_graph_grid();
+const QColor kCurve = skin::SkinPalette::graph_curve();
+const QColor kBar = skin::SkinPalette::graph_bar();
 
 }  // namespace
 

@@ -10,6 +10,8 @@
 #include "controls/png_button.h"
 #include "operator/operator_actions.h"
 #include "recording_sinks.h"
+#include "session/level_feed.h"
+#include "strips/channel_side.h"
 #include "strips/input_strip.h"
 #include "strips/output_strip.h"
 #include "strips/strip_bank.h"
@@ -145,6 +147,48 @@ TEST_F(StripBankTest, AnOutputStripShowsFbkOnTheMasterOutputsOnly) {
     fbk->click();
     EXPECT_TRUE(fbk->lit());
     EXPECT_EQ(sink.payloads.back().substr(0, 12), "%K,01,01,01,");
+}
+
+TEST_F(StripBankTest, AnOutputStripWorksItsOutputAndNeverTheInputOfTheSameNumber) {
+    show_bank(9);
+    OutputStrip* out = strips->output(0);
+    state.inputs[0].volume = 33;
+    out->findChild<PngButton*>(QStringLiteral("strip.out1.mute"))->click();
+    EXPECT_EQ(state.outputs[0].mute, 1);
+    EXPECT_EQ(state.inputs[0].mute, 0);
+    drag_to_bottom(out->fader());
+    EXPECT_EQ(state.outputs[0].volume, 0);
+    EXPECT_EQ(state.inputs[0].volume, 33);
+    // What the strip shows comes from the output too.
+    state.outputs[0].volume = 50;
+    state.outputs[0].short_name.assign("SPK");
+    out->reload();
+    EXPECT_EQ(out->fader()->position(), ChannelStrip::kMaxVolume - 50);
+    EXPECT_EQ(out->findChild<PngButton*>(QStringLiteral("strip.out1.name"))->text(),
+              QStringLiteral("SPK"));
+}
+
+TEST(ChannelSideTest, EachSideReadsItsOwnHalfOfTheStateAndTheReports) {
+    DeviceState state;
+    state.inputs[5].volume = 12;
+    state.outputs[5].volume = 61;
+    state.outputs[5].mute = 1;
+    state.inputs[5].short_name.assign("LECTERN");
+    LevelView view;
+    view.input_meter[5] = 7;
+    view.output_meter[5] = 44;
+    const ChannelSide in = ChannelSide::input();
+    const ChannelSide out = ChannelSide::output();
+    EXPECT_EQ(in.volume(state, 5), 12);
+    EXPECT_EQ(out.volume(state, 5), 61);
+    EXPECT_FALSE(in.muted(state, 5));
+    EXPECT_TRUE(out.muted(state, 5));
+    EXPECT_EQ(in.short_name(state, 5), "LECTERN");
+    EXPECT_NE(out.short_name(state, 5), "LECTERN");
+    EXPECT_EQ(in.meter(view, 5), 7);
+    EXPECT_EQ(out.meter(view, 5), 44);
+    EXPECT_NE(in.background(), out.background());
+    EXPECT_NE(in.fader_thumb(), out.fader_thumb());
 }
 
 }  // namespace
