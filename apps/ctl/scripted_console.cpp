@@ -9,9 +9,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Three requests 5 s apart plus the last time-out, with room to spare.
-constexpr auto kConnectLimit = 17s;
-
 }  // namespace
 
 void PrintingNotices::notice(const std::string& text, const std::string&) {
@@ -20,22 +17,16 @@ void PrintingNotices::notice(const std::string& text, const std::string&) {
 }
 
 ConsoleSettings settings_from(const GlobalOptions& options) {
-    ConsoleSettings settings;
-    SessionSettings& s = settings.session;
-    if (options.device) {
-        const auto ep = DeviceEndpoint::parse(*options.device);
-        if (!ep) {
-            throw UsageError("--device takes A.B.C.D or A.B.C.D:PORT, not '" + *options.device +
-                             "'");
-        }
-        s.device = *ep;
+    ConsoleOptions o;
+    o.device = options.device;
+    o.local_port = options.local_port;
+    o.data_dir = options.data_dir;
+    o.state_file = options.state_file;
+    try {
+        return ConsoleSettings::from(o);
+    } catch (const ConsoleOptionError& e) {
+        throw UsageError(e.what());
     }
-    if (options.local_port) {
-        s.control_port = static_cast<uint16_t>(*options.local_port);
-    }
-    settings.data_dir = options.data_dir;
-    settings.state_file = options.state_file;
-    return settings;
 }
 
 ScriptedConsole::ScriptedConsole(const GlobalOptions& options, std::ostream& err)
@@ -64,39 +55,28 @@ bool ScriptedConsole::wait_for_transfer() {
                      std::chrono::duration_cast<std::chrono::milliseconds>(limit));
 }
 
+Console::RunUntil ScriptedConsole::loop_runner() {
+    return [this](const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        return run_until(done, limit);
+    };
+}
+
 bool ScriptedConsole::connect() {
-    if (session().state().system.connected) {
-        return true;
+    switch (controller_.connect_and_wait(loop_runner())) {
+        case Console::ConnectOutcome::Connected:
+            return true;
+        case Console::ConnectOutcome::Incomplete:
+            throw CommandError(ConnectionRules::kIncompleteNotice);
+        case Console::ConnectOutcome::CannotConnect:
+            break;
     }
-    session().connect();
-    // "Awaiting" has no time-out of its own: the connection rules say when it has lasted too
-    // long, in the window too.
-    const ConnectionRules& connection = session().connection();
-    run_until(
-        [&] {
-            const ConnectionPhase phase = connection.phase();
-            return phase == ConnectionPhase::Connected || phase == ConnectionPhase::Offline ||
-                   connection.completion_overdue();
-        },
-        kConnectLimit);
-    if (connection.phase() == ConnectionPhase::Awaiting) {
-        throw CommandError(ConnectionRules::kIncompleteNotice);
-    }
-    return session().state().system.connected != 0;
+    return false;
 }
 
 void ScriptedConsole::disconnect() {
-    if (session().state().system.connected || session().listening()) {
-        session().disconnect();
-        // The session bounds the close itself (the queue's pacing plus a grace, twice at
-        // worst); the limit here only guards against a loop that never ticks.
-        const auto bound =
-            session().transport().queued_pacing() + 2 * ProcessorSession::kCloseGrace + 1s;
-        run_until([this] { return !session().closing(); }, bound);
-        if (session().dropped_at_close() > 0) {
-            throw CommandError(std::to_string(session().dropped_at_close()) +
-                               " frames were dropped at the disconnect");
-        }
+    const std::size_t dropped = controller_.disconnect_and_wait(loop_runner());
+    if (dropped > 0) {
+        throw CommandError(std::to_string(dropped) + " frames were dropped at the disconnect");
     }
 }
 

@@ -53,6 +53,8 @@ public:
     bool wait_for_transfer();
 
 private:
+    Console::RunUntil loop_runner();
+
     GlobalOptions options_;
     OwnerLoop loop_;
     PrintingNotices notices_;

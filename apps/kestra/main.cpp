@@ -27,17 +27,15 @@ void apply_scale(int scale) {
     }
 }
 
-SessionSettings settings_for(const WindowOptions& options, const Profile& profile) {
-    SessionSettings s;
-    if (options.local_port) {
-        s.control_port = static_cast<uint16_t>(*options.local_port);
-    }
-    // --device is for this run only; the profile keeps its own address.
-    const std::string address = options.device ? *options.device : profile.host_ip().toStdString();
-    if (const auto ep = DeviceEndpoint::parse(address)) {
-        s.device = *ep;
-    }
-    return s;
+// --device is for this run only; the profile keeps its own address.
+ConsoleOptions console_options(const WindowOptions& options, const Profile& profile) {
+    ConsoleOptions o;
+    o.device = options.device;
+    o.saved_device = profile.host_ip().toStdString();
+    o.local_port = options.local_port;
+    o.data_dir = options.data_dir;
+    o.state_file = options.state_file;
+    return o;
 }
 
 // The same drawing as the installed theme icons, so a build-tree run shows it too.
@@ -88,7 +86,7 @@ int main(int argc, char** argv) {
     Profile profile(options.data_dir);
     OperatorDialogs dialogs;
     DemoProcessor demo;
-    SessionSettings settings = settings_for(options, profile);
+    ConsoleOptions console = console_options(options, profile);
     std::optional<DeviceEndpoint> search_host;
     if (options.host_address) {
         search_host = DeviceEndpoint::parse(*options.host_address);
@@ -99,28 +97,28 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "kestra: --demo: %s\n", qPrintable(error));
             return 1;
         }
-        settings.device = demo.endpoint();
+        console.device = demo.endpoint().text();
         if (!options.local_port) {
-            settings.control_port =
-                DemoProcessor::free_port(DemoProcessor::kAddress).value_or(settings.control_port);
+            if (const auto port = DemoProcessor::free_port(DemoProcessor::kAddress)) {
+                console.local_port = *port;
+            }
         }
         if (!search_host) {
             search_host = DeviceEndpoint::parse("127.0.0.1");
         }
     }
 
-    ConsoleSettings controller_settings;
-    controller_settings.session = settings;
-    controller_settings.data_dir = options.data_dir;
-    controller_settings.state_file = options.state_file;
     std::unique_ptr<Console> made;
     try {
         made = std::make_unique<Console>(
-            controller_settings,
+            ConsoleSettings::from(console),
             [&app](std::function<void()> f) {
                 QMetaObject::invokeMethod(&app, std::move(f), Qt::QueuedConnection);
             },
             dialogs, dialogs);
+    } catch (const ConsoleOptionError& e) {
+        std::fprintf(stderr, "kestra: %s\n%s", e.what(), WindowOptions::kUsage);
+        return 2;
     } catch (const ConsoleError& e) {
         std::fprintf(stderr, "kestra: --state %s\n", e.what());
         return 2;

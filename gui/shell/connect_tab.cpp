@@ -182,10 +182,10 @@ void ConnectTab::take_typed_address() {
 
 void ConnectTab::toggle_connection() {
     if (controller_.state().system.connected != 0) {
-        controller_.session().disconnect();
+        controller_.disconnect();
         return;
     }
-    if (controller_.session().connect()) {
+    if (controller_.connect()) {
         emit connect_started();
     }
 }

@@ -233,7 +233,7 @@ void MainWindow::scroll_to_origin() {
 }
 
 void MainWindow::connect_device() {
-    if (controller_.session().connect()) {
+    if (controller_.connect()) {
         scroll_to_origin();
         select_page(Page::Channel);
     }
@@ -414,13 +414,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
-    ProcessorSession& session = controller_.session();
-    session.discovery().stop();
-    if (controller_.state().system.connected != 0 || session.listening()) {
-        session.disconnect();  // "Q" 00 goes out behind every frame still waiting
-    } else {
-        session.transport().stop();
-    }
+    controller_.shutdown();  // "Q" 00 goes out behind every frame still waiting
     close_clock_.start();
     close_timer_.start();
     // Nothing to wait for when the socket was closed already; checked once the event is done.
@@ -428,7 +422,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::close_tick() {
-    if (!controller_.session().port_released() && close_clock_.elapsed() < kCloseLimit.count()) {
+    if (!controller_.shutdown_done() && close_clock_.elapsed() < kCloseLimit.count()) {
         return;
     }
     close_timer_.stop();

@@ -101,6 +101,55 @@ void Console::load_state_file(const std::string& path) {
         {StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::All});
 }
 
+Console::ConnectOutcome Console::connect_and_wait(const RunUntil& run_until) {
+    if (state().system.connected) {
+        return ConnectOutcome::Connected;
+    }
+    session_.connect();
+    // "Awaiting" has no time-out of its own: the connection rules say when it has lasted too
+    // long, in the window too.
+    const ConnectionRules& connection = session_.connection();
+    run_until(
+        [&] {
+            const ConnectionPhase phase = connection.phase();
+            return phase == ConnectionPhase::Connected || phase == ConnectionPhase::Offline ||
+                   connection.completion_overdue();
+        },
+        kConnectLimit);
+    if (connection.phase() == ConnectionPhase::Awaiting) {
+        return ConnectOutcome::Incomplete;
+    }
+    return state().system.connected != 0 ? ConnectOutcome::Connected
+                                         : ConnectOutcome::CannotConnect;
+}
+
+bool Console::disconnect() {
+    if (state().system.connected == 0 && !session_.listening()) {
+        return false;
+    }
+    session_.disconnect();
+    return true;
+}
+
+std::size_t Console::disconnect_and_wait(const RunUntil& run_until) {
+    if (!disconnect()) {
+        return 0;
+    }
+    // The session bounds the close itself (the queue's pacing plus a grace, twice at worst);
+    // the limit here only guards against a loop that never ticks.
+    const auto bound = session_.transport().queued_pacing() + 2 * ProcessorSession::kCloseGrace +
+                       std::chrono::milliseconds(1000);
+    run_until([this] { return !session_.closing(); }, bound);
+    return session_.dropped_at_close();
+}
+
+void Console::shutdown() {
+    session_.discovery().stop();
+    if (!disconnect() && !session_.closing()) {
+        session_.transport().stop();
+    }
+}
+
 void Console::tick() {
     session_.tick();
     journal_->tick();

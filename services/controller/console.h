@@ -1,10 +1,14 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "controller/console_settings.h"
 #include "firmware/firmware_updater.h"
 #include "glyph/glyph_support.h"
 #include "history/change_journal.h"
@@ -16,16 +20,6 @@
 #include "util/post.h"
 
 namespace kestra {
-
-struct ConsoleSettings {
-    SessionSettings session;
-    // The data folder of the preset database and the scene files; DataFolder resolves the
-    // default when none is given.
-    std::optional<std::string> data_dir;
-    // A prepared state to start from instead of the start-up defaults (JSON, image or scene
-    // file); a connect replaces it with the processor's state as usual.
-    std::optional<std::string> state_file;
-};
 
 // A state file, or the data folder, that could not be used; the text names the file.
 class ConsoleError : public std::runtime_error {
@@ -57,6 +51,31 @@ public:
     // The stores for a window's button: null, after telling the operator why, when the data
     // folder cannot be used.
     StoreSession* stores_or_notice();
+
+    // Runs the owner thread's loop, ticking, until `done` returns true or `limit` has passed;
+    // true when done. The command line's loop gives it; the window waits on its timers.
+    using RunUntil =
+        std::function<bool(const std::function<bool()>& done, std::chrono::milliseconds limit)>;
+    enum class ConnectOutcome { Connected, CannotConnect, Incomplete };
+    // Three requests 5 s apart plus the last time-out, with room to spare.
+    static constexpr std::chrono::milliseconds kConnectLimit{17000};
+
+    // The connect press; false when ignored because an attempt is running.
+    bool connect() { return session_.connect(); }
+    // A connect followed to its end: "Y" completed it, the attempt gave up, or it has stayed
+    // "awaiting" past the connection rules' limit (Incomplete).
+    ConnectOutcome connect_and_wait(const RunUntil& run_until);
+    // The disconnect press, while connected or listening: every waiting frame leaves, then
+    // "Q" 00, and the socket closes. Returns whether a close is under way.
+    bool disconnect();
+    // A disconnect followed until the socket has closed; returns the frames that had to be
+    // dropped at the close.
+    std::size_t disconnect_and_wait(const RunUntil& run_until);
+    // The program's end: a running search ends and the session closes as at a disconnect. A
+    // close already under way is left to finish, so its "Q" 00 still goes out.
+    void shutdown();
+    // True once the control socket and the search socket are closed.
+    bool shutdown_done() const { return session_.port_released(); }
 
     // The session (with a running transfer's progress), the firmware update, a recall's
     // read-back and the journal's file.
