@@ -5,16 +5,13 @@
 #include "protocol/frame_extractor.h"
 #include "protocol/reply_dispatcher.h"
 #include "simulated_processor.h"
+#include "support/recording_frames.h"
 
 namespace kestra {
 namespace {
 
 using sim::SimMode;
 using sim::SimulatedProcessor;
-
-struct NullSink : FrameSink {
-    bool send(const DatagramList&) override { return true; }
-};
 
 // Sends a command's datagrams the way the wire would: through an extractor that joins pieces.
 void deliver(SimulatedProcessor& sim, const DatagramList& datagrams) {
@@ -30,7 +27,7 @@ protected:
     DeviceState read_back() {
         DeviceState mirror;
         ManualClock clock;
-        NullSink sink;
+        testing::RecordingFrames sink;
         NameCodec codec;
         Publisher<StateChange> changes;
         ReplyDispatcher dispatcher(mirror, changes, clock, sink, codec);
@@ -61,7 +58,7 @@ TEST_F(SimulatedProcessorTest, FullStateCanCarryTheProcessingOfThirtyTwoInputs) 
     EXPECT_LT(z32.size(), z64.size());
     DeviceState mirror;
     ManualClock clock;
-    NullSink sink;
+    testing::RecordingFrames sink;
     NameCodec codec;
     Publisher<StateChange> changes;
     ReplyDispatcher dispatcher(mirror, changes, clock, sink, codec);
@@ -209,7 +206,7 @@ TEST_F(SimulatedProcessorTest, FaderReportsCarryTheReceivedVolumesOrMovedOnesWit
     DeviceState mirror;
     mirror.system.connected = 1;
     ManualClock clock;
-    NullSink sink;
+    testing::RecordingFrames sink;
     NameCodec codec;
     Publisher<StateChange> changes;
     ReplyDispatcher dispatcher(mirror, changes, clock, sink, codec);
@@ -230,7 +227,7 @@ TEST_F(SimulatedProcessorTest, LevelReportsStartStopAndMove) {
     EXPECT_TRUE(sim.reports_on());
     DeviceState mirror;
     ManualClock clock;
-    NullSink sink;
+    testing::RecordingFrames sink;
     NameCodec codec;
     Publisher<StateChange> changes;
     ReplyDispatcher dispatcher(mirror, changes, clock, sink, codec);

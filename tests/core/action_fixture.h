@@ -12,6 +12,8 @@
 #include "operator/operator_actions.h"
 #include "protocol/frame_codec.h"
 #include "state_change_printer.h"
+#include "support/recording_frames.h"
+#include "support/recording_notices.h"
 
 namespace kestra::testing {
 
@@ -24,27 +26,6 @@ inline std::vector<std::string> framed_all(std::initializer_list<std::string> bo
     }
     return out;
 }
-
-struct RecordingFrames : FrameSink {
-    bool send(const DatagramList& list) override {
-        for (const Datagram& d : list) {
-            frames.push_back(d.payload);
-            gaps.push_back(d.gap);
-        }
-        return true;
-    }
-    void clear() {
-        frames.clear();
-        gaps.clear();
-    }
-    std::vector<std::string> frames;
-    std::vector<std::chrono::milliseconds> gaps;
-};
-
-struct NoticeTexts : NoticeSink {
-    void notice(const std::string& text, const std::string&) override { seen.push_back(text); }
-    std::vector<std::string> seen;
-};
 
 // A connected processor's surface on a manual clock, with what it sent and published.
 class ActionFixture : public ::testing::Test {
@@ -88,7 +69,7 @@ protected:
     DeviceState state;
     ManualClock clock;
     RecordingFrames sink;
-    NoticeTexts notices;
+    RecordingNotices notices;
     AlwaysOk questions;
     Publisher<StateChange> stream;
     OperatorActions surface{state, stream, sink, notices, questions, clock};

@@ -39,7 +39,7 @@ TEST_F(AutomixTest, SyncedThresholdGoesToAll32ChannelsIn32FramesWith20msPauses) 
 
 TEST_F(AutomixTest, UnsyncedThresholdChangesOneChannelAndOfflineSendsNothing) {
     automix.choose_threshold(6, 35);
-    EXPECT_EQ(sink.payloads(), std::vector<std::string>{framed("%L,01,07,23,00,")});
+    EXPECT_EQ(sink.frames, std::vector<std::string>{framed("%L,01,07,23,00,")});
     EXPECT_EQ(sink.sent[0].gap, 10ms);
     EXPECT_EQ(state.input(5).automix_threshold, 0);
     EXPECT_EQ(automix.caption(AutomixList::Threshold, 5), "");
@@ -64,22 +64,22 @@ TEST_F(AutomixTest, GlobalListsStoreTheirEncodingSendMAndConfirm) {
     EXPECT_EQ(state.system.automix_cfg[4], 30);  // 0 dB
     automix.choose_setting(AutomixList::MaxOpen, 15);
     automix.choose_setting(AutomixList::ClosedAttenuation, 27);
-    EXPECT_EQ(sink.payloads().back(), framed("%M,01,09,10,00,64,1B,1E,"));
-    EXPECT_EQ(notices.seen.size(), 6u);
-    EXPECT_EQ(notices.seen.back(), (testing::Notice{"Set successfully.", "Warming"}));
+    EXPECT_EQ(sink.frames.back(), framed("%M,01,09,10,00,64,1B,1E,"));
+    EXPECT_EQ(notices.texts.size(), 6u);
+    EXPECT_EQ(notices.last(), (testing::Notice{"Set successfully.", "Warming"}));
 
     state.system.connected = 0;
     automix.choose_setting(AutomixList::MaxOpen, 0);
     EXPECT_EQ(state.system.automix_cfg[1], 1);
     EXPECT_EQ(sink.sent.size(), 6u);
-    EXPECT_EQ(notices.seen.size(), 7u);  // confirmed also while offline
+    EXPECT_EQ(notices.texts.size(), 7u);  // confirmed also while offline
 }
 
 TEST_F(AutomixTest, LastHoldAndHiddenSettingsSendWithoutConfirming) {
     automix.toggle_last_hold();
     EXPECT_TRUE(automix.page().last_hold_lit);
     EXPECT_EQ(state.system.automix_cfg[5], 1);
-    EXPECT_EQ(sink.payloads().back(), framed("%M,01,00,00,01,00,00,00,"));
+    EXPECT_EQ(sink.frames.back(), framed("%M,01,00,00,01,00,00,00,"));
     automix.toggle_last_hold();
     EXPECT_EQ(state.system.automix_cfg[5], 0);
 
@@ -88,8 +88,8 @@ TEST_F(AutomixTest, LastHoldAndHiddenSettingsSendWithoutConfirming) {
     automix.choose_setting(AutomixList::Hidden3, 0);
     automix.choose_setting(AutomixList::Hidden4, 40);
     EXPECT_EQ(state.system.automix_hidden, (std::array<int32_t, 4>{100, 200, 1, 40}));
-    EXPECT_EQ(sink.payloads().back(), framed("%N,01,64,C8,01,28,"));
-    EXPECT_TRUE(notices.seen.empty());
+    EXPECT_EQ(sink.frames.back(), framed("%N,01,64,C8,01,28,"));
+    EXPECT_TRUE(notices.texts.empty());
     EXPECT_THROW(automix.choose_setting(AutomixList::Hidden4, 41), std::invalid_argument);
 }
 
@@ -153,7 +153,7 @@ TEST_F(AutomixTest, ScriptedSetCommitsInStateUnitsOrRefusesWithNothingChanged) {
     set("automix_threshold", 5, FieldTarget::Input, 2);
     EXPECT_EQ(state.input(31).automix_threshold, 5);  // synced
     EXPECT_EQ(sink.sent.size(), 4u + 32u);
-    EXPECT_EQ(notices.seen.size(), 2u);
+    EXPECT_EQ(notices.texts.size(), 2u);
 
     const DeviceState before = state;
     for (auto [field, value] : {std::pair{"automix_cfg[4]", 19},
@@ -174,7 +174,7 @@ TEST_F(AutomixTest, ScriptedSetCommitsInStateUnitsOrRefusesWithNothingChanged) {
     EXPECT_THROW(set("automix_threshold", 1, FieldTarget::Output, 0), std::invalid_argument);
     EXPECT_EQ(state, before);
     EXPECT_EQ(sink.sent.size(), 36u);
-    EXPECT_EQ(notices.seen.size(), 2u);
+    EXPECT_EQ(notices.texts.size(), 2u);
 }
 
 }  // namespace

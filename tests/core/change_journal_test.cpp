@@ -70,7 +70,7 @@ TEST_F(ChangeJournalTest, AReportAfterTheEntryIsKeptAndRecordedButNeverUndone) {
     const auto undone = journal.undo();
     ASSERT_TRUE(undone);
     EXPECT_EQ(undone->kept, (std::vector<std::string>{"CH 04 VOL"}));
-    EXPECT_EQ(notices.seen.back(),
+    EXPECT_EQ(notices.texts.back(),
               "The processor changed these values after the entry; they were kept:\nCH 04 VOL");
     EXPECT_EQ(state.input(3).volume, 55);
     EXPECT_EQ(state.input(3).mute, 0);

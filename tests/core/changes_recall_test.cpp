@@ -10,6 +10,7 @@
 #include "action_fixture.h"
 #include "recall/scene_actions.h"
 #include "scene_shelf.h"
+#include "support/blank_glyphs.h"
 
 namespace kestra {
 namespace {
@@ -102,7 +103,7 @@ TEST_F(ChangesRecallTest, ADifferenceFoundInTheReadIsWrittenAgainReadAgainAndRep
     EXPECT_EQ(result->differed[0].parameter, "Ratio");
     EXPECT_EQ(result->differed[0].before, "1:1.0");
     EXPECT_EQ(result->differed[0].after, "1:2.5");
-    EXPECT_EQ(notices.seen.back(),
+    EXPECT_EQ(notices.texts.back(),
               "1" + RecallReadBack::differed_text("the scene") + "\nM 2 Ratio 1:1.0 \u2192 1:2.5");
 }
 
@@ -128,8 +129,8 @@ TEST_F(ChangesRecallTest, WhatStillDiffersAfterTheLastReadIsNotVerified) {
     const std::string limiter = framed("%D,01,02,00,19,00,01,14,00,");
     EXPECT_EQ(sink.frames, (std::vector<std::string>{limiter, read, limiter, read}))
         << "two rewrites between three reads, none after the last";
-    EXPECT_EQ(notices.seen.back(), "1" + RecallReadBack::remaining_text("the scene", 3) +
-                                       "\nM 2 Ratio 1:1.0 \u2192 1:2.5");
+    EXPECT_EQ(notices.texts.back(), "1" + RecallReadBack::remaining_text("the scene", 3) +
+                                        "\nM 2 Ratio 1:1.0 \u2192 1:2.5");
     EXPECT_EQ(state.output(1).lim_ratio, 25) << "the state holds the scene";
     ASSERT_FALSE(journal.lines().empty());
     EXPECT_EQ(journal.lines().back().text, "Scene recall not verified: 1 field still differs");
@@ -153,7 +154,7 @@ TEST_F(ChangesRecallTest, AFieldTheReadForcesIsLeftOutOfTheComparisonAndNamed) {
     EXPECT_EQ(result->unverifiable[0].path, "peq_on");
     EXPECT_EQ(result->unverifiable[0].channel, "CH 03");
     EXPECT_EQ(state.input(2).peq_on, 0) << "the state holds the scene";
-    EXPECT_NE(notices.seen.back().find(RecallReadBack::kUnverifiable), std::string::npos);
+    EXPECT_NE(notices.texts.back().find(RecallReadBack::kUnverifiable), std::string::npos);
 }
 
 TEST_F(ChangesRecallTest, NoUndoWhileTheReadBackIsAwaited) {
@@ -179,7 +180,7 @@ TEST_F(ChangesRecallTest, NoReadBackInTimeEndsUnverified) {
     ASSERT_TRUE(result);
     EXPECT_FALSE(result->read_back);
     EXPECT_FALSE(result->verified());
-    EXPECT_EQ(notices.seen.back(), RecallReadBack::no_answer_text("the scene"));
+    EXPECT_EQ(notices.texts.back(), RecallReadBack::no_answer_text("the scene"));
 }
 
 TEST_F(ChangesRecallTest, ASecondReadThatDoesNotComeEndsUnverified) {
@@ -195,11 +196,6 @@ TEST_F(ChangesRecallTest, ASecondReadThatDoesNotComeEndsUnverified) {
     EXPECT_EQ(result->rounds, 1);
     EXPECT_FALSE(surface.context().read_back_expected());
 }
-
-class BlankGlyphs : public GlyphRasterizer {
-public:
-    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
-};
 
 // A whole recall against a connected processor, on a surface that can draw the names.
 class WholeRecallTest : public ::testing::Test {
@@ -231,7 +227,7 @@ protected:
     DeviceState state;
     ManualClock clock;
     RecordingFrames sink;
-    NoticeTexts notices;
+    RecordingNotices notices;
     AlwaysOk questions;
     Publisher<StateChange> stream;
     OperatorActions surface{
@@ -272,7 +268,7 @@ TEST_F(WholeRecallTest, AProcessorGoneDuringTheWriteIsNotTakenForVerified) {
     ASSERT_TRUE(result);
     EXPECT_FALSE(result->read_back);
     EXPECT_FALSE(result->verified());
-    EXPECT_EQ(notices.seen.back(), RecallReadBack::no_answer_text("the scene"));
+    EXPECT_EQ(notices.texts.back(), RecallReadBack::no_answer_text("the scene"));
     EXPECT_FALSE(surface.context().read_back_expected());
     ASSERT_FALSE(journal.lines().empty());
     EXPECT_EQ(journal.lines().back().text,
@@ -344,7 +340,7 @@ TEST(RecallQuestion, CountsTheSameValuesItListsAndOffers) {
     state.sanitize_after_bulk();
     ManualClock clock;
     RecordingFrames sink;
-    NoticeTexts notices;
+    RecordingNotices notices;
     CancelledChoices questions;
     Publisher<StateChange> stream;
     OperatorActions surface{state, stream, sink, notices, questions, clock};

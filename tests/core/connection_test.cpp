@@ -6,26 +6,15 @@
 #include "protocol/discovery.h"
 #include "session/connection_rules.h"
 #include "session/report_supervisor.h"
+#include "support/recording_frames.h"
+#include "support/recording_notices.h"
 
 namespace kestra {
 namespace {
 
 using namespace std::chrono_literals;
-
-struct RecordingSink : FrameSink {
-    bool send(const DatagramList& d) override {
-        for (const auto& x : d) {
-            sent.push_back(x.payload);
-        }
-        return true;
-    }
-    std::vector<std::string> sent;
-};
-
-struct RecordingNotices : NoticeSink {
-    void notice(const std::string& text, const std::string&) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
+using testing::RecordingFrames;
+using testing::RecordingNotices;
 
 class ConnectionTest : public ::testing::Test {
 protected:
@@ -37,7 +26,7 @@ protected:
     }
     DeviceState state;
     ManualClock clock;
-    RecordingSink sink;
+    RecordingFrames sink;
     RecordingNotices notices;
     ConnectionRules controller{state, clock, sink, notices};
 };
@@ -45,7 +34,7 @@ protected:
 TEST_F(ConnectionTest, AttemptSendsReportsOffThenReadAll) {
     ASSERT_TRUE(controller.can_start_attempt());
     controller.begin_attempt();
-    EXPECT_EQ(sink.sent, (std::vector<std::string>{"%Q,01,00,25E0#", "%Z,01,F143#"}));
+    EXPECT_EQ(sink.frames, (std::vector<std::string>{"%Q,01,00,25E0#", "%Z,01,F143#"}));
     EXPECT_EQ(controller.phase(), ConnectionPhase::Connecting);
     EXPECT_FALSE(controller.can_start_attempt());  // a second press is ignored
 }
@@ -56,7 +45,7 @@ TEST_F(ConnectionTest, SilentProcessorGetsThreeRequestsThenGiveUpAfter15Seconds)
         controller.events().subscribe([&](const ConnectionEvent& e) { kinds.push_back(e.kind); });
     controller.begin_attempt();
     run_for(14950ms);
-    EXPECT_EQ(std::count(sink.sent.begin(), sink.sent.end(), "%Z,01,F143#"), 3);
+    EXPECT_EQ(std::count(sink.frames.begin(), sink.frames.end(), "%Z,01,F143#"), 3);
     EXPECT_TRUE(notices.texts.empty());
     run_for(50ms);
     EXPECT_EQ(notices.texts, std::vector<std::string>{"CANNOT CONNECT."});
@@ -64,7 +53,7 @@ TEST_F(ConnectionTest, SilentProcessorGetsThreeRequestsThenGiveUpAfter15Seconds)
     EXPECT_EQ(kinds.back(), ConnectionEvent::Kind::GaveUp);
     run_for(20s);  // nothing more happens
     EXPECT_EQ(notices.texts.size(), 1u);
-    EXPECT_EQ(std::count(sink.sent.begin(), sink.sent.end(), "%Z,01,F143#"), 3);
+    EXPECT_EQ(std::count(sink.frames.begin(), sink.frames.end(), "%Z,01,F143#"), 3);
 }
 
 TEST_F(ConnectionTest, FullStateWithoutCompletionLeavesTheAwaitingState) {
@@ -74,7 +63,7 @@ TEST_F(ConnectionTest, FullStateWithoutCompletionLeavesTheAwaitingState) {
     run_for(60s);
     EXPECT_EQ(controller.phase(), ConnectionPhase::Awaiting);
     EXPECT_TRUE(notices.texts.empty());
-    EXPECT_EQ(std::count(sink.sent.begin(), sink.sent.end(), "%Z,01,F143#"), 1);
+    EXPECT_EQ(std::count(sink.frames.begin(), sink.frames.end(), "%Z,01,F143#"), 1);
     EXPECT_TRUE(controller.can_start_attempt());  // CONNECT again starts a new attempt
 }
 
@@ -83,9 +72,9 @@ TEST_F(ConnectionTest, DisconnectSwitchesReportsOffAndGoesOffline) {
     state.system.connecting = 0;
     state.system.connected = 1;
     EXPECT_EQ(controller.phase(), ConnectionPhase::Connected);
-    sink.sent.clear();
+    sink.clear();
     controller.disconnect();
-    EXPECT_EQ(sink.sent, std::vector<std::string>{"%Q,01,00,25E0#"});
+    EXPECT_EQ(sink.frames, std::vector<std::string>{"%Q,01,00,25E0#"});
     EXPECT_EQ(controller.phase(), ConnectionPhase::Offline);
 }
 
@@ -112,9 +101,9 @@ TEST_F(ConnectionTest, DisconnectWhileConnectingEndsTheAttempt) {
     controller.disconnect();
     EXPECT_EQ(controller.phase(), ConnectionPhase::Offline);
     EXPECT_TRUE(controller.can_start_attempt());
-    sink.sent.clear();
+    sink.clear();
     run_for(20s);
-    EXPECT_TRUE(sink.sent.empty()) << "no request repeated after the attempt ended";
+    EXPECT_TRUE(sink.frames.empty()) << "no request repeated after the attempt ended";
     EXPECT_TRUE(notices.texts.empty()) << "no CANNOT CONNECT for an attempt the operator ended";
     EXPECT_EQ(kinds, (std::vector<ConnectionEvent::Kind>{ConnectionEvent::Kind::AttemptStarted,
                                                          ConnectionEvent::Kind::Disconnected}));

@@ -8,41 +8,19 @@
 #include "model/factory_values.h"
 #include "operator/operator_actions.h"
 #include "session/report_supervisor.h"
+#include "support/blank_glyphs.h"
+#include "support/recording_frames.h"
+#include "support/recording_notices.h"
+#include "support/scripted_answers.h"
 
 namespace kestra {
 namespace {
 
 using namespace std::chrono_literals;
-
-class BlankGlyphs : public GlyphRasterizer {
-public:
-    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
-};
-
-class RecordingSink : public FrameSink {
-public:
-    bool send(const DatagramList& list) override {
-        sent.insert(sent.end(), list.begin(), list.end());
-        return true;
-    }
-    DatagramList sent;
-};
-
-class RecordingNotices : public NoticeSink {
-public:
-    void notice(const std::string& text, const std::string&) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
-
-class Answers : public QuestionSink {
-public:
-    bool ask(const std::string& text, const std::string&) override {
-        asked.push_back(text);
-        return answer;
-    }
-    bool answer = true;
-    std::vector<std::string> asked;
-};
+using testing::BlankGlyphs;
+using RecordingSink = testing::RecordingFrames;
+using testing::RecordingNotices;
+using Answers = testing::ScriptedAnswers;
 
 // Frames joined from their pieces, each with the gap after its last piece.
 struct SentFrame {

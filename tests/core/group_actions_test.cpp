@@ -153,7 +153,7 @@ TEST_F(GroupActionsTest, MuteGroupActivationSendsEachMemberThirtyMillisecondsApa
     EXPECT_EQ(page.active_mute_group(), 2);
     EXPECT_EQ(state.output(1).mute, 1);
 
-    sink.sent.clear();
+    sink.clear();
     page.set_mute_active(1, false);
     EXPECT_EQ(payloads().front(), framed_fields("A,01,01,00,46"));
     EXPECT_EQ(state.input(9).mute, 0);

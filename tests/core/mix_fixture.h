@@ -10,34 +10,12 @@
 #include "operator/operator_actions.h"
 #include "protocol/frame_codec.h"
 #include "state_change_printer.h"
+#include "support/blank_glyphs.h"
+#include "support/recording_frames.h"
+#include "support/recording_notices.h"
 #include "text/name_codec.h"
 
 namespace kestra::testing {
-
-class RecordingSink : public FrameSink {
-public:
-    bool send(const DatagramList& datagrams) override {
-        sent.insert(sent.end(), datagrams.begin(), datagrams.end());
-        return true;
-    }
-    std::vector<Datagram> sent;
-};
-
-class RecordingNotices : public NoticeSink {
-public:
-    void notice(const std::string& text, const std::string& caption) override {
-        texts.push_back(text);
-        captions.push_back(caption);
-    }
-    std::vector<std::string> texts;
-    std::vector<std::string> captions;
-};
-
-// Every cell is blank; the frames' glyph bytes are not what these tests look at.
-class BlankRasterizer : public GlyphRasterizer {
-public:
-    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
-};
 
 // A control surface on a default state, recording what it sends, says and publishes.
 class MixFixture : public ::testing::Test {
@@ -59,19 +37,13 @@ protected:
         return names;
     }
 
-    std::vector<std::string> payloads() const {
-        std::vector<std::string> out;
-        for (const Datagram& d : sink.sent) {
-            out.push_back(d.payload);
-        }
-        return out;
-    }
+    std::vector<std::string> payloads() const { return sink.frames; }
 
     void forget() {
-        sink.sent.clear();
+        sink.clear();
         changes.clear();
         reports.clear();
-        notices.texts.clear();
+        notices.clear();
     }
 
     // Puts the inputs (or outputs) into control group `group` on the page and activates it
@@ -95,12 +67,12 @@ protected:
     using Block = StateChange::Block;
 
     DeviceState state;
-    RecordingSink sink;
+    RecordingFrames sink;
     RecordingNotices notices;
     AlwaysOk ok;
     ManualClock clock;
     NameCodec codec;
-    BlankRasterizer glyphs;
+    BlankGlyphs glyphs;
     Publisher<StateChange> stream;
     OperatorActions surface{state, stream, sink, notices, ok, clock, names()};
     std::vector<StateChange> changes;

@@ -38,11 +38,11 @@ TEST_F(ReadoutTest, TypedVolumeIsLimitedStoredSentAndShownLimited) {
     EXPECT_EQ(state.input(4).volume, 70);
     EXPECT_EQ(type(4, 3, "abc"), "10dB");  // no number: refused, not 0 dB
     EXPECT_EQ(state.input(4).volume, 70);
-    EXPECT_EQ(sink.payloads(),
+    EXPECT_EQ(sink.frames,
               (std::vector<std::string>{framed("%A,01,05,00,00,"), framed("%A,01,05,00,41,"),
                                         framed("%A,01,05,00,46,")}));
     EXPECT_EQ(type(82, 3, "-20"), "-20dB");
-    EXPECT_EQ(sink.payloads().back(), framed("%A,01,43,00,28,"));
+    EXPECT_EQ(sink.frames.back(), framed("%A,01,43,00,28,"));
     EXPECT_EQ(changes.back(), (StateChange{StateChange::Scope::Output, 2, StateChange::Block::Strip,
                                            ChangeOrigin::TypedEntry}));
 }
@@ -54,7 +54,7 @@ TEST_F(ReadoutTest, EnterOnTheShownValueStillSendsAndRefreshesButPublishesNothin
     readout.apply_typed_value(Box::Value, "5.0");
     EXPECT_EQ(shown.size(), refreshes + 1);
     EXPECT_EQ(shown.back().value_text, "5dB");
-    EXPECT_EQ(sink.payloads(), (std::vector<std::string>(2, framed("%A,01,05,00,41,"))));
+    EXPECT_EQ(sink.frames, (std::vector<std::string>(2, framed("%A,01,05,00,41,"))));
     EXPECT_EQ(changes.size(), 1u);
 }
 
@@ -85,11 +85,11 @@ TEST_F(ReadoutTest, PeqCommandsReachOnlyTheFirst32Inputs) {
     state.input(0).peq_band[1] = PeqBand{1000, 150, 100, {}, 0};
     EXPECT_EQ(type(0, 8, "-0.35"), "-0.4dB");  // 146.5 truncated
     EXPECT_EQ(state.input(0).peq_band[1].gain, 146);
-    EXPECT_EQ(sink.payloads().back(), framed("%G,01,01,00,02,01,03E8,49,64,"));
+    EXPECT_EQ(sink.frames.back(), framed("%G,01,01,00,02,01,03E8,49,64,"));
     EXPECT_EQ(type(31, 20, "19.9"), "20Hz");
-    EXPECT_EQ(sink.payloads().back(), framed("%F,01,20,00,02,0014,02,01,"));
+    EXPECT_EQ(sink.frames.back(), framed("%F,01,20,00,02,0014,02,01,"));
     EXPECT_EQ(type(31, 28, "1234.9"), "1234Hz");
-    EXPECT_EQ(sink.payloads().back(), framed("%E,01,20,00,02,04D2,02,01,"));
+    EXPECT_EQ(sink.frames.back(), framed("%E,01,20,00,02,04D2,02,01,"));
     EXPECT_EQ(type(32, 54, "-6"), "-6dB");
     EXPECT_EQ(sink.sent.size(), 3u);
 }
@@ -149,8 +149,8 @@ TEST_F(ReadoutTest, CompressorAndLimiterValuesAreHeldInTheirRanges) {
         EXPECT_EQ(type(c.channel, c.kind, c.text), c.shown) << c.kind << " " << c.text;
         EXPECT_EQ(*c.field, c.stored) << c.kind << " " << c.text;
     }
-    EXPECT_EQ(sink.payloads().back(), framed("%D,01,03,00,0A,1E,01,FA,48,"));
-    EXPECT_EQ(sink.payloads().front(), framed("%C,01,03,00,0A,00,01,14,00,"));
+    EXPECT_EQ(sink.frames.back(), framed("%D,01,03,00,0A,1E,01,FA,48,"));
+    EXPECT_EQ(sink.frames.front(), framed("%C,01,03,00,0A,00,01,14,00,"));
 }
 
 TEST_F(ReadoutTest, MuteTakesItsWordsOnInputsAndItsWordsOrCharactersOnOutputs) {
@@ -159,7 +159,7 @@ TEST_F(ReadoutTest, MuteTakesItsWordsOnInputsAndItsWordsOrCharactersOnOutputs) {
     EXPECT_EQ(type(0, 1, "maybe"), "OPEN");
     EXPECT_EQ(type(0, 1, "Close"), "CLOSE");
     EXPECT_EQ(type(0, 1, "开"), "CLOSE");
-    EXPECT_EQ(sink.payloads(),
+    EXPECT_EQ(sink.frames,
               (std::vector<std::string>{framed("%A,01,01,01,46,"), framed("%A,01,01,00,46,")}));
 
     const std::size_t refreshes = shown.size();
@@ -168,13 +168,13 @@ TEST_F(ReadoutTest, MuteTakesItsWordsOnInputsAndItsWordsOrCharactersOnOutputs) {
     EXPECT_EQ(type(80, 1, "开"), "OPEN");
     EXPECT_EQ(state.output(0).mute, 1);
     EXPECT_EQ(type(80, 1, "关"), "CLOSE");
-    EXPECT_EQ(sink.payloads().back(), framed("%A,01,41,00,1E,"));
+    EXPECT_EQ(sink.frames.back(), framed("%A,01,41,00,1E,"));
     // The words the read-out shows are taken back as well.
     EXPECT_EQ(type(81, 1, "open"), "OPEN");
     EXPECT_EQ(state.output(1).mute, 1);
     EXPECT_EQ(type(81, 1, "CLOSE"), "CLOSE");
     EXPECT_EQ(state.output(1).mute, 0);
-    EXPECT_EQ(sink.payloads().back(), framed("%A,01,42,00,1E,"));
+    EXPECT_EQ(sink.frames.back(), framed("%A,01,42,00,1E,"));
     EXPECT_EQ(sink.sent.size(), 6u);
 }
 
@@ -233,7 +233,7 @@ TEST_F(ReadoutTest, TextThatIsNoNumberIsRefusedWithANoticeAndChangesNothing) {
     type(4, 3, "-20");
     type(0, 22, "640", Box::Frequency);
     type(0, 1, "CLOSE");
-    sink.sent.clear();
+    sink.clear();
     changes.clear();
     const DeviceState before = state;
     const std::pair<const char*, const char*> refused[] = {
@@ -247,14 +247,14 @@ TEST_F(ReadoutTest, TextThatIsNoNumberIsRefusedWithANoticeAndChangesNothing) {
     };
     for (auto [text, notice] : refused) {
         EXPECT_EQ(type(4, 3, text), "-20dB") << text;
-        ASSERT_FALSE(notices.seen.empty()) << text;
-        EXPECT_EQ(notices.seen.back().text, notice);
+        ASSERT_FALSE(notices.texts.empty()) << text;
+        EXPECT_EQ(notices.texts.back(), notice);
     }
     EXPECT_EQ(type(0, 22, "x", Box::Frequency), "640Hz");
-    EXPECT_EQ(notices.seen.back().text, "BAND1 FRE: \"x\" is not a number; nothing changed.");
+    EXPECT_EQ(notices.texts.back(), "BAND1 FRE: \"x\" is not a number; nothing changed.");
     EXPECT_EQ(type(0, 1, "maybe"), "CLOSE");
-    EXPECT_EQ(notices.seen.back().text, "MUTE takes OPEN or CLOSE; nothing changed.");
-    EXPECT_EQ(notices.seen.size(), std::size(refused) + 2);
+    EXPECT_EQ(notices.texts.back(), "MUTE takes OPEN or CLOSE; nothing changed.");
+    EXPECT_EQ(notices.texts.size(), std::size(refused) + 2);
     EXPECT_EQ(state, before);
     EXPECT_TRUE(sink.sent.empty());
     EXPECT_TRUE(changes.empty());
@@ -272,7 +272,7 @@ TEST_F(ReadoutTest, FrequenciesTakeThousandsAndTheirUnit) {
     EXPECT_EQ(sink.sent.size(), std::size(typed));
     EXPECT_EQ(type(1, 23, "1.2k", Box::Frequency), "1200HZ");
     EXPECT_EQ(type(1, 6, "3k"), "3000Hz");
-    EXPECT_TRUE(notices.seen.empty());
+    EXPECT_TRUE(notices.texts.empty());
 }
 
 TEST_F(ReadoutTest, AUnitThatDoesNotMatchTheParameterIsRefused) {
@@ -283,7 +283,7 @@ TEST_F(ReadoutTest, AUnitThatDoesNotMatchTheParameterIsRefused) {
     EXPECT_EQ(type(2, 55, "1:4"), "1:4.0");  // a ratio as the box shows it
     EXPECT_EQ(type(82, 42, "1:2.5"), "1:2.5");
     EXPECT_EQ(type(0, 7, "2.5"), "2.50");
-    ASSERT_TRUE(notices.seen.empty());
+    ASSERT_TRUE(notices.texts.empty());
     const std::size_t sent = sink.sent.size();
     const DeviceState before = state;
 
@@ -298,10 +298,10 @@ TEST_F(ReadoutTest, AUnitThatDoesNotMatchTheParameterIsRefused) {
     };
     for (auto [channel, kind, text, notice] : refused) {
         type(channel, kind, text);
-        ASSERT_FALSE(notices.seen.empty()) << text;
-        EXPECT_EQ(notices.seen.back().text, notice);
+        ASSERT_FALSE(notices.texts.empty()) << text;
+        EXPECT_EQ(notices.texts.back(), notice);
     }
-    EXPECT_EQ(notices.seen.size(), std::size(refused));
+    EXPECT_EQ(notices.texts.size(), std::size(refused));
     EXPECT_EQ(state, before);
     EXPECT_EQ(sink.sent.size(), sent);
 }

@@ -13,18 +13,11 @@
 #include "protocol/frame_extractor.h"
 #include "protocol/reply_encoder.h"
 #include "state_change_printer.h"
+#include "support/recording_frames.h"
+#include "support/recording_notices.h"
 
 namespace kestra {
 namespace {
-
-class RecordingSink : public FrameSink {
-public:
-    bool send(const DatagramList& datagrams) override {
-        sent.push_back(datagrams);
-        return true;
-    }
-    std::vector<DatagramList> sent;
-};
 
 std::string rep(std::string_view unit, std::size_t n) {
     std::string out;
@@ -87,7 +80,7 @@ protected:
 
     DeviceState state;
     ManualClock clock;
-    RecordingSink sink;
+    testing::RecordingFrames sink;
     NameCodec codec;
     Publisher<StateChange> changes;
     ReplyDispatcher dispatcher{state, changes, clock, sink, codec};
@@ -114,7 +107,7 @@ TEST_F(ReplyDispatcherTest, ValidGFrameChangesNothing) {
     dispatcher.route_frame(FrameBuilder('K').hex2(1).finish());  // unknown letter
     EXPECT_EQ(state, before);
     EXPECT_TRUE(events.empty());
-    EXPECT_TRUE(sink.sent.empty());
+    EXPECT_TRUE(sink.batches.empty());
     EXPECT_EQ(dispatcher.report_count(), 0u);
 }
 
@@ -341,11 +334,11 @@ TEST_F(ReplyDispatcherTest, ConnectReplyCompletesTheConnection) {
     EXPECT_EQ(state.system.connecting, 0);
     EXPECT_TRUE(dispatcher.first_report_shown());
     EXPECT_EQ(state.system.last_report_at, clock.wall_now());
-    ASSERT_EQ(sink.sent.size(), 1u);
-    ASSERT_EQ(sink.sent[0].size(), 1u);
-    EXPECT_EQ(sink.sent[0][0].payload, "%Q,01,01,B5E1#");
-    EXPECT_EQ(sink.sent[0][0].gap, std::chrono::milliseconds(10));
-    EXPECT_TRUE(sink.sent[0][0].coalesce_key.empty());  // never merged with a later "off"
+    ASSERT_EQ(sink.batches.size(), 1u);
+    ASSERT_EQ(sink.batches[0].size(), 1u);
+    EXPECT_EQ(sink.batches[0][0].payload, "%Q,01,01,B5E1#");
+    EXPECT_EQ(sink.batches[0][0].gap, std::chrono::milliseconds(10));
+    EXPECT_TRUE(sink.batches[0][0].coalesce_key.empty());  // never merged with a later "off"
     EXPECT_EQ(events, std::vector<Event>{kConnection});
 }
 
@@ -439,17 +432,13 @@ TEST_F(ReplyDispatcherTest, FadersMoveOnlyWhileConnected) {
 // The operator's surface on the same state and stream as the processor's frames.
 class SharedStreamTest : public ReplyDispatcherTest {
 protected:
-    struct QuietNotices : NoticeSink {
-        void notice(const std::string&, const std::string&) override {}
-    };
-
     SharedStreamTest() { state.system.connected = 1; }
 
     StateChange input_strip(int input, ChangeOrigin origin) const {
         return {Scope::Input, input, Block::Strip, origin};
     }
 
-    QuietNotices notices;
+    testing::RecordingNotices notices;
     AlwaysOk questions;
     OperatorActions surface{state, changes, sink, notices, questions, clock};
 };
@@ -516,7 +505,7 @@ TEST_F(ReplyDispatcherTest, RejectedFramesWriteNothing) {
     EXPECT_FALSE(dispatcher.decode_connect_reply(z));
     EXPECT_EQ(state, scrambled);
     EXPECT_TRUE(events.empty());
-    EXPECT_TRUE(sink.sent.empty());
+    EXPECT_TRUE(sink.batches.empty());
     // The good ones do change it, so the comparison above can fail.
     EXPECT_TRUE(dispatcher.decode_full_state(z));
     EXPECT_NE(state, scrambled);
@@ -676,7 +665,7 @@ TEST_F(ReplyDispatcherTest, FramesSplitAcrossDatagramsRouteLikeWholeOnes) {
     DeviceState direct;
     ManualClock other_clock;
     other_clock.set_wall(clock.wall_now());
-    RecordingSink other_sink;
+    testing::RecordingFrames other_sink;
     Publisher<StateChange> other_changes;
     ReplyDispatcher reference(direct, other_changes, other_clock, other_sink, codec);
     reference.route_frame(encode_full_state(source));
@@ -686,7 +675,7 @@ TEST_F(ReplyDispatcherTest, FramesSplitAcrossDatagramsRouteLikeWholeOnes) {
     EXPECT_EQ(state, direct);
     EXPECT_EQ(state.inputs[5].hpf_freq, source.inputs[5].hpf_freq);
     EXPECT_EQ(events, (std::vector<Event>{kFullState, kConnection, kLevels, kConnection, kFaders}));
-    EXPECT_EQ(sink.sent, other_sink.sent);
+    EXPECT_EQ(sink.batches, other_sink.batches);
 }
 
 TEST(ReceivePathTest, PendingTextIsScannedInPlaceAcrossManyDatagrams) {

@@ -18,6 +18,7 @@
 #include "protocol/reply_decoder.h"
 #include "protocol/reply_encoder.h"
 #include "recall/store_rows.h"
+#include "support/recording_notices.h"
 
 namespace kestra {
 namespace {
@@ -208,13 +209,8 @@ TEST(JournalLineCodec, RoundTripsAndRefusesWhatIsNoLine) {
     EXPECT_EQ(partial->fields.size(), 1u);
 }
 
-struct Told : NoticeSink {
-    void notice(const std::string& text, const std::string&) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
-
 TEST(OperatorAttempt, WhatAnActionThrowsIsToldAndAnswersFalse) {
-    Told told;
+    testing::RecordingNotices told;
     EXPECT_TRUE(attempt(told, [] { return true; }));
     EXPECT_FALSE(attempt(told, []() -> bool { throw std::invalid_argument("no scene 2"); }));
     EXPECT_FALSE(attempt(told, []() -> std::optional<int> { throw std::out_of_range("row"); }));

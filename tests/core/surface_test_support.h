@@ -8,45 +8,11 @@
 #include "operator/operator_actions.h"
 #include "protocol/frame_codec.h"
 #include "state_change_printer.h"
+#include "support/recording_frames.h"
+#include "support/recording_notices.h"
+#include "support/scripted_answers.h"
 
 namespace kestra::testing {
-
-struct SentDatagrams : FrameSink {
-    bool send(const DatagramList& d) override {
-        sent.insert(sent.end(), d.begin(), d.end());
-        return true;
-    }
-    std::vector<std::string> payloads() const {
-        std::vector<std::string> out;
-        for (const auto& d : sent) {
-            out.push_back(d.payload);
-        }
-        return out;
-    }
-    std::vector<Datagram> sent;
-};
-
-struct Notice {
-    std::string text;
-    std::string caption;
-    bool operator==(const Notice&) const = default;
-};
-
-struct SeenNotices : NoticeSink {
-    void notice(const std::string& text, const std::string& caption) override {
-        seen.push_back({text, caption});
-    }
-    std::vector<Notice> seen;
-};
-
-struct ScriptedAnswers : QuestionSink {
-    bool ask(const std::string& text, const std::string&) override {
-        asked.push_back(text);
-        return answer;
-    }
-    bool answer = true;
-    std::vector<std::string> asked;
-};
 
 // A control surface on a default state, connected unless a test says otherwise.
 class SurfaceTest : public ::testing::Test {
@@ -54,8 +20,8 @@ protected:
     SurfaceTest() { state.system.connected = 1; }
 
     DeviceState state;
-    SentDatagrams sink;
-    SeenNotices notices;
+    RecordingFrames sink;
+    RecordingNotices notices;
     ScriptedAnswers answers;
     ManualClock clock;
     Publisher<StateChange> stream;

@@ -22,11 +22,11 @@ protected:
 TEST_F(UnitTest, AChannelStandsInOneSlotOfOneRecordOnly) {
     units.select_unit(2);
     EXPECT_EQ(units.assign_slot(0, 5), UnitActions::Assignment::Stored);
-    EXPECT_EQ(sink.payloads(), std::vector<std::string>{framed("%X,01,02,05FFFFFFFF,")});
+    EXPECT_EQ(sink.frames, std::vector<std::string>{framed("%X,01,02,05FFFFFFFF,")});
 
     units.select_unit(4);
     EXPECT_EQ(units.assign_slot(2, 5), UnitActions::Assignment::Refused);
-    EXPECT_EQ(notices.seen, (std::vector<testing::Notice>{{"Already select.", "Warming"}}));
+    EXPECT_EQ(notices.all(), (std::vector<testing::Notice>{{"Already select.", "Warming"}}));
     EXPECT_EQ(slot(4, 2), 0);
     EXPECT_EQ(units.panel().slot_index[2], 0);
     EXPECT_EQ(sink.sent.size(), 1u);
@@ -75,7 +75,7 @@ TEST_F(UnitTest, ProcessorButtonShowsFourListsAndNoCall) {
     EXPECT_TRUE(p.call_shown && p.call_enabled);
     EXPECT_EQ(p.lit_button, 10);
     units.call_unit();
-    EXPECT_EQ(sink.payloads(), std::vector<std::string>{framed("%W,01,0A,")});
+    EXPECT_EQ(sink.frames, std::vector<std::string>{framed("%W,01,0A,")});
     state.system.connected = 0;
     units.call_unit();
     units.assign_slot(4, 80);

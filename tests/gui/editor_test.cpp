@@ -13,14 +13,15 @@
 #include "editors/peq_editor.h"
 #include "editors/response_graph.h"
 #include "operator/operator_actions.h"
-#include "recording_sinks.h"
 #include "session/level_feed.h"
+#include "support/recording_frames.h"
+#include "support/recording_notices.h"
 #include "synthetic_input.h"
 
 namespace kestra {
 namespace {
 
-using RecordingSink = testing::RecordingSink;
+using RecordingSink = testing::RecordingFrames;
 using Quiet = testing::RecordingNotices;
 
 // The editors over a bare state with a recording sink; no store behind their presets.
@@ -61,7 +62,7 @@ TEST_F(EditorTest, AStrokeSetsTheBandsItPassesAndCopiesToTheLinkedOutputAtItsEnd
     ResponseGraph* graph = editor.graph();
     const auto markers = graph->marker_pixels();
     const double y = graph->geometry_now().y_of(6.0);  // +6 dB
-    sink.payloads.clear();
+    sink.clear();
     synthetic::press(graph, {static_cast<int>(markers[3].x) - 4, static_cast<int>(y)});
     for (int x = static_cast<int>(markers[3].x); x <= static_cast<int>(markers[9].x) + 4; x += 4) {
         synthetic::move(graph, {x, static_cast<int>(y)});
@@ -71,15 +72,15 @@ TEST_F(EditorTest, AStrokeSetsTheBandsItPassesAndCopiesToTheLinkedOutputAtItsEnd
     EXPECT_EQ(state.outputs[0].geq_band[2].gain, 150);  // not passed
     EXPECT_EQ(state.outputs[0].geq_band[10].gain, 150);
     EXPECT_EQ(state.outputs[1].geq_band[5].gain, 150);  // nothing copied during the stroke
-    ASSERT_FALSE(sink.payloads.empty());
-    EXPECT_EQ(sink.payloads.front().substr(0, 9), "%H,01,01,");
+    ASSERT_FALSE(sink.frames.empty());
+    EXPECT_EQ(sink.frames.front().substr(0, 9), "%H,01,01,");
 
     synthetic::release(graph, {static_cast<int>(markers[9].x) + 4, static_cast<int>(y)});
     for (int b = 3; b <= 9; ++b) {
         EXPECT_EQ(state.outputs[1].geq_band[static_cast<size_t>(b)].gain, 210) << "band " << b;
     }
     EXPECT_EQ(state.outputs[1].geq_band[2].gain, 150);
-    EXPECT_EQ(sink.payloads.back().substr(0, 9), "%H,01,02,");  // the copy's command
+    EXPECT_EQ(sink.frames.back().substr(0, 9), "%H,01,02,");  // the copy's command
 }
 
 TEST_F(EditorTest, AProcessorSlopeTheListLacksSelectsNoItemButIsDrawn) {

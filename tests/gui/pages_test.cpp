@@ -17,13 +17,14 @@
 #include "pages/group_buttons.h"
 #include "pages/groups_page.h"
 #include "pages/mode_page.h"
-#include "recording_sinks.h"
+#include "support/recording_frames.h"
+#include "support/recording_notices.h"
 #include "synthetic_input.h"
 
 namespace kestra {
 namespace {
 
-using RecordingSink = testing::RecordingSink;
+using RecordingSink = testing::RecordingFrames;
 using RecordingNotices = testing::RecordingNotices;
 
 // The pages and the group buttons over a bare state, online, recording what they send.
@@ -74,7 +75,7 @@ TEST_F(PagesTest, ModePageFollowsChangesMadeElsewhereOnlyWhileShown) {
     surface.commit_field(FieldTarget::Input, 4, *FieldPath::parse("automix_threshold"), 35);
     settle();
     EXPECT_EQ(ch5->current_index(), 35);
-    EXPECT_EQ(sink.payloads.size(), 1u);
+    EXPECT_EQ(sink.frames.size(), 1u);
 
     // A hold time of 0 names no item: the selector keeps its last one on the next show.
     auto* hold = child<DropListButton>(mode, "mode.hold");
@@ -125,7 +126,7 @@ TEST_F(PagesTest, GroupNameBoxStoresOnLeavingAndPutsBackARefusedName) {
     EXPECT_TRUE(name->text().isEmpty());
     click(child<PngButton>(groups, "groups.control.2"));  // deselected: nothing to name
     EXPECT_FALSE(name->isEnabled());
-    EXPECT_TRUE(sink.payloads.empty());
+    EXPECT_TRUE(sink.frames.empty());
 }
 
 // Typing as the keyboard does: each key carries its character.

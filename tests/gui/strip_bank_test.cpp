@@ -9,18 +9,20 @@
 #include "controls/level_meter.h"
 #include "controls/png_button.h"
 #include "operator/operator_actions.h"
-#include "recording_sinks.h"
 #include "session/level_feed.h"
 #include "strips/channel_side.h"
 #include "strips/input_strip.h"
 #include "strips/output_strip.h"
 #include "strips/strip_bank.h"
+#include "support/blank_glyphs.h"
+#include "support/recording_frames.h"
+#include "support/recording_notices.h"
 #include "synthetic_input.h"
 
 namespace kestra {
 namespace {
 
-using RecordingSink = testing::RecordingSink;
+using RecordingSink = testing::RecordingFrames;
 using QuietNotices = testing::RecordingNotices;
 using BlankGlyphs = testing::BlankGlyphs;
 
@@ -76,7 +78,7 @@ TEST_F(StripBankTest, AnActiveGroupMovesItsMembersFadersAndTheirFramesFollowInSt
     ASSERT_EQ(page.toggle_control_input(4), GroupActions::Membership::Changed);
     ASSERT_TRUE(page.toggle_link(kLinkVol));
     page.set_control_active(0, true);
-    sink.payloads.clear();
+    sink.clear();
 
     // Members wear their group's frame colour while it is active.
     EXPECT_EQ(strips->input(2)->frame_colour(), QColor(173, 67, 67));
@@ -90,8 +92,8 @@ TEST_F(StripBankTest, AnActiveGroupMovesItsMembersFadersAndTheirFramesFollowInSt
     EXPECT_EQ(state.inputs[6].volume, 0);
     // Every step goes out for the dragged channel first, then its members in the stored
     // order, which is the channel order whatever order they joined in.
-    ASSERT_GE(sink.payloads.size(), 3u);
-    const std::vector<std::string> last(sink.payloads.end() - 3, sink.payloads.end());
+    ASSERT_GE(sink.frames.size(), 3u);
+    const std::vector<std::string> last(sink.frames.end() - 3, sink.frames.end());
     EXPECT_EQ(last[0].substr(0, 15), "%A,01,03,00,00,");
     EXPECT_EQ(last[1].substr(0, 15), "%A,01,05,00,00,");
     EXPECT_EQ(last[2].substr(0, 15), "%A,01,07,00,00,");
@@ -146,7 +148,7 @@ TEST_F(StripBankTest, AnOutputStripShowsFbkOnTheMasterOutputsOnly) {
     EXPECT_TRUE(fbk->isVisible());
     fbk->click();
     EXPECT_TRUE(fbk->lit());
-    EXPECT_EQ(sink.payloads.back().substr(0, 12), "%K,01,01,01,");
+    EXPECT_EQ(sink.frames.back().substr(0, 12), "%K,01,01,01,");
 }
 
 TEST_F(StripBankTest, AnOutputStripWorksItsOutputAndNeverTheInputOfTheSameNumber) {

@@ -8,30 +8,14 @@
 #include <fstream>
 
 #include "firmware/firmware_updater.h"
+#include "support/recording_notices.h"
+#include "support/scripted_answers.h"
 
 namespace kestra {
 namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-struct Notices final : NoticeSink {
-    void notice(const std::string& text, const std::string& caption) override {
-        texts.push_back(text);
-        captions.push_back(caption);
-    }
-    std::vector<std::string> texts;
-    std::vector<std::string> captions;
-};
-
-struct Questions final : QuestionSink {
-    bool ask(const std::string& text, const std::string&) override {
-        asked.push_back(text);
-        return answer;
-    }
-    std::vector<std::string> asked;
-    bool answer = true;
-};
 
 class TempFolder {
 public:
@@ -88,8 +72,8 @@ struct Updater : ::testing::Test {
     int port_requests = 0;
     bool port_free = false;
     std::vector<std::function<void()>> posted;
-    Notices notices;
-    Questions questions;
+    testing::RecordingNotices notices;
+    testing::ScriptedAnswers questions;
     ManualClock clock;
     TempFolder images;
     FirmwareUpdater::Settings settings;

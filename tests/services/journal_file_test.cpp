@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/recording_notices.h"
+
 namespace kestra {
 namespace {
 
@@ -103,16 +105,11 @@ TEST_F(JournalFileTest, AFolderThatCannotBeWrittenIsAnErrorNamingTheFile) {
     EXPECT_TRUE(JournalFile::read((folder / "none.jsonl").string(), 10).empty());
 }
 
-struct Told : NoticeSink {
-    void notice(const std::string& text, const std::string&) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
-
 TEST_F(JournalFileTest, AFailedWriteIsRetriedAndNoLineThatCanStillBeWrittenIsLost) {
     // The data folder's place is taken by a file: nothing can be written until it goes.
     const fs::path blocked = folder / "data";
     std::ofstream(blocked) << "not a folder";
-    Told told;
+    testing::RecordingNotices told;
     JournalWriter writer(blocked.string(), told);
     writer.append(line(1), now);
     writer.append(line(2), now);
@@ -143,7 +140,7 @@ TEST_F(JournalFileTest, AFailedWriteIsRetriedAndNoLineThatCanStillBeWrittenIsLos
 TEST_F(JournalFileTest, AWriterThatWaitsTooLongKeepsTheNewestLinesAndSaysSo) {
     const fs::path blocked = folder / "data";
     std::ofstream(blocked) << "x";
-    Told told;
+    testing::RecordingNotices told;
     JournalWriter writer(blocked.string(), told);
     for (std::size_t n = 0; n < JournalWriter::kMaxWaiting + 3; ++n) {
         writer.append(line(static_cast<int>(n)), now);

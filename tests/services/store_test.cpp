@@ -18,48 +18,19 @@
 #include "store/data_folder.h"
 #include "store/state_file.h"
 #include "store/store_session.h"
+#include "support/blank_glyphs.h"
+#include "support/recording_frames.h"
+#include "support/recording_notices.h"
+#include "support/scripted_answers.h"
 
 namespace kestra {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-class BlankGlyphs : public GlyphRasterizer {
-public:
-    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
-};
-
-class RecordingSink : public FrameSink {
-public:
-    bool send(const DatagramList& list) override {
-        for (const Datagram& d : list) {
-            sent.push_back(d.payload);
-        }
-        return true;
-    }
-    std::vector<std::string> sent;
-};
-
-class RecordingNotices : public NoticeSink {
-public:
-    void notice(const std::string& text, const std::string& caption) override {
-        texts.push_back(text);
-        captions.push_back(caption);
-    }
-    std::vector<std::string> texts;
-    std::vector<std::string> captions;
-};
-
-class Answers : public QuestionSink {
-public:
-    bool ask(const std::string& text, const std::string&) override {
-        asked.push_back(text);
-        return answer;
-    }
-    bool answer = true;
-    std::vector<std::string> asked;
-};
+using testing::BlankGlyphs;
+using testing::RecordingNotices;
+using Answers = testing::ScriptedAnswers;
 
 class RecordingTarget : public PresetRecallTarget {
 public:
@@ -139,7 +110,7 @@ protected:
     fs::path folder;
     BlankGlyphs glyphs;
     DeviceState state;
-    RecordingSink sink;
+    testing::RecordingFrames sink;
     RecordingNotices notices;
     Answers answers;
     ManualClock clock;
@@ -237,7 +208,7 @@ TEST_F(StoreTest, AStoredValueOutsideItsRangeIsNeitherRecalledNorSent) {
     const DeviceState before = state;
     EXPECT_FALSE(presets.recall(PresetTable::Compressor, 1, 3));
     EXPECT_EQ(state, before);
-    EXPECT_TRUE(sink.sent.empty());
+    EXPECT_TRUE(sink.frames.empty());
     EXPECT_EQ(notices.texts, (std::vector<std::string>{PresetActions::kOutOfRange}));
 }
 
@@ -247,18 +218,18 @@ TEST_F(StoreTest, DefaultRecallSendsTheBlockWhileConnected) {
     ASSERT_TRUE(presets.save(PresetTable::Limit, 4));
     ASSERT_TRUE(presets.save(PresetTable::Peq, 0));
     ASSERT_TRUE(presets.recall(PresetTable::Limit, 1, 5));
-    EXPECT_TRUE(sink.sent.empty()) << "nothing is sent offline";
+    EXPECT_TRUE(sink.frames.empty()) << "nothing is sent offline";
 
     state.system.connected = 1;
     ASSERT_TRUE(presets.recall(PresetTable::Limit, 1, 5));
-    EXPECT_EQ(sink.sent, (std::vector<std::string>{encode_limiter(state, 6)[0].payload}));
-    sink.sent.clear();
+    EXPECT_EQ(sink.frames, (std::vector<std::string>{encode_limiter(state, 6)[0].payload}));
+    sink.clear();
     ASSERT_TRUE(presets.recall(PresetTable::Peq, 1, 1));
-    ASSERT_EQ(sink.sent.size(), 6u);
-    EXPECT_EQ(sink.sent[0], encode_peq_band(state, 2, 1)[0].payload);
-    EXPECT_EQ(sink.sent[3], encode_peq_band(state, 2, 4)[0].payload);
-    EXPECT_EQ(sink.sent[4], encode_low_pass(state, 2)[0].payload);
-    EXPECT_EQ(sink.sent[5], encode_high_pass(state, 2)[0].payload);
+    ASSERT_EQ(sink.frames.size(), 6u);
+    EXPECT_EQ(sink.frames[0], encode_peq_band(state, 2, 1)[0].payload);
+    EXPECT_EQ(sink.frames[3], encode_peq_band(state, 2, 4)[0].payload);
+    EXPECT_EQ(sink.frames[4], encode_low_pass(state, 2)[0].payload);
+    EXPECT_EQ(sink.frames[5], encode_high_pass(state, 2)[0].payload);
 }
 
 TEST_F(StoreTest, ADatabaseErrorReachesTheOperatorAndAddsNothing) {
@@ -450,20 +421,20 @@ TEST_F(StoreTest, RecallChecksTheFileBeforeTouchingAnything) {
     ASSERT_TRUE(scenes.recall(2));
     EXPECT_EQ(state.groups.control_active, (std::array<int32_t, 4>{}));
     EXPECT_TRUE(surface.context().active_groups().input_peers(1, kLinkVol).empty());
-    EXPECT_TRUE(sink.sent.empty()) << "offline: state only";
+    EXPECT_TRUE(sink.frames.empty()) << "offline: state only";
 }
 
 TEST_F(StoreTest, ConnectedRecallWritesTheWholeStateAndRefusesASecondMeanwhile) {
     ASSERT_TRUE(stores->scenes().save());
     state.system.connected = 1;
     ASSERT_TRUE(stores->scenes().recall(1));
-    EXPECT_EQ(sink.sent.size(), 662u + 160u);
-    EXPECT_EQ(sink.sent.front(), "%Q,01,00,25E0#");
+    EXPECT_EQ(sink.frames.size(), 662u + 160u);
+    EXPECT_EQ(sink.frames.front(), "%Q,01,00,25E0#");
     EXPECT_EQ(state.system.connected, 1);
     EXPECT_TRUE(surface.full_state.running());
     EXPECT_FALSE(stores->scenes().recall(1));
     EXPECT_EQ(notices.texts.back(), SceneActions::kTransferRunning);
-    EXPECT_EQ(sink.sent.size(), 662u + 160u);
+    EXPECT_EQ(sink.frames.size(), 662u + 160u);
 }
 
 TEST(DataFolderTest, OptionThenEnvironmentThenTheStandardPlace) {
@@ -534,7 +505,7 @@ TEST_F(StoreTest, ADamagedSceneIsRefusedNamingTheFileAndTheFieldAndNothingIsSent
     EXPECT_FALSE(scenes.recall_asking(2));
     EXPECT_FALSE(scenes.recall_changes(2));
     EXPECT_EQ(state, before);
-    EXPECT_TRUE(sink.sent.empty());
+    EXPECT_TRUE(sink.frames.empty());
     ASSERT_GE(notices.texts.size(), 2u);
     EXPECT_EQ(notices.texts[0],
               "The scene file SAVE1.dat is damaged: input 1 volume 198 is outside 0-70. "

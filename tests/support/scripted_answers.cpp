@@ -1,0 +1,10 @@
+#include "support/scripted_answers.h"
+
+namespace kestra::testing {
+
+bool ScriptedAnswers::ask(const std::string& text, const std::string&) {
+    asked.push_back(text);
+    return answer;
+}
+
+}  // namespace kestra::testing
