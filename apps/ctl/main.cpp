@@ -18,6 +18,8 @@ constexpr const char* kUsage = R"(usage: kestra-ctl [--state FILE] COMMAND [ARGS
   encode LETTER [ARGS...]          print the datagrams the sender of LETTER builds
   image write FILE                 write the 68,276-byte image of the state
   image read FILE                  print the state of an image or a scene file
+  params [PATTERN]                 the parameters: PATH LABEL TYPE UNIT MIN MAX STEP CHOICES,
+                                   tab-separated; PATTERN selects by path (in.*.volume, out.3.*)
   --state FILE                     start from FILE (state JSON, image or scene file); the
                                    shell honours it too
 kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] [--data-dir DIR] COMMAND
@@ -27,6 +29,8 @@ kestra-ctl [--device ADDR[:PORT]] [--local-port PORT] [--data-dir DIR] COMMAND
   watch [--seconds N]              a live text view of the meters and auto-mixer states
   shell                            commands from stdin: connect, disconnect, wait MS, dump,
                                    set input|output N FIELD VALUE, set system FIELD VALUE,
+                                   get PATH (PATH DISPLAY_TEXT STORED), set PATH VALUE
+                                     (VALUE in the display unit: -10, 1k, on; prints as get),
                                    unit select U | unit assign SLOT ITEM | unit call | unit reset,
                                    type CHANNEL KIND TEXT, typefreq CHANNEL KIND TEXT,
                                    readout CHANNEL KIND,

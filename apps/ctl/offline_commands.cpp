@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "glyph/glyph_support.h"
+#include "parameter_listing.h"
 #include "model/state_image.h"
 #include "model/state_json.h"
 #include "protocol/command_encoder.h"
@@ -218,7 +219,8 @@ int image_command(const GlobalOptions& options, const std::vector<std::string>& 
 }  // namespace
 
 bool is_offline_command(const std::string& word) {
-    return word == "frame" || word == "state" || word == "encode" || word == "image";
+    return word == "frame" || word == "state" || word == "encode" || word == "image" ||
+           word == "params";
 }
 
 int run_offline_command(const GlobalOptions& options, const std::vector<std::string>& args,
@@ -232,6 +234,13 @@ int run_offline_command(const GlobalOptions& options, const std::vector<std::str
     }
     if (word == "encode") {
         return encode_command_line(options, args, out);
+    }
+    if (word == "params") {
+        if (args.size() > 2) {
+            throw UsageError("usage: kestra-ctl params [PATTERN]");
+        }
+        ParameterListing::print_rows(args.size() == 2 ? args[1] : "*", out);
+        return 0;
     }
     return image_command(options, args, out);
 }

@@ -11,6 +11,10 @@ namespace kestra::ctl {
 namespace {
 
 void shell_set(ShellEnv& env, const Words& words) {
+    if (words.size() >= 3 && words[1].find('.') != std::string::npos) {
+        set_parameter(env, words);
+        return;
+    }
     if (words.size() == 4 && words[1] == "system") {
         const auto field = FieldPath::parse(words[2]);
         if (!field) {
@@ -21,7 +25,8 @@ void shell_set(ShellEnv& env, const Words& words) {
         return;
     }
     if (words.size() != 5 || (words[1] != "input" && words[1] != "output")) {
-        throw CommandError("usage: set input|output N FIELD VALUE | set system FIELD VALUE");
+        throw CommandError(
+            "usage: set input|output N FIELD VALUE | set system FIELD VALUE | set PATH VALUE");
     }
     const bool input = words[1] == "input";
     const int n = word_int(words, 2, 1, input ? kInputCount : kOutputCount, "channel");
@@ -122,6 +127,7 @@ int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out,
     add_firmware_commands(registry);
     add_store_commands(registry);
     add_journal_commands(registry);
+    add_param_commands(registry);
     ScriptedConsole controller(options, err);
     ShellEnv env{controller, out, err};
     bool failed = false;

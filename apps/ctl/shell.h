@@ -43,6 +43,10 @@ void add_session_commands(ShellRegistry& registry);   // connect disconnect wait
 void add_firmware_commands(ShellRegistry& registry);  // firmware update
 void add_store_commands(ShellRegistry& registry);     // scene preset recovery
 void add_journal_commands(ShellRegistry& registry);   // undo redo journal
+void add_param_commands(ShellRegistry& registry);     // get
+
+// "set PATH VALUE": one catalogue parameter, VALUE in its display unit.
+void set_parameter(ShellEnv& env, const Words& words);
 
 // Reads commands from `in` until its end; returns 1 when any line failed.
 int run_shell(const GlobalOptions& options, std::istream& in, std::ostream& out, std::ostream& err);

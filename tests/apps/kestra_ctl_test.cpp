@@ -61,6 +61,29 @@ TEST(KestraCtlFrame, EncodeCheckAndExtract) {
     EXPECT_EQ(extracted.out, "%R,01,04,F0A2#\n%R,01,04,F0A2#\n%Z,01,F143#\n");
 }
 
+TEST(KestraCtlParams, PrintsTheCatalogueOneRowALineAndFiltersByPattern) {
+    const auto volumes = ctl({"params", "in.*.volume"});
+    EXPECT_EQ(volumes.exit_code, 0) << volumes.err;
+    EXPECT_EQ(std::count(volumes.out.begin(), volumes.out.end(), '\n'), 64);
+    EXPECT_EQ(volumes.out.substr(0, volumes.out.find('\n') + 1),
+              "in.1.volume\tVOL\tlevel\tdB\t-60\t10\t1\t\n");
+    const auto band = ctl({"params", "in.3.peq.2.*"});
+    EXPECT_NE(band.out.find("in.3.peq.2.gain\tBAND2 GAIN\tlevel\tdB\t-15.0\t15.0\t0.1\t\n"),
+              std::string::npos)
+        << band.out;
+    EXPECT_NE(band.out.find("in.3.peq.2.type\tBAND2 TYPE\tchoice\t\t0\t2\t1\t"
+                            "PEAK|LOW SHELF|HIGH SHELF\n"),
+              std::string::npos);
+    const auto source = ctl({"params", "in.40.source"});
+    EXPECT_EQ(source.out, "in.40.source\tSOURCE\tchoice\t\t0\t4\t1\tDANTE|AUX1|AUX2|AUX3|AUX4\n");
+    const auto all = ctl({"params"});
+    EXPECT_GT(std::count(all.out.begin(), all.out.end(), '\n'), 3000);
+    EXPECT_NE(all.out.find("group.control.1.link.VOL\tVOL link\tbool\t"), std::string::npos);
+    EXPECT_EQ(ctl({"params", "in.65.*"}).exit_code, 1);
+    EXPECT_EQ(ctl({"params", "in..volume"}).exit_code, 1);
+    EXPECT_EQ(ctl({"params", "a", "b"}).exit_code, 2);
+}
+
 TEST(KestraCtlFrame, RefusesBadArguments) {
     for (const auto& args : std::vector<std::vector<std::string>>{{"frame", "encode", "r", "01"},
                                                                   {"frame", "encode", "RR"},

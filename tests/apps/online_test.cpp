@@ -279,6 +279,55 @@ TEST(KestraCtlOnline, ShellGroupsRoutesAndNamesReachTheProcessor) {
     EXPECT_NE(state["inputs"][3]["short_name"], "ABCDEFGHI");
 }
 
+TEST(KestraCtlOnline, ShellGetsAndSetsParametersByPathInTheirDisplayUnit) {
+    const int port = base_port();
+    Sim sim("127.0.0.5", port);
+    ASSERT_TRUE(sim.ready);
+    const auto r = ctl(port, port + 1, {"shell"},
+                       "connect\n"
+                       "set in.3.volume -10\n"
+                       "set in.3.peq.2.freq 1k\n"
+                       "set in.3.mute on\n"
+                       "set out.2.volume 30\n"
+                       "set in.3.volume loud\n"
+                       "set in.99.volume 0\n"
+                       "set sys.automix.mode 3\n"
+                       "set group.control.1.member.in.3 on\n"
+                       "set in.3.name Podium 1\n"
+                       "get in.3.peq.2.freq\n"
+                       "get group.control.1.member.in.*\n"
+                       "wait 100\ndisconnect\n");
+    EXPECT_EQ(r.exit_code, 1);  // three lines failed
+    EXPECT_NE(r.err.find("error: set: in.3.volume: VOL:"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("error: set: no parameter 'in.99.volume'"), std::string::npos);
+    EXPECT_NE(r.err.find("error: set: sys.automix.mode: no control sets it"), std::string::npos);
+    // Each set prints the value applied, limited to the range: +30 dB becomes +10 dB.
+    EXPECT_NE(r.out.find("in.3.volume\t-10dB\t50\n"
+                         "in.3.peq.2.freq\t1000Hz\t1000\n"
+                         "in.3.mute\tOPEN\t1\n"
+                         "out.2.volume\t10dB\t70\n"
+                         "group.control.1.member.in.3\ton\t1\n"
+                         "in.3.name\tPodium 1\tPodium 1\n"
+                         "in.3.peq.2.freq\t1000Hz\t1000\n"
+                         "group.control.1.member.in.1\toff\t0\n"),
+              std::string::npos)
+        << r.out;
+    const auto data = sim.received();
+    const auto sent = [&](const std::string& prefix) {
+        return std::any_of(data.begin(), data.end(),
+                           [&](const std::string& d) { return d.rfind(prefix, 0) == 0; });
+    };
+    // The volume's frame still waiting is replaced by the mute's, which carries both.
+    EXPECT_TRUE(sent("%A,01,03,01,32,")) << ::testing::PrintToString(data);
+    EXPECT_TRUE(std::any_of(data.begin(), data.end(), [](const std::string& d) {
+        return d.rfind("%G,01,03,", 0) == 0 &&
+               d.find(",02,01,03E8,") == 11;  // after the PEQ switch
+    }));
+    EXPECT_TRUE(sent("%A,01,42,00,46,"));
+    EXPECT_TRUE(sent("%V,01,03,"));
+    EXPECT_FALSE(sent("%M,"));
+}
+
 TEST(KestraCtlOnline, ProcessorThatNeverCompletesLeavesTheAwaitingState) {
     const int port = base_port();
     Sim sim("127.0.0.5", port, "z-only");
