@@ -80,7 +80,7 @@ void select_parameter(ShellEnv& env, const Words& w, const char* usage) {
         throw CommandError(usage);
     }
     const int channel = word_int(w, 1, 0, 95, "channel");
-    const int kind = word_int(w, 2, 0, Readout::kKindCount - 1, "kind");
+    const ReadoutKind kind = *readout_kind_of(word_int(w, 2, 0, Readout::kKindCount - 1, "kind"));
     if (!Readout::valid(channel, kind)) {
         throw CommandError("channel " + std::to_string(channel) +
                            " does not exist: inputs are 0-63, outputs 80-95");

@@ -9,6 +9,7 @@
 #include "actions/change_filter.h"
 #include "model/device_state.h"
 #include "model/state_change.h"
+#include "params/readout_kind.h"
 #include "protocol/command_encoder.h"
 #include "protocol/frame_sink.h"
 #include "util/clock.h"
@@ -19,7 +20,7 @@ namespace kestra {
 // The read-out's show_parameter(channel, kind): channel 0-63 inputs, 80-95 outputs.
 struct ReadoutRequest {
     int channel;
-    int kind;
+    ReadoutKind kind;
     bool operator==(const ReadoutRequest&) const = default;
 };
 
@@ -100,7 +101,7 @@ public:
     // Publishes the change with the current origin, by default only when its block changed.
     void changed(StateChange change, Publish when = Publish::IfChanged);
     // Always published: the read-out refreshes also when a value was stored unchanged.
-    void report(int channel, int kind) { readout_.publish(ReadoutRequest{channel, kind}); }
+    void report(int channel, ReadoutKind kind) { readout_.publish(ReadoutRequest{channel, kind}); }
 
     // A name for the operator's step in the journal ("OUT2 LIMIT reset"); the journal takes
     // it when the step settles. Without one the journal names the changed fields.

@@ -63,9 +63,8 @@ void DynamicsActions::copy_to_group(int channel, int field_or_whole) {
 
 void DynamicsActions::publish(int channel, DynamicsField field) {
     ctx_.changed(StateChange{block_.scope, channel, block_.block});
-    const int kind = block_.kinds[slot(field)];
-    if (kind >= 0) {
-        ctx_.report(block_.readout(channel), kind);
+    if (const std::optional<ReadoutKind> kind = block_.kinds[slot(field)]) {
+        ctx_.report(block_.readout(channel), *kind);
     }
 }
 

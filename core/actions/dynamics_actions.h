@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "actions/action_context.h"
@@ -22,7 +23,7 @@ struct DynamicsBlock {
     int send_limit;           // commands go out for channels below it
     bool sends_while_moving;  // a moving slider sends, not only its release
     GroupLink link;
-    std::array<int, kFields> kinds;  // read-out kinds; -1 for none
+    std::array<std::optional<ReadoutKind>, kFields> kinds;
     std::array<int, kFields> min;
     std::array<int, kFields> max;
     StateChange::Scope scope;

@@ -11,10 +11,10 @@ namespace kestra {
 
 namespace {
 
-constexpr int kNoKind = -1;
+constexpr std::optional<ReadoutKind> kNoKind;
 
-int band_kind(int band) {
-    return band + 5;
+ReadoutKind band_kind(int band) {
+    return geq_band_kind(band);
 }
 
 }  // namespace
@@ -57,10 +57,10 @@ void GeqActions::copy_to_group(int output, Part part, int band) {
     copy_to_members(ctx_, ctx_.active_groups().output_peers(output, kLinkEq), how);
 }
 
-void GeqActions::publish(int output, int kind) {
+void GeqActions::publish(int output, std::optional<ReadoutKind> kind) {
     ctx_.changed(StateChange{StateChange::Scope::Output, output, StateChange::Block::Geq});
-    if (kind != kNoKind) {
-        ctx_.report(ActionContext::output_readout(output), kind);
+    if (kind) {
+        ctx_.report(ActionContext::output_readout(output), *kind);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "actions/action_context.h"
 #include "actions/drag_send_policy.h"
 #include "actions/field_committer.h"
@@ -57,7 +59,7 @@ private:
     OutputChannel& record(int output);
     void send(int output);
     void copy_to_group(int output, Part part, int band);
-    void publish(int output, int kind);
+    void publish(int output, std::optional<ReadoutKind> kind);
 
     ActionContext& ctx_;
     DragSendPolicy drag_;

@@ -24,17 +24,15 @@ constexpr milliseconds kMemberPause{10};       // after each member's single com
 constexpr milliseconds kMemberBlockPause{50};  // between a member's whole-block commands
 constexpr std::array<int, PeqActions::kCopiedBands> kResetFreq{200, 500, 1000, 5000};
 constexpr int kResetQ = 20;
-constexpr int kHpfKind = 20;
-constexpr int kLpfKind = 21;
-constexpr int kNoKind = -1;
+constexpr std::optional<ReadoutKind> kNoKind;
 
 bool exchanged(int input) {
     return input < kProcessedInputs;
 }
 
 // Band b's slider kinds: gain, frequency, Q.
-int band_kind(int band, int offset) {
-    return 5 + 3 * band + offset;
+ReadoutKind band_kind(int band, int offset) {
+    return peq_band_kind(band, offset);
 }
 
 }  // namespace
@@ -210,7 +208,8 @@ void PeqActions::copy_to_group(int input, Part part, bool with_sends) {
     copy_to_members(ctx_, ctx_.active_groups().input_peers(input, kLinkEq), how);
 }
 
-void PeqActions::publish(int input, Part part, int kind, ActionContext::Publish when) {
+void PeqActions::publish(int input, Part part, std::optional<ReadoutKind> kind,
+                         ActionContext::Publish when) {
     using Block = StateChange::Block;
     if (part.section == Section::Band || part.section == Section::Whole) {
         ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Peq}, when);
@@ -218,12 +217,12 @@ void PeqActions::publish(int input, Part part, int kind, ActionContext::Publish 
     if (part.section != Section::Band) {
         ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Filters}, when);
     }
-    if (kind != kNoKind) {
-        ctx_.report(ActionContext::input_readout(input), kind);
+    if (kind) {
+        ctx_.report(ActionContext::input_readout(input), *kind);
     }
 }
 
-void PeqActions::commit(int input, Part part, int kind) {
+void PeqActions::commit(int input, Part part, std::optional<ReadoutKind> kind) {
     send(input, part);
     copy_to_group(input, part, true);
     publish(input, part, kind);
@@ -231,8 +230,8 @@ void PeqActions::commit(int input, Part part, int kind) {
 
 // ---- sliders -----------------------------------------------------------------------------
 
-void PeqActions::set_band_value(int input, int band, int32_t PeqBand::*field, int value, int kind,
-                                SliderCommit commit_kind) {
+void PeqActions::set_band_value(int input, int band, int32_t PeqBand::*field, int value,
+                                ReadoutKind kind, SliderCommit commit_kind) {
     InputChannel& in = record(input);
     require_range(band, 0, kPeqBands - 1, "band index");
     in.peq_band[static_cast<std::size_t>(band)].*field = value;
@@ -263,7 +262,7 @@ void PeqActions::set_filter_freq(int input, Part part, int hz, SliderCommit comm
     require_range(hz, kMinFreq, kMaxFreq, "frequency");
     const bool hpf = part.section == Section::Hpf;
     (hpf ? in.hpf_freq : in.lpf_freq) = hz;
-    const int kind = hpf ? kHpfKind : kLpfKind;
+    const ReadoutKind kind = hpf ? ReadoutKind::HpfFrequency : ReadoutKind::LpfFrequency;
     if (commit_kind == SliderCommit::Released) {
         commit(input, part, kind);
     } else {
@@ -421,14 +420,14 @@ PeqActions::Part PeqActions::marker_part(int marker) {
     return Part{Section::Band, marker};
 }
 
-int PeqActions::marker_kind(int marker) {
+ReadoutKind PeqActions::marker_kind(int marker) {
     if (marker == kHpfMarker) {
-        return 27;
+        return ReadoutKind::HpfMarker;
     }
     if (marker == kLpfMarker) {
-        return 28;
+        return ReadoutKind::LpfMarker;
     }
-    return 22 + marker;
+    return band_marker_kind(marker);
 }
 
 void PeqActions::store_marker(int input, int marker, double freq_hz, double gain_db) {

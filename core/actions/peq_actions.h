@@ -100,21 +100,22 @@ private:
 
     InputChannel& record(int input);
     static Part marker_part(int marker);
-    static int marker_kind(int marker);
+    static ReadoutKind marker_kind(int marker);
     void store_marker(int input, int marker, double freq_hz, double gain_db);
 
     DatagramList encode(int input, Part part, std::chrono::milliseconds pause) const;
     void send(int input, Part part);
     void copy_part(int from, int to, Part part);
     void copy_to_group(int input, Part part, bool with_sends);
-    void publish(int input, Part part, int kind,
+    void publish(int input, Part part, std::optional<ReadoutKind> kind,
                  ActionContext::Publish when = ActionContext::Publish::IfChanged);
-    void commit(int input, Part part, int kind);  // send, group copy with sends, publish
+    void commit(int input, Part part,
+                std::optional<ReadoutKind> kind);  // send, group copy with sends, publish
     void send_whole_block(int input, bool filters_first);
     void send_bands(int input);
     DatagramList encode_bands(int input) const;
 
-    void set_band_value(int input, int band, int32_t PeqBand::*field, int value, int kind,
+    void set_band_value(int input, int band, int32_t PeqBand::*field, int value, ReadoutKind kind,
                         SliderCommit commit);
     void set_filter_freq(int input, Part part, int hz, SliderCommit commit);
     void set_filter_on(int input, Part part, bool on);

@@ -1,5 +1,6 @@
 #include "actions/strip_actions.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -57,7 +58,7 @@ struct StripParameter {
     int link;  // GroupLink, or -1 when the group does not copy it
     DatagramList (*encode)(const DeviceState&, int);
     bool (*sends_for)(int);
-    int readout;  // -1 when not reported
+    std::optional<ReadoutKind> readout;  // none when not reported
 };
 
 constexpr StripParameter kInputVolume{
@@ -88,7 +89,7 @@ constexpr StripParameter kInputPriority{
     kLinkPriority,
     [](const DeviceState& s, int i) { return encode_automix_channel(s, wire_input(i)); },
     local_input,
-    -1};
+    std::nullopt};
 
 constexpr StripParameter kInputGain{
     "gain_step",
@@ -98,7 +99,7 @@ constexpr StripParameter kInputGain{
     kLinkVol,  // the input strips' VOL link also carries the gain step
     [](const DeviceState& s, int i) { return encode_input_gain(s, wire_input(i)); },
     every_channel,
-    -1};
+    std::nullopt};
 
 constexpr StripParameter kOutputVolume{
     "volume",
@@ -128,7 +129,7 @@ constexpr StripParameter kOutputDelay{
     kLinkDelay,
     [](const DeviceState& s, int o) { return encode_output_delay(s, wire_output(o)); },
     every_channel,
-    -1};
+    std::nullopt};
 
 constexpr StripParameter kOutputLine{
     "line_mode",
@@ -138,7 +139,7 @@ constexpr StripParameter kOutputLine{
     kLinkLine,
     [](const DeviceState& s, int o) { return encode_output_mode(s, wire_output(o)); },
     every_channel,
-    -1};
+    std::nullopt};
 
 // A DANTE member of a group takes the copied value but the processor has no FBK there.
 constexpr StripParameter kOutputFbk{
@@ -149,7 +150,7 @@ constexpr StripParameter kOutputFbk{
     kLinkFbk,
     [](const DeviceState& s, int o) { return encode_output_fbk(s, wire_output(o)); },
     master_output,
-    -1};
+    std::nullopt};
 
 std::vector<int> peers(const ActionContext& ctx, const StripParameter& kind, int index) {
     if (kind.link < 0) {
@@ -180,10 +181,10 @@ void apply(ActionContext& ctx, const StripParameter& kind, int index, int value)
     for (int m : members) {
         ctx.changed({scope, m, Block::Strip});
     }
-    if (kind.readout >= 0) {
+    if (kind.readout) {
         ctx.report(
             kind.input ? ActionContext::input_readout(index) : ActionContext::output_readout(index),
-            kind.readout);
+            *kind.readout);
     }
 }
 

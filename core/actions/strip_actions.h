@@ -5,6 +5,7 @@
 
 #include "actions/action_context.h"
 #include "actions/field_committer.h"
+#include "params/level_law.h"
 #include "text/name_codec.h"
 
 namespace kestra {
@@ -16,16 +17,16 @@ namespace kestra {
 // channel it touched and reports the parameter to the read-out.
 class StripActions final : public FieldCommitter {
 public:
-    static constexpr int kMaxVolume = 70;  // v - 60 dB: -60 .. +10 dB
+    static constexpr int kMaxVolume = LevelLaw::kMaxVolume;
     static constexpr int kMaxGainStep = 40;
     static constexpr int kMaxDelayStep = 200;  // 0.5 ms steps
     static constexpr int kSourceCount = 5;     // DANTE, AUX1-AUX4
     static constexpr int kFirstSourceInput = 32;
 
     // Read-out kinds the strips report.
-    static constexpr int kReadoutSelected = 0;
-    static constexpr int kReadoutMute = 1;
-    static constexpr int kReadoutVolume = 3;
+    static constexpr ReadoutKind kReadoutSelected = ReadoutKind::Selected;
+    static constexpr ReadoutKind kReadoutMute = ReadoutKind::Mute;
+    static constexpr ReadoutKind kReadoutVolume = ReadoutKind::Volume;
 
     // Followed by the channel that holds the source, as in "已经设了输入源 (CH 35)".
     static constexpr const char* kSourceTaken = "已经设了输入源";

@@ -111,8 +111,8 @@ SceneDiffEntry SceneDiff::describe(DeviceState& before, DeviceState& after, int 
     if (kind == r.kinds->end()) {
         return e;
     }
-    const auto a = readout_parameter(before, r.channel, kind->second);
-    const auto b = readout_parameter(after, r.channel, kind->second);
+    const auto a = readout_parameter(before, r.channel, static_cast<ReadoutKind>(kind->second));
+    const auto b = readout_parameter(after, r.channel, static_cast<ReadoutKind>(kind->second));
     if (a && b && !a->name.empty()) {
         e.parameter = a->name;
         e.before = a->value_text();

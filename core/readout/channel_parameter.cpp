@@ -6,6 +6,7 @@
 #include "params/frequency_law.h"
 #include "params/level_law.h"
 #include "params/q_law.h"
+#include "params/readout_kind.h"
 #include "params/tenths_law.h"
 #include "params/time_law.h"
 #include "params/typed_number.h"
@@ -195,11 +196,13 @@ ChannelParameter mute_entry(int32_t& mute, StateChange change, MuteWords words,
     return p;
 }
 
-std::optional<ChannelParameter> peq_entry(DeviceState& state, int input, int kind) {
+// The band kinds count from their first kind: markers by band, sliders by band and part.
+std::optional<ChannelParameter> peq_entry(DeviceState& state, int input, ReadoutKind kind) {
     InputChannel& in = state.input(input);
     const StateChange change{Scope::Input, input, Block::Peq};
-    if (kind >= 22 && kind < 22 + kPeqBandKinds) {
-        const int band = kind - 22;
+    const int marker = number_of(kind) - number_of(ReadoutKind::FirstBandMarker);
+    if (marker >= 0 && marker < kPeqBandKinds) {
+        const int band = marker;
         PeqBand& b = in.peq_band[static_cast<std::size_t>(band)];
         ChannelParameter p = numeric("BAND" + std::to_string(band + 1), change, b.gain, kEqGain,
                                      typed_eq_gain, only_processed(input, [&state, input, band] {
@@ -213,15 +216,16 @@ std::optional<ChannelParameter> peq_entry(DeviceState& state, int input, int kin
         };
         return p;
     }
-    if (kind < 5 || kind >= 5 + 3 * kPeqBandKinds) {
+    const int slider = number_of(kind) - number_of(ReadoutKind::FirstBand);
+    if (slider < 0 || slider >= 3 * kPeqBandKinds) {
         return std::nullopt;
     }
-    const int band = (kind - 5) / 3;
+    const int band = slider / 3;
     PeqBand& b = in.peq_band[static_cast<std::size_t>(band)];
     const std::string prefix = "BAND" + std::to_string(band + 1);
     auto command = only_processed(
         input, [&state, input, band] { return encode_peq_band(state, input + 1, band + 1); });
-    switch ((kind - 5) % 3) {
+    switch (slider % 3) {
         case 0:
             return numeric(prefix + " GAIN", change, b.gain, kEqGain, typed_eq_gain, command);
         case 1:
@@ -231,7 +235,7 @@ std::optional<ChannelParameter> peq_entry(DeviceState& state, int input, int kin
     }
 }
 
-std::optional<ChannelParameter> input_entry(DeviceState& state, int input, int kind) {
+std::optional<ChannelParameter> input_entry(DeviceState& state, int input, ReadoutKind kind) {
     InputChannel& in = state.input(input);
     const int wire = input + 1;
     auto fader = [&state, wire] { return encode_fader(state, wire); };
@@ -242,34 +246,34 @@ std::optional<ChannelParameter> input_entry(DeviceState& state, int input, int k
     const StateChange filters{Scope::Input, input, Block::Filters};
     const StateChange dynamics{Scope::Input, input, Block::Compressor};
     switch (kind) {
-        case 0:
+        case ReadoutKind::Selected:
             return empty_kind();
-        case 1:
+        case ReadoutKind::Mute:
             return mute_entry(in.mute, strip, MuteWords::Only, fader);
-        case 3:
+        case ReadoutKind::Volume:
             return numeric("VOL", strip, in.volume, kDb, typed_volume, fader);
-        case 20:
-        case 27:
+        case ReadoutKind::HpfFrequency:
+        case ReadoutKind::HpfMarker:
             return numeric("HPF", filters, in.hpf_freq, kHz, typed_frequency, hpf);
-        case 21:
-        case 28:
+        case ReadoutKind::LpfFrequency:
+        case ReadoutKind::LpfMarker:
             return numeric("LPF", filters, in.lpf_freq, kHz, typed_frequency, lpf);
-        case 54:
+        case ReadoutKind::CompressorThreshold:
             return numeric("Threshold", dynamics, in.comp_threshold, kDb, typed_threshold, comp);
-        case 55:
+        case ReadoutKind::CompressorRatio:
             return numeric("Ratio", dynamics, in.comp_ratio, kRatio, typed_ratio, comp);
-        case 56:
+        case ReadoutKind::CompressorAttack:
             return numeric("Attack", dynamics, in.comp_attack, kMs, typed_attack, comp);
-        case 57:
+        case ReadoutKind::CompressorRelease:
             return numeric("Release", dynamics, in.comp_release, kMs, typed_comp_release, comp);
-        case 58:
+        case ReadoutKind::CompressorGain:
             return numeric("Gain", dynamics, in.comp_gain, kTenthsDb, typed_make_up_gain, comp);
         default:
             return peq_entry(state, input, kind);
     }
 }
 
-std::optional<ChannelParameter> output_entry(DeviceState& state, int output, int kind) {
+std::optional<ChannelParameter> output_entry(DeviceState& state, int output, ReadoutKind kind) {
     OutputChannel& out = state.output(output);
     const int wire = output + 1;
     auto fader = [&state, wire] { return encode_fader(state, kWireOutputBase + wire); };
@@ -277,37 +281,39 @@ std::optional<ChannelParameter> output_entry(DeviceState& state, int output, int
     const StateChange strip{Scope::Output, output, Block::Strip};
     const StateChange dynamics{Scope::Output, output, Block::Limiter};
     switch (kind) {
-        case 0:
+        case ReadoutKind::Selected:
             return empty_kind();
-        case 1:
+        case ReadoutKind::Mute:
             return mute_entry(out.mute, strip, MuteWords::AndCharacters, fader);
-        case 3:
+        case ReadoutKind::Volume:
             return numeric("VOL", strip, out.volume, kDb, typed_volume, fader);
-        case 41:
+        case ReadoutKind::LimiterThreshold:
             return numeric("Threshold", dynamics, out.lim_threshold, kDb, typed_threshold, limiter);
-        case 42:
+        case ReadoutKind::LimiterRatio:
             return numeric("Ratio", dynamics, out.lim_ratio, kRatio, typed_ratio, limiter);
-        case 43:
+        case ReadoutKind::LimiterAttack:
             return numeric("Attack", dynamics, out.lim_attack, kMs, typed_attack, limiter);
-        case 44:
+        case ReadoutKind::LimiterRelease:
             return numeric("Release", dynamics, out.lim_release, kMs, typed_attack, limiter);
-        case 45:
+        case ReadoutKind::LimiterGain:
             return numeric("Gain", dynamics, out.lim_gain, kTenthsDb, typed_make_up_gain, limiter);
         default:
             break;
     }
-    if (kind < 5 || kind >= 5 + kGeqKinds) {
+    const int b = number_of(kind) - number_of(ReadoutKind::FirstBand);
+    if (b < 0 || b >= kGeqKinds) {
         return std::nullopt;
     }
-    GeqBand& band = out.geq_band[static_cast<std::size_t>(kind - 5)];
-    return numeric("BAND" + std::to_string(kind - 4), {Scope::Output, output, Block::Geq},
-                   band.gain, kEqGain, typed_eq_gain,
+    GeqBand& band = out.geq_band[static_cast<std::size_t>(b)];
+    return numeric("BAND" + std::to_string(b + 1), {Scope::Output, output, Block::Geq}, band.gain,
+                   kEqGain, typed_eq_gain,
                    [&state, wire] { return encode_graphic_eq(state, wire); });
 }
 
 }  // namespace
 
-std::optional<ChannelParameter> readout_parameter(DeviceState& state, int channel, int kind) {
+std::optional<ChannelParameter> readout_parameter(DeviceState& state, int channel,
+                                                  ReadoutKind kind) {
     if (channel >= 0 && channel < kInputCount) {
         return input_entry(state, channel, kind);
     }

@@ -32,6 +32,7 @@ struct ChannelParameter {
 
 // The kinds the views of the product report: channel 0-63 for inputs, 80-95 for outputs.
 // Nothing for a kind that has no entry for that kind of channel.
-std::optional<ChannelParameter> readout_parameter(DeviceState& state, int channel, int kind);
+std::optional<ChannelParameter> readout_parameter(DeviceState& state, int channel,
+                                                  ReadoutKind kind);
 
 }  // namespace kestra

@@ -26,8 +26,8 @@ Readout::Readout(ActionContext& ctx)
           ctx.readout_requests().subscribe([this](const ReadoutRequest& r) { on_request(r); })),
       changes_(ctx.changes().subscribe([this](const StateChange& c) { on_change(c); })) {}
 
-bool Readout::valid(int channel, int kind) {
-    return (is_input(channel) || is_output(channel)) && kind >= 0 && kind < kKindCount;
+bool Readout::valid(int channel, ReadoutKind kind) {
+    return (is_input(channel) || is_output(channel)) && readout_kind_of(number_of(kind));
 }
 
 // Reports come from the product's own views, so an invalid one is a slip there; the read-out
@@ -38,17 +38,17 @@ void Readout::on_request(const ReadoutRequest& request) {
     }
 }
 
-void Readout::show_parameter(int channel, int kind) {
+void Readout::show_parameter(int channel, ReadoutKind kind) {
     if (!valid(channel, kind)) {
         throw std::invalid_argument("read-out channel " + std::to_string(channel) + " kind " +
-                                    std::to_string(kind) +
+                                    std::to_string(number_of(kind)) +
                                     ": channels are 0-63 and 80-95, kinds 0-71");
     }
     display_ = read(channel, kind);
     shown_.publish(display_);
 }
 
-ReadoutDisplay Readout::read(int channel, int kind) const {
+ReadoutDisplay Readout::read(int channel, ReadoutKind kind) const {
     ReadoutDisplay shown = display_;
     shown.channel = channel;
     shown.kind = kind;
@@ -100,7 +100,7 @@ std::string Readout::short_name(int channel) const {
 
 void Readout::apply_typed_value(Box box, std::string_view text) {
     const int channel = display_.channel;
-    const int kind = display_.kind;
+    const ReadoutKind kind = display_.kind;
     auto parameter = readout_parameter(ctx_.state(), channel, kind);
     TypedEntry entry;
     if (parameter && box == Box::Value) {

@@ -12,7 +12,7 @@ namespace kestra {
 // box and the frequency box.
 struct ReadoutDisplay {
     int channel = 0;
-    int kind = 0;
+    ReadoutKind kind = ReadoutKind::Selected;
     std::string channel_label;
     std::string parameter_name;
     std::string value_text;
@@ -28,22 +28,22 @@ struct ReadoutDisplay {
 class Readout {
 public:
     enum class Box { Value, Frequency };
-    static constexpr int kKindCount = 72;
+    static constexpr int kKindCount = kReadoutKindCount;
 
     explicit Readout(ActionContext& ctx);
     Readout(const Readout&) = delete;
     Readout& operator=(const Readout&) = delete;
 
     // True for channels 0-63 (inputs) and 80-95 (outputs) with a kind 0-71.
-    static bool valid(int channel, int kind);
+    static bool valid(int channel, ReadoutKind kind);
 
     int selected_channel() const { return display_.channel; }
-    int selected_parameter() const { return display_.kind; }
+    ReadoutKind selected_parameter() const { return display_.kind; }
     const ReadoutDisplay& display() const { return display_; }
 
     // Selects and shows a parameter; an invalid pair throws std::invalid_argument. A kind
     // without a read-out keeps the previous name and value text.
-    void show_parameter(int channel, int kind);
+    void show_parameter(int channel, ReadoutKind kind);
 
     // Enter in a box: the text is read as a number in the parameter's unit, limited to its
     // range, stored, sent while connected (never copied to group members), and the read-out is
@@ -59,7 +59,7 @@ private:
     void on_request(const ReadoutRequest& request);
     void on_change(const StateChange& change);
     bool shows(const StateChange& change) const;
-    ReadoutDisplay read(int channel, int kind) const;
+    ReadoutDisplay read(int channel, ReadoutKind kind) const;
 
     ActionContext& ctx_;
     NameCodec fallback_codec_;

@@ -43,8 +43,12 @@ TEST_F(CompressorActionsTest, SlidersSendAtReleaseOnlyAndReportTheirKinds) {
     comp.set(4, F::Ratio, 100, SliderCommit::Moved);
     comp.set(4, F::Attack, 2, SliderCommit::Moved);
     comp.set(4, F::Gain, 200, SliderCommit::Moved);
-    EXPECT_EQ(reports,
-              (std::vector<ReadoutRequest>{{4, 54}, {4, 54}, {4, 57}, {4, 55}, {4, 56}, {4, 58}}));
+    EXPECT_EQ(reports, (std::vector<ReadoutRequest>{{4, ReadoutKind{54}},
+                                                    {4, ReadoutKind{54}},
+                                                    {4, ReadoutKind{57}},
+                                                    {4, ReadoutKind{55}},
+                                                    {4, ReadoutKind{56}},
+                                                    {4, ReadoutKind{58}}}));
     EXPECT_EQ(changes.back(),
               (StateChange{StateChange::Scope::Input, 4, StateChange::Block::Compressor}));
 }
@@ -84,7 +88,7 @@ TEST_F(CompressorActionsTest, ReleasedFieldAloneIsCopiedAndMarkersCommitAtOnce) 
     comp.marker_moved(1, 1, 0, -15);  // 1:4 against the -20 dB threshold
     EXPECT_EQ(state.input(1).comp_ratio, 40);
     EXPECT_EQ(state.input(2).comp_ratio, 40);
-    EXPECT_EQ(reports.back(), (ReadoutRequest{1, 55}));
+    EXPECT_EQ(reports.back(), (ReadoutRequest{1, ReadoutKind{55}}));
     EXPECT_EQ(sink.frames,
               framed_all({"%C,01,02,00,28,28,01,14,00,", "%C,01,03,00,28,28,4D,14,00,"}));
 }
@@ -131,7 +135,7 @@ TEST_F(LimiterActionsTest, DraggedSliderSendsEveryPositionThenCopiesAtRelease) {
               framed_all({"%D,01,10,00,0A,0A,01,14,00,", "%D,01,10,00,0A,0B,01,14,00,",
                           "%D,01,10,00,0A,0B,01,14,00,", "%D,01,0F,00,0A,0B,01,14,00,"}));
     EXPECT_EQ(sink.gaps, gaps_of({10, 10, 10, 20}));
-    EXPECT_EQ(reports.back(), (ReadoutRequest{95, 41}));
+    EXPECT_EQ(reports.back(), (ReadoutRequest{95, ReadoutKind{41}}));
 }
 
 TEST_F(LimiterActionsTest, ResetCopiesTheSixValuesToEveryLinkedOutput) {

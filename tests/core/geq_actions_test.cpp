@@ -30,7 +30,7 @@ TEST_F(GeqActionsTest, DragToTheTopStores300AndSendsOncePerSpanThenOnceAtRest) {
     const std::string top = "%H,01,03,00," + repeat("4B", 7) + "96" + repeat("4B", 7) + ",";
     EXPECT_EQ(sink.frames, framed_all({top}));
     EXPECT_EQ(state.output(9).geq_band[7].gain, 150);  // a drag copies nothing yet
-    EXPECT_EQ(reports.back(), (ReadoutRequest{82, 12}));
+    EXPECT_EQ(reports.back(), (ReadoutRequest{82, ReadoutKind{12}}));
 
     clock.advance(250ms);
     geq.tick();
@@ -93,7 +93,7 @@ TEST_F(GeqActionsTest, SwitchAndDoubleClickCommitAtOnce) {
     geq.marker_double_clicked(10, 4);
     EXPECT_EQ(state.output(10).geq_band[4].gain, 150);
     EXPECT_EQ(state.output(11).geq_band[4].gain, 150);
-    EXPECT_EQ(reports.back(), (ReadoutRequest{90, 9}));
+    EXPECT_EQ(reports.back(), (ReadoutRequest{90, ReadoutKind{9}}));
     EXPECT_EQ(sink.frames,
               framed_all({"%H,01,0B,01," + repeat("4B", 4) + "8C" + repeat("4B", 10) + ",",
                           "%H,01,0C,01," + repeat("4B", 15) + ",",

@@ -23,7 +23,7 @@ protected:
 
     // Selects (channel, kind), types `text` into the box and returns the value text shown.
     std::string type(int channel, int kind, const std::string& text, Box box = Box::Value) {
-        readout.show_parameter(channel, kind);
+        readout.show_parameter(channel, ReadoutKind{kind});
         readout.apply_typed_value(box, text);
         return box == Box::Value ? readout.display().value_text : readout.display().frequency_text;
     }
@@ -180,7 +180,7 @@ TEST_F(ReadoutTest, MuteTakesItsWordsOnInputsAndItsWordsOrCharactersOnOutputs) {
 
 TEST_F(ReadoutTest, BandKindsFillTheFrequencyBoxWhichTakesTypedFrequencies) {
     state.input(1).peq_band[1].freq = 640;
-    readout.show_parameter(1, 23);
+    readout.show_parameter(1, ReadoutKind{23});
     EXPECT_EQ(readout.display().parameter_name, "BAND2");
     EXPECT_EQ(readout.display().frequency_text, "640HZ");
     EXPECT_EQ(type(1, 22, "19", Box::Frequency), "20Hz");
@@ -203,29 +203,29 @@ TEST_F(ReadoutTest, ShowsWhatViewsReportAndKeepsTextsForKindsWithoutReadout) {
     NameCodec codec;
     state.input(6).short_name.assign(codec.from_utf8("主席"));
     state.output(4).geq_band[2].gain = 160;
-    surface.context().report(84, 7);
+    surface.context().report(84, ReadoutKind{7});
     EXPECT_EQ(shown.back().parameter_name, "BAND3");
     EXPECT_EQ(shown.back().value_text, "1.0dB");
     EXPECT_EQ(shown.back().channel_label, "M 5");
 
-    surface.context().report(6, 1);
-    surface.context().report(6, 30);  // no read-out: name and value stay
-    EXPECT_EQ(readout.display(), (ReadoutDisplay{6, 30, "主席", "MUTE", "CLOSE", ""}));
+    surface.context().report(6, ReadoutKind{1});
+    surface.context().report(6, ReadoutKind{30});  // no read-out: name and value stay
+    EXPECT_EQ(readout.display(), (ReadoutDisplay{6, ReadoutKind{30}, "主席", "MUTE", "CLOSE", ""}));
     readout.apply_typed_value(Box::Value, "OPEN");
     EXPECT_EQ(state.input(6).mute, 0);
-    EXPECT_EQ(readout.display().kind, 30);
+    EXPECT_EQ(readout.display().kind, ReadoutKind{30});
 
-    surface.context().report(70, 3);  // no such input; ignored
+    surface.context().report(70, ReadoutKind{3});  // no such input; ignored
     EXPECT_EQ(readout.selected_channel(), 6);
-    EXPECT_THROW(readout.show_parameter(64, 3), std::invalid_argument);
-    EXPECT_THROW(readout.show_parameter(96, 3), std::invalid_argument);
-    EXPECT_THROW(readout.show_parameter(0, 72), std::invalid_argument);
-    readout.show_parameter(0, 0);
-    EXPECT_EQ(readout.display(), (ReadoutDisplay{0, 0, "CH 01", "", "", ""}));
+    EXPECT_THROW(readout.show_parameter(64, ReadoutKind{3}), std::invalid_argument);
+    EXPECT_THROW(readout.show_parameter(96, ReadoutKind{3}), std::invalid_argument);
+    EXPECT_THROW(readout.show_parameter(0, ReadoutKind{72}), std::invalid_argument);
+    readout.show_parameter(0, ReadoutKind{0});
+    EXPECT_EQ(readout.display(), (ReadoutDisplay{0, ReadoutKind{0}, "CH 01", "", "", ""}));
 
     // An image file may hold any word; its text must still come out whole.
     state.input(0).peq_band[0].gain = -2147483647 - 1;
-    readout.show_parameter(0, 5);
+    readout.show_parameter(0, ReadoutKind{5});
     EXPECT_EQ(readout.display().value_text, "-214748379.8dB");
 }
 
@@ -345,7 +345,7 @@ TEST_F(ReadoutTest, FollowsChangesItDidNotMakeToTheShownChannelOnly) {
     using Scope = StateChange::Scope;
     using Block = StateChange::Block;
     state.input(4).volume = 50;
-    readout.show_parameter(4, 3);
+    readout.show_parameter(4, ReadoutKind{3});
     ASSERT_EQ(readout.display().value_text, "-10dB");
     const std::size_t before = shown.size();
 
@@ -374,7 +374,7 @@ TEST_F(ReadoutTest, FollowsChangesItDidNotMakeToTheShownChannelOnly) {
     EXPECT_EQ(shown.size(), before + 3);
 
     // Outputs are read-out channels 80-95.
-    readout.show_parameter(82, 3);
+    readout.show_parameter(82, ReadoutKind{3});
     state.output(2).volume = 30;
     stream.publish({Scope::Output, 2, Block::Strip, ChangeOrigin::Recall});
     EXPECT_EQ(readout.display().value_text, "-30dB");

@@ -64,12 +64,12 @@ TEST_F(PeqActionsTest, SliderMovesUpdateAndReportOnlyReleaseSendsTheBand) {
     peq.set_band_freq(2, 1, 630, SliderCommit::Moved);
     EXPECT_TRUE(sink.frames.empty());
     EXPECT_EQ(state.input(2).peq_band[1].gain, 160);
-    EXPECT_EQ(reports, (std::vector<ReadoutRequest>{{2, 8}, {2, 9}}));
+    EXPECT_EQ(reports, (std::vector<ReadoutRequest>{{2, ReadoutKind{8}}, {2, ReadoutKind{9}}}));
 
     peq.set_band_q(2, 1, 45, SliderCommit::Released);
     EXPECT_EQ(sink.frames, framed_all({"%G,01,03,00,02,01,0276,50,2D,"}));
     EXPECT_EQ(sink.gaps, gaps_of({10}));
-    EXPECT_EQ(reports.back(), (ReadoutRequest{2, 10}));
+    EXPECT_EQ(reports.back(), (ReadoutRequest{2, ReadoutKind{10}}));
     EXPECT_EQ(changes.back(), (StateChange{StateChange::Scope::Input, 2, StateChange::Block::Peq}));
 
     // The filters' sliders report 20 and 21 and send "F" / "E".
@@ -77,7 +77,7 @@ TEST_F(PeqActionsTest, SliderMovesUpdateAndReportOnlyReleaseSendsTheBand) {
     peq.set_lpf_freq(2, 12000, SliderCommit::Released);
     EXPECT_EQ(Strings(sink.frames.begin() + 1, sink.frames.end()),
               framed_all({"%F,01,03,00,02,0050,02,01,", "%E,01,03,00,02,2EE0,02,01,"}));
-    EXPECT_EQ(reports.back(), (ReadoutRequest{2, 21}));
+    EXPECT_EQ(reports.back(), (ReadoutRequest{2, ReadoutKind{21}}));
 }
 
 TEST_F(PeqActionsTest, NothingIsSentOfflineOrForInputsAbove32) {
@@ -306,7 +306,7 @@ TEST_F(PeqActionsTest, MarkerDragSendsPerSpanCopiesStateOnlyAndReleaseSendsTheGr
     EXPECT_EQ(state.input(0).peq_band[0].gain, 180);
     EXPECT_EQ(state.input(1).peq_band[0].gain, 180);  // members follow in the state
     EXPECT_EQ(sink.frames, framed_all({"%G,01,01,00,01,01,03E8,5A,64,"}));
-    EXPECT_EQ(reports.back(), (ReadoutRequest{0, 22}));
+    EXPECT_EQ(reports.back(), (ReadoutRequest{0, ReadoutKind{22}}));
 
     clock.advance(60ms);
     peq.marker_moved(0, 0, 1100, 3.0, true);
@@ -334,7 +334,7 @@ TEST_F(PeqActionsTest, MarkerDragSendsPerSpanCopiesStateOnlyAndReleaseSendsTheGr
     peq.marker_moved(0, 5, 8000.9, 7.0, true);
     peq.marker_moved(0, 5, 8000.9, 7.0, false);
     EXPECT_EQ(state.input(0).lpf_freq, 8000);
-    EXPECT_EQ(reports.back(), (ReadoutRequest{0, 28}));
+    EXPECT_EQ(reports.back(), (ReadoutRequest{0, ReadoutKind{28}}));
     EXPECT_EQ(sink.frames, framed_all({"%E,01,01,00,02,1F40,02,01,", "%E,01,01,00,02,1F40,02,01,",
                                        "%E,01,02,00,02,1F40,02,01,"}));
     clock.advance(1s);
@@ -371,7 +371,7 @@ TEST_F(PeqActionsTest, DoubleClickReturnsABandToZeroDbAndKeepsItsFrequency) {
     peq.marker_double_clicked(10, 2);
     EXPECT_EQ(state.input(10).peq_band[2], (PeqBand{777, 150, 50, {}, 0}));
     EXPECT_EQ(state.input(11).peq_band[2].gain, 150);
-    EXPECT_EQ(reports.back(), (ReadoutRequest{10, 24}));
+    EXPECT_EQ(reports.back(), (ReadoutRequest{10, ReadoutKind{24}}));
     EXPECT_EQ(sink.frames,
               framed_all({"%G,01,0B,00,03,01,0309,4B,32,", "%G,01,0C,00,03,01,0309,4B,32,"}));
 }
