@@ -53,6 +53,20 @@ struct StateFieldRef {
 struct ParameterCommand {
     char letter = 0;
     std::vector<int> selector;
+    // Carried by the command of every band of the channel, not only the band the selector
+    // names (the PEQ switch goes out with each band).
+    bool every_band = false;
+
+    // Whether the command `letter` with the wire numbers `channel` and `band` carries it.
+    bool sent_by(char step_letter, int channel, int band) const {
+        if (letter == 0 || step_letter != letter) {
+            return false;
+        }
+        if (!selector.empty() && selector[0] != channel) {
+            return false;
+        }
+        return selector.size() < 2 || every_band || selector[1] == band;
+    }
 };
 
 // One row of the catalogue: everything the product knows of one parameter an operator can

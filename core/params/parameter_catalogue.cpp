@@ -138,6 +138,7 @@ Parameter& sent(Parameter& p, char letter, std::vector<int> selector, int link =
 void add_peq(Owner& o, int n) {
     Parameter& on = o.add("peq.on", "EQ", kFlag, 0, 1, "peq_on", Block::Peq);
     sent(on, 'G', {n, 1}, kLinkEq);
+    on.command.every_band = true;
     for (int b = 1; b <= kPeqBands; ++b) {
         const std::string band = "BAND" + std::to_string(b);
         const std::string at = indexed("peq_band", b - 1) + ".";

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "model/state_fields.h"
+#include "params/parameter_catalogue.h"
 
 namespace kestra {
 
@@ -42,17 +43,6 @@ int unit_of(const WriteStep& s) {
         default:
             return StateFields::input_unit(s.channel - 1);
     }
-}
-
-bool starts(std::string_view path, std::string_view prefix) {
-    return path.starts_with(prefix);
-}
-
-bool geq_gain_sent(std::string_view path) {
-    if (!starts(path, "geq_band[") || !path.ends_with(".gain")) {
-        return false;
-    }
-    return std::stoi(std::string(path.substr(9))) < kGeqBandsSent;
 }
 
 }  // namespace
@@ -243,55 +233,8 @@ milliseconds WriteSteps::planned(const std::vector<WriteStep>& steps) {
 }
 
 bool WriteSteps::carries(const WriteStep& step, int unit, const std::string& path) {
-    if (step.letter == 'Q' || unit != unit_of(step)) {
-        return false;
-    }
-    switch (step.letter) {
-        case 'X': {
-            if (!starts(path, "unit_table[")) {
-                return false;
-            }
-            const int i = std::stoi(path.substr(11));
-            return i / kUnitGroupBytes == step.channel;
-        }
-        case 'A':
-            return path == "mute" || path == "volume";
-        case 'V':
-            return path == "short_name";
-        case 'O':
-            return path == "source";
-        case 'B':
-            return starts(path, "matrix_row[");
-        case 'U':
-            return path == "gain_step";
-        case 'C':
-            return starts(path, "comp_");
-        case 'E':
-            return starts(path, "lpf_");
-        case 'F':
-            return starts(path, "hpf_");
-        case 'L':
-            return path == "automix_threshold" || path == "priority";
-        case 'D':
-            return starts(path, "lim_");
-        case 'H':
-            return path == "geq_on" || geq_gain_sent(path);
-        case 'I':
-            return path == "line_mode";
-        case 'J':
-            return path == "delay_step";
-        case 'K':
-            return path == "fbk";
-        case 'G':
-            return path == "peq_on" ||
-                   starts(path, "peq_band[" + std::to_string(step.band - 1) + "].");
-        case 'M':
-            return starts(path, "automix_cfg[");
-        case 'N':
-            return starts(path, "automix_hidden[");
-        default:
-            return false;
-    }
+    const Parameter* p = ParameterCatalogue::of_field(unit, path);
+    return p != nullptr && p->command.sent_by(step.letter, step.channel, step.band);
 }
 
 }  // namespace kestra

@@ -253,6 +253,21 @@ TEST(ParameterCatalogue, EachRowsLetterCarriesItsFieldThroughTheDecoder) {
     EXPECT_GT(walked, 3000);
 }
 
+TEST(ParameterCatalogue, AStepCarriesTheFieldsOfItsOwnChannelAndBand) {
+    const WriteStep band4{'G', 3, 4};
+    EXPECT_TRUE(WriteSteps::carries(band4, 2, "peq_on"));  // the switch goes with every band
+    EXPECT_TRUE(WriteSteps::carries(band4, 2, "peq_band[3].freq"));
+    EXPECT_FALSE(WriteSteps::carries(band4, 2, "peq_band[0].freq"));
+    EXPECT_FALSE(WriteSteps::carries(band4, 3, "peq_band[3].freq"));
+    EXPECT_FALSE(WriteSteps::carries({'A', 3, 0}, StateFields::output_unit(2), "volume"));
+    EXPECT_TRUE(WriteSteps::carries({'A', 67, 0}, StateFields::output_unit(2), "volume"));
+    EXPECT_TRUE(WriteSteps::carries({'M', 0, 0}, StateFields::kSystemUnit, "automix_cfg[0]"));
+    EXPECT_FALSE(WriteSteps::carries({'M', 0, 0}, StateFields::kSystemUnit, "automix_sync"));
+    EXPECT_FALSE(
+        WriteSteps::carries({'H', 1, 0}, StateFields::output_unit(0), "geq_band[15].gain"));
+    EXPECT_FALSE(WriteSteps::carries({'Q', 0, 0}, StateFields::kSystemUnit, "automix_cfg[0]"));
+}
+
 TEST(ParameterCatalogue, EveryFieldTheWholeStateWriteSendsHasARow) {
     for (const WriteStep& step : WriteSteps::every_field(std::chrono::milliseconds(0))) {
         for (int unit = 0; unit < StateFields::kUnitCount; ++unit) {
