@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/state_change.h"
 #include "params/field_path.h"
+#include "params/readout_kind.h"
 
 namespace kestra {
 
@@ -91,7 +93,7 @@ struct Parameter {
     int link = -1;  // the GroupLink that copies it to the members of a control group, or -1
     StateChange change{StateChange::Scope::Everything, StateChange::kEvery,
                        StateChange::Block::All};
-    int readout_kind = -1;  // the read-out kind that names it, -1 for none
+    std::optional<ReadoutKind> readout_kind;  // the read-out kind that names it
 
     bool has_range() const { return law.type != ParameterType::Text; }
 };

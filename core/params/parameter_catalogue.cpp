@@ -128,7 +128,7 @@ private:
 };
 
 Parameter& sent(Parameter& p, char letter, std::vector<int> selector, int link = -1,
-                int readout_kind = -1) {
+                std::optional<ReadoutKind> readout_kind = std::nullopt) {
     p.command = ParameterCommand{letter, std::move(selector)};
     p.link = link;
     p.readout_kind = readout_kind;
@@ -143,14 +143,19 @@ void add_peq(Owner& o, int n) {
         const std::string band = "BAND" + std::to_string(b);
         const std::string at = indexed("peq_band", b - 1) + ".";
         const std::string path = "peq." + std::to_string(b) + ".";
-        const bool kinds = b <= kPeqReadoutBands;
-        const int base = 5 + 3 * (b - 1);
+        // Bands 1-4 carry read-out kinds: gain, frequency and Q each.
+        const auto kind = [b](int part) -> std::optional<ReadoutKind> {
+            if (b > kPeqReadoutBands) {
+                return std::nullopt;
+            }
+            return peq_band_kind(b - 1, part);
+        };
         sent(o.add(path + "gain", band + " GAIN", kEqGain, 0, 300, at + "gain", Block::Peq), 'G',
-             {n, b}, kLinkEq, kinds ? base : -1);
+             {n, b}, kLinkEq, kind(0));
         sent(o.add(path + "freq", band + " FRE", kFrequency, 20, 20000, at + "freq", Block::Peq),
-             'G', {n, b}, kLinkEq, kinds ? base + 1 : -1);
+             'G', {n, b}, kLinkEq, kind(1));
         sent(o.add(path + "q", band + " Q", kQ, 1, 200, at + "q", Block::Peq), 'G', {n, b}, kLinkEq,
-             kinds ? base + 2 : -1);
+             kind(2));
         Parameter& type =
             o.add(path + "type", band + " TYPE", kPeqType, 0, 2, at + "type", Block::Peq);
         type.choices = kPeqTypes;
@@ -158,7 +163,8 @@ void add_peq(Owner& o, int n) {
     }
 }
 
-void add_filter(Owner& o, int n, const char* name, const char* caption, char letter, int kind) {
+void add_filter(Owner& o, int n, const char* name, const char* caption, char letter,
+                ReadoutKind kind) {
     const std::string p = name;
     const std::string c = caption;
     sent(o.add(p + ".on", c, kFlag, 0, 1, p + "_on", Block::Filters), letter, {n}, kLinkEq);
@@ -182,20 +188,22 @@ void add_dynamics(Owner& o, int n, bool input) {
     const Block block = input ? Block::Compressor : Block::Limiter;
     const char letter = input ? 'C' : 'D';
     const int link = input ? kLinkComp : kLinkLimit;
-    const int kind = input ? 54 : 41;
+    const auto kind = [input](ReadoutKind compressor, ReadoutKind limiter) {
+        return input ? compressor : limiter;
+    };
     sent(o.add(p + "on", input ? "COMP" : "LIMIT", kFlag, 0, 1, f + "on", block), letter, {n},
          link);
     sent(o.add(p + "threshold", c + "THRESHOLD", kLevel, 0, 60, f + "threshold", block), letter,
-         {n}, link, kind);
+         {n}, link, kind(ReadoutKind::CompressorThreshold, ReadoutKind::LimiterThreshold));
     sent(o.add(p + "ratio", c + "RATIO", kRatio, 10, 100, f + "ratio", block), letter, {n}, link,
-         kind + 1);
+         kind(ReadoutKind::CompressorRatio, ReadoutKind::LimiterRatio));
     sent(o.add(p + "attack", c + "ATTACK", kMilliseconds, 1, 250, f + "attack", block), letter, {n},
-         link, kind + 2);
+         link, kind(ReadoutKind::CompressorAttack, ReadoutKind::LimiterAttack));
     sent(o.add(p + "release", c + "RELEASE", kMilliseconds, input ? 20 : 1, 250, f + "release",
                block),
-         letter, {n}, link, kind + 3);
+         letter, {n}, link, kind(ReadoutKind::CompressorRelease, ReadoutKind::LimiterRelease));
     sent(o.add(p + "gain", c + "GAIN", kTenthsDb, 0, 200, f + "gain", block), letter, {n}, link,
-         kind + 4);
+         kind(ReadoutKind::CompressorGain, ReadoutKind::LimiterGain));
 }
 
 void add_input(std::vector<Parameter>& rows, int i) {
@@ -203,10 +211,11 @@ void add_input(std::vector<Parameter>& rows, int i) {
     const bool processed = i < kProcessedInputs;
     Owner o(rows, "in." + std::to_string(n), StateFields::input_unit(i), FieldTarget::Input, i,
             Scope::Input);
-    sent(o.add("volume", "VOL", kLevel, 0, 70, "volume", Block::Strip), 'A', {n}, kLinkVol, 3);
+    sent(o.add("volume", "VOL", kLevel, 0, 70, "volume", Block::Strip), 'A', {n}, kLinkVol,
+         ReadoutKind::Volume);
     Parameter& mute = o.add("mute", "MUTE", kFlag, 0, 1, "mute", Block::Strip);
     mute.choices = kMuteWords;
-    sent(mute, 'A', {n}, -1, 1);
+    sent(mute, 'A', {n}, -1, ReadoutKind::Mute);
     sent(o.add("gain", "GAIN", kGainStep, 0, 40, "gain_step", Block::Strip), 'U', {n}, kLinkVol);
     if (n >= kFirstSourceInput) {
         Parameter& source = o.add("source", "SOURCE", kChoice, 0, 4, "source", Block::Source);
@@ -220,8 +229,8 @@ void add_input(std::vector<Parameter>& rows, int i) {
     sent(o.add("name", "NAME", kText, 0, 0, "short_name", Block::Name), 'V', {n});
     if (processed) {
         add_peq(o, n);
-        add_filter(o, n, "hpf", "HPF", 'F', 20);
-        add_filter(o, n, "lpf", "LPF", 'E', 21);
+        add_filter(o, n, "hpf", "HPF", 'F', ReadoutKind::HpfFrequency);
+        add_filter(o, n, "lpf", "LPF", 'E', ReadoutKind::LpfFrequency);
         add_dynamics(o, n, true);
     }
     for (int k = 1; k <= kRoutes; ++k) {
@@ -241,10 +250,10 @@ void add_output(std::vector<Parameter>& rows, int m) {
     Owner o(rows, "out." + std::to_string(n), StateFields::output_unit(m), FieldTarget::Output, m,
             Scope::Output);
     sent(o.add("volume", "VOL", kLevel, 0, 70, "volume", Block::Strip), 'A', {kWireOutputs + n},
-         kLinkVol, 3);
+         kLinkVol, ReadoutKind::Volume);
     Parameter& mute = o.add("mute", "MUTE", kFlag, 0, 1, "mute", Block::Strip);
     mute.choices = kMuteWords;
-    sent(mute, 'A', {kWireOutputs + n}, -1, 1);
+    sent(mute, 'A', {kWireOutputs + n}, -1, ReadoutKind::Mute);
     sent(o.add("delay", "DELAY", kDelay, 0, 200, "delay_step", Block::Strip), 'J', {n}, kLinkDelay);
     Parameter& line = o.add("line", "LINE", kChoice, 0, 1, "line_mode", Block::Strip);
     line.choices = kLineModes;
@@ -257,7 +266,7 @@ void add_output(std::vector<Parameter>& rows, int m) {
     for (int b = 1; b <= kGeqBandsSent; ++b) {
         sent(o.add("geq." + std::to_string(b) + ".gain", "BAND" + std::to_string(b), kEqGain, 0,
                    300, indexed("geq_band", b - 1) + ".gain", Block::Geq),
-             'H', {n}, kLinkEq, 4 + b);
+             'H', {n}, kLinkEq, geq_band_kind(b - 1));
     }
     add_dynamics(o, n, false);
 }

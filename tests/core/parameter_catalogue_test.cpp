@@ -10,6 +10,7 @@
 #include "params/parameter_value.h"
 #include "protocol/command_decoder.h"
 #include "protocol/command_encoder.h"
+#include "readout/channel_parameter.h"
 #include "session/write_steps.h"
 
 namespace kestra {
@@ -266,6 +267,33 @@ TEST(ParameterCatalogue, AStepCarriesTheFieldsOfItsOwnChannelAndBand) {
     EXPECT_FALSE(
         WriteSteps::carries({'H', 1, 0}, StateFields::output_unit(0), "geq_band[15].gain"));
     EXPECT_FALSE(WriteSteps::carries({'Q', 0, 0}, StateFields::kSystemUnit, "automix_cfg[0]"));
+}
+
+// The read-out kind a row names shows that row's field: the entry's change block and command
+// are the row's, and its value text follows the row's field.
+TEST(ParameterCatalogue, ReadoutKindsNameTheRowsField) {
+    int named = 0;
+    for (const Parameter& p : ParameterCatalogue::rows()) {
+        if (!p.readout_kind) {
+            continue;
+        }
+        SCOPED_TRACE(p.path);
+        DeviceState state;
+        const int channel =
+            p.target == FieldTarget::Input ? p.index : ActionContext::output_readout(p.index);
+        const auto entry = readout_parameter(state, channel, *p.readout_kind);
+        ASSERT_TRUE(entry.has_value());
+        EXPECT_EQ(entry->change, p.change);
+        const std::string before = entry->value_text();
+        ASSERT_TRUE(ParameterValue::store(p, state, other_value(p, DeviceState())));
+        EXPECT_NE(entry->value_text(), before);
+        const DatagramList frames = entry->command();
+        const DatagramList expected = encode_command(state, p.command.letter, p.command.selector);
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(frames[0].payload, expected.at(0).payload);
+        ++named;
+    }
+    EXPECT_EQ(named, 64 * 2 + 32 * (12 + 2 + 5) + 16 * (2 + 15 + 5));
 }
 
 TEST(ParameterCatalogue, EveryFieldTheWholeStateWriteSendsHasARow) {
