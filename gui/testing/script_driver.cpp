@@ -13,6 +13,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "testing/script_line.h"
 #include "testing/synthetic_events.h"
 #include "testing/widget_dump.h"
 
@@ -23,24 +24,6 @@ namespace {
 constexpr int kPopupWait = 1000;
 constexpr std::chrono::milliseconds kPollInterval{5};
 const QEvent::Type kMarker = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-std::string trim(const std::string& s) {
-    const auto b = s.find_first_not_of(" \t\r");
-    if (b == std::string::npos) {
-        return {};
-    }
-    return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
-}
-
-// The first word and the rest of the line.
-std::pair<std::string, std::string> split_word(const std::string& s) {
-    const std::string t = trim(s);
-    const auto space = t.find_first_of(" \t");
-    if (space == std::string::npos) {
-        return {t, {}};
-    }
-    return {t.substr(0, space), trim(t.substr(space))};
-}
 
 constexpr const char* kTakesMilliseconds = "takes milliseconds up to 2147483647";
 constexpr int kMaxDragSteps = 10000;  // each step is a move event in one go of the poll
@@ -66,11 +49,11 @@ bool take_timeout(std::string& text, int& timeout) {
     if (at == std::string::npos) {
         return true;
     }
-    const std::string number = trim(text.substr(at + 9));
+    const std::string number = ScriptLine::trim(text.substr(at + 9));
     if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) {
         return true;
     }
-    text = trim(text.substr(0, at));
+    text = ScriptLine::trim(text.substr(0, at));
     const auto ms = script_number(number);
     timeout = ms.value_or(0);
     return ms.has_value();
@@ -165,7 +148,7 @@ void ScriptDriver::load_text(const std::string& text) {
     std::istringstream lines(text);
     int number = 0;
     for (std::string line; std::getline(lines, line);) {
-        const std::string t = trim(line);
+        const std::string t = ScriptLine::trim(line);
         if (t.empty() || t[0] == '#') {
             continue;
         }
@@ -307,62 +290,43 @@ ScriptDriver::Poll ScriptDriver::wait_for(std::function<std::optional<std::strin
     };
 }
 
+// Every verb a script may use, with the step that runs it.
+const std::map<std::string, ScriptDriver::Verb>& ScriptDriver::verbs() {
+    static const std::map<std::string, Verb> table = {
+        {"click", &ScriptDriver::input_step},
+        {"rclick", &ScriptDriver::input_step},
+        {"dblclick", &ScriptDriver::input_step},
+        {"press", &ScriptDriver::input_step},
+        {"move", &ScriptDriver::input_step},
+        {"release", &ScriptDriver::input_step},
+        {"wheel", &ScriptDriver::input_step},
+        {"key", &ScriptDriver::input_step},
+        {"type", &ScriptDriver::input_step},
+        {"drag", &ScriptDriver::drag_step},
+        {"expect", &ScriptDriver::expect_step},
+        {"wait-until", &ScriptDriver::expect_step},
+        {"expect-notice", &ScriptDriver::notice_step},
+        {"menu", &ScriptDriver::menu_step},
+        {"choose", &ScriptDriver::choose_step},
+        {"dialog", &ScriptDriver::dialog_step},
+        {"answer", &ScriptDriver::answer_step},
+        {"wait", &ScriptDriver::wait_step},
+        {"shot", &ScriptDriver::shot_step},
+        {"dump", &ScriptDriver::dump_step},
+        {"state", &ScriptDriver::state_step},
+        {"quit", &ScriptDriver::quit_step},
+    };
+    return table;
+}
+
 void ScriptDriver::run(const Step& step) {
-    const auto [verb, rest] = split_word(step.text);
-    std::optional<std::string> result;
-    if (verb == "click" || verb == "rclick" || verb == "dblclick" || verb == "press" ||
-        verb == "move" || verb == "release" || verb == "wheel" || verb == "key" || verb == "type") {
-        result = input_step(verb, rest);
-    } else if (verb == "drag") {
-        result = drag_step(rest);
-    } else if (verb == "expect" || verb == "wait-until") {
-        result = expect_step(rest, verb == "wait-until");
-    } else if (verb == "expect-notice") {
-        result = notice_step(rest);
-    } else if (verb == "menu") {
-        result = menu_step(rest);
-    } else if (verb == "choose") {
-        result = choose_step(rest);
-    } else if (verb == "dialog") {
-        result = dialog_step(rest);
-    } else if (verb == "answer") {
-        const bool number = rest.size() == 1 && rest[0] >= '1' && rest[0] <= '9';
-        if (rest == "ok" || rest == "cancel" || number) {
-            answers_.push_back(rest == "cancel" ? 0 : number ? rest[0] - '0' : 1);
-            result = "";
-        } else {
-            result = "answer takes ok, cancel or an option's number";
-        }
-    } else if (verb == "wait") {
-        const auto ms = script_number(rest);
-        if (!ms) {
-            result = std::string("wait ") + kTakesMilliseconds;
-        } else {
-            poll_ = wait_for([] { return std::optional<std::string>("waiting"); }, *ms);
-            poll_ = [inner = poll_]() -> std::optional<std::string> {
-                return inner() ? std::optional<std::string>("") : std::nullopt;
-            };
-        }
-    } else if (verb == "shot") {
-        result = shot_step(rest);
-    } else if (verb == "dump") {
-        if (!rest.empty() && WidgetDump::find(root_, q(rest)) == nullptr) {
-            result = "no widget " + rest;
-        } else {
-            dump(rest);
-            result = "";
-        }
-    } else if (verb == "state") {
-        out_ << hooks_.state_json() << std::endl;
-        result = "";
-    } else if (verb == "quit") {
-        ++passed_;
-        out_ << "ok " << step.number << " " << step.text << std::endl;
-        current_ = nullptr;
-        end_run();
-        return;
-    } else {
-        result = "unknown verb '" + verb + "'";
+    const ScriptLine line(step.text);
+    const auto verb = verbs().find(line.verb());
+    const std::optional<std::string> result = verb == verbs().end()
+                                                  ? "unknown verb '" + line.verb() + "'"
+                                                  : (this->*(verb->second))(line);
+    if (ended_) {
+        return;  // the step ended the run
     }
     if (result) {
         finish_step(*result);
@@ -371,10 +335,54 @@ void ScriptDriver::run(const Step& step) {
     }
 }
 
-std::optional<std::string> ScriptDriver::input_step(const std::string& verb,
-                                                    const std::string& rest) {
-    auto [target, argument] = split_word(rest);
-    const auto [path, anchor] = split_anchor(target);
+std::optional<std::string> ScriptDriver::answer_step(const ScriptLine& line) {
+    const std::string rest = line.rest(1);
+    const bool number = rest.size() == 1 && rest[0] >= '1' && rest[0] <= '9';
+    if (rest != "ok" && rest != "cancel" && !number) {
+        return std::string("answer takes ok, cancel or an option's number");
+    }
+    answers_.push_back(rest == "cancel" ? 0 : number ? rest[0] - '0' : 1);
+    return std::string();
+}
+
+std::optional<std::string> ScriptDriver::wait_step(const ScriptLine& line) {
+    const auto ms = script_number(line.rest(1));
+    if (!ms) {
+        return std::string("wait ") + kTakesMilliseconds;
+    }
+    poll_ = wait_for([] { return std::optional<std::string>("waiting"); }, *ms);
+    poll_ = [inner = poll_]() -> std::optional<std::string> {
+        return inner() ? std::optional<std::string>("") : std::nullopt;
+    };
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptDriver::dump_step(const ScriptLine& line) {
+    const std::string path = line.rest(1);
+    if (!path.empty() && WidgetDump::find(root_, q(path)) == nullptr) {
+        return "no widget " + path;
+    }
+    dump(path);
+    return std::string();
+}
+
+std::optional<std::string> ScriptDriver::state_step(const ScriptLine&) {
+    out_ << hooks_.state_json() << std::endl;
+    return std::string();
+}
+
+std::optional<std::string> ScriptDriver::quit_step(const ScriptLine&) {
+    ++passed_;
+    out_ << "ok " << current_->number << " " << current_->text << std::endl;
+    current_ = nullptr;
+    end_run();
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptDriver::input_step(const ScriptLine& line) {
+    const std::string& verb = line.verb();
+    const std::string argument = line.rest(2);
+    const auto [path, anchor] = split_anchor(line.word(1));
     QWidget* w = WidgetDump::find(root_, path);
     if (w == nullptr) {
         return "no widget " + path.toStdString();
@@ -399,9 +407,7 @@ std::optional<std::string> ScriptDriver::input_step(const std::string& verb,
         SyntheticEvents::key(w, key, mods, text);
     } else if (verb == "type") {
         // TEXT runs to the end of the line, spaces included.
-        const std::string t = trim(rest);
-        const auto space = t.find_first_of(" \t");
-        SyntheticEvents::type(w, space == std::string::npos ? QString() : q(t.substr(space + 1)));
+        SyntheticEvents::type(w, q(line.after(2)));
     } else {
         QString error;
         const auto p = SyntheticEvents::locate(w, anchor, error);
@@ -426,14 +432,15 @@ std::optional<std::string> ScriptDriver::input_step(const std::string& verb,
     return std::nullopt;
 }
 
-std::optional<std::string> ScriptDriver::drag_step(const std::string& rest) {
-    std::istringstream words(rest);
-    std::string from_target;
-    std::string to_target;
-    words >> from_target >> to_target;
+std::optional<std::string> ScriptDriver::drag_step(const ScriptLine& line) {
+    const std::string& from_target = line.word(1);
+    const std::string& to_target = line.word(2);
     int steps = 10;
     int ms = 200;
-    for (std::string key, value; words >> key >> value;) {
+    // Options come in pairs; a last word without its value is passed over.
+    for (std::size_t i = 3; i + 1 < line.size(); i += 2) {
+        const std::string& key = line.word(i);
+        const std::string& value = line.word(i + 1);
         const auto number = script_number(value);
         if (key == "steps" && (!number || *number > kMaxDragSteps)) {
             return "drag steps takes 1.." + std::to_string(kMaxDragSteps);
@@ -492,14 +499,17 @@ std::optional<std::string> ScriptDriver::drag_step(const std::string& rest) {
     return std::nullopt;
 }
 
-std::optional<std::string> ScriptDriver::expect_step(const std::string& rest, bool wait) {
-    std::string text = rest;
+std::optional<std::string> ScriptDriver::expect_step(const ScriptLine& line) {
+    const bool wait = line.verb() == "wait-until";
+    std::string text = line.rest(1);
     int timeout = 0;
     if (wait && !take_timeout(text, timeout)) {
         return std::string("timeout ") + kTakesMilliseconds;
     }
-    const auto [path, tail] = split_word(text);
-    const auto [prop, value] = split_word(tail);
+    const ScriptLine expected(text);
+    const std::string& path = expected.word(0);
+    const std::string& prop = expected.word(1);
+    const std::string value = expected.rest(2);
     if (path.empty() || prop.empty()) {
         return std::string("takes PATH PROP VALUE");
     }
@@ -526,8 +536,8 @@ std::optional<std::string> ScriptDriver::expect_step(const std::string& rest, bo
     return std::nullopt;
 }
 
-std::optional<std::string> ScriptDriver::notice_step(const std::string& rest) {
-    std::string text = rest;
+std::optional<std::string> ScriptDriver::notice_step(const ScriptLine& line) {
+    std::string text = line.rest(1);
     int timeout = 0;
     if (!take_timeout(text, timeout)) {
         return std::string("timeout ") + kTakesMilliseconds;
@@ -546,7 +556,8 @@ std::optional<std::string> ScriptDriver::notice_step(const std::string& rest) {
     return std::nullopt;
 }
 
-std::optional<std::string> ScriptDriver::menu_step(const std::string& text) {
+std::optional<std::string> ScriptDriver::menu_step(const ScriptLine& line) {
+    const std::string text = line.rest(1);
     poll_ = wait_for(
         [this, text]() -> std::optional<std::string> {
             auto* menu = qobject_cast<QMenu*>(open_popup());
@@ -573,8 +584,9 @@ std::optional<std::string> ScriptDriver::menu_step(const std::string& text) {
     return std::nullopt;
 }
 
-std::optional<std::string> ScriptDriver::choose_step(const std::string& rest) {
-    const auto [path, choice] = split_word(rest);
+std::optional<std::string> ScriptDriver::choose_step(const ScriptLine& line) {
+    const std::string& path = line.word(1);
+    const std::string choice = line.rest(2);
     QWidget* w = WidgetDump::find(root_, q(path));
     if (w == nullptr || !w->isVisible()) {
         return "no visible widget " + path;
@@ -619,12 +631,12 @@ std::optional<std::string> ScriptDriver::choose_step(const std::string& rest) {
     return std::nullopt;
 }
 
-std::optional<std::string> ScriptDriver::dialog_step(const std::string& rest) {
-    const auto [what, text] = split_word(rest);
+std::optional<std::string> ScriptDriver::dialog_step(const ScriptLine& line) {
+    const std::string what = line.word(1);
     if (what != "type" && what != "ok" && what != "cancel") {
         return std::string("dialog takes type TEXT, ok or cancel");
     }
-    const std::string typed = what == "type" ? trim(rest.substr(4)) : std::string();
+    const std::string typed = what == "type" ? line.rest(2) : std::string();
     Poll act = wait_for(
         [this, what = what, typed]() -> std::optional<std::string> {
             QWidget* modal = QApplication::activeModalWidget();
@@ -657,8 +669,9 @@ std::optional<std::string> ScriptDriver::dialog_step(const std::string& rest) {
     return std::nullopt;
 }
 
-std::optional<std::string> ScriptDriver::shot_step(const std::string& rest) {
-    const auto [file, path] = split_word(rest);
+std::optional<std::string> ScriptDriver::shot_step(const ScriptLine& line) {
+    const std::string& file = line.word(1);
+    const std::string path = line.rest(2);
     if (file.empty()) {
         return std::string("shot takes FILE [PATH]");
     }

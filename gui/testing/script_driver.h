@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@
 class QWidget;
 
 namespace kestra {
+
+class ScriptLine;
 
 // Runs a script of operator steps against the window, one step a line, from a timer on the
 // window thread, so that menus and modal dialogs keep working while it runs. Every step acts
@@ -72,14 +75,24 @@ private:
     void after_events(Poll then = {});
     Poll wait_for(std::function<std::optional<std::string>()> check, int timeout_ms);
 
-    std::optional<std::string> input_step(const std::string& verb, const std::string& rest);
-    std::optional<std::string> drag_step(const std::string& rest);
-    std::optional<std::string> expect_step(const std::string& rest, bool wait);
-    std::optional<std::string> notice_step(const std::string& rest);
-    std::optional<std::string> menu_step(const std::string& text);
-    std::optional<std::string> choose_step(const std::string& rest);
-    std::optional<std::string> dialog_step(const std::string& rest);
-    std::optional<std::string> shot_step(const std::string& rest);
+    // A verb's step: a result when it is done at once ("" ok, else why it failed), nothing
+    // when it left a poll to finish it.
+    using Verb = std::optional<std::string> (ScriptDriver::*)(const ScriptLine& line);
+    static const std::map<std::string, Verb>& verbs();
+
+    std::optional<std::string> input_step(const ScriptLine& line);
+    std::optional<std::string> drag_step(const ScriptLine& line);
+    std::optional<std::string> expect_step(const ScriptLine& line);
+    std::optional<std::string> notice_step(const ScriptLine& line);
+    std::optional<std::string> menu_step(const ScriptLine& line);
+    std::optional<std::string> choose_step(const ScriptLine& line);
+    std::optional<std::string> dialog_step(const ScriptLine& line);
+    std::optional<std::string> shot_step(const ScriptLine& line);
+    std::optional<std::string> answer_step(const ScriptLine& line);
+    std::optional<std::string> wait_step(const ScriptLine& line);
+    std::optional<std::string> dump_step(const ScriptLine& line);
+    std::optional<std::string> state_step(const ScriptLine& line);
+    std::optional<std::string> quit_step(const ScriptLine& line);
     void dump(const std::string& path);
 
     QWidget* root_;
