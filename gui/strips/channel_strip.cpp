@@ -145,7 +145,7 @@ QString ChannelStrip::short_name() const {
 }
 
 void ChannelStrip::follow_volume() {
-    fader_->follow(kMaxVolume - side_.volume(surface_.context().state(), channel_));
+    fader_->follow(LevelLaw::fader_position(side_.volume(surface_.context().state(), channel_)));
 }
 
 void ChannelStrip::show_levels(const LevelView& view) {
@@ -164,7 +164,7 @@ void ChannelStrip::set_frame_colour(QColor colour) {
 }
 
 void ChannelStrip::on_fader(int position) {
-    side_.set_volume(surface_, channel_, kMaxVolume - position);
+    side_.set_volume(surface_, channel_, LevelLaw::stored_of_fader(position));
 }
 
 void ChannelStrip::open_rename_menu() {

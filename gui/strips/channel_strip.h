@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "controls/tiled_background.h"
+#include "params/level_law.h"
 #include "strips/channel_side.h"
 
 namespace kestra {
@@ -36,7 +37,7 @@ class ChannelStrip : public TiledBackground {
     Q_PROPERTY(QColor frame READ frame_colour)
 
 public:
-    static constexpr int kMaxVolume = 70;
+    static constexpr int kMaxVolume = LevelLaw::kMaxVolume;
 
     // Shows the strip for `channel` (zero-based) with every control loaded from the state.
     void show_channel(int channel);

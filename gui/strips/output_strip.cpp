@@ -5,6 +5,7 @@
 #include "controls/value_label.h"
 #include "dsp/geq_bars.h"
 #include "operator/operator_actions.h"
+#include "params/time_law.h"
 #include "session/level_feed.h"
 #include "strips/strip_graph.h"
 
@@ -17,7 +18,7 @@ constexpr int kDelayList = 1009;
 QStringList delay_items() {
     QStringList items;
     for (int k = 0; k <= StripActions::kMaxDelayStep; ++k) {
-        items << QString::asprintf("%0.1f ms", k * 0.5);
+        items << QString::fromStdString(TimeLaw::delay_text(k));
     }
     return items;
 }
