@@ -15,6 +15,7 @@
 #include "loopback_receiver.h"
 #include "net/udp_transport.h"
 #include "operator/operator_actions.h"
+#include "stderr_notices.h"
 
 namespace {
 
@@ -28,13 +29,6 @@ class BlankGlyphs : public kestra::GlyphRasterizer {
 public:
     kestra::GlyphCell render(char32_t, bool wide) const override {
         return kestra::GlyphCell::blank(wide);
-    }
-};
-
-class Quiet : public kestra::NoticeSink {
-public:
-    void notice(const std::string& text, const std::string&) override {
-        std::fprintf(stderr, "notice: %s\n", text.c_str());
     }
 };
 
@@ -57,8 +51,9 @@ int main(int argc, char** argv) {
     }
 
     Receiver rx(4 << 20);  // a whole transfer may queue up while the reader is late
+    kestra::bench::StderrNotices notices;
     kestra::UdpTransport transport(
-        [](std::string) {}, [](const std::string&, const std::string&) {},
+        [](std::string) {}, notices,
         kestra::UdpTransport::Options{std::chrono::microseconds(spin_us)});
     if (!transport.start(0)) {
         std::fprintf(stderr, "cannot bind the transport\n");
@@ -71,7 +66,6 @@ int main(int argc, char** argv) {
     state.reset_defaults();
     state.system.connected = 1;
     BlankGlyphs glyphs;
-    Quiet notices;
     kestra::AlwaysOk questions;
     SteadyClock clock;
     kestra::Publisher<kestra::StateChange> changes;

@@ -15,6 +15,7 @@
 #include "loopback_receiver.h"
 #include "net/net_sandbox.h"
 #include "net/udp_transport.h"
+#include "stderr_notices.h"
 
 namespace {
 
@@ -58,8 +59,9 @@ int main(int argc, char** argv) {
     }
 
     Receiver rx;
+    kestra::bench::StderrNotices notices;
     kestra::UdpTransport transport(
-        [](std::string) {}, [](const std::string&, const std::string&) {},
+        [](std::string) {}, notices,
         kestra::UdpTransport::Options{std::chrono::microseconds(spin_us)});
     if (!transport.start(0)) {
         std::fprintf(stderr, "cannot bind the transport\n");

@@ -24,6 +24,7 @@
 #include "net/udp_transport.h"
 #include "operator/operator_actions.h"
 #include "session/system_clock.h"
+#include "stderr_notices.h"
 #include "strips/input_strip.h"
 #include "strips/strip_bank.h"
 #include "window_input.h"
@@ -35,10 +36,6 @@ using kestra::bench::percentile;
 
 using kestra::bench::ms;
 using kestra::bench::Wall;
-
-struct Quiet : kestra::NoticeSink {
-    void notice(const std::string&, const std::string&) override {}
-};
 
 // The position of move k: down the track and back up, one step a move.
 int position_of(int k) {
@@ -81,8 +78,8 @@ int main(int argc, char** argv) {
         }
     });
 
-    kestra::UdpTransport transport([](std::string) {},
-                                   [](const std::string&, const std::string&) {});
+    kestra::bench::StderrNotices notices;
+    kestra::UdpTransport transport([](std::string) {}, notices);
     if (!transport.start(0)) {
         std::fprintf(stderr, "no socket\n");
         return 1;
@@ -93,7 +90,6 @@ int main(int argc, char** argv) {
     kestra::DeviceState state;
     state.system.connected = 1;
     kestra::Publisher<kestra::StateChange> changes;
-    Quiet notices;
     kestra::AlwaysOk answers;
     kestra::SystemClock clock;
     kestra::NameCodec codec;

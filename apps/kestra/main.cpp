@@ -142,9 +142,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "kestra: --script %s\n", qPrintable(error));
             return 2;
         }
-        dialogs.divert([&driver](const std::string& t) { driver->notice(t); },
-                       [&driver](const std::string& t) { return driver->question(t); },
-                       [&driver](const OperatorChoice& c) { return driver->choice(c); });
+        dialogs.divert(*driver, *driver);
         QObject::connect(driver.get(), &ScriptDriver::finished, &window, [&](int failed) {
             exit_code = failed == 0 ? 0 : 1;
             if (options.screenshot && !save_screenshot(window, *options.screenshot)) {

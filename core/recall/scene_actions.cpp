@@ -251,7 +251,7 @@ bool SceneActions::recall_asking(int id) {
         return false;
     }
     OperatorChoice choice{std::string(kRecallQuestion) + "\n" + will_change(p->diff),
-                          kCaption,
+                          NoticeSink::kCaption,
                           {},
                           diff_list(p->diff)};
     // The offer counts what the list shows, the values, not the commands that carry them:

@@ -28,7 +28,6 @@ public:
     static constexpr const char* kNoFreshRead =
         "Only the changes can be recalled while the settings read from the processor at the "
         "connect are current; recall everything instead.";
-    static constexpr const char* kCaption = NoticeSink::kCaption;
 
     SceneActions(ActionContext& context, SceneLibrary& library, FullStateWriter& writer)
         : context_(context), library_(library), writer_(writer), changes_(context) {}

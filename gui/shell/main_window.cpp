@@ -410,7 +410,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     if (controller_.surface().full_state.running() &&
-        !dialogs_.ask(kCloseQuestion, OperatorDialogs::kDefaultCaption)) {
+        !dialogs_.ask(kCloseQuestion, NoticeSink::kCaption)) {
         return;
     }
     closing_ = true;

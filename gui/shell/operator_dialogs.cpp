@@ -10,24 +10,19 @@ namespace kestra {
 namespace {
 
 QString caption_or_default(const std::string& caption) {
-    return QString::fromStdString(caption.empty() ? OperatorDialogs::kDefaultCaption : caption);
+    return QString::fromStdString(caption.empty() ? NoticeSink::kCaption : caption);
 }
 
 }  // namespace
 
-void OperatorDialogs::divert(NoticeHandler notices, QuestionHandler questions,
-                             ChoiceHandler choices) {
-    notice_handler_ = std::move(notices);
-    question_handler_ = std::move(questions);
-    choice_handler_ = std::move(choices);
+void OperatorDialogs::divert(NoticeSink& notices, QuestionSink& questions) {
+    diverted_notices_ = &notices;
+    diverted_questions_ = &questions;
 }
 
 int OperatorDialogs::choose(const OperatorChoice& choice) {
-    if (choice_handler_) {
-        return choice_handler_(choice);
-    }
-    if (question_handler_) {
-        return QuestionSink::choose(choice);
+    if (diverted_questions_) {
+        return diverted_questions_->choose(choice);
     }
     QMessageBox box(QMessageBox::Question, caption_or_default(choice.caption),
                     QString::fromStdString(choice.text), QMessageBox::NoButton, parent_);
@@ -49,8 +44,8 @@ int OperatorDialogs::choose(const OperatorChoice& choice) {
 }
 
 void OperatorDialogs::notice(const std::string& text, const std::string& caption) {
-    if (notice_handler_) {
-        notice_handler_(text);
+    if (diverted_notices_) {
+        diverted_notices_->notice(text, caption);
         return;
     }
     // Not modal in place: a notice may come from inside a tick, and a nested event loop there
@@ -62,8 +57,8 @@ void OperatorDialogs::notice(const std::string& text, const std::string& caption
 }
 
 bool OperatorDialogs::ask(const std::string& text, const std::string& caption) {
-    if (question_handler_) {
-        return question_handler_(text);
+    if (diverted_questions_) {
+        return diverted_questions_->ask(text, caption);
     }
     // Every question guards a step that cannot be taken back, so Enter alone declines.
     return QMessageBox::question(parent_, caption_or_default(caption), QString::fromStdString(text),

@@ -2,7 +2,6 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 
 #include "actions/action_context.h"
 
@@ -12,14 +11,10 @@ namespace kestra {
 // script runs, the script's handlers (which log them and answer from its queue).
 class OperatorDialogs final : public NoticeSink, public QuestionSink {
 public:
-    static constexpr const char* kDefaultCaption = NoticeSink::kCaption;
-
-    using NoticeHandler = std::function<void(const std::string& text)>;
-    using QuestionHandler = std::function<bool(const std::string& text)>;
-    using ChoiceHandler = std::function<int(const OperatorChoice& choice)>;
-
     void set_parent(QWidget* parent) { parent_ = parent; }
-    void divert(NoticeHandler notices, QuestionHandler questions, ChoiceHandler choices = {});
+    // From now on `notices` and `questions` are told instead of boxes being shown; both must
+    // outlive this.
+    void divert(NoticeSink& notices, QuestionSink& questions);
 
     void notice(const std::string& text, const std::string& caption) override;
     bool ask(const std::string& text, const std::string& caption) override;
@@ -29,9 +24,8 @@ public:
 
 private:
     QPointer<QWidget> parent_;
-    NoticeHandler notice_handler_;
-    QuestionHandler question_handler_;
-    ChoiceHandler choice_handler_;
+    NoticeSink* diverted_notices_ = nullptr;
+    QuestionSink* diverted_questions_ = nullptr;
 };
 
 }  // namespace kestra

@@ -163,7 +163,7 @@ void ScriptDriver::start() {
     QTimer::singleShot(0, this, &ScriptDriver::next);
 }
 
-void ScriptDriver::notice(const std::string& text) {
+void ScriptDriver::notice(const std::string& text, const std::string&) {
     out_ << "notice: " << text << std::endl;
     notices_.push_back(text);
 }
@@ -177,14 +177,14 @@ int ScriptDriver::next_answer() {
     return a;
 }
 
-bool ScriptDriver::question(const std::string& text) {
+bool ScriptDriver::ask(const std::string& text, const std::string&) {
     const bool ok = next_answer() != 0;
     out_ << "question: " << text << " -> " << (ok ? "OK" : "Cancel") << std::endl;
     return ok;
 }
 
 // One log line: the text's lines joined by " | ", then the numbered options.
-int ScriptDriver::choice(const OperatorChoice& c) {
+int ScriptDriver::choose(const OperatorChoice& c) {
     const int a = next_answer();
     std::string text = c.text;
     for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {

@@ -25,7 +25,7 @@ class ScriptLine;
 // through synthetic input events to the widgets found by their dot paths; none calls an
 // action. It prints "ok N TEXT" or "FAIL N TEXT: why" per step and "N passed, N failed" and
 // "longest stall: N ms" at the end.
-class ScriptDriver : public QObject {
+class ScriptDriver : public QObject, public NoticeSink, public QuestionSink {
     Q_OBJECT
 
 public:
@@ -43,11 +43,12 @@ public:
     void load_text(const std::string& text);
     void start();
 
-    // The operator's notices and questions while the script runs.
-    void notice(const std::string& text);
-    bool question(const std::string& text);
+    // The operator's notices and questions while the script runs, logged without their
+    // captions.
+    void notice(const std::string& text, const std::string& caption) override;
+    bool ask(const std::string& text, const std::string& caption) override;
     // Answers with the queued option number ("answer 2"); "answer ok" takes the first.
-    int choice(const OperatorChoice& choice);
+    int choose(const OperatorChoice& choice) override;
 
     int passed() const { return passed_; }
     int failed() const { return failed_; }

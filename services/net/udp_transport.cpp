@@ -43,11 +43,11 @@ inline void spin_pause() {
 
 }  // namespace
 
-UdpTransport::UdpTransport(FrameHandler post_frame, NoticeHandler notice)
-    : UdpTransport(std::move(post_frame), std::move(notice), Options{}) {}
+UdpTransport::UdpTransport(FrameHandler post_frame, NoticeSink& notices)
+    : UdpTransport(std::move(post_frame), notices, Options{}) {}
 
-UdpTransport::UdpTransport(FrameHandler post_frame, NoticeHandler notice, Options options)
-    : post_frame_(std::move(post_frame)), notice_(std::move(notice)), options_(options) {
+UdpTransport::UdpTransport(FrameHandler post_frame, NoticeSink& notices, Options options)
+    : post_frame_(std::move(post_frame)), notices_(notices), options_(options) {
     wake_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wake_fd_ < 0) {
         throw std::system_error(errno, std::generic_category(), "eventfd");
@@ -75,9 +75,7 @@ bool UdpTransport::start(uint16_t local_port) {
     foreign_.store(0, std::memory_order_relaxed);
 
     const auto fail = [this, local_port](int error) {
-        if (notice_) {
-            notice_(UdpSocket::failure_text(error, local_port), NoticeSink::kCaption);
-        }
+        notices_.notice(UdpSocket::failure_text(error, local_port), NoticeSink::kCaption);
         return false;
     };
     UdpSocket socket = UdpSocket::bind(local_port, std::nullopt, UdpSocket::Mode::NonBlocking);

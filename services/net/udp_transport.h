@@ -38,11 +38,10 @@ struct PacingStats {
 //
 // Threads: start(), stop(), set_destination() and the destructor belong to the owner thread;
 // send(), accept_only() and the counters may be used from any thread. `post_frame` runs on the
-// receive thread and must not wait for the owner thread; `notice` runs inside start().
+// receive thread and must not wait for the owner thread; `notices` hears only from start().
 class UdpTransport final : public FrameSink {
 public:
     using FrameHandler = std::function<void(std::string frame)>;
-    using NoticeHandler = std::function<void(const std::string& text, const std::string& caption)>;
 
     struct Options {
         // The pacing thread sleeps until this long before a send is due and spins the rest: a
@@ -50,8 +49,8 @@ public:
         std::chrono::microseconds spin{200};
     };
 
-    UdpTransport(FrameHandler post_frame, NoticeHandler notice);
-    UdpTransport(FrameHandler post_frame, NoticeHandler notice, Options options);
+    UdpTransport(FrameHandler post_frame, NoticeSink& notices);
+    UdpTransport(FrameHandler post_frame, NoticeSink& notices, Options options);
     ~UdpTransport() override;
 
     UdpTransport(const UdpTransport&) = delete;
@@ -103,7 +102,7 @@ private:
     void drain_wake() const;
 
     FrameHandler post_frame_;
-    NoticeHandler notice_;
+    NoticeSink& notices_;
     Options options_;
 
     int wake_fd_ = -1;  // eventfd: a stop request wakes the receive thread at once

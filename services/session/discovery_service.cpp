@@ -18,8 +18,8 @@
 
 namespace kestra {
 
-DiscoveryService::DiscoveryService(Post post, Notice notice)
-    : post_(std::move(post)), notice_(std::move(notice)), alive_(std::make_shared<bool>(true)) {
+DiscoveryService::DiscoveryService(Post post, NoticeSink& notices)
+    : post_(std::move(post)), notices_(notices), alive_(std::make_shared<bool>(true)) {
     wake_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
 
@@ -55,7 +55,7 @@ bool DiscoveryService::start(const DeviceEndpoint& host, uint16_t local_port,
     list_.clear();
     UdpSocket socket = UdpSocket::bind(local_port);
     if (!socket.valid()) {
-        notice_(UdpSocket::failure_text(socket.error(), local_port), NoticeSink::kCaption);
+        notices_.notice(UdpSocket::failure_text(socket.error(), local_port), NoticeSink::kCaption);
         return false;
     }
     const int fd = socket.release();

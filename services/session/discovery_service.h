@@ -10,6 +10,7 @@
 
 #include "protocol/device_endpoint.h"
 #include "protocol/discovery.h"
+#include "protocol/frame_sink.h"
 
 namespace kestra {
 
@@ -18,10 +19,9 @@ namespace kestra {
 // which keeps the list; the listener runs until stop() (the next search or a connect).
 class DiscoveryService {
 public:
-    using Notice = std::function<void(const std::string& text, const std::string& caption)>;
     static constexpr const char* kNoHostNotice = "No network address of this computer was found.";
 
-    DiscoveryService(Post post, Notice notice);
+    DiscoveryService(Post post, NoticeSink& notices);
     ~DiscoveryService();
     DiscoveryService(const DiscoveryService&) = delete;
     DiscoveryService& operator=(const DiscoveryService&) = delete;
@@ -46,7 +46,7 @@ private:
     void sweep(int fd, DeviceEndpoint host, uint16_t device_port);
 
     Post post_;
-    Notice notice_;
+    NoticeSink& notices_;
     Discovery list_;
     std::shared_ptr<bool> alive_;
     int fd_ = -1;

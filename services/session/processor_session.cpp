@@ -20,11 +20,8 @@ ProcessorSession::ProcessorSession(SessionSettings settings, Post post, NoticeSi
                   post_drain();
               }
           },
-          [&notices](const std::string& text, const std::string& caption) {
-              notices.notice(text, caption);
-          })),
-      discovery_(post_, [&notices](const std::string& text,
-                                   const std::string& caption) { notices.notice(text, caption); }),
+          notices)),
+      discovery_(post_, notices),
       dispatcher_(state_, changes_, clock_, *transport_, codec_),
       connection_(state_, clock_, *transport_, notices),
       supervisor_(state_, clock_) {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -29,18 +30,15 @@ namespace fs = std::filesystem;
 
 // The window over a controller whose socket is open towards a loopback port nobody answers,
 // so that frames queue up as they would towards a processor.
-class MainWindowTest : public ::testing::Test {
+// The fixture answers the window's notices and questions itself, as a script would.
+class MainWindowTest : public ::testing::Test, public NoticeSink, public QuestionSink {
 protected:
     MainWindowTest()
         : folder(fs::temp_directory_path() / ("kestra-window-" + std::to_string(::getpid()))),
           profile(folder.string()),
           controller(
               settings(), [](std::function<void()> f) { f(); }, dialogs, dialogs) {
-        dialogs.divert([this](const std::string& t) { notices.push_back(t); },
-                       [this](const std::string& t) {
-                           questions.push_back(t);
-                           return answer;
-                       });
+        dialogs.divert(*this, *this);
         window = std::make_unique<MainWindow>(controller, profile, dialogs, std::nullopt);
         window->resize(1600, 1000);
         window->show();
@@ -56,6 +54,11 @@ protected:
         s.session.device = *DeviceEndpoint::parse("127.0.0.9:43997");
         s.data_dir = (fs::temp_directory_path() / "kestra-test-data").string();  // the journal
         return s;
+    }
+    void notice(const std::string& text, const std::string&) override { notices.push_back(text); }
+    bool ask(const std::string& text, const std::string&) override {
+        questions.push_back(text);
+        return answer;
     }
     void run_for(int ms) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -236,8 +239,57 @@ TEST(OperatorDialogsTest, AnOkCancelQuestionHasCancelAsItsDefault) {
         cancel_was_default = chosen == box->button(QMessageBox::Cancel);
         box->defaultButton()->click();  // what Enter presses
     });
-    EXPECT_FALSE(dialogs.ask(MainWindow::kCloseQuestion, OperatorDialogs::kDefaultCaption));
+    EXPECT_FALSE(dialogs.ask(MainWindow::kCloseQuestion, NoticeSink::kCaption));
     EXPECT_TRUE(cancel_was_default);
+}
+
+// A script answers in place of the boxes: notices keep their captions and a choice reaches the
+// script's choose() with its options, not a plain OK/Cancel question.
+TEST(OperatorDialogsTest, DivertedDialogsHandNoticesQuestionsAndChoicesOverWhole) {
+    struct Script final : NoticeSink, QuestionSink {
+        void notice(const std::string& text, const std::string& caption) override {
+            told.push_back(text + "|" + caption);
+        }
+        bool ask(const std::string& text, const std::string& caption) override {
+            asked.push_back(text + "|" + caption);
+            return false;
+        }
+        int choose(const OperatorChoice& choice) override {
+            offered = choice.options;
+            return 1;
+        }
+        std::vector<std::string> told;
+        std::vector<std::string> asked;
+        std::vector<std::string> offered;
+    };
+    const auto open_boxes = [] {
+        const QWidgetList all = QApplication::topLevelWidgets();
+        return std::count_if(all.begin(), all.end(),
+                             [](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; });
+    };
+    const auto boxes_before = open_boxes();
+    OperatorDialogs dialogs;
+    Script script;
+    dialogs.divert(script, script);
+    // Should a box open after all, close it so the test fails instead of waiting; the timer
+    // goes with the test, so it cannot close another test's box.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->close();
+        }
+    });
+    closer.start(0);
+    dialogs.notice("CANNOT CONNECT.", "");
+    dialogs.notice("Nothing to undo.", "Undo");
+    EXPECT_FALSE(dialogs.ask(MainWindow::kCloseQuestion, NoticeSink::kCaption));
+    const OperatorChoice choice{"Recall?", "Warming", {"Only the 2 changes", "Everything"}, ""};
+    EXPECT_EQ(dialogs.choose(choice), 1);
+    EXPECT_EQ(script.told, (std::vector<std::string>{"CANNOT CONNECT.|", "Nothing to undo.|Undo"}));
+    EXPECT_EQ(script.asked,
+              (std::vector<std::string>{std::string(MainWindow::kCloseQuestion) + "|Warming"}));
+    EXPECT_EQ(script.offered, choice.options);
+    EXPECT_EQ(open_boxes(), boxes_before) << "a notice opened a box besides telling the script";
 }
 
 // The recall's question as the operator sees it: one button per answer besides Cancel, the

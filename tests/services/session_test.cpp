@@ -608,10 +608,8 @@ TEST(DiscoveryServiceTest, FindsEachProcessorOnceAndProbesEveryAddressTwice) {
     ProcessorThread b("127.0.0.9", a.port());
     ASSERT_TRUE(b.bound());
     OwnerLoop loop;
-    std::vector<std::string> notices;
-    DiscoveryService discovery(
-        [&](std::function<void()> f) { loop.post(std::move(f)); },
-        [&](const std::string& t, const std::string&) { notices.push_back(t); });
+    RecordingNotices notices;
+    DiscoveryService discovery([&](std::function<void()> f) { loop.post(std::move(f)); }, notices);
     ASSERT_TRUE(discovery.start(*DeviceEndpoint::parse("127.0.0.1"), free_port(), a.port()));
     loop.run_until([&] { return discovery.sweep_done(); }, 10s, nullptr);
     loop.run_for(300ms, nullptr);
@@ -623,20 +621,20 @@ TEST(DiscoveryServiceTest, FindsEachProcessorOnceAndProbesEveryAddressTwice) {
     EXPECT_EQ(a.probes(), 2);
     discovery.stop();
     EXPECT_FALSE(discovery.running());
-    EXPECT_TRUE(notices.empty());
+    EXPECT_TRUE(notices.all().empty());
 }
 
 // Anyone may answer a search, so a flood of answers must not become a flood of calls.
 TEST(DiscoveryServiceTest, AFloodOfAnswersReachesTheOwnerOncePerAddress) {
     OwnerLoop loop;
     std::atomic<int> posts{0};
-    std::vector<std::string> notices;
+    RecordingNotices notices;
     DiscoveryService discovery(
         [&](std::function<void()> f) {
             ++posts;
             loop.post(std::move(f));
         },
-        [&](const std::string& t, const std::string&) { notices.push_back(t); });
+        notices);
     const uint16_t local = free_port();
     ASSERT_TRUE(discovery.start(*DeviceEndpoint::parse("127.0.0.1"), local, free_port()));
     sim::SimulatedProcessor answering;
@@ -660,7 +658,21 @@ TEST(DiscoveryServiceTest, AFloodOfAnswersReachesTheOwnerOncePerAddress) {
     EXPECT_EQ(posts.load(), 2);
     EXPECT_EQ(discovery.list().rows()[0].address, "127.0.0.9");
     EXPECT_EQ(discovery.list().rows()[1].address, "127.0.0.10");
-    EXPECT_TRUE(notices.empty());
+    EXPECT_TRUE(notices.all().empty());
+}
+
+TEST(DiscoveryServiceTest, APortHeldElsewhereIsToldOnceAsAWarningAndNothingRuns) {
+    ProcessorThread holder("127.0.0.1");  // its port is the listener's: the bind must fail
+    ASSERT_TRUE(holder.bound());
+    OwnerLoop loop;
+    RecordingNotices notices;
+    DiscoveryService discovery([&](std::function<void()> f) { loop.post(std::move(f)); }, notices);
+    EXPECT_FALSE(discovery.start(*DeviceEndpoint::parse("127.0.0.1"), holder.port(), free_port()));
+    EXPECT_FALSE(discovery.running());
+    EXPECT_EQ(discovery.probes_sent(), 0);
+    EXPECT_EQ(notices.all(),
+              (std::vector<std::string>{"Winsock error! Address already in use, port " +
+                                        std::to_string(holder.port()) + "|Warming"}));
 }
 
 }  // namespace

@@ -26,6 +26,15 @@ struct Notice {
     bool operator==(const Notice&) const = default;
 };
 
+// Keeps what it is told, in order; the transport tells only inside start(), on this thread.
+struct KeptNotices final : NoticeSink {
+    explicit KeptNotices(std::vector<Notice>& kept) : into(kept) {}
+    void notice(const std::string& text, const std::string& caption) override {
+        into.push_back({text, caption});
+    }
+    std::vector<Notice>& into;
+};
+
 Datagram piece(std::string payload, std::chrono::milliseconds gap = Datagram::kFrameGap) {
     Datagram d;
     d.payload = std::move(payload);
@@ -68,11 +77,9 @@ protected:
     }
 
     FrameInbox inbox;
-    std::vector<Notice> notices;  // given inside start(), on this thread
-    UdpTransport transport{[this](std::string frame) { inbox.post(std::move(frame)); },
-                           [this](const std::string& text, const std::string& caption) {
-                               notices.push_back({text, caption});
-                           }};
+    std::vector<Notice> notices;
+    KeptNotices told{notices};
+    UdpTransport transport{[this](std::string frame) { inbox.post(std::move(frame)); }, told};
     LoopbackPeer peer;
 
     const std::string frame_r = "%R,01,04,F0A2#";
@@ -393,7 +400,7 @@ TEST_F(TransportTest, StopFromTheReceiveThreadDoesNotDeadlock) {
             inbox.post(std::move(frame));
             self->stop();
         },
-        nullptr);
+        told);
     self = &t;
     ASSERT_TRUE(t.start(0));
     ASSERT_TRUE(peer.send_to(t.local_port(), frame_r));
