@@ -12,14 +12,12 @@
 #include "protocol/command_encoder.h"
 #include "readout/channel_parameter.h"
 #include "session/write_steps.h"
+#include "support/blank_glyphs.h"
 
 namespace kestra {
 namespace {
 
-class BlankGlyphs : public GlyphRasterizer {
-public:
-    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
-};
+using testing::BlankGlyphs;
 
 const Parameter& row(std::string_view path) {
     const Parameter* p = ParameterCatalogue::find(path);
