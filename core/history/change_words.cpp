@@ -13,8 +13,8 @@ std::string values_text(std::size_t n) {
 
 }  // namespace
 
-// The read-out's texts need whole states: two copies of the state, one with every change's
-// value before in its field, one with the value after.
+// Channels are named as they were before the step: a renamed channel's new name is among
+// its values. Derived fields (a group's member count) go unnamed beside what they follow from.
 std::vector<SceneDiffEntry> ChangeWords::describe(const DeviceState& state,
                                                   const std::vector<FieldChange>& changes,
                                                   const NameCodec& codec) {
@@ -22,16 +22,16 @@ std::vector<SceneDiffEntry> ChangeWords::describe(const DeviceState& state,
         return {};
     }
     auto before = std::make_unique<DeviceState>(state);
-    auto after = std::make_unique<DeviceState>(state);
     for (const FieldChange& c : changes) {
         StateFields::assign(*before, c.unit, c.slot, c.before);
-        StateFields::assign(*after, c.unit, c.slot, c.after);
     }
     std::vector<SceneDiffEntry> out;
     out.reserve(changes.size());
     for (const FieldChange& c : changes) {
-        out.push_back(
-            SceneDiff::describe(*before, *after, c.unit, c.slot, c.before, c.after, codec));
+        const std::string& path = StateFields::paths(c.unit).at(c.slot);
+        if (!SceneDiff::derived(c.unit, path)) {
+            out.push_back(SceneDiff::describe(*before, c.unit, c.slot, c.before, c.after, codec));
+        }
     }
     return out;
 }
@@ -50,11 +50,14 @@ std::string ChangeWords::line(const std::vector<SceneDiffEntry>& fields, ChangeO
     if (fields.size() == 1) {
         return first.text();
     }
+    // The same change on many channels at once (a group's copy, the synced threshold) is told
+    // once, without one channel's name.
     const bool alike = std::all_of(fields.begin(), fields.end(), [&first](const auto& e) {
-        return e.parameter == first.parameter && e.before == first.before && e.after == first.after;
+        return e.parameter == first.parameter && e.before == first.before &&
+               e.after == first.after && e.form == first.form;
     });
-    if (alike) {
-        return first.text() + " on " + std::to_string(fields.size()) + " channels";
+    if (alike && first.form != SceneDiffEntry::Form::Member) {
+        return first.text_without_channel() + " on " + std::to_string(fields.size()) + " channels";
     }
     const std::size_t more = fields.size() - 1;
     return first.text() + " and " + std::to_string(more) +

@@ -1,12 +1,9 @@
 #include "history/scene_diff.h"
 
-#include <map>
-#include <memory>
 #include <string_view>
 
-#include "model/state_fields.h"
-#include "params/channel_label.h"
-#include "readout/channel_parameter.h"
+#include "params/parameter_catalogue.h"
+#include "params/parameter_value.h"
 
 namespace kestra {
 
@@ -20,65 +17,76 @@ bool written_system(std::string_view path) {
     return path.starts_with("automix_cfg[") || path.starts_with("unit_table[");
 }
 
-// The read-out kinds of the fields that have one.
-const std::map<std::string, int>& input_kinds() {
-    static const std::map<std::string, int> kinds = [] {
-        std::map<std::string, int> m{
-            {"mute", 1},         {"volume", 3},          {"hpf_freq", 20},
-            {"lpf_freq", 21},    {"comp_threshold", 54}, {"comp_ratio", 55},
-            {"comp_attack", 56}, {"comp_release", 57},   {"comp_gain", 58}};
-        for (int b = 0; b < 4; ++b) {
-            const std::string band = "peq_band[" + std::to_string(b) + "].";
-            m[band + "gain"] = 5 + 3 * b;
-            m[band + "freq"] = 6 + 3 * b;
-            m[band + "q"] = 7 + 3 * b;
-        }
-        return m;
-    }();
-    return kinds;
-}
-
-const std::map<std::string, int>& output_kinds() {
-    static const std::map<std::string, int> kinds = [] {
-        std::map<std::string, int> m{{"mute", 1},       {"volume", 3},      {"lim_threshold", 41},
-                                     {"lim_ratio", 42}, {"lim_attack", 43}, {"lim_release", 44},
-                                     {"lim_gain", 45}};
-        for (int b = 0; b < 15; ++b) {
-            m["geq_band[" + std::to_string(b) + "].gain"] = 5 + b;
-        }
-        return m;
-    }();
-    return kinds;
-}
-
 // Texts are quoted so that an empty name or trailing blanks stay visible.
 std::string plain_text(const FieldValue& v, const NameCodec& codec) {
     return v.is_text ? "\"" + codec.to_utf8(v.text) + "\"" : std::to_string(v.number);
 }
 
-// The read-out's channel number and kinds of a unit; none for the system and the groups.
-struct UnitReadout {
-    int channel = -1;
-    const std::map<std::string, int>* kinds = nullptr;
-};
+std::string value_text(const Parameter& p, const FieldValue& v, const NameCodec& codec) {
+    return v.is_text ? plain_text(v, codec) : ParameterValue::text(p, v.number);
+}
 
-UnitReadout readout_of(int unit) {
+// A channel ("in.3", "out.2") as the read-out shows it: its short name or its number.
+std::string channel_label(const std::string& channel, const DeviceState& state,
+                          const NameCodec& codec) {
+    const Parameter* any = ParameterCatalogue::find(channel + ".volume");
+    return any != nullptr ? ParameterCatalogue::owner_label(*any, state, codec) : channel;
+}
+
+// The label of a unit's fields, also of those the catalogue has no row for.
+std::string unit_label(int unit, const DeviceState& state, const NameCodec& codec) {
     if (StateFields::is_input(unit)) {
-        return {ActionContext::input_readout(unit), &input_kinds()};
+        return channel_label("in." + std::to_string(unit + 1), state, codec);
     }
     if (StateFields::is_output(unit)) {
-        return {ActionContext::output_readout(unit - kInputCount), &output_kinds()};
+        return channel_label("out." + std::to_string(unit - kInputCount + 1), state, codec);
     }
-    return {};
+    return unit == StateFields::kSystemUnit ? "SYSTEM" : "GROUPS";
+}
+
+// "group.control.1.member.in.3" names input 3.
+std::string member_label(const Parameter& p, const DeviceState& state, const NameCodec& codec) {
+    const std::size_t at = p.path.find(".member.");
+    return channel_label(p.path.substr(at + 8), state, codec);
+}
+
+// The one active mute group is one field: the group switched on, or the one switched off.
+SceneDiffEntry mute_activation(SceneDiffEntry e, const FieldValue& was, const FieldValue& now) {
+    const int group = now.number != 0 ? now.number : was.number;
+    e.channel = "M GROUP " + std::to_string(group);
+    e.parameter = "active";
+    e.before = now.number != 0 ? "off" : "on";
+    e.after = now.number != 0 ? "on" : "off";
+    e.form = SceneDiffEntry::Form::Activation;
+    return e;
 }
 
 }  // namespace
 
 std::string SceneDiffEntry::text() const {
-    return channel + " " + parameter + " " + before + kArrow + after;
+    switch (form) {
+        case Form::Member:
+            return channel + ": " + parameter + " " + after;
+        case Form::Activation:
+            return channel + " switched " + after;
+        case Form::Switch:
+        case Form::Change:
+            break;
+    }
+    return channel + " " + text_without_channel();
+}
+
+std::string SceneDiffEntry::text_without_channel() const {
+    if (form == Form::Switch) {
+        return parameter + " " + after;
+    }
+    return parameter + " " + before + kArrow + after;
 }
 
 std::string SceneDiffEntry::tab_line() const {
+    if (form == Form::Member) {
+        return channel + "\t" + parameter + "\t" + after;
+    }
     return channel + "\t" + parameter + "\t" + before + kArrow + after;
 }
 
@@ -93,39 +101,45 @@ std::string listed_lines(const std::vector<std::string>& lines, std::size_t show
     return text;
 }
 
-SceneDiffEntry SceneDiff::describe(DeviceState& before, DeviceState& after, int unit, int slot,
+bool SceneDiff::derived(int unit, const std::string& path) {
+    return unit == StateFields::kGroupsUnit && path.ends_with(".member_count");
+}
+
+SceneDiffEntry SceneDiff::describe(const DeviceState& before, int unit, int slot,
                                    const FieldValue& was, const FieldValue& now,
                                    const NameCodec& codec) {
     const std::string& path = StateFields::paths(unit).at(static_cast<std::size_t>(slot));
-    SceneDiffEntry e{ChannelLabel::of(before, unit, codec),
-                     path,
-                     plain_text(was, codec),
-                     plain_text(now, codec),
-                     path,
-                     unit};
-    const UnitReadout r = readout_of(unit);
-    if (r.kinds == nullptr) {
+    SceneDiffEntry e{unit_label(unit, before, codec), path, plain_text(was, codec),
+                     plain_text(now, codec),          path, unit};
+    const Parameter* p = ParameterCatalogue::of_field(unit, path);
+    if (p == nullptr) {
         return e;
     }
-    const auto kind = r.kinds->find(path);
-    if (kind == r.kinds->end()) {
+    if (p->selects != 0) {
+        return mute_activation(std::move(e), was, now);
+    }
+    e.channel = ParameterCatalogue::owner_label(*p, before, codec);
+    e.parameter = p->label;
+    e.before = value_text(*p, was, codec);
+    e.after = value_text(*p, now, codec);
+    if (p->law.type != ParameterType::Bool || was.is_text || now.is_text) {
         return e;
     }
-    const auto a = readout_parameter(before, r.channel, static_cast<ReadoutKind>(kind->second));
-    const auto b = readout_parameter(after, r.channel, static_cast<ReadoutKind>(kind->second));
-    if (a && b && !a->name.empty()) {
-        e.parameter = a->name;
-        e.before = a->value_text();
-        e.after = b->value_text();
+    if (p->path.find(".member.") != std::string::npos) {
+        e.parameter = member_label(*p, before, codec);
+        e.before.clear();
+        e.after = now.number != 0 ? "added" : "removed";
+        e.form = SceneDiffEntry::Form::Member;
+    } else if (p->path.ends_with(".active")) {
+        e.form = SceneDiffEntry::Form::Activation;
+    } else {
+        e.form = SceneDiffEntry::Form::Switch;
     }
     return e;
 }
 
 SceneDiff SceneDiff::between(const DeviceState& before, const DeviceState& after,
                              const NameCodec& codec) {
-    // The read-out binds to a mutable state; copies keep the callers' states untouched.
-    auto was = std::make_unique<DeviceState>(before);
-    auto now = std::make_unique<DeviceState>(after);
     SceneDiff diff;
     for (int unit = 0; unit < StateFields::kUnitCount; ++unit) {
         const std::vector<FieldValue> a = StateFields::values(before, unit);
@@ -133,10 +147,11 @@ SceneDiff SceneDiff::between(const DeviceState& before, const DeviceState& after
         const std::vector<std::string>& paths = StateFields::paths(unit);
         std::vector<SceneDiffEntry> entries;
         for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-            if (a[i] == b[i] || (unit == StateFields::kSystemUnit && !written_system(paths[i]))) {
+            if (a[i] == b[i] || (unit == StateFields::kSystemUnit && !written_system(paths[i])) ||
+                derived(unit, paths[i])) {
                 continue;
             }
-            entries.push_back(describe(*was, *now, unit, static_cast<int>(i), a[i], b[i], codec));
+            entries.push_back(describe(before, unit, static_cast<int>(i), a[i], b[i], codec));
         }
         diff.add_channel(std::move(entries));
     }

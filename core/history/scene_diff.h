@@ -9,26 +9,37 @@
 
 namespace kestra {
 
-// One field that differs. `channel` is the read-out's label of the channel (its short name)
-// or "SYSTEM" / "GROUPS"; `parameter` is the read-out's name where the field has a read-out
-// kind, else its state JSON path ("matrix_row[3]", "peq_band[4].type").
+// One field that differs, in the operator's words from the parameter catalogue: `channel` is
+// the channel's (or group's) label as the read-out shows it, "SYSTEM" or "GROUPS";
+// `parameter` the catalogue's label; `before` and `after` its display texts. A field the
+// catalogue has no row for keeps its state JSON path and plain values.
 struct SceneDiffEntry {
+    // How the change reads as a sentence: a value that went from one text to another, a
+    // switch that tells where it went, a group member added or removed, a group switched.
+    enum class Form { Change, Switch, Member, Activation };
+
     std::string channel;
     std::string parameter;
     std::string before;
     std::string after;
-    std::string path{};  // the state JSON path, also where `parameter` is the read-out's name
+    std::string path{};  // the state JSON path, also where `parameter` is the catalogue's label
     int unit = -1;       // the StateFields unit
+    Form form = Form::Change;
 
-    // "CH 03 VOL 10dB → -20dB"
+    // "CH 03 VOL 10dB → -20dB", "CH 04 COMP on", "C GROUP 1: CH 03 added",
+    // "C GROUP 1 switched off"
     std::string text() const;
-    // "CH 03<TAB>VOL<TAB>10dB → -20dB", a line of the shell's lists
+    // The same without the channel, for a change made on many channels at once: "VOL 10dB
+    // → -20dB"
+    std::string text_without_channel() const;
+    // "CH 03<TAB>VOL<TAB>10dB → -20dB", a line of the shell's lists; a member
+    // "C GROUP 1<TAB>CH 03<TAB>added"
     std::string tab_line() const;
 
     // Compares what a reader sees; the path is how the field is found again.
     bool operator==(const SceneDiffEntry& o) const {
         return channel == o.channel && parameter == o.parameter && before == o.before &&
-               after == o.after;
+               after == o.after && form == o.form;
     }
 };
 
@@ -44,19 +55,22 @@ struct SceneDiffSummary {
 
 // The fields a scene recall would change, from `before` to `after`: inputs, outputs, the
 // system fields the whole-state write sends, then the group tables, in that order. Live data
-// (levels, automix states, connection bookkeeping) and the image's unnamed bytes are not
-// compared. Channels are labelled by their names in `before`.
+// (levels, automix states, connection bookkeeping), the image's unnamed bytes and a control
+// group's member count (its member flags tell it) are not compared. Channels are labelled by
+// their names in `before`.
 class SceneDiff {
 public:
     static SceneDiff between(const DeviceState& before, const DeviceState& after,
                              const NameCodec& codec);
 
-    // One field of a unit (see StateFields) that holds `was` in `before` and `now` in `after`,
-    // in the read-out's texts where it has a read-out kind. The states are only read; the
-    // read-out binds to mutable ones.
-    static SceneDiffEntry describe(DeviceState& before, DeviceState& after, int unit, int slot,
+    // One field of a unit (see StateFields) that went from `was` to `now`, its channel named
+    // as in `before`, in the catalogue's words where it has a row: the one place a changed
+    // field gets its words, for the diff, the journal and undo's notices.
+    static SceneDiffEntry describe(const DeviceState& before, int unit, int slot,
                                    const FieldValue& was, const FieldValue& now,
                                    const NameCodec& codec);
+    // A field whose value follows from others and is not told apart from them.
+    static bool derived(int unit, const std::string& path);
 
     const std::vector<SceneDiffEntry>& entries() const { return entries_; }
     SceneDiffSummary summary() const { return {static_cast<int>(entries_.size()), channels_}; }

@@ -320,19 +320,17 @@ TEST(KestraCtlShell, SceneDiffListsChangedFieldsAgainstTheStateOrAnotherScene) {
     EXPECT_EQ(r.out,
               "1:SAVE1\n"
               "2:SAVE2\n"
-              "CH 01\tmatrix_row[4]\t0 \u2192 1\n"
+              "CH 01\tROUTE 5\toff \u2192 on\n"
               "CH 03\tVOL\t-10dB \u2192 10dB\n"
-              "M 2\tAttack\t1ms \u2192 9ms\n"
-              "GROUPS\tcontrol[1].input_member[5]\t0 \u2192 1\n"
-              "GROUPS\tcontrol[1].member_count\t0 \u2192 1\n"
-              "5 values on 4 channels differ\n"
+              "M 2\tLIMIT ATTACK\t1ms \u2192 9ms\n"
+              "C GROUP 2\tCH 06\tadded\n"
+              "4 values on 4 channels differ\n"
               "no differences\n"
-              "CH 01\tmatrix_row[4]\t1 \u2192 0\n"
+              "CH 01\tROUTE 5\ton \u2192 off\n"
               "CH 03\tVOL\t10dB \u2192 -10dB\n"
-              "M 2\tAttack\t9ms \u2192 1ms\n"
-              "GROUPS\tcontrol[1].input_member[5]\t1 \u2192 0\n"
-              "GROUPS\tcontrol[1].member_count\t1 \u2192 0\n"
-              "5 values on 4 channels differ\n");
+              "M 2\tLIMIT ATTACK\t9ms \u2192 1ms\n"
+              "C GROUP 2\tCH 06\tremoved\n"
+              "4 values on 4 channels differ\n");
     EXPECT_NE(r.err.find("error: scene: no scene 7"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("error: usage: scene save"), std::string::npos) << r.err;
 }

@@ -134,7 +134,7 @@ TEST(StoreOnline, SceneRecallWritesTheWholeStateWriteOrderWithItsPauses) {
         "set input 5 volume 17\nscene save Gäste'1\nconnect\nscene recall 1\ndisconnect\n");
     ASSERT_EQ(r.exit_code, 0) << r.err;
     // Saved offline, the scene holds the PEQ switched off, which the read always shows on.
-    std::string unverifiable = "peq_on\tcannot be verified on CH 01";
+    std::string unverifiable = "EQ\tcannot be verified on CH 01";
     for (int n = 2; n <= 32; ++n) {
         unverifiable += (n < 10 ? ", CH 0" : ", CH ") + std::to_string(n);
     }
@@ -212,7 +212,7 @@ TEST(StoreOnline, UndoAndRedoSendTheValuesBackWithTheUsualCommands) {
              "CH 03 VOL 10dB" + arrow + "-20dB", std::string("M 2 LIMIT reset"),
              std::string(
                  "sent 2 of 662 commands\nverified\nScene 1:Board recalled, 2 values changed"),
-             "\toperator\tCH 06 MUTE CLOSE" + arrow + "OPEN",
+             std::string("\toperator\tCH 06 MUTE OPEN"),
              std::string("\tundo\tUndone: Scene 1:Board recalled, 2 values changed"),
              "\tredo\tRedone: CH 05 VOL 10dB" + arrow + "-43dB"}) {
         EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;

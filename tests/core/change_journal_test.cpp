@@ -33,7 +33,7 @@ TEST_F(ChangeJournalTest, AGroupCopyIsOneEntryAndItsUndoSendsEveryMembersBeforeV
     surface.strips.set_input_volume(2, 40);
     journal.settle();
     ASSERT_EQ(journal.undo_depth(), 1u);
-    EXPECT_EQ(journal.undo_text(), "CH 03 VOL 10dB \u2192 -20dB on 3 channels");
+    EXPECT_EQ(journal.undo_text(), "VOL 10dB \u2192 -20dB on 3 channels");
     sink.clear();
 
     const auto undone = journal.undo();
@@ -124,6 +124,31 @@ TEST_F(ChangeJournalTest, LabelledStepsAndTheSyncedThresholdNameWhatHappened) {
     journal.settle();
     EXPECT_EQ(journal.undo_depth(), depth + 1);
     EXPECT_EQ(journal.undo_text().find("reset"), std::string::npos);
+}
+
+// The lines speak the catalogue's words: the parameter's label and display texts, a switch by
+// where it went, a member by the group it joined, and the same change on many channels once,
+// without one channel's name.
+TEST_F(ChangeJournalTest, LinesReadInTheOperatorsWords) {
+    surface.strips.set_input_gain_step(0, 3);
+    journal.settle();
+    EXPECT_EQ(journal.undo_text(), "CH 01 GAIN 0dB \u2192 3dB");
+    surface.compressor.toggle_on(3);
+    journal.settle();
+    EXPECT_EQ(journal.undo_text(), "CH 04 COMP on");
+    surface.groups.click_control_group(0);
+    ASSERT_EQ(surface.groups.toggle_control_input(2), GroupActions::Membership::Changed);
+    journal.settle();
+    EXPECT_EQ(journal.undo_text(), "C GROUP 1: CH 03 added") << "the member count goes unsaid";
+    ASSERT_EQ(journal.lines().back().fields.size(), 1u);
+    surface.automix.toggle_sync();
+    journal.settle();
+    surface.automix.choose_threshold(0, 40);
+    journal.settle();
+    EXPECT_EQ(journal.undo_text(), "AUTOMIX THRESHOLD -80dB \u2192 -40dB on 32 channels");
+    ASSERT_TRUE(journal.undo());
+    EXPECT_EQ(journal.lines().back().text,
+              "Undone: AUTOMIX THRESHOLD -80dB \u2192 -40dB on 32 channels");
 }
 
 TEST_F(ChangeJournalTest, AnUndoneBypassLeavesTheBlockNotBypassed) {

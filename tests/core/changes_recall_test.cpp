@@ -100,11 +100,11 @@ TEST_F(ChangesRecallTest, ADifferenceFoundInTheReadIsWrittenAgainReadAgainAndRep
     EXPECT_TRUE(result->verified());
     EXPECT_EQ(result->rounds, 2);
     ASSERT_EQ(result->differed.size(), 1u);
-    EXPECT_EQ(result->differed[0].parameter, "Ratio");
+    EXPECT_EQ(result->differed[0].parameter, "LIMIT RATIO");
     EXPECT_EQ(result->differed[0].before, "1:1.0");
     EXPECT_EQ(result->differed[0].after, "1:2.5");
-    EXPECT_EQ(notices.texts.back(),
-              "1" + RecallReadBack::differed_text("the scene") + "\nM 2 Ratio 1:1.0 \u2192 1:2.5");
+    EXPECT_EQ(notices.texts.back(), "1" + RecallReadBack::differed_text("the scene") +
+                                        "\nM 2 LIMIT RATIO 1:1.0 \u2192 1:2.5");
 }
 
 // With a lossy link the rewrite may be lost too: what the last read still finds is reported,
@@ -124,13 +124,13 @@ TEST_F(ChangesRecallTest, WhatStillDiffersAfterTheLastReadIsNotVerified) {
     EXPECT_FALSE(result->verified());
     EXPECT_EQ(result->rounds, RecallReadBack::kRounds);
     ASSERT_EQ(result->remaining.size(), 1u);
-    EXPECT_EQ(result->remaining[0].text(), "M 2 Ratio 1:1.0 \u2192 1:2.5");
+    EXPECT_EQ(result->remaining[0].text(), "M 2 LIMIT RATIO 1:1.0 \u2192 1:2.5");
     const std::string read = encode_read_all().front().payload;
     const std::string limiter = framed("%D,01,02,00,19,00,01,14,00,");
     EXPECT_EQ(sink.frames, (std::vector<std::string>{limiter, read, limiter, read}))
         << "two rewrites between three reads, none after the last";
     EXPECT_EQ(notices.texts.back(), "1" + RecallReadBack::remaining_text("the scene", 3) +
-                                        "\nM 2 Ratio 1:1.0 \u2192 1:2.5");
+                                        "\nM 2 LIMIT RATIO 1:1.0 \u2192 1:2.5");
     EXPECT_EQ(state.output(1).lim_ratio, 25) << "the state holds the scene";
     ASSERT_FALSE(journal.lines().empty());
     EXPECT_EQ(journal.lines().back().text, "Scene recall not verified: 1 field still differs");

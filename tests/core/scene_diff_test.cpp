@@ -7,12 +7,24 @@
 namespace kestra {
 
 void PrintTo(const SceneDiffEntry& e, std::ostream* os) {
-    *os << e.channel << " | " << e.parameter << " | " << e.before << " | " << e.after;
+    *os << e.channel << " | " << e.parameter << " | " << e.before << " | " << e.after << " | "
+        << static_cast<int>(e.form);
 }
 
 namespace {
 
 using Entries = std::vector<SceneDiffEntry>;
+using Form = SceneDiffEntry::Form;
+
+SceneDiffEntry switched(std::string channel, std::string parameter, std::string before,
+                        std::string after) {
+    return {std::move(channel), std::move(parameter), std::move(before), std::move(after), "", -1,
+            Form::Switch};
+}
+
+SceneDiffEntry member(std::string group, std::string channel, std::string what) {
+    return {std::move(group), std::move(channel), "", std::move(what), "", -1, Form::Member};
+}
 
 class SceneDiffTest : public ::testing::Test {
 protected:
@@ -39,27 +51,27 @@ TEST_F(SceneDiffTest, FieldsWithAReadoutKindUseItsNameAndTexts) {
                    "1000Hz"},
                   {"CH 03", "BAND2 GAIN", "0.0dB", "1.0dB"},
                   {"CH 03", "VOL", "10dB", "-10dB"},
-                  {"M 2", "MUTE", "CLOSE", "OPEN"},
-                  {"M 2", "Ratio", "1:1.0", "1:2.5"},
+                  switched("M 2", "MUTE", "CLOSE", "OPEN"),
+                  {"M 2", "LIMIT RATIO", "1:1.0", "1:2.5"},
               }));
 }
 
 TEST_F(SceneDiffTest, OtherFieldsUseTheirStatePathsAndPlainValues) {
     before.input(0).short_name.assign("MIC");  // channels go by their names before
-    before.output(15).short_name.assign("");   // no name: the channel's number
+    before.output(15).short_name.assign("");   // no name: the read-out's own label
     after.input(0).matrix_row[5] = 1;
     after.input(0).peq_band[4].gain = 140;  // the fifth band has no read-out kind
     after.input(0).name.assign("LECTERN");
     after.output(15).geq_band[20].gain = 151;
     after.output(15).delay_step = 7;
     EXPECT_EQ(diff().entries(), (Entries{
-                                    {"MIC", "peq_band[4].gain", "150", "140"},
-                                    {"MIC", "matrix_row[5]", "0", "1"},
-                                    {"MIC", "short_name", "\"MIC\"", "\"CH 01\""},
+                                    {"MIC", "BAND5 GAIN", "0.0dB", "-1.0dB"},
+                                    switched("MIC", "ROUTE 6", "off", "on"),
+                                    {"MIC", "NAME", "\"MIC\"", "\"CH 01\""},
                                     {"MIC", "name", "\"CH 1\"", "\"LECTERN\""},
-                                    {"OUT16", "geq_band[20].gain", "150", "151"},
-                                    {"OUT16", "delay_step", "0", "7"},
-                                    {"OUT16", "short_name", "\"\"", "\"D 8\""},
+                                    {"D 8", "geq_band[20].gain", "150", "151"},
+                                    {"D 8", "DELAY", "0.0ms", "3.5ms"},
+                                    {"D 8", "NAME", "\"\"", "\"D 8\""},
                                 }));
 }
 
@@ -71,18 +83,39 @@ TEST_F(SceneDiffTest, SystemAndGroupTablesComeLastUnderTheirOwnLabels) {
     after.system.unit_table[9] = 4;
     after.system.automix_cfg[4] = 12;
     after.input(63).mute = 1;
-    EXPECT_EQ(diff().entries(),
-              (Entries{
-                  {"CH 64", "MUTE", "CLOSE", "OPEN"},
-                  {"SYSTEM", "automix_cfg[4]", std::to_string(before.system.automix_cfg[4]), "12"},
-                  {"SYSTEM", "unit_table[9]", "0", "4"},
-                  {"GROUPS", "mute[0].output_member[2]", "0", "1"},
-                  {"GROUPS", "control[1].input_member[3]", "0", "1"},
-                  {"GROUPS", "control[1].member_count", "0", "1"},
-                  {"GROUPS", "control[1].name", "\"" + before.groups.control[1].name.str() + "\"",
-                   "\"PANEL\""},
-              }));
-    EXPECT_EQ(diff().summary(), (SceneDiffSummary{7, 3}));
+    EXPECT_EQ(
+        diff().entries(),
+        (Entries{
+            switched("CH 64", "MUTE", "CLOSE", "OPEN"),
+            {"SYSTEM", "NOM ATTEN", std::to_string(before.system.automix_cfg[4] - 30) + "dB",
+             "-18dB"},
+            {"UNIT 2", "SLOT 5", "NULL", "CH04"},
+            member("M GROUP 1", "M 3", "added"),
+            member("C GROUP 2", "CH 04", "added"),
+            {"C GROUP 2", "NAME", "\"" + before.groups.control[1].name.str() + "\"", "\"PANEL\""},
+        }));
+    EXPECT_EQ(diff().summary(), (SceneDiffSummary{6, 3}));
+}
+
+// Groups read by what happened to them; the member count the flags tell is left out.
+TEST_F(SceneDiffTest, GroupMembersAndActivationsReadAsSentences) {
+    before.groups.control_active[0] = 1;
+    before.input(2).short_name.assign("PODIUM");
+    after.input(2).short_name.assign("PODIUM");
+    after.groups.control[0].input_member[2] = 1;
+    after.groups.control[0].member_count = 1;
+    after.groups.active_mute_group = 3;
+    std::vector<std::string> texts;
+    std::vector<std::string> lines;
+    const SceneDiff found = diff();
+    for (const SceneDiffEntry& e : found.entries()) {
+        texts.push_back(e.text());
+        lines.push_back(e.tab_line());
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"C GROUP 1: PODIUM added", "C GROUP 1 switched off",
+                                               "M GROUP 3 switched on"}));
+    EXPECT_EQ(lines.front(), "C GROUP 1\tPODIUM\tadded");
+    EXPECT_EQ(diff().summary(), (SceneDiffSummary{3, 1}));
 }
 
 TEST_F(SceneDiffTest, LiveDataAndConnectionBookkeepingAreIgnored) {

@@ -209,6 +209,32 @@ TEST(JournalLineCodec, RoundTripsAndRefusesWhatIsNoLine) {
     EXPECT_EQ(partial->fields.size(), 1u);
 }
 
+// A switch, a member and an activation keep their form through the file; a field of a line
+// written before forms existed (four texts) reads as a plain change.
+TEST(JournalLineCodec, KeepsHowAFieldReadsAndStillReadsOlderLines) {
+    using Form = SceneDiffEntry::Form;
+    JournalLine line{"2026-12-09 10:00:01", "operator", "C GROUP 1: CH 03 added", {}};
+    line.fields.push_back({"C GROUP 1", "CH 03", "", "added", "", -1, Form::Member});
+    line.fields.push_back({"CH 04", "COMP", "off", "on", "", -1, Form::Switch});
+    line.fields.push_back({"C GROUP 2", "active", "on", "off", "", -1, Form::Activation});
+    line.fields.push_back({"CH 01", "GAIN", "0dB", "3dB"});
+    const std::optional<JournalLine> back =
+        JournalLineCodec::decode(JournalLineCodec::encode(line));
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->fields, line.fields);
+    EXPECT_EQ(back->fields[0].text(), "C GROUP 1: CH 03 added");
+    EXPECT_EQ(back->fields[1].text(), "CH 04 COMP on");
+    EXPECT_EQ(back->fields[2].text(), "C GROUP 2 switched off");
+
+    const auto older = JournalLineCodec::decode(
+        R"({"time":"t","origin":"o","text":"x","fields":[["CH 04","COMP","off","on"],)"
+        R"(["CH 05","MUTE","CLOSE","OPEN","later"]]})");
+    ASSERT_TRUE(older);
+    ASSERT_EQ(older->fields.size(), 2u);
+    EXPECT_EQ(older->fields[0].text(), "CH 04 COMP off \u2192 on");
+    EXPECT_EQ(older->fields[1].form, Form::Change) << "an unknown form reads as a change";
+}
+
 TEST(OperatorAttempt, WhatAnActionThrowsIsToldAndAnswersFalse) {
     testing::RecordingNotices told;
     EXPECT_TRUE(attempt(told, [] { return true; }));
