@@ -21,10 +21,7 @@ NameDialog::NameDialog(QWidget* parent)
       ok_(new PngButton(this)),
       cancel_(new PngButton(this)),
       caption_(new ValueLabel(this)),
-      entry_(new EntryEdit(this)),
-      message_box_([this](const QString& caption, const QString& text) {
-          QMessageBox::warning(this, caption, text);
-      }) {
+      entry_(new EntryEdit(this)) {
     setWindowTitle(QStringLiteral("NAME"));
     setFixedSize(280, 130);
     caption_->setGeometry(16, 14, 248, 22);
@@ -72,9 +69,7 @@ std::optional<QString> NameDialog::run(const QString& current_name) {
 std::optional<QString> NameDialog::ask(QWidget* parent, const QString& current_name,
                                        NoticeSink& notices) {
     NameDialog dialog(parent);
-    dialog.set_message_box([&notices](const QString& caption, const QString& text) {
-        notices.notice(text.toStdString(), caption.toStdString());
-    });
+    dialog.set_notices(notices);
     return dialog.run(current_name);
 }
 
@@ -84,7 +79,12 @@ void NameDialog::confirm() {
         accept();
         return;
     }
-    message_box_(QString::fromLatin1(NoticeSink::kCaption), QString::fromUtf8(kChannelNameTooLong));
+    if (notices_) {
+        notices_->notice(kChannelNameTooLong, NoticeSink::kCaption);
+        return;
+    }
+    QMessageBox::warning(this, QString::fromLatin1(NoticeSink::kCaption),
+                         QString::fromUtf8(kChannelNameTooLong));
 }
 
 void NameDialog::paintEvent(QPaintEvent* event) {

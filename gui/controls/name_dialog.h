@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
 #include <optional>
 
 namespace kestra {
@@ -18,16 +17,14 @@ class NameDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // Shows a message to the operator; the default opens a warning box.
-    using MessageBox = std::function<void(const QString& caption, const QString& text)>;
-
     static constexpr int kEntryLengthLimit = 10;
 
     explicit NameDialog(QWidget* parent = nullptr);
 
     void set_name(const QString& name);
     QString name() const;
-    void set_message_box(MessageBox message_box) { message_box_ = std::move(message_box); }
+    // Where a refused name is told; without one, a warning box opens over the dialog.
+    void set_notices(NoticeSink& notices) { notices_ = &notices; }
 
     // Modal: the new name on OK, nothing on Cancel.
     std::optional<QString> run(const QString& current_name);
@@ -50,7 +47,7 @@ private:
     PngButton* cancel_;
     ValueLabel* caption_;
     EntryEdit* entry_;
-    MessageBox message_box_;
+    NoticeSink* notices_ = nullptr;
 };
 
 }  // namespace kestra

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "controls/entry_edit.h"
 #include "controls/name_dialog.h"
 #include "controls/png_button.h"
+#include "protocol/frame_sink.h"
 #include "synthetic_input.h"
 
 namespace kestra {
@@ -23,14 +25,15 @@ struct KeyCounter : QObject {
     }
 };
 
-struct RenameDialog : ::testing::Test {
+struct RenameDialog : ::testing::Test, NoticeSink {
     NameDialog dialog;
     std::vector<Message> messages;
 
+    void notice(const std::string& text, const std::string& caption) override {
+        messages.emplace_back(QString::fromStdString(caption), QString::fromStdString(text));
+    }
     void SetUp() override {
-        dialog.set_message_box([this](const QString& caption, const QString& text) {
-            messages.emplace_back(caption, text);
-        });
+        dialog.set_notices(*this);
         dialog.show();
     }
     void TearDown() override { dialog.hide(); }
