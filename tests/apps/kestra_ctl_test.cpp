@@ -299,6 +299,34 @@ TEST(KestraCtlShell, StartsFromTheStateFileInEachOfItsForms) {
     EXPECT_NE(missing.err.find("missing.json"), std::string::npos) << missing.err;
 }
 
+// The journal's lines as the shell prints them, each in the catalogue's words: a member by the
+// group it joined, a switch by where it went, the synced threshold once for its 32 channels.
+TEST(KestraCtlShell, TheJournalReadsInTheOperatorsWords) {
+    const std::string port = std::to_string(45000 + ::getpid() % 2000);
+    TempDir dir;
+    const auto r = ctl({"--data-dir", dir.file(""), "--device", "127.0.0.9:" + port, "--local-port",
+                        port, "shell"},
+                       "group control 1 member input 3 on\n"
+                       "set input 4 comp_on 1\n"
+                       "set input 1 gain_step 3\n"
+                       "set system automix_sync 1\n"
+                       "set input 1 automix_threshold 40\n"
+                       "undo\n"
+                       "journal 6\n");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    std::vector<std::string> texts;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t tab = line.find('\t');
+        texts.push_back(tab == std::string::npos ? line : line.substr(tab + 1));
+    }
+    const std::string threshold = "AUTOMIX THRESHOLD -80dB \u2192 -40dB on 32 channels";
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         threshold, "operator\tC GROUP 1: CH 03 added", "operator\tCH 04 COMP on",
+                         "operator\tCH 01 GAIN 0dB \u2192 3dB", "operator\tSYSTEM SYNC on",
+                         "operator\t" + threshold, "undo\tUndone: " + threshold}));
+}
+
 TEST(KestraCtlShell, SceneDiffListsChangedFieldsAgainstTheStateOrAnotherScene) {
     const std::string port = std::to_string(43000 + ::getpid() % 2000);
     TempDir dir;

@@ -27,3 +27,11 @@ assert len(drags) == 1, items
 assert ops[-2] == "undo\tUndone: Scene 1:SAVE1 recalled, 1 value changed", items
 assert ops.count("undo\tUndone: " + drags[0].split("\t", 1)[1]) == 3, items
 assert "read\tState read from the processor" in "\n".join(ops), items
+
+# The wheel's three notches are one line in the catalogue's words.
+import re
+gains = [o for o in ops if o.startswith("operator\tCH 03 GAIN ")]
+assert len(gains) == 1, items
+turn = re.fullmatch(r"operator\tCH 03 GAIN (\d+)dB \u2192 (\d+)dB", gains[0])
+assert turn and int(turn.group(2)) == int(turn.group(1)) + 3, gains
+
