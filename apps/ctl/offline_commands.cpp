@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "glyph/glyph_support.h"
-#include "parameter_listing.h"
 #include "model/state_image.h"
 #include "model/state_json.h"
+#include "parameter_listing.h"
 #include "protocol/command_encoder.h"
 #include "protocol/frame_builder.h"
 #include "protocol/frame_codec.h"
