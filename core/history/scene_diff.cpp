@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "params/channel_label.h"
 #include "params/parameter_catalogue.h"
 #include "params/parameter_value.h"
 
@@ -31,17 +32,6 @@ std::string channel_label(const std::string& channel, const DeviceState& state,
                           const NameCodec& codec) {
     const Parameter* any = ParameterCatalogue::find(channel + ".volume");
     return any != nullptr ? ParameterCatalogue::owner_label(*any, state, codec) : channel;
-}
-
-// The label of a unit's fields, also of those the catalogue has no row for.
-std::string unit_label(int unit, const DeviceState& state, const NameCodec& codec) {
-    if (StateFields::is_input(unit)) {
-        return channel_label("in." + std::to_string(unit + 1), state, codec);
-    }
-    if (StateFields::is_output(unit)) {
-        return channel_label("out." + std::to_string(unit - kInputCount + 1), state, codec);
-    }
-    return unit == StateFields::kSystemUnit ? "SYSTEM" : "GROUPS";
 }
 
 // "group.control.1.member.in.3" names input 3.
@@ -109,8 +99,12 @@ SceneDiffEntry SceneDiff::describe(const DeviceState& before, int unit, int slot
                                    const FieldValue& was, const FieldValue& now,
                                    const NameCodec& codec) {
     const std::string& path = StateFields::paths(unit).at(static_cast<std::size_t>(slot));
-    SceneDiffEntry e{unit_label(unit, before, codec), path, plain_text(was, codec),
-                     plain_text(now, codec),          path, unit};
+    SceneDiffEntry e{ChannelLabel::of(before, unit, codec),
+                     path,
+                     plain_text(was, codec),
+                     plain_text(now, codec),
+                     path,
+                     unit};
     const Parameter* p = ParameterCatalogue::of_field(unit, path);
     if (p == nullptr) {
         return e;

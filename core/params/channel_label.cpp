@@ -1,29 +1,23 @@
 #include "params/channel_label.h"
 
 #include "model/state_fields.h"
+#include "params/parameter_catalogue.h"
 
 namespace kestra {
 
-namespace {
-
-std::string named_or(const FixedText& short_name, const char* fallback, int number,
-                     const NameCodec& codec) {
-    const std::string label = codec.to_utf8(short_name.str());
-    return label.empty() ? fallback + std::to_string(number) : label;
-}
-
-}  // namespace
-
+// A channel reads as the catalogue's rows of it read, so that a step's label and the journal's
+// words for its fields name it alike.
 std::string ChannelLabel::of(const DeviceState& state, int unit, const NameCodec& codec) {
+    std::string channel;
     if (StateFields::is_input(unit)) {
-        return named_or(state.inputs[static_cast<std::size_t>(unit)].short_name, "CH", unit + 1,
-                        codec);
+        channel = "in." + std::to_string(unit + 1);
+    } else if (StateFields::is_output(unit)) {
+        channel = "out." + std::to_string(unit - kInputCount + 1);
+    } else {
+        return unit == StateFields::kSystemUnit ? "SYSTEM" : "GROUPS";
     }
-    if (StateFields::is_output(unit)) {
-        const int m = unit - kInputCount;
-        return named_or(state.outputs[static_cast<std::size_t>(m)].short_name, "OUT", m + 1, codec);
-    }
-    return unit == StateFields::kSystemUnit ? "SYSTEM" : "GROUPS";
+    const Parameter* row = ParameterCatalogue::find(channel + ".volume");
+    return row != nullptr ? ParameterCatalogue::owner_label(*row, state, codec) : channel;
 }
 
 }  // namespace kestra

@@ -7,8 +7,9 @@
 
 namespace kestra {
 
-// How the journal and the diff name a unit of the state: the channel's short name, or "CH3" /
-// "OUT2" without one, "SYSTEM" or "GROUPS". Units are StateFields' numbering.
+// How the journal, the diff and the steps' labels name a unit of the state: the channel's
+// short name, or the read-out's label without one ("CH 03", "M 2"), "SYSTEM" or "GROUPS".
+// Units are StateFields' numbering.
 class ChannelLabel {
 public:
     static std::string of(const DeviceState& state, int unit, const NameCodec& codec);
