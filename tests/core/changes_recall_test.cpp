@@ -10,6 +10,7 @@
 #include "action_fixture.h"
 #include "recall/scene_actions.h"
 #include "scene_shelf.h"
+#include "session/field_write_back.h"
 #include "support/blank_glyphs.h"
 
 namespace kestra {
@@ -369,6 +370,25 @@ TEST(RecallQuestion, CountsTheSameValuesItListsAndOffers) {
     EXPECT_EQ(asked.options[0].rfind("Only the 4 changes (about ", 0), 0u) << asked.options[0];
     EXPECT_EQ(std::count(asked.details.begin(), asked.details.end(), '\n'), 4);
     EXPECT_EQ(state.input(2).peq_band[1].q, was.peq_band[1].q) << "cancelled: nothing changed";
+}
+
+// What undo and the recall of the changes write back: the commands of the fields that changed,
+// in the given order, and no name while nothing can draw its glyphs.
+TEST_F(ChangesRecallTest, TheWriteBackSendsTheChangedFieldsCommandsButNoUndrawableName) {
+    const DeviceState before = state;
+    state.input(2).volume = 20;
+    state.input(2).short_name.assign("PODIUM");
+    const std::vector<WriteStep> sent = FieldWriteBack::write(
+        surface.context(), WriteSteps::every_field(FullStateWriter::kRecallNamePause), before);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].letter, 'A');
+    EXPECT_EQ(sink.frames, framed_all({"%A,01,03,00,14,"}));
+    sink.clear();
+    EXPECT_TRUE(FieldWriteBack::write(surface.context(),
+                                      WriteSteps::every_field(FullStateWriter::kRecallNamePause),
+                                      state)
+                    .empty());
+    EXPECT_TRUE(sink.frames.empty()) << "nothing changed, nothing sent";
 }
 
 TEST(WriteSteps, TheWholeOrderAndItsDifferences) {
