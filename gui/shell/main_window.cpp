@@ -73,7 +73,7 @@ MainWindow::MainWindow(Console& controller, Profile& profile, OperatorDialogs& d
     layout_.resize(size());
     apply_layout();
     show_readout(controller_.surface().readout.display());
-    refresh_connection();
+    show_connection(controller_.session().connection_status());
     tick_.setInterval(kTick);
     connect(&tick_, &QTimer::timeout, this, [this] { controller_.tick(); });
     tick_.start();
@@ -140,19 +140,8 @@ void MainWindow::subscribe() {
     ProcessorSession& session = controller_.session();
     readout_sub_ = controller_.surface().readout.shown().subscribe(
         [this](const ReadoutDisplay& d) { show_readout(d); });
-    status_sub_ = session.supervisor().status().subscribe(
-        [this](const ReportSupervisor::Status&) { refresh_connection(); });
-    change_sub_ = session.changes().subscribe([this](const StateChange& c) {
-        if (c.block == StateChange::Block::Connection) {
-            refresh_connection();
-        }
-    });
-    connection_sub_ = session.connection().events().subscribe([this](const ConnectionEvent& e) {
-        refresh_connection();
-        if (e.kind == ConnectionEvent::Kind::Incomplete) {
-            dialogs_.notice(ConnectionRules::kIncompleteNotice, "");
-        }
-    });
+    connection_sub_ = session.connection_statuses().subscribe(
+        [this](const ConnectionStatus& s) { show_connection(s); });
     strips_->follow(session.level_views(), session.levels().view());
     level_sub_ = session.level_views().subscribe([this](const LevelView& v) { show_overviews(v); });
     foreign_sub_ =
@@ -185,12 +174,15 @@ void MainWindow::open_editor(int channel, StripEditor editor) {
     apply_layout();
 }
 
-void MainWindow::refresh_connection() {
-    const bool connected = controller_.state().system.connected != 0;
-    const bool online = connected && controller_.session().supervisor().online();
-    header_->show_connection(online);
-    system_->connect_tab().show_connected(connected);
+void MainWindow::show_connection(const ConnectionStatus& status) {
+    header_->show_connection(status.online());
+    system_->connect_tab().show_connected(status.connected());
     show_foreign_senders();
+    // Told once when the completion becomes overdue, not again while it stays so.
+    if (status.completion_overdue && !shown_connection_.completion_overdue) {
+        dialogs_.notice(ConnectionRules::kIncompleteNotice, "");
+    }
+    shown_connection_ = status;
 }
 
 // Someone else sending to the control port is worth an installer's look, not a dialog.

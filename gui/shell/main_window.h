@@ -10,7 +10,7 @@
 
 #include "model/state_change.h"
 #include "protocol/device_endpoint.h"
-#include "session/connection_rules.h"
+#include "session/connection_status.h"
 #include "session/level_feed.h"
 #include "session/report_supervisor.h"
 #include "shell/main_layout.h"
@@ -84,7 +84,7 @@ private:
     void build_views();
     void subscribe();
     void apply_layout();
-    void refresh_connection();
+    void show_connection(const ConnectionStatus& status);
     void show_foreign_senders();
     void show_readout(const ReadoutDisplay& display);
     void open_menu(const QPoint& global);
@@ -124,9 +124,8 @@ private:
     std::vector<QWidget*> output_editors_;  // limiter, GEQ
 
     Publisher<ReadoutDisplay>::Subscription readout_sub_;
-    Publisher<ReportSupervisor::Status>::Subscription status_sub_;
-    Publisher<StateChange>::Subscription change_sub_;
-    Publisher<ConnectionEvent>::Subscription connection_sub_;
+    Publisher<ConnectionStatus>::Subscription connection_sub_;
+    ConnectionStatus shown_connection_;
     Publisher<LevelView>::Subscription level_sub_;
     Publisher<uint64_t>::Subscription foreign_sub_;
 };

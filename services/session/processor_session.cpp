@@ -34,6 +34,7 @@ ProcessorSession::ProcessorSession(SessionSettings settings, Post post, NoticeSi
             dispatcher_.clear_first_report_shown();
             level_views_.publish(levels_.silence());  // what is not heard is silence
         }
+        refresh_status();
     });
 }
 
@@ -194,10 +195,25 @@ void ProcessorSession::on_frame(const std::string& frame) {
     }
 }
 
-void ProcessorSession::on_change(const StateChange& change) {
-    if (!change.from_processor()) {
-        return;
+void ProcessorSession::refresh_status() {
+    const ConnectionStatus now = ConnectionStatus::of(connection_, supervisor_);
+    if (now != status_) {
+        status_ = now;
+        statuses_.publish(status_);
     }
+}
+
+void ProcessorSession::on_change(const StateChange& change) {
+    if (change.from_processor()) {
+        take_report(change);
+    }
+    // "Z" ends the attempt's first half and "Y" completes it; a loaded state may carry either.
+    if (change.block == StateChange::Block::All || change.block == StateChange::Block::Connection) {
+        refresh_status();
+    }
+}
+
+void ProcessorSession::take_report(const StateChange& change) {
     switch (change.block) {
         case StateChange::Block::All:         // "Z"
         case StateChange::Block::Connection:  // "Y", or reports arriving again
@@ -236,6 +252,7 @@ void ProcessorSession::on_connection_event(const ConnectionEvent& event) {
         default:
             break;
     }
+    refresh_status();
 }
 
 }  // namespace kestra

@@ -13,6 +13,7 @@
 #include "protocol/device_endpoint.h"
 #include "protocol/reply_dispatcher.h"
 #include "session/connection_rules.h"
+#include "session/connection_status.h"
 #include "session/discovery_service.h"
 #include "session/frame_handover.h"
 #include "session/full_state_writer.h"
@@ -89,6 +90,10 @@ public:
     ReplyDispatcher& dispatcher() { return dispatcher_; }
     ConnectionRules& connection() { return connection_; }
     ReportSupervisor& supervisor() { return supervisor_; }
+    // The connection as one value, and its stream: published once per real change, after the
+    // rules, the supervisor and the state all agree on it.
+    const ConnectionStatus& connection_status() const { return status_; }
+    Publisher<ConnectionStatus>& connection_statuses() { return statuses_; }
     LevelFeed& levels() { return levels_; }
     Publisher<LevelView>& level_views() { return level_views_; }
     UdpTransport& transport() { return *transport_; }
@@ -109,8 +114,10 @@ private:
     void drain();
     void on_frame(const std::string& frame);
     void on_change(const StateChange& change);
+    void take_report(const StateChange& change);
     void on_levels();
     void on_connection_event(const ConnectionEvent& event);
+    void refresh_status();
     void cancel_transfer();
     void advance_close();
 
@@ -135,6 +142,8 @@ private:
     Publisher<LevelReport>::Subscription level_sub_;
     Publisher<ConnectionEvent>::Subscription connection_sub_;
     Publisher<ReportSupervisor::Status>::Subscription status_sub_;
+    ConnectionStatus status_;
+    Publisher<ConnectionStatus> statuses_;
     FullStateWriter* writer_ = nullptr;
     bool listening_ = false;
     bool close_when_sent_ = false;

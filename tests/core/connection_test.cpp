@@ -5,6 +5,7 @@
 #include "protocol/device_endpoint.h"
 #include "protocol/discovery.h"
 #include "session/connection_rules.h"
+#include "session/connection_status.h"
 #include "session/report_supervisor.h"
 #include "support/recording_frames.h"
 #include "support/recording_notices.h"
@@ -107,6 +108,42 @@ TEST_F(ConnectionTest, DisconnectWhileConnectingEndsTheAttempt) {
     EXPECT_TRUE(notices.texts.empty()) << "no CANNOT CONNECT for an attempt the operator ended";
     EXPECT_EQ(kinds, (std::vector<ConnectionEvent::Kind>{ConnectionEvent::Kind::AttemptStarted,
                                                          ConnectionEvent::Kind::Disconnected}));
+}
+
+// The lamp's one value through an attempt: lit only once connected and heard, overdue only
+// while the completion is still awaited, and a silent processor dims it while the connection
+// stays.
+TEST_F(ConnectionTest, StatusFollowsTheAttemptTheCompletionAndTheReports) {
+    ReportSupervisor supervisor(state, clock);
+    const auto status = [&] { return ConnectionStatus::of(controller, supervisor); };
+    EXPECT_EQ(status(), ConnectionStatus{});
+    EXPECT_STREQ(status().text(), "OFFLINE");
+
+    controller.begin_attempt();
+    EXPECT_EQ(status().phase, ConnectionPhase::Connecting);
+    state.system.connecting = 0;  // "Z": the state came
+    supervisor.report_arrived();
+    run_for(2950ms);
+    EXPECT_EQ(status(), (ConnectionStatus{ConnectionPhase::Awaiting, true, false}));
+    EXPECT_FALSE(status().online()) << "heard but not connected: the lamp stays dark";
+    run_for(100ms);  // the limit counts from the first tick that saw the awaiting state
+    EXPECT_EQ(status(), (ConnectionStatus{ConnectionPhase::Awaiting, true, true}));
+
+    state.system.connected = 1;  // "Y", late
+    EXPECT_EQ(status(), (ConnectionStatus{ConnectionPhase::Connected, true, false}))
+        << "a completion that came is no longer overdue";
+    EXPECT_TRUE(status().online());
+    EXPECT_STREQ(status().text(), "ONLINE");
+
+    clock.advance(ReportSupervisor::kSilence);
+    supervisor.tick();
+    EXPECT_TRUE(status().connected());
+    EXPECT_FALSE(status().online());
+    EXPECT_STREQ(status().text(), "OFFLINE");
+
+    controller.disconnect();
+    supervisor.went_offline();
+    EXPECT_EQ(status(), ConnectionStatus{});
 }
 
 TEST(ReportSupervisor, OfflineOncePerTenSecondsAndOnlineOnTheNextReport) {

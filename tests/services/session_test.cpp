@@ -186,6 +186,34 @@ TEST_F(SessionTest, ConnectsReadsTheStateFollowsLevelsAndDisconnects) {
     EXPECT_TRUE(notices.all().empty());
 }
 
+// The window's lamp hangs on this one stream, so each step of a connect and a disconnect must
+// come out once, already agreeing with the rules, the supervisor and the state.
+TEST_F(SessionTest, ConnectionStatusIsPublishedOncePerRealChange) {
+    ProcessorThread processor("127.0.0.1");
+    ASSERT_TRUE(processor.bound());
+    auto session = make_session(processor.port(), free_port());
+    std::vector<ConnectionStatus> seen;
+    auto sub = session->connection_statuses().subscribe([&](const ConnectionStatus& s) {
+        EXPECT_EQ(s, ConnectionStatus::of(session->connection(), session->supervisor()));
+        EXPECT_EQ(s.connected(), session->state().system.connected != 0);
+        seen.push_back(s);
+    });
+    ASSERT_TRUE(session->connect());
+    EXPECT_FALSE(session->connect());  // ignored: nothing new to publish
+    ASSERT_TRUE(loop.run_until([&] { return session->state().system.connected == 1; }, 5s,
+                               [&] { session->tick(); }));
+    loop.run_for(200ms, [&] { session->tick(); });  // level reports: heard already
+    EXPECT_TRUE(session->connection_status().online());
+    session->disconnect();
+    loop.run_for(200ms, [&] { session->tick(); });
+    using P = ConnectionPhase;
+    EXPECT_EQ(seen, (std::vector<ConnectionStatus>{{P::Connecting, false, false},
+                                                   {P::Awaiting, true, false},
+                                                   {P::Connected, true, false},
+                                                   {P::Offline, false, false}}));
+    EXPECT_EQ(session->connection_status(), ConnectionStatus{});
+}
+
 // The "L" frames of the first `count` inputs, `gap` apart, as an auto-mixer SYNC change
 // queues them.
 DatagramList burst(int count, std::chrono::milliseconds gap) {
