@@ -9,13 +9,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-}  // namespace
-
-void PrintingNotices::notice(const std::string& text, const std::string&) {
-    err_ << "notice: " << text << std::endl;
-    last_ = text;
-}
-
+// Online commands only: an offline command does not read --device.
 ConsoleSettings settings_from(const GlobalOptions& options) {
     ConsoleOptions o;
     o.device = options.device;
@@ -27,6 +21,13 @@ ConsoleSettings settings_from(const GlobalOptions& options) {
     } catch (const ConsoleOptionError& e) {
         throw UsageError(e.what());
     }
+}
+
+}  // namespace
+
+void PrintingNotices::notice(const std::string& text, const std::string&) {
+    err_ << "notice: " << text << std::endl;
+    last_ = text;
 }
 
 ScriptedConsole::ScriptedConsole(const GlobalOptions& options, std::ostream& err)

@@ -23,14 +23,13 @@ private:
     std::string last_;
 };
 
-ConsoleSettings settings_from(const GlobalOptions& options);
-
 // The shared controller on the command line's own owner loop, with the waits a script needs:
 // a connect, a disconnect and a whole-state transfer each run the loop until they are done.
 class ScriptedConsole {
 public:
     ScriptedConsole(const GlobalOptions& options, std::ostream& err);
 
+    kestra::Console& console() { return controller_; }
     ProcessorSession& session() { return controller_.session(); }
     OperatorActions& surface() { return controller_.surface(); }
     FirmwareUpdater& firmware() { return controller_.firmware(); }

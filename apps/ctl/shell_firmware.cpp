@@ -4,17 +4,12 @@
 #include <ostream>
 
 #include "shell.h"
-#include "store/data_folder.h"
 
 namespace kestra::ctl {
 
 namespace {
 
 using namespace std::chrono_literals;
-
-std::filesystem::path data_folder(const GlobalOptions& options) {
-    return DataFolder::resolve(options.data_dir);
-}
 
 double time_scale(const Words& w) {
     if (w.size() == 2) {
@@ -34,9 +29,9 @@ double time_scale(const Words& w) {
 void firmware_update(ShellEnv& env, const Words& w) {
     ScriptedConsole& c = env.controller;
     FirmwareUpdater::Settings settings;
-    settings.local_port = settings_from(c.options()).session.control_port;
+    settings.local_port = c.console().settings().session.control_port;
     settings.device = c.session().device();
-    settings.image_folders = FirmwareImage::search_folders(data_folder(c.options()),
+    settings.image_folders = FirmwareImage::search_folders(c.console().data_folder(),
                                                            FirmwareImage::running_program_folder());
     settings.timing = UpdateTiming{}.scaled(time_scale(w));
 

@@ -288,7 +288,7 @@ void preset_command(ShellEnv& env, const Words& w) {
             throw CommandError("preset not recalled");
         }
         // The block's commands leave before the next line runs.
-        env.controller.run_until([&] { return env.controller.session().transport().queued() == 0; },
+        env.controller.run_until([&] { return env.controller.console().waiting_frames() == 0; },
                                  std::chrono::seconds(2));
     } else if (verb == "rename") {
         expect(w.size() >= 5, kPresetUsage);

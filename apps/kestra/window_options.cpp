@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "controller/console_settings.h"
 #include "protocol/device_endpoint.h"
 
 namespace kestra {
@@ -51,9 +52,12 @@ WindowOptions WindowOptions::parse(const std::vector<std::string>& args) {
         }
         if (flag == "--device") {
             o.device = value();
-            if (!DeviceEndpoint::parse(*o.device)) {
-                throw WindowUsageError("--device takes A.B.C.D or A.B.C.D:PORT, not '" + *o.device +
-                                       "'");
+            ConsoleOptions device;
+            device.device = o.device;
+            try {
+                ConsoleSettings::from(device);  // refused here, before the window needs a display
+            } catch (const ConsoleOptionError& e) {
+                throw WindowUsageError(e.what());
             }
         } else if (flag == "--local-port") {
             o.local_port = number(value(), 1, 65535, "--local-port");

@@ -9,7 +9,6 @@
 #include "firmware/firmware_image.h"
 #include "skin/skin_ids.h"
 #include "skin/skin_palette.h"
-#include "store/data_folder.h"
 
 namespace kestra {
 
@@ -105,9 +104,8 @@ void HelpTab::start_update() {
     FirmwareUpdater::Settings settings;
     settings.local_port = controller_.settings().session.control_port;
     settings.device = controller_.session().device();
-    settings.image_folders =
-        FirmwareImage::search_folders(DataFolder::resolve(controller_.settings().data_dir),
-                                      FirmwareImage::running_program_folder());
+    settings.image_folders = FirmwareImage::search_folders(controller_.data_folder(),
+                                                           FirmwareImage::running_program_folder());
     settings.timing = UpdateTiming{}.scaled(time_scale_);
     update_progress_->setValue(0);
     controller_.firmware().start_local_update(settings);

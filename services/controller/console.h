@@ -42,6 +42,8 @@ public:
     OperatorActions& surface() { return surface_; }
     DeviceState& state() { return session_.state(); }
     const ConsoleSettings& settings() const { return settings_; }
+    // The settings' data folder, or the default one when none was given.
+    const std::string& data_folder() const { return data_folder_; }
 
     // Made on first use; ticked with the session from then on.
     FirmwareUpdater& firmware();
@@ -76,6 +78,8 @@ public:
     void shutdown();
     // True once the control socket and the search socket are closed.
     bool shutdown_done() const { return session_.port_released(); }
+    // Frames still waiting for their turn on the wire.
+    std::size_t waiting_frames() { return session_.transport().queued(); }
 
     // The session (with a running transfer's progress), the firmware update, a recall's
     // read-back and the journal's file.

@@ -58,5 +58,18 @@ TEST(ProgramHelp, AnUnknownOptionIsStillAnError) {
     }
 }
 
+// Both programs read --device through the one reading of the controller's options: the same
+// words, each in its program's error form, before anything opens.
+TEST(ProgramHelp, ABrokenDeviceAddressIsRefusedInTheSameWordsByBothPrograms) {
+    const std::string why = "--device takes A.B.C.D or A.B.C.D:PORT, not '127.0.0'";
+    const auto window = run_process(KESTRA_PATH, {"--device", "127.0.0"});
+    EXPECT_EQ(window.exit_code, 2);
+    EXPECT_EQ(window.err.rfind("kestra: " + why + "\nusage: kestra [--device", 0), 0u)
+        << window.err;
+    const auto ctl = run_process(KESTRA_CTL_PATH, {"--device", "127.0.0", "pull"});
+    EXPECT_EQ(ctl.exit_code, 2);
+    EXPECT_EQ(ctl.err, "error: " + why + "\n");
+}
+
 }  // namespace
 }  // namespace kestra
