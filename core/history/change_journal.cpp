@@ -1,6 +1,7 @@
 #include "history/change_journal.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "history/change_words.h"
@@ -106,7 +107,7 @@ void ChangeJournal::fold_processor_change(const std::vector<int>& units, ChangeO
             free_units.push_back(u);
         }
     }
-    std::vector<FieldChange> changes = take_changes(free_units, false);
+    std::vector<FieldChange> changes = take_changes(free_units);
     if (changes.empty()) {
         return;
     }
@@ -161,8 +162,7 @@ void ChangeJournal::tick() {
     }
 }
 
-std::vector<FieldChange> ChangeJournal::take_changes(const std::vector<int>& units,
-                                                     bool undoable_only) {
+std::vector<FieldChange> ChangeJournal::take_changes(const std::vector<int>& units) {
     std::vector<FieldChange> out;
     const DeviceState& now = ctx_.state();
     for (int u : units) {
@@ -172,7 +172,7 @@ std::vector<FieldChange> ChangeJournal::take_changes(const std::vector<int>& uni
         const std::vector<FieldValue> was = StateFields::values(*baseline_, u);
         std::vector<FieldValue> is = StateFields::values(now, u);
         for (std::size_t k = 0; k < was.size() && k < is.size(); ++k) {
-            if (was[k] == is[k] || (undoable_only && !undoable(u, static_cast<int>(k)))) {
+            if (was[k] == is[k]) {
                 continue;
             }
             out.push_back(
@@ -231,13 +231,22 @@ void ChangeJournal::settle() {
     std::fill(pending_.begin(), pending_.end(), false);
     any_pending_ = false;
     const ChangeOrigin origin = pending_origin_;
-    std::vector<FieldChange> changes = take_changes(units, true);
+    std::vector<FieldChange> changes = take_changes(units);
     if (changes.empty()) {
         return;
     }
+    // A group switched on or off is journaled but never undone.
+    std::vector<FieldChange> undoable_changes;
+    std::copy_if(changes.begin(), changes.end(), std::back_inserter(undoable_changes),
+                 [](const FieldChange& c) { return undoable(c.unit, c.slot); });
     std::vector<SceneDiffEntry> fields = describe(changes);
     std::string text = ChangeWords::line(fields, origin, label);
-    history_.push({text, std::move(changes)});
+    if (undoable_changes.size() == changes.size()) {
+        history_.push({text, std::move(undoable_changes)});
+    } else if (!undoable_changes.empty()) {
+        std::string undone = ChangeWords::line(describe(undoable_changes), origin, label);
+        history_.push({std::move(undone), std::move(undoable_changes)});
+    }
     log_.append(origin, std::move(text), std::move(fields));
 }
 

@@ -66,7 +66,7 @@ private:
     void observe(const StateChange& change);
     void note(const std::string& text);
     void fold_processor_change(const std::vector<int>& units, ChangeOrigin origin);
-    std::vector<FieldChange> take_changes(const std::vector<int>& units, bool undoable_only);
+    std::vector<FieldChange> take_changes(const std::vector<int>& units);
     std::vector<SceneDiffEntry> describe(const std::vector<FieldChange>& changes) const;
     std::optional<UndoOutcome> applied(std::optional<UndoOutcome> outcome, bool undoing);
     void flush_report();

@@ -43,6 +43,24 @@ std::string ChangeWords::line(const std::vector<SceneDiffEntry>& fields, ChangeO
             origin == ChangeOrigin::Recall || origin == ChangeOrigin::FullStateRead;
         return counted ? label + ", " + values_text(fields.size()) + " changed" : label;
     }
+    // A group switched on or off leads: it is why its members' values changed with it.
+    std::string switched;
+    std::vector<SceneDiffEntry> values;
+    for (const SceneDiffEntry& e : fields) {
+        if (e.form == SceneDiffEntry::Form::Activation) {
+            switched += (switched.empty() ? "" : ", ") + e.text();
+        } else {
+            values.push_back(e);
+        }
+    }
+    const std::string rest = values_line(values);
+    if (switched.empty() || rest.empty()) {
+        return switched + rest;
+    }
+    return switched + ", " + rest;
+}
+
+std::string ChangeWords::values_line(const std::vector<SceneDiffEntry>& fields) {
     if (fields.empty()) {
         return {};
     }

@@ -18,10 +18,14 @@ public:
     static std::vector<SceneDiffEntry> describe(const DeviceState& state,
                                                 const std::vector<FieldChange>& changes,
                                                 const NameCodec& codec);
-    // One line for a step: its label (with the count of values for a recall or a read), its
-    // one field, the same change on many channels, or the first field and a count of the rest.
+    // One line for a step: its label (with the count of values for a recall or a read), or the
+    // groups it switched on or off followed by its one field, the same change on many
+    // channels, or the first field and a count of the rest.
     static std::string line(const std::vector<SceneDiffEntry>& fields, ChangeOrigin origin,
                             const std::string& label);
+
+private:
+    static std::string values_line(const std::vector<SceneDiffEntry>& fields);
 };
 
 }  // namespace kestra

@@ -151,6 +151,36 @@ TEST_F(ChangeJournalTest, LinesReadInTheOperatorsWords) {
               "Undone: AUTOMIX THRESHOLD -80dB \u2192 -40dB on 32 channels");
 }
 
+// A group switched on or off is a line of the journal but no undo entry; a mute group leads
+// the line of the mutes it switched with it, and undo takes back the mutes alone.
+TEST_F(ChangeJournalTest, AGroupSwitchedIsJournaledButNeverUndone) {
+    GroupActions& groups = surface.groups;
+    groups.click_control_group(0);
+    ASSERT_EQ(groups.toggle_control_input(2), GroupActions::Membership::Changed);
+    groups.set_mode(GroupActions::Mode::Mute);
+    groups.click_mute_group(1);
+    ASSERT_TRUE(groups.toggle_mute_input(4));
+    ASSERT_TRUE(groups.toggle_mute_input(5));
+    journal.settle();
+    const std::size_t depth = journal.undo_depth();
+
+    groups.set_control_active(0, true);
+    journal.settle();
+    EXPECT_EQ(journal.lines().back().text, "C GROUP 1 switched on");
+    groups.set_control_active(0, false);
+    journal.settle();
+    EXPECT_EQ(journal.lines().back().text, "C GROUP 1 switched off");
+    EXPECT_EQ(journal.undo_depth(), depth);
+
+    groups.set_mute_active(1, true);
+    journal.settle();
+    EXPECT_EQ(journal.lines().back().text, "M GROUP 2 switched on, MUTE OPEN on 2 channels");
+    EXPECT_EQ(journal.undo_text(), "MUTE OPEN on 2 channels");
+    ASSERT_TRUE(journal.undo());
+    EXPECT_EQ(state.input(4).mute, 0);
+    EXPECT_EQ(state.groups.active_mute_group, 2) << "the group stays switched on";
+}
+
 TEST_F(ChangeJournalTest, AnUndoneBypassLeavesTheBlockNotBypassed) {
     surface.peq.set_band_gain(2, 1, 200, SliderCommit::Released);
     journal.settle();
