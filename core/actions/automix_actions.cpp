@@ -3,22 +3,26 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "params/level_law.h"
+
 namespace kestra {
 
 namespace {
 
 constexpr std::size_t kLastHold = 5;
+// The closed-channel attenuation is stored as a level: item 0 is stored 0.
+constexpr int kClosedFirstDb = -LevelLaw::kOffsetDb;
 
 constexpr std::array<AutomixListEncoding, kAutomixListCount> kEncodings{{
-    {81, 0, -80, 1, "%d dB"},   // threshold, -80 ... 0 dB
-    {100, 1, 1, 50, "%d ms"},   // hold time, 50 ... 5000 ms
-    {32, 1, 1, 1, "%d"},        // maximum open channels
-    {11, 20, -10, 1, "%d dB"},  // NOM attenuation, -10 ... 0 dB
-    {61, 0, -60, 1, "%d dB"},   // closed channel attenuation, -60 ... 0 dB
-    {101, 0, 0, 1, "%d"},       // hidden 1, 0 ... 100
-    {200, 1, 1, 1, "%d"},       // hidden 2, 1 ... 200
-    {100, 1, 1, 1, "%d"},       // hidden 3, 1 ... 100
-    {41, 0, 0, 1, "%d dB"},     // hidden 4, 0 ... 40
+    {81, 0, -80, 1, "%d dB"},             // threshold, -80 ... 0 dB
+    {100, 1, 1, 50, "%d ms"},             // hold time, 50 ... 5000 ms
+    {32, 1, 1, 1, "%d"},                  // maximum open channels
+    {11, 20, -10, 1, "%d dB"},            // NOM attenuation, -10 ... 0 dB
+    {61, 0, kClosedFirstDb, 1, "%d dB"},  // closed channel attenuation, -60 ... 0 dB
+    {101, 0, 0, 1, "%d"},                 // hidden 1, 0 ... 100
+    {200, 1, 1, 1, "%d"},                 // hidden 2, 1 ... 200
+    {100, 1, 1, 1, "%d"},                 // hidden 3, 1 ... 100
+    {41, 0, 0, 1, "%d dB"},               // hidden 4, 0 ... 40
 }};
 
 std::size_t slot(AutomixList list) {
