@@ -5,6 +5,8 @@
 
 #include "model/group_tables.h"
 #include "model/state_fields.h"
+#include "params/eq_gain_law.h"
+#include "params/level_law.h"
 #include "params/parameter_path.h"
 
 namespace kestra {
@@ -24,8 +26,8 @@ constexpr int kUnitSlots = 5;
 
 // ---- laws: display = (stored + offset) x scale ----
 
-constexpr ValueLaw kLevel{ParameterType::Level, "dB", -60, 1.0, 0};
-constexpr ValueLaw kEqGain{ParameterType::Level, "dB", -150, 0.1, 1, WireForm::Halved};
+constexpr ValueLaw kLevel{ParameterType::Level, "dB", -LevelLaw::kOffsetDb, 1.0, 0};
+constexpr ValueLaw kEqGain{ParameterType::Level, "dB", -EqGainLaw::kFlat, 0.1, 1, WireForm::Halved};
 constexpr ValueLaw kFrequency{ParameterType::Frequency, "Hz", 0, 1.0, 0, WireForm::Same,
                               ControlForm::LogFrequency};
 constexpr ValueLaw kQ{ParameterType::Number, "", 0, 0.1, 2};
