@@ -50,6 +50,12 @@ void ActionContext::changed(StateChange change, Publish when) {
     }
 }
 
+void ActionContext::changed_if(bool wrote, StateChange change) {
+    if (wrote) {
+        changed(std::move(change), Publish::Always);
+    }
+}
+
 bool ActionContext::send(DatagramList datagrams) {
     if (!connected() || datagrams.empty()) {
         return false;

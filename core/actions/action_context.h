@@ -100,6 +100,18 @@ public:
 
     // Publishes the change with the current origin, by default only when its block changed.
     void changed(StateChange change, Publish when = Publish::IfChanged);
+    // Stores `value` in `field` and tells whether the field held something else: an action
+    // knows it changed a block where it writes, and says so to changed_if().
+    template <class T>
+    static bool store(T& field, const T& value) {
+        if (field == value) {
+            return false;
+        }
+        field = value;
+        return true;
+    }
+    // Publishes the change with the current origin when `wrote`: a store changed its block.
+    void changed_if(bool wrote, StateChange change);
     // Always published: the read-out refreshes also when a value was stored unchanged.
     void report(int channel, ReadoutKind kind) { readout_.publish(ReadoutRequest{channel, kind}); }
 

@@ -166,20 +166,23 @@ void apply(ActionContext& ctx, const StripParameter& kind, int index, int value)
     check(value, 0, kind.max, kind.name);
 
     DeviceState& state = ctx.state();
-    kind.field(state, index) = value;
+    const bool wrote = ActionContext::store(kind.field(state, index), value);
     ctx.send(kind.encode(state, index));
     const std::vector<int> members = peers(ctx, kind, index);
+    std::vector<int> moved;  // the members whose value the copy changed
     for (int m : members) {
-        kind.field(state, m) = value;
+        if (ActionContext::store(kind.field(state, m), value)) {
+            moved.push_back(m);
+        }
         if (kind.sends_for(m)) {
             ctx.send(kind.encode(state, m));
         }
     }
 
     const Scope scope = kind.input ? Scope::Input : Scope::Output;
-    ctx.changed({scope, index, Block::Strip});
-    for (int m : members) {
-        ctx.changed({scope, m, Block::Strip});
+    ctx.changed_if(wrote, {scope, index, Block::Strip});
+    for (int m : moved) {
+        ctx.changed({scope, m, Block::Strip}, ActionContext::Publish::Always);
     }
     if (kind.readout) {
         ctx.report(
@@ -224,9 +227,9 @@ bool StripActions::set_input_source(int input, int source) {
             }
         }
     }
-    state.input(input).source = source;
+    const bool wrote = ActionContext::store(state.input(input).source, source);
     ctx_.send(encode_input_source(state, wire_input(input)));
-    ctx_.changed({Scope::Input, input, Block::Source});
+    ctx_.changed_if(wrote, {Scope::Input, input, Block::Source});
     return true;
 }
 
@@ -284,12 +287,13 @@ bool StripActions::rename(bool input, int index, std::string_view utf8) {
 
     DeviceState& state = ctx_.state();
     FixedText& field = input ? state.input(index).short_name : state.output(index).short_name;
-    field.assign(names.from_utf8(utf8));
+    const FixedText named(names.from_utf8(utf8));
+    const bool wrote = ActionContext::store(field, named);
     if (glyphs != nullptr) {
         const int wire = input ? wire_input(index) : wire_fader_output(index);
         ctx_.send(encode_channel_name(state, wire, names, *glyphs));
     }
-    ctx_.changed({input ? Scope::Input : Scope::Output, index, Block::Name});
+    ctx_.changed_if(wrote, {input ? Scope::Input : Scope::Output, index, Block::Name});
     return true;
 }
 

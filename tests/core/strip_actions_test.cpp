@@ -94,6 +94,22 @@ TEST_F(StripActionsTest, GroupCopiesKeepTheOperatorsOriginAndPublishOnlyNews) {
     EXPECT_TRUE(changes.empty());
 }
 
+// The processor's whole state leaves no block "unseen": a fader moved onto what a channel
+// already holds is news only for the channels whose value it changed.
+TEST_F(StripActionsTest, AfterTheWholeStateIsReadOnlyTheChannelsAMoveChangedArePublished) {
+    make_active_group(1, {7, 2, 0}, false, {kLinkVol});
+    go_online();
+    state.input(0).volume = 50;  // as the processor's state has them
+    state.input(2).volume = 50;
+    stream.publish(
+        {Scope::Everything, StateChange::kEvery, Block::All, ChangeOrigin::FullStateRead});
+    forget();
+    surface.strips.set_input_volume(2, 50);
+    EXPECT_TRUE(surface.strips.set_input_source(34, 0));  // CH35 has no source already
+    EXPECT_EQ(sink.sent.size(), 4u) << "sent all the same";
+    EXPECT_EQ(changes, (std::vector<StateChange>{{Scope::Input, 7, Block::Strip}}));
+}
+
 TEST_F(StripActionsTest, MuteAndUnlinkedParametersStayOnTheirChannel) {
     make_active_group(0, {4, 5}, false, {kLinkVol});
     go_online();
