@@ -2,6 +2,7 @@
 
 #include <QLinearGradient>
 
+#include "params/level_law.h"
 #include "skin/skin_font.h"
 #include "skin/skin_ids.h"
 #include "skin/skin_palette.h"
@@ -20,14 +21,14 @@ constexpr int kVolumeBottom = 5;
 
 qreal volume_pixel(int position, qreal height) {
     qreal travel = height - kVolumeBottom - kVolumeThumbHeight - kVolumeTop;
-    return kVolumeTop + position / 70.0 * travel + kVolumeThumbHeight / 2;
+    return kVolumeTop + position / double(LevelLaw::kMaxVolume) * travel + kVolumeThumbHeight / 2;
 }
 
 void volume_channel(QPainter& p, QSizeF size, QColor accent) {
     p.fillRect(QRectF(QPointF(0, 0), size), P::panel());
     qreal groove_x = 32.0 + 12.0;
     qreal top = volume_pixel(0, size.height());
-    qreal bottom = volume_pixel(70, size.height());
+    qreal bottom = volume_pixel(LevelLaw::kMaxVolume, size.height());
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(P::outline(), 1.0));
     p.setBrush(P::groove());
@@ -38,8 +39,10 @@ void volume_channel(QPainter& p, QSizeF size, QColor accent) {
     p.drawLine(QPointF(groove_x + 3.0, top - 2), QPointF(groove_x + 3.0, bottom + 2));
 
     p.setFont(SkinFont::pixels(8));
-    for (int db = 10; db >= -60; db -= 10) {
-        qreal y = volume_pixel(10 - db, size.height());
+    const int top_db = LevelLaw::db(LevelLaw::kMaxVolume);
+    for (int db = top_db; db >= LevelLaw::db(0); db -= 10) {
+        const int stored = LevelLaw::stored_of_db(db, LevelLaw::kMaxVolume);
+        qreal y = volume_pixel(LevelLaw::fader_position(stored), size.height());
         bool unity = db == 0;
         p.setPen(QPen(unity ? accent : P::engraving().darker(120), 1.0));
         p.drawLine(QPointF(25.0, y), QPointF(30.5, y));
