@@ -7,6 +7,7 @@
 #include "params/frequency_law.h"
 #include "params/level_law.h"
 #include "params/q_law.h"
+#include "params/readout_kind.h"
 #include "params/tenths_law.h"
 #include "params/time_law.h"
 
@@ -97,6 +98,21 @@ TEST(BandTypeLaw, TypesCountFromOneOnTheWireAndSteepSlopesHaveNoItem) {
     EXPECT_EQ(BandTypeLaw::slope_item(5), -1);
     EXPECT_EQ(BandTypeLaw::slope_of_item(BandTypeLaw::slope_item(3)), 3);
     EXPECT_EQ(BandTypeLaw::curve_slope_index(8), 6);
+}
+
+// Scripts and the shell name kinds by number, so the numbering must not move.
+TEST(ReadoutKind, KeepsTheNumbersScriptsUse) {
+    EXPECT_EQ(number_of(peq_band_kind(0, 0)), 5);
+    EXPECT_EQ(number_of(peq_band_kind(1, 1)), 9);
+    EXPECT_EQ(number_of(peq_band_kind(3, 2)), 16);
+    EXPECT_EQ(number_of(geq_band_kind(14)), 19);
+    EXPECT_EQ(number_of(band_marker_kind(3)), 25);
+    EXPECT_EQ(number_of(ReadoutKind::LpfMarker), 28);
+    EXPECT_EQ(number_of(ReadoutKind::LimiterGain), 45);
+    EXPECT_EQ(number_of(ReadoutKind::CompressorThreshold), 54);
+    EXPECT_EQ(readout_kind_of(71), ReadoutKind{71});
+    EXPECT_EQ(readout_kind_of(72), std::nullopt);
+    EXPECT_EQ(readout_kind_of(-1), std::nullopt);
 }
 
 }  // namespace
