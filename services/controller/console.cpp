@@ -21,13 +21,14 @@ constexpr std::size_t kHistoryLines = 1000;
 
 }  // namespace
 
-Console::Console(ConsoleSettings settings, Post post, NoticeSink& notices, QuestionSink& questions)
+Console::Console(ConsoleSettings settings, Post post, NoticeSink& notices, QuestionSink& questions,
+                 const Clock* clock)
     : settings_(std::move(settings)),
       data_folder_(DataFolder::resolve(settings_.data_dir)),
       post_(std::move(post)),
       notices_(notices),
       questions_(questions),
-      session_(settings_.session, post_, notices),
+      session_(settings_.session, post_, notices, clock),
       surface_(session_.state(), session_.changes(), session_.sink(), notices, questions,
                session_.clock(), names_for(session_, glyphs_)),
       journal_writer_(data_folder_, notices) {

@@ -34,7 +34,9 @@ public:
 class Console {
 public:
     // Throws ConsoleError when the settings' state file cannot be loaded.
-    Console(ConsoleSettings settings, Post post, NoticeSink& notices, QuestionSink& questions);
+    // `clock` null: the system's monotonic clock.
+    Console(ConsoleSettings settings, Post post, NoticeSink& notices, QuestionSink& questions,
+            const Clock* clock = nullptr);
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
 

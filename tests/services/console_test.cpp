@@ -8,7 +8,9 @@
 #include "controller/console.h"
 #include "loopback_peer.h"
 #include "protocol/command_encoder.h"
+#include "protocol/frame_extractor.h"
 #include "session/owner_loop.h"
+#include "simulated_processor.h"
 
 namespace kestra {
 namespace {
@@ -174,6 +176,98 @@ TEST_F(ConsoleLifeTest, AShutdownDuringADisconnectLetsTheWaitingFramesAndReports
     EXPECT_EQ(sent.back(), kReportsOff);
     EXPECT_EQ(count_starting(sent, "%L,"), paced_burst(16).size());
     EXPECT_EQ(console->session().dropped_at_close(), 0u);
+}
+
+// A Console on a manual clock, aimed at a virtual processor that the loop's tick serves: each
+// tick answers what arrived and moves the clock on by `step`.
+class ConsoleConnectTest : public ::testing::Test {
+protected:
+    void start(sim::SimMode mode, std::chrono::milliseconds step) {
+        ASSERT_TRUE(peer.ok());
+        char folder[] = "/tmp/kestra-console-XXXXXX";
+        ASSERT_NE(::mkdtemp(folder), nullptr);
+        data_dir = folder;
+        processor = std::make_unique<sim::SimulatedProcessor>(mode);
+        step_ = step;
+        ConsoleOptions o;
+        o.device = peer.endpoint().text();
+        o.local_port = free_local_port();
+        o.data_dir = data_dir;
+        console = std::make_unique<Console>(
+            ConsoleSettings::from(o), [this](std::function<void()> f) { loop.post(std::move(f)); },
+            notices, ok, &clock);
+    }
+    void TearDown() override {
+        console.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(data_dir, ec);
+    }
+    void serve() {
+        while (auto a = peer.receive(1ms)) {
+            extractor.feed(a->payload, [&](std::string_view frame) {
+                received.emplace_back(frame);
+                for (const std::string& reply : processor->on_frame(frame)) {
+                    for (std::size_t off = 0; off < reply.size(); off += 2048) {
+                        peer.send_to(a->from_port, std::string_view(reply).substr(off, 2048));
+                    }
+                }
+            });
+        }
+        clock.advance(step_);
+    }
+    Console::RunUntil runner() {
+        return [this](const std::function<bool()>& done, std::chrono::milliseconds limit) {
+            return loop.run_until(done, limit, [this] {
+                serve();
+                console->tick();
+            });
+        };
+    }
+    std::size_t count_of(const std::string& prefix) const {
+        return count_starting(received, prefix);
+    }
+
+    LoopbackPeer peer;
+    std::string data_dir;
+    OwnerLoop loop;
+    ManualClock clock;
+    QuietNotices notices;
+    AlwaysOk ok;
+    std::unique_ptr<sim::SimulatedProcessor> processor;
+    FrameExtractor extractor;
+    std::vector<std::string> received;
+    std::chrono::milliseconds step_{0};
+    std::unique_ptr<Console> console;
+};
+
+TEST_F(ConsoleConnectTest, AProcessorThatAnswersIsConnectedAndADisconnectEndsWithReportsOff) {
+    start(sim::SimMode::normal, 100ms);
+    EXPECT_EQ(console->connect_and_wait(runner()), Console::ConnectOutcome::Connected);
+    EXPECT_EQ(console->state().system.connected, 1);
+    // A second connect while connected sends nothing new.
+    const std::size_t before = received.size();
+    EXPECT_EQ(console->connect_and_wait(runner()), Console::ConnectOutcome::Connected);
+    EXPECT_EQ(received.size(), before);
+    EXPECT_EQ(console->disconnect_and_wait(runner()), 0u);
+    EXPECT_FALSE(console->session().closing());
+    loop.run_for(100ms, [this] { serve(); });
+    ASSERT_FALSE(received.empty());
+    EXPECT_EQ(received.back(), kReportsOff);
+}
+
+TEST_F(ConsoleConnectTest, AStateWithoutItsCompletionIsIncompleteAtTheAwaitingLimit) {
+    start(sim::SimMode::z_only, 100ms);
+    EXPECT_EQ(console->connect_and_wait(runner()), Console::ConnectOutcome::Incomplete);
+    EXPECT_EQ(console->session().connection().phase(), ConnectionPhase::Awaiting);
+    EXPECT_EQ(console->state().system.connected, 0);
+}
+
+TEST_F(ConsoleConnectTest, ASilentProcessorCannotBeConnectedAfterThreeRequests) {
+    start(sim::SimMode::silent, 1000ms);
+    EXPECT_EQ(console->connect_and_wait(runner()), Console::ConnectOutcome::CannotConnect);
+    EXPECT_EQ(console->session().connection().phase(), ConnectionPhase::Offline);
+    loop.run_for(100ms, [this] { serve(); });
+    EXPECT_EQ(count_of("%Z,"), 3u);  // the request and its two repeats
 }
 
 }  // namespace
