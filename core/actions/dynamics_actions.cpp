@@ -44,11 +44,13 @@ void DynamicsActions::copy_to_group(int channel, int field_or_whole) {
     how.copy = [&](int m) {
         const auto src = block_.fields(ctx_.state(), channel);
         const auto dst = block_.fields(ctx_.state(), m);
+        bool wrote = false;
         for (std::size_t f = 0; f < DynamicsBlock::kFields; ++f) {
             if (field_or_whole == kWholeBlock || static_cast<int>(f) == field_or_whole) {
-                *dst[f] = *src[f];
+                wrote = ActionContext::store(*dst[f], *src[f]) || wrote;
             }
         }
+        return MemberCopy::changed(block_.block, wrote);
     };
     how.encode = [&](int m) { return block_.encode(ctx_.state(), m); };
     how.send_limit = block_.send_limit;

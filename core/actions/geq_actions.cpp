@@ -35,20 +35,23 @@ void GeqActions::copy_to_group(int output, Part part, int band) {
     MemberCopy how;
     how.copy = [&](int m) {
         OutputChannel& dst = ctx_.state().output(m);
+        bool wrote = false;
         switch (part) {
             case Part::Band:
-                dst.geq_band[static_cast<std::size_t>(band)].gain =
-                    src.geq_band[static_cast<std::size_t>(band)].gain;
+                wrote = ActionContext::store(dst.geq_band[static_cast<std::size_t>(band)].gain,
+                                             src.geq_band[static_cast<std::size_t>(band)].gain);
                 break;
             case Part::Switch:
-                dst.geq_on = src.geq_on;
+                wrote = ActionContext::store(dst.geq_on, src.geq_on);
                 break;
             case Part::AllBands:
                 for (std::size_t b = 0; b < kBands; ++b) {
-                    dst.geq_band[b].gain = src.geq_band[b].gain;
+                    wrote =
+                        ActionContext::store(dst.geq_band[b].gain, src.geq_band[b].gain) || wrote;
                 }
                 break;
         }
+        return MemberCopy::changed(StateChange::Block::Geq, wrote);
     };
     how.encode = [&](int m) { return encode_graphic_eq(ctx_.state(), m + 1); };
     how.send_limit = kOutputCount;

@@ -4,12 +4,13 @@ namespace kestra {
 
 void copy_to_members(ActionContext& ctx, const std::vector<int>& members, const MemberCopy& how) {
     for (int m : members) {
-        how.copy(m);
+        const MemberCopy::Changed wrote = how.copy(m);
         if (how.encode && m < how.send_limit) {
             ctx.send(how.encode(m), how.pause);
         }
         for (StateChange::Block block : how.blocks) {
-            ctx.changed(StateChange{how.scope, m, block});
+            ctx.changed_if(wrote.test(static_cast<std::size_t>(block)),
+                           StateChange{how.scope, m, block});
         }
     }
 }

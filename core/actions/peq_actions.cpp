@@ -150,38 +150,42 @@ void PeqActions::send_whole_block(int input, bool filters_first) {
     ctx_.send(std::move(list));
 }
 
-void PeqActions::copy_part(int from, int to, Part part) {
+MemberCopy::Changed PeqActions::copy_part(int from, int to, Part part) {
     const InputChannel& src = ctx_.state().input(from);
     InputChannel& dst = ctx_.state().input(to);
     const auto copy_hpf = [&] {
-        dst.hpf_on = src.hpf_on;
-        dst.hpf_freq = src.hpf_freq;
-        dst.hpf_slope = src.hpf_slope;
-        dst.hpf_mode = src.hpf_mode;
+        bool wrote = ActionContext::store(dst.hpf_on, src.hpf_on);
+        wrote = ActionContext::store(dst.hpf_freq, src.hpf_freq) || wrote;
+        wrote = ActionContext::store(dst.hpf_slope, src.hpf_slope) || wrote;
+        return ActionContext::store(dst.hpf_mode, src.hpf_mode) || wrote;
     };
     const auto copy_lpf = [&] {
-        dst.lpf_on = src.lpf_on;
-        dst.lpf_freq = src.lpf_freq;
-        dst.lpf_slope = src.lpf_slope;
-        dst.lpf_mode = src.lpf_mode;
+        bool wrote = ActionContext::store(dst.lpf_on, src.lpf_on);
+        wrote = ActionContext::store(dst.lpf_freq, src.lpf_freq) || wrote;
+        wrote = ActionContext::store(dst.lpf_slope, src.lpf_slope) || wrote;
+        return ActionContext::store(dst.lpf_mode, src.lpf_mode) || wrote;
     };
+    using Block = StateChange::Block;
     switch (part.section) {
         case Section::Band:
-            dst.peq_band[static_cast<std::size_t>(part.band)] =
-                src.peq_band[static_cast<std::size_t>(part.band)];
-            break;
+            return MemberCopy::changed(
+                Block::Peq,
+                ActionContext::store(dst.peq_band[static_cast<std::size_t>(part.band)],
+                                     src.peq_band[static_cast<std::size_t>(part.band)]));
         case Section::Hpf:
-            copy_hpf();
-            break;
+            return MemberCopy::changed(Block::Filters, copy_hpf());
         case Section::Lpf:
-            copy_lpf();
-            break;
-        case Section::Whole:
-            dst.peq_band = src.peq_band;  // all five records travel with the block
-            copy_hpf();
-            copy_lpf();
-            break;
+            return MemberCopy::changed(Block::Filters, copy_lpf());
+        case Section::Whole: {
+            // all five records travel with the block
+            const bool bands = ActionContext::store(dst.peq_band, src.peq_band);
+            const bool hpf = copy_hpf();
+            const bool lpf = copy_lpf();
+            return MemberCopy::changed(Block::Peq, bands) |
+                   MemberCopy::changed(Block::Filters, hpf || lpf);
+        }
     }
+    return {};
 }
 
 void PeqActions::copy_to_group(int input, Part part, bool with_sends) {
@@ -190,7 +194,7 @@ void PeqActions::copy_to_group(int input, Part part, bool with_sends) {
     }
     const bool whole = part.section == Section::Whole;
     MemberCopy how;
-    how.copy = [&](int m) { copy_part(input, m, part); };
+    how.copy = [&](int m) { return copy_part(input, m, part); };
     if (with_sends) {
         how.encode = [&](int m) {
             return encode(m, part, whole ? kMemberBlockPause : milliseconds{0});

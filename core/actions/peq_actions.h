@@ -7,6 +7,7 @@
 #include "actions/action_context.h"
 #include "actions/drag_send_policy.h"
 #include "actions/field_committer.h"
+#include "actions/member_copy.h"
 #include "actions/slider_commit.h"
 #include "params/eq_gain_law.h"
 #include "params/frequency_law.h"
@@ -105,7 +106,8 @@ private:
 
     DatagramList encode(int input, Part part, std::chrono::milliseconds pause) const;
     void send(int input, Part part);
-    void copy_part(int from, int to, Part part);
+    // What it changed on `to`, block by block.
+    MemberCopy::Changed copy_part(int from, int to, Part part);
     void copy_to_group(int input, Part part, bool with_sends);
     void publish(int input, Part part, std::optional<ReadoutKind> kind,
                  ActionContext::Publish when = ActionContext::Publish::IfChanged);

@@ -108,6 +108,22 @@ TEST_F(GeqActionsTest, SwitchAndDoubleClickCommitAtOnce) {
     EXPECT_TRUE(sink.frames.empty());
 }
 
+// A group copy is news only on the members it changed, also right after the processor's
+// whole state, which leaves no block published before.
+TEST_F(GeqActionsTest, ACopyPublishesOnlyTheMembersItChanged) {
+    group_outputs({2, 9, 11}, kLinkEq);
+    state.output(9).geq_band[4].gain = 200;  // as the processor's state has it
+    stream.publish({StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::All,
+                    ChangeOrigin::FullStateRead});
+    changes.clear();
+    geq.set_band_gain(2, 4, 200);
+    EXPECT_EQ(state.output(11).geq_band[4].gain, 200);
+    const auto geq_of = [](int output) {
+        return StateChange{StateChange::Scope::Output, output, StateChange::Block::Geq};
+    };
+    EXPECT_EQ(changes, (std::vector<StateChange>{geq_of(11), geq_of(2)}));
+}
+
 TEST_F(GeqActionsTest, ScriptedGainsAreLimitedToTheEditorsBands) {
     surface.commit_field(FieldTarget::Output, 15, *FieldPath::parse("geq_band[14].gain"), 300);
     EXPECT_EQ(sink.frames, framed_all({"%H,01,10,00," + repeat("4B", 14) + "96,"}));
