@@ -7,8 +7,6 @@ namespace kestra::ctl {
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // Online commands only: an offline command does not read --device.
 ConsoleSettings settings_from(const GlobalOptions& options) {
     ConsoleOptions o;
@@ -47,13 +45,7 @@ bool ScriptedConsole::run_until(const std::function<bool()>& done,
 }
 
 bool ScriptedConsole::wait_for_transfer() {
-    const FullStateWriter& writer = surface().full_state;
-    if (!writer.running()) {
-        return true;
-    }
-    const auto limit = writer.planned_duration() + writer.planned_duration() / 2 + 5s;
-    return run_until([&] { return !writer.running(); },
-                     std::chrono::duration_cast<std::chrono::milliseconds>(limit));
+    return controller_.wait_for_transfer(loop_runner());
 }
 
 Console::RunUntil ScriptedConsole::loop_runner() {

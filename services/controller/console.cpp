@@ -144,6 +144,17 @@ std::size_t Console::disconnect_and_wait(const RunUntil& run_until) {
     return session_.dropped_at_close();
 }
 
+bool Console::wait_for_transfer(const RunUntil& run_until) {
+    const FullStateWriter& writer = surface_.full_state;
+    if (!writer.running()) {
+        return true;
+    }
+    const auto limit =
+        writer.planned_duration() + writer.planned_duration() / 2 + std::chrono::seconds(5);
+    return run_until([&] { return !writer.running(); },
+                     std::chrono::duration_cast<std::chrono::milliseconds>(limit));
+}
+
 void Console::shutdown() {
     session_.discovery().stop();
     if (!disconnect() && !session_.closing()) {

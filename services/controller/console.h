@@ -75,6 +75,9 @@ public:
     // A disconnect followed until the socket has closed; returns the frames that had to be
     // dropped at the close.
     std::size_t disconnect_and_wait(const RunUntil& run_until);
+    // Runs the loop until a running transfer of the whole state has left the sender, bounded by
+    // its planned duration with room to spare. False when it did not finish.
+    bool wait_for_transfer(const RunUntil& run_until);
     // The program's end: a running search ends and the session closes as at a disconnect. A
     // close already under way is left to finish, so its "Q" 00 still goes out.
     void shutdown();
