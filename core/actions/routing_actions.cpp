@@ -37,34 +37,35 @@ void RoutingActions::set_route(int input, int route, int on) {
     check(input, 0, kInputCount - 1, "input");
     check(route, 0, kRouteCount - 1, "route");
     check(on, 0, 1, "matrix_row");
-    ctx_.state().input(input).matrix_row[at(route)] = on;
-    send_and_copy(input, route);
+    send_and_copy(input, route,
+                  ActionContext::store(ctx_.state().input(input).matrix_row[at(route)], on));
 }
 
 void RoutingActions::toggle_all() {
     all_open_ = !all_open_;
     ctx_.state().input(input_).matrix_row.fill(all_open_ ? 1 : 0);
     // The toggle itself flipped, also where the routes were already so.
-    send_and_copy(input_, -1, ActionContext::Publish::Always);
+    send_and_copy(input_, -1, true);
 }
 
-void RoutingActions::send_and_copy(int input, int route, ActionContext::Publish when) {
+void RoutingActions::send_and_copy(int input, int route, bool wrote) {
     DeviceState& state = ctx_.state();
     ctx_.send(encode_matrix_row(state, input + 1));
     const auto& row = state.input(input).matrix_row;
     const std::vector<int> members = ctx_.active_groups().input_peers(input, kLinkMatrix);
+    std::vector<int> moved;  // the members whose row the copy changed
     for (int m : members) {
         auto& member_row = state.input(m).matrix_row;
-        if (route < 0) {
-            member_row = row;
-        } else {
-            member_row[at(route)] = row[at(route)];
+        const bool copied = route < 0 ? ActionContext::store(member_row, row)
+                                      : ActionContext::store(member_row[at(route)], row[at(route)]);
+        if (copied) {
+            moved.push_back(m);
         }
         ctx_.send(encode_matrix_row(state, m + 1));
     }
-    ctx_.changed({StateChange::Scope::Input, input, StateChange::Block::Matrix}, when);
-    for (int m : members) {
-        ctx_.changed({StateChange::Scope::Input, m, StateChange::Block::Matrix});
+    ctx_.changed_if(wrote, {StateChange::Scope::Input, input, StateChange::Block::Matrix});
+    for (int m : moved) {
+        ctx_.changed_if(true, {StateChange::Scope::Input, m, StateChange::Block::Matrix});
     }
 }
 

@@ -31,9 +31,9 @@ public:
 
 private:
     // Sends the input's row, then copies route `route` (every route when negative) to the
-    // group peers and sends theirs. `when` is for the input's own change.
-    void send_and_copy(int input, int route,
-                       ActionContext::Publish when = ActionContext::Publish::IfChanged);
+    // group peers and sends theirs. `wrote`: the input's own row changed, or is to be shown
+    // as if it had.
+    void send_and_copy(int input, int route, bool wrote);
 
     ActionContext& ctx_;
     int input_ = 0;

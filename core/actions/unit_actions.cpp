@@ -114,10 +114,11 @@ UnitActions::Assignment UnitActions::assign_slot(int slot, int index) {
         panel_.slot_index[at(slot)] = slot_byte(selected_, slot);
         return Assignment::Refused;
     }
-    slot_byte(selected_, slot) = static_cast<uint8_t>(index);
+    const bool wrote =
+        ActionContext::store(slot_byte(selected_, slot), static_cast<uint8_t>(index));
     panel_.slot_index[at(slot)] = index;
     ctx_.send(encode_unit_settings(ctx_.state(), selected_));
-    ctx_.changed({StateChange::Scope::Units, selected_, StateChange::Block::Units});
+    ctx_.changed_if(wrote, {StateChange::Scope::Units, selected_, StateChange::Block::Units});
     return Assignment::Stored;
 }
 
@@ -149,7 +150,10 @@ bool UnitActions::reset_all_units() {
         return false;
     }
     auto& table = ctx_.state().system.unit_table;
-    std::fill_n(table.begin(), kRecords * kSlots, uint8_t{0});
+    bool wrote = false;
+    for (int k = 0; k < kRecords * kSlots; ++k) {
+        wrote = ActionContext::store(table[at(k)], uint8_t{0}) || wrote;
+    }
     if (ctx_.connected()) {
         DatagramList all;
         for (int r = 0; r < kRecords; ++r) {
@@ -162,7 +166,7 @@ bool UnitActions::reset_all_units() {
         ctx_.state().system.last_report_at = ctx_.clock().wall_now();
     }
     apply_selection(selected_);
-    ctx_.changed({StateChange::Scope::Units, -1, StateChange::Block::Units});
+    ctx_.changed_if(wrote, {StateChange::Scope::Units, -1, StateChange::Block::Units});
     return true;
 }
 

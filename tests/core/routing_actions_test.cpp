@@ -63,6 +63,22 @@ TEST_F(RoutingActionsTest, MatrixLinkCopiesTheRouteToOtherMembersOnly) {
     EXPECT_EQ(state.input(41).matrix_row[0], 0);
 }
 
+// A route copied to members that hold it already is news only where it changed a row.
+TEST_F(RoutingActionsTest, ARouteIsPublishedOnlyForTheRowsItChanged) {
+    make_active_group(0, {20, 3, 11}, false, {kLinkMatrix});
+    state.input(3).matrix_row[5] = 1;  // as the processor's state has it
+    stream.publish(
+        {Scope::Everything, StateChange::kEvery, Block::All, ChangeOrigin::FullStateRead});
+    forget();
+    routing.set_route(11, 5, 1);
+    EXPECT_EQ(state.input(20).matrix_row[5], 1);
+    EXPECT_EQ(changes, (std::vector<StateChange>{{Scope::Input, 11, Block::Matrix},
+                                                 {Scope::Input, 20, Block::Matrix}}));
+    forget();
+    routing.set_route(3, 5, 1);  // every member holds it
+    EXPECT_TRUE(changes.empty());
+}
+
 TEST_F(RoutingActionsTest, ScriptedMatrixRowIsCheckedBeforeAnythingChanges) {
     surface.commit_field(FieldTarget::Input, 5, *FieldPath::parse("matrix_row[8]"), 1);
     EXPECT_EQ(state.input(5).matrix_row[8], 1);

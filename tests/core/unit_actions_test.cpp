@@ -58,6 +58,22 @@ TEST_F(UnitTest, AfterTheResetARecordsEarlierAssignmentIsNewAgain) {
                            {StateChange::Scope::Units, 2, StateChange::Block::Units}}));
 }
 
+// Whether a reset is news depends on what it wrote, not on whether the table was published
+// since the processor's whole state came.
+TEST_F(UnitTest, AResetOfAnEmptyTableAfterTheWholeStateIsNoNews) {
+    units.select_unit(2);
+    stream.publish({StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::All,
+                    ChangeOrigin::FullStateRead});
+    changes.clear();
+    ASSERT_TRUE(units.reset_all_units());
+    EXPECT_EQ(units.assign_slot(0, 0), UnitActions::Assignment::Stored);  // NULL held already
+    EXPECT_TRUE(changes.empty());
+    units.assign_slot(0, 5);
+    EXPECT_EQ(
+        changes,
+        (std::vector<StateChange>{{StateChange::Scope::Units, 2, StateChange::Block::Units}}));
+}
+
 TEST_F(UnitTest, ProcessorButtonShowsFourListsAndNoCall) {
     state.system.unit_table[4] = 9;
     units.select_unit(0);
