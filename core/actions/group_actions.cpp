@@ -263,9 +263,10 @@ GroupActions::Membership GroupActions::add_or_remove(int group, bool input, int 
     return Membership::Changed;
 }
 
+// Every membership call has flipped a flag.
 void GroupActions::publish_membership(int group, bool input, int index) {
-    ctx_.changed({Scope::Groups, group, Block::Membership});
-    ctx_.changed({input ? Scope::Input : Scope::Output, index, Block::Membership});
+    ctx_.changed_if(true, {Scope::Groups, group, Block::Membership});
+    ctx_.changed_if(true, {input ? Scope::Input : Scope::Output, index, Block::Membership});
 }
 
 bool GroupActions::toggle_mute_input(int input) {
@@ -297,7 +298,7 @@ bool GroupActions::toggle_link(GroupLink link) {
     }
     int32_t& flag = control(control_selected_).link[at(link)];
     flag = flag != 0 ? 0 : 1;
-    ctx_.changed({Scope::Groups, control_selected_, Block::Links});
+    ctx_.changed_if(true, {Scope::Groups, control_selected_, Block::Links});
     return true;
 }
 
@@ -314,16 +315,17 @@ void GroupActions::set_control_active(int group, bool on) {
     } else {
         ctx_.active_groups().deactivate(group, record);
     }
-    // The member strips change their frame colour.
-    ctx_.changed({Scope::Groups, group, Block::Activation});
+    // The member strips change their frame colour; the strips' copies of the group live
+    // beside the state, so activation is always news.
+    ctx_.changed_if(true, {Scope::Groups, group, Block::Activation});
     for (int i = 0; i < kInputCount; ++i) {
         if (record.input_member[at(i)] != 0) {
-            ctx_.changed({Scope::Input, i, Block::Activation});
+            ctx_.changed_if(true, {Scope::Input, i, Block::Activation});
         }
     }
     for (int o = 0; o < kOutputCount; ++o) {
         if (record.output_member[at(o)] != 0) {
-            ctx_.changed({Scope::Output, o, Block::Activation});
+            ctx_.changed_if(true, {Scope::Output, o, Block::Activation});
         }
     }
 }
@@ -343,9 +345,9 @@ void GroupActions::set_mute_active(int group, bool on) {
         groups.active_mute_group = 0;
     }
     for (const StateChange& c : changes) {
-        ctx_.changed(c);
+        ctx_.changed_if(true, c);
     }
-    ctx_.changed({Scope::Groups, group, Block::Activation});
+    ctx_.changed_if(true, {Scope::Groups, group, Block::Activation});
 }
 
 void GroupActions::press_mute_button(int group) {
@@ -360,9 +362,9 @@ void GroupActions::press_mute_button(int group) {
         const std::vector<StateChange> released = mute_members(held, false, group);
         ctx_.state().groups.active_mute_group = 0;
         for (const StateChange& c : released) {
-            ctx_.changed(c);
+            ctx_.changed_if(true, c);
         }
-        ctx_.changed({Scope::Groups, held, Block::Activation});
+        ctx_.changed_if(true, {Scope::Groups, held, Block::Activation});
     }
     set_mute_active(group, true);
 }
@@ -376,17 +378,21 @@ std::vector<StateChange> GroupActions::mute_members(int group, bool on, int keep
     for (int i = 0; i < kInputCount; ++i) {
         if (record.input_member[at(i)] != 0 &&
             (kept == nullptr || kept->input_member[at(i)] == 0)) {
-            state.input(i).mute = mute;
+            const bool wrote = ActionContext::store(state.input(i).mute, mute);
             ctx_.send(encode_fader(state, i + 1), kMuteGroupPause);
-            changes.push_back({Scope::Input, i, Block::Strip});
+            if (wrote) {
+                changes.push_back({Scope::Input, i, Block::Strip});
+            }
         }
     }
     for (int o = 0; o < kOutputCount; ++o) {
         if (record.output_member[at(o)] != 0 &&
             (kept == nullptr || kept->output_member[at(o)] == 0)) {
-            state.output(o).mute = mute;
+            const bool wrote = ActionContext::store(state.output(o).mute, mute);
             ctx_.send(encode_fader(state, kWireOutputBase + o + 1), kMuteGroupPause);
-            changes.push_back({Scope::Output, o, Block::Strip});
+            if (wrote) {
+                changes.push_back({Scope::Output, o, Block::Strip});
+            }
         }
     }
     return changes;
@@ -407,8 +413,8 @@ bool GroupActions::rename_control_group(int group, std::string_view utf8) {
         ctx_.notice(fit == NameCodec::NameFit::TooWide ? kNameTooWide : kNameNotEncodable);
         return false;
     }
-    control(group).name.assign(names.from_utf8(utf8));
-    ctx_.changed({Scope::Groups, group, Block::Name});
+    const bool wrote = ActionContext::store(control(group).name, FixedText(names.from_utf8(utf8)));
+    ctx_.changed_if(wrote, {Scope::Groups, group, Block::Name});
     return true;
 }
 

@@ -160,6 +160,23 @@ TEST_F(GroupActionsTest, MuteGroupActivationSendsEachMemberThirtyMillisecondsApa
     EXPECT_EQ(page.active_mute_group(), 0);
 }
 
+// Every member gets its "A", but only the strips whose mute the group changed are news.
+TEST_F(GroupActionsTest, MuteGroupActivationPublishesOnlyTheStripsItMuted) {
+    page.set_mode(GroupActions::Mode::Mute);
+    page.click_mute_group(1);
+    ASSERT_TRUE(page.toggle_mute_input(9));
+    ASSERT_TRUE(page.toggle_mute_input(0));
+    state.input(9).mute = 1;  // as the processor's state has it
+    stream.publish(
+        {Scope::Everything, StateChange::kEvery, Block::All, ChangeOrigin::FullStateRead});
+    go_online();
+    forget();
+    page.set_mute_active(1, true);
+    EXPECT_EQ(sink.sent.size(), 2u);
+    EXPECT_EQ(changes, (std::vector<StateChange>{{Scope::Input, 0, Block::Strip},
+                                                 {Scope::Groups, 1, Block::Activation}}));
+}
+
 TEST_F(GroupActionsTest, MuteMembershipHasNoRestrictionsAndOfflineActivationSendsNothing) {
     make_active_group(0, {4}, false, {});
     page.set_mode(GroupActions::Mode::Mute);
