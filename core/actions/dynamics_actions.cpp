@@ -63,23 +63,23 @@ void DynamicsActions::copy_to_group(int channel, int field_or_whole) {
                     how);
 }
 
-void DynamicsActions::publish(int channel, DynamicsField field) {
-    ctx_.changed(StateChange{block_.scope, channel, block_.block});
+void DynamicsActions::publish(int channel, DynamicsField field, bool wrote) {
+    ctx_.changed_if(wrote, StateChange{block_.scope, channel, block_.block});
     if (const std::optional<ReadoutKind> kind = block_.kinds[slot(field)]) {
         ctx_.report(block_.readout(channel), *kind);
     }
 }
 
-void DynamicsActions::commit(int channel, DynamicsField field) {
+void DynamicsActions::commit(int channel, DynamicsField field, bool wrote) {
     send(channel);
     copy_to_group(channel, static_cast<int>(field));
-    publish(channel, field);
+    publish(channel, field, wrote);
 }
 
-void DynamicsActions::commit_whole(int channel) {
+void DynamicsActions::commit_whole(int channel, bool wrote) {
     send(channel);
     copy_to_group(channel, kWholeBlock);
-    publish(channel, DynamicsField::On);
+    publish(channel, DynamicsField::On, wrote);
 }
 
 void DynamicsActions::set(int channel, DynamicsField field, int value, SliderCommit commit_kind) {
@@ -89,20 +89,20 @@ void DynamicsActions::set(int channel, DynamicsField field, int value, SliderCom
     }
     require_range(value, block_.min[slot(field)], block_.max[slot(field)],
                   std::string(block_.field_prefix) + std::string(kFieldNames[slot(field)]));
-    field_ref(channel, field) = value;
+    const bool wrote = ActionContext::store(field_ref(channel, field), value);
     if (commit_kind == SliderCommit::Released) {
-        commit(channel, field);
+        commit(channel, field, wrote);
         return;
     }
     if (block_.sends_while_moving) {
         send(channel);
     }
-    publish(channel, field);
+    publish(channel, field, wrote);
 }
 
 void DynamicsActions::set_on(int channel, bool on) {
-    field_ref(channel, DynamicsField::On) = on ? 1 : 0;
-    commit(channel, DynamicsField::On);
+    const bool wrote = ActionContext::store(field_ref(channel, DynamicsField::On), on ? 1 : 0);
+    commit(channel, DynamicsField::On, wrote);
 }
 
 void DynamicsActions::toggle_on(int channel) {
@@ -112,8 +112,8 @@ void DynamicsActions::toggle_on(int channel) {
 void DynamicsActions::marker_moved(int channel, int marker, double x_db, double y_db) {
     const int threshold = field_ref(channel, DynamicsField::Threshold);
     const DynamicsMarkerValue v = dynamics_marker_value(marker, x_db, y_db, threshold);
-    field_ref(channel, v.field) = v.value;
-    commit(channel, v.field);
+    const bool wrote = ActionContext::store(field_ref(channel, v.field), v.value);
+    commit(channel, v.field, wrote);
 }
 
 void DynamicsActions::reset(int channel) {
@@ -121,15 +121,16 @@ void DynamicsActions::reset(int channel) {
     const bool output = block_.target == FieldTarget::Output;
     ctx_.label(ctx_.channel_label(output, channel) + (output ? " LIMIT reset" : " COMP reset"));
     const auto fields = block_.fields(ctx_.state(), channel);
+    bool wrote = false;
     for (std::size_t f = 0; f < DynamicsBlock::kFields; ++f) {
-        *fields[f] = kResetValues[f];
+        wrote = ActionContext::store(*fields[f], kResetValues[f]) || wrote;
     }
-    commit_whole(channel);
+    commit_whole(channel, wrote);
 }
 
 void DynamicsActions::block_recalled(int channel) {
     check_channel(channel);
-    commit_whole(channel);
+    commit_whole(channel, false);  // the recall published what it wrote
 }
 
 bool DynamicsActions::commit_field(FieldTarget target, int index, const FieldPath& field,

@@ -49,8 +49,8 @@ public:
     // A transfer-graph marker moved to (x_db, y_db): the value it stands for is committed.
     void marker_moved(int channel, int marker, double x_db, double y_db);
     void reset(int channel);
-    // After a preset recall wrote the block: its command while connected and the whole block
-    // copied to the linked channels.
+    // After a preset recall wrote (and published) the block: its command while connected and
+    // the whole block copied to the linked channels.
     void block_recalled(int channel);
 
     int value(int channel, DynamicsField field) const;
@@ -69,9 +69,10 @@ private:
     void check_channel(int channel) const;
     void send(int channel);
     void copy_to_group(int channel, int field_or_whole);
-    void publish(int channel, DynamicsField field);
-    void commit(int channel, DynamicsField field);
-    void commit_whole(int channel);
+    // `wrote`: the channel's own block changed where the caller stored it.
+    void publish(int channel, DynamicsField field, bool wrote);
+    void commit(int channel, DynamicsField field, bool wrote);
+    void commit_whole(int channel, bool wrote);
 
     ActionContext& ctx_;
     const DynamicsBlock& block_;

@@ -60,8 +60,9 @@ void GeqActions::copy_to_group(int output, Part part, int band) {
     copy_to_members(ctx_, ctx_.active_groups().output_peers(output, kLinkEq), how);
 }
 
-void GeqActions::publish(int output, std::optional<ReadoutKind> kind) {
-    ctx_.changed(StateChange{StateChange::Scope::Output, output, StateChange::Block::Geq});
+void GeqActions::publish(int output, std::optional<ReadoutKind> kind, bool wrote) {
+    ctx_.changed_if(wrote,
+                    StateChange{StateChange::Scope::Output, output, StateChange::Block::Geq});
     if (kind) {
         ctx_.report(ActionContext::output_readout(output), *kind);
     }
@@ -71,10 +72,11 @@ void GeqActions::set_band_gain(int output, int band, int gain) {
     OutputChannel& out = record(output);
     require_range(band, 0, kBands - 1, "band index");
     require_range(gain, 0, kMaxGain, "gain");
-    out.geq_band[static_cast<std::size_t>(band)].gain = gain;
+    const bool wrote =
+        ActionContext::store(out.geq_band[static_cast<std::size_t>(band)].gain, gain);
     send(output);
     copy_to_group(output, Part::Band, band);
-    publish(output, band_kind(band));
+    publish(output, band_kind(band), wrote);
 }
 
 void GeqActions::marker_moved(int output, int band, double gain_db, MarkerUpdate update) {
@@ -89,10 +91,10 @@ void GeqActions::marker_moved(int output, int band, double gain_db, MarkerUpdate
     const int stored = EqGainLaw::stored_of_marker(gain_db);
     int32_t& gain = out.geq_band[static_cast<std::size_t>(band)].gain;
     // A stroke passes a band with many moves; only a new gain goes out.
-    if (update == MarkerUpdate::DrawPath && gain == stored) {
+    const bool wrote = ActionContext::store(gain, stored);
+    if (update == MarkerUpdate::DrawPath && !wrote) {
         return;
     }
-    gain = stored;
     if (update == MarkerUpdate::Drag) {
         drag_output_ = output;
         if (drag_.moved(band)) {
@@ -104,7 +106,7 @@ void GeqActions::marker_moved(int output, int band, double gain_db, MarkerUpdate
             copy_to_group(output, Part::Band, band);
         }
     }
-    publish(output, band_kind(band));
+    publish(output, band_kind(band), wrote);
 }
 
 void GeqActions::draw_path_finished(int output) {
@@ -117,10 +119,10 @@ void GeqActions::marker_double_clicked(int output, int band) {
 }
 
 void GeqActions::set_on(int output, bool on) {
-    record(output).geq_on = on ? 1 : 0;
+    const bool wrote = ActionContext::store(record(output).geq_on, on ? 1 : 0);
     send(output);
     copy_to_group(output, Part::Switch, 0);
-    publish(output, kNoKind);
+    publish(output, kNoKind, wrote);
 }
 
 void GeqActions::toggle_on(int output) {
@@ -130,17 +132,22 @@ void GeqActions::toggle_on(int output) {
 void GeqActions::reset(int output) {
     OutputChannel& out = record(output);
     ctx_.label(ctx_.channel_label(true, output) + " GEQ reset");
+    bool wrote = false;
     for (std::size_t b = 0; b < kBands; ++b) {
-        out.geq_band[b].gain = kFlatGain;
+        wrote = ActionContext::store(out.geq_band[b].gain, int32_t{kFlatGain}) || wrote;
     }
-    block_recalled(output);
+    commit_block(output, wrote);
 }
 
 void GeqActions::block_recalled(int output) {
     record(output);
+    commit_block(output, false);  // the recall published what it wrote
+}
+
+void GeqActions::commit_block(int output, bool wrote) {
     send(output);
     copy_to_group(output, Part::AllBands, 0);
-    publish(output, kNoKind);
+    publish(output, kNoKind, wrote);
 }
 
 void GeqActions::tick() {

@@ -59,7 +59,9 @@ private:
     OutputChannel& record(int output);
     void send(int output);
     void copy_to_group(int output, Part part, int band);
-    void publish(int output, std::optional<ReadoutKind> kind);
+    // `wrote`: the output's own block changed where the caller stored it.
+    void publish(int output, std::optional<ReadoutKind> kind, bool wrote);
+    void commit_block(int output, bool wrote);
 
     ActionContext& ctx_;
     DragSendPolicy drag_;

@@ -53,6 +53,24 @@ TEST_F(CompressorActionsTest, SlidersSendAtReleaseOnlyAndReportTheirKinds) {
               (StateChange{StateChange::Scope::Input, 4, StateChange::Block::Compressor}));
 }
 
+// A reset is sent whatever the block holds, but it is news only where it changed a value,
+// also right after the processor's whole state.
+TEST_F(CompressorActionsTest, AResetOfABlockAtItsResetValuesIsSentButNotPublished) {
+    comp.reset(3);
+    stream.publish({StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::All,
+                    ChangeOrigin::FullStateRead});
+    changes.clear();
+    const std::size_t sent = sink.sent.size();
+    comp.reset(3);
+    comp.set_on(3, true);  // on already
+    EXPECT_EQ(sink.sent.size(), sent + 2);
+    EXPECT_TRUE(changes.empty());
+    comp.set(3, F::Gain, 20, SliderCommit::Released);
+    EXPECT_EQ(
+        changes,
+        (std::vector<StateChange>{{StateChange::Scope::Input, 3, StateChange::Block::Compressor}}));
+}
+
 TEST_F(CompressorActionsTest, InputsAbove32AndOfflineStoreWithoutSending) {
     comp.set(32, F::Gain, 50, SliderCommit::Released);
     comp.toggle_on(40);
