@@ -212,24 +212,43 @@ void PeqActions::copy_to_group(int input, Part part, bool with_sends) {
     copy_to_members(ctx_, ctx_.active_groups().input_peers(input, kLinkEq), how);
 }
 
-void PeqActions::publish(int input, Part part, std::optional<ReadoutKind> kind,
-                         ActionContext::Publish when) {
+MemberCopy::Changed PeqActions::wrote_in(Part part, bool wrote) {
     using Block = StateChange::Block;
+    switch (part.section) {
+        case Section::Band:
+            return MemberCopy::changed(Block::Peq, wrote);
+        case Section::Hpf:
+        case Section::Lpf:
+            return MemberCopy::changed(Block::Filters, wrote);
+        case Section::Whole:
+            break;
+    }
+    return MemberCopy::changed(Block::Peq, wrote) | MemberCopy::changed(Block::Filters, wrote);
+}
+
+void PeqActions::publish(int input, Part part, std::optional<ReadoutKind> kind,
+                         MemberCopy::Changed wrote) {
+    using Block = StateChange::Block;
+    const auto own = [&](Block block) {
+        ctx_.changed_if(wrote.test(static_cast<std::size_t>(block)),
+                        StateChange{StateChange::Scope::Input, input, block});
+    };
     if (part.section == Section::Band || part.section == Section::Whole) {
-        ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Peq}, when);
+        own(Block::Peq);
     }
     if (part.section != Section::Band) {
-        ctx_.changed(StateChange{StateChange::Scope::Input, input, Block::Filters}, when);
+        own(Block::Filters);
     }
     if (kind) {
         ctx_.report(ActionContext::input_readout(input), *kind);
     }
 }
 
-void PeqActions::commit(int input, Part part, std::optional<ReadoutKind> kind) {
+void PeqActions::commit(int input, Part part, std::optional<ReadoutKind> kind,
+                        MemberCopy::Changed wrote) {
     send(input, part);
     copy_to_group(input, part, true);
-    publish(input, part, kind);
+    publish(input, part, kind, wrote);
 }
 
 // ---- sliders -----------------------------------------------------------------------------
@@ -238,11 +257,14 @@ void PeqActions::set_band_value(int input, int band, int32_t PeqBand::*field, in
                                 ReadoutKind kind, SliderCommit commit_kind) {
     InputChannel& in = record(input);
     require_range(band, 0, kPeqBands - 1, "band index");
-    in.peq_band[static_cast<std::size_t>(band)].*field = value;
+    const Part part{Section::Band, band};
+    const MemberCopy::Changed wrote = wrote_in(
+        part,
+        ActionContext::store(in.peq_band[static_cast<std::size_t>(band)].*field, int32_t{value}));
     if (commit_kind == SliderCommit::Released) {
-        commit(input, Part{Section::Band, band}, kind);
+        commit(input, part, kind, wrote);
     } else {
-        publish(input, Part{Section::Band, band}, kind);
+        publish(input, part, kind, wrote);
     }
 }
 
@@ -265,12 +287,13 @@ void PeqActions::set_filter_freq(int input, Part part, int hz, SliderCommit comm
     InputChannel& in = record(input);
     require_range(hz, kMinFreq, kMaxFreq, "frequency");
     const bool hpf = part.section == Section::Hpf;
-    (hpf ? in.hpf_freq : in.lpf_freq) = hz;
+    const MemberCopy::Changed wrote =
+        wrote_in(part, ActionContext::store(hpf ? in.hpf_freq : in.lpf_freq, int32_t{hz}));
     const ReadoutKind kind = hpf ? ReadoutKind::HpfFrequency : ReadoutKind::LpfFrequency;
     if (commit_kind == SliderCommit::Released) {
-        commit(input, part, kind);
+        commit(input, part, kind, wrote);
     } else {
-        publish(input, part, kind);
+        publish(input, part, kind, wrote);
     }
 }
 
@@ -287,19 +310,20 @@ void PeqActions::set_lpf_freq(int input, int hz, SliderCommit commit) {
 void PeqActions::toggle_low_shelf(int input) {
     PeqBand& band = record(input).peq_band[0];
     band.type = band.type >= 1 ? 0 : 1;
-    commit(input, Part{Section::Band, 0}, kNoKind);
+    commit(input, Part{Section::Band, 0}, kNoKind, wrote_in(Part{Section::Band, 0}, true));
 }
 
 void PeqActions::toggle_high_shelf(int input) {
     PeqBand& band = record(input).peq_band[3];
     band.type = band.type >= 1 ? 0 : 2;
-    commit(input, Part{Section::Band, 3}, kNoKind);
+    commit(input, Part{Section::Band, 3}, kNoKind, wrote_in(Part{Section::Band, 3}, true));
 }
 
 void PeqActions::set_filter_on(int input, Part part, bool on) {
     InputChannel& in = record(input);
-    (part.section == Section::Hpf ? in.hpf_on : in.lpf_on) = on ? 1 : 0;
-    commit(input, part, kNoKind);
+    const bool wrote =
+        ActionContext::store(part.section == Section::Hpf ? in.hpf_on : in.lpf_on, on ? 1 : 0);
+    commit(input, part, kNoKind, wrote_in(part, wrote));
 }
 
 void PeqActions::set_hpf_on(int input, bool on) {
@@ -318,8 +342,9 @@ void PeqActions::toggle_lpf(int input) {
 void PeqActions::select_slope(int input, Part part, int item) {
     InputChannel& in = record(input);
     require_range(item, 0, static_cast<int>(kSlopeItems.size()) - 1, "slope item");
-    (part.section == Section::Hpf ? in.hpf_slope : in.lpf_slope) = item + kFirstSlope;
-    commit(input, part, kNoKind);
+    const bool wrote = ActionContext::store(
+        part.section == Section::Hpf ? in.hpf_slope : in.lpf_slope, item + kFirstSlope);
+    commit(input, part, kNoKind, wrote_in(part, wrote));
 }
 
 void PeqActions::select_hpf_slope(int input, int item) {
@@ -343,22 +368,27 @@ std::optional<int> PeqActions::slope_item(int slope) {
 void PeqActions::reset(int input) {
     InputChannel& in = record(input);
     ctx_.label(ctx_.channel_label(false, input) + " PEQ reset");
+    bool bands = false;
     for (int b = 0; b < kCopiedBands; ++b) {
         PeqBand& band = in.peq_band[static_cast<std::size_t>(b)];
-        band.freq = kResetFreq[static_cast<std::size_t>(b)];
-        band.gain = kFlatGain;
-        band.q = kResetQ;
-        band.type = 0;
+        PeqBand factory = band;
+        factory.freq = kResetFreq[static_cast<std::size_t>(b)];
+        factory.gain = kFlatGain;
+        factory.q = kResetQ;
+        factory.type = 0;
+        bands = ActionContext::store(band, factory) || bands;
     }
-    in.hpf_slope = kFirstSlope;
-    in.hpf_freq = kMinFreq;
-    in.lpf_slope = kFirstSlope;
-    in.lpf_freq = kMaxFreq;
-    in.lpf_on = 0;
-    in.hpf_on = 0;
+    bool filters = ActionContext::store(in.hpf_slope, int32_t{kFirstSlope});
+    filters = ActionContext::store(in.hpf_freq, int32_t{kMinFreq}) || filters;
+    filters = ActionContext::store(in.lpf_slope, int32_t{kFirstSlope}) || filters;
+    filters = ActionContext::store(in.lpf_freq, int32_t{kMaxFreq}) || filters;
+    filters = ActionContext::store(in.lpf_on, int32_t{0}) || filters;
+    filters = ActionContext::store(in.hpf_on, int32_t{0}) || filters;
     send_whole_block(input, false);
     copy_to_group(input, Part{Section::Whole}, true);
-    publish(input, Part{Section::Whole}, kNoKind);
+    publish(input, Part{Section::Whole}, kNoKind,
+            MemberCopy::changed(StateChange::Block::Peq, bands) |
+                MemberCopy::changed(StateChange::Block::Filters, filters));
 }
 
 PeqActions::SavedBlock PeqActions::save_block(const InputChannel& in) {
@@ -396,7 +426,7 @@ void PeqActions::toggle_bypass(int input) {
     send_whole_block(input, true);
     copy_to_group(input, Part{Section::Whole}, true);
     // The bypass itself flipped, also on a block that was already flat.
-    publish(input, Part{Section::Whole}, kNoKind, ActionContext::Publish::Always);
+    publish(input, Part{Section::Whole}, kNoKind, wrote_in(Part{Section::Whole}, true));
 }
 
 bool PeqActions::bypassed(int input) const {
@@ -408,7 +438,7 @@ void PeqActions::block_recalled(int input) {
     record(input);
     send_whole_block(input, false);
     copy_to_group(input, Part{Section::Whole}, true);
-    publish(input, Part{Section::Whole}, kNoKind);
+    publish(input, Part{Section::Whole}, kNoKind, {});  // the recall published what it wrote
 }
 
 // ---- graph markers -----------------------------------------------------------------------
@@ -434,7 +464,7 @@ ReadoutKind PeqActions::marker_kind(int marker) {
     return band_marker_kind(marker);
 }
 
-void PeqActions::store_marker(int input, int marker, double freq_hz, double gain_db) {
+bool PeqActions::store_marker(int input, int marker, double freq_hz, double gain_db) {
     InputChannel& in = record(input);
     if (!std::isfinite(freq_hz) || !std::isfinite(gain_db)) {
         throw std::invalid_argument("marker position is not a number");
@@ -442,25 +472,25 @@ void PeqActions::store_marker(int input, int marker, double freq_hz, double gain
     const int hz = FrequencyLaw::stored_of_hz(freq_hz);
     const int gain = EqGainLaw::stored_of_marker(gain_db);
     if (marker == kHpfMarker) {
-        in.hpf_freq = hz;
-    } else if (marker == kLpfMarker) {
-        in.lpf_freq = hz;
-    } else {
-        PeqBand& band = in.peq_band[static_cast<std::size_t>(marker)];
-        band.freq = hz;
-        band.gain = gain;
+        return ActionContext::store(in.hpf_freq, int32_t{hz});
     }
+    if (marker == kLpfMarker) {
+        return ActionContext::store(in.lpf_freq, int32_t{hz});
+    }
+    PeqBand& band = in.peq_band[static_cast<std::size_t>(marker)];
+    const bool freq = ActionContext::store(band.freq, int32_t{hz});
+    return ActionContext::store(band.gain, int32_t{gain}) || freq;
 }
 
 void PeqActions::marker_moved(int input, int marker, double freq_hz, double gain_db,
                               bool dragging) {
     const Part part = marker_part(marker);
-    store_marker(input, marker, freq_hz, gain_db);
+    const MemberCopy::Changed wrote = wrote_in(part, store_marker(input, marker, freq_hz, gain_db));
     if (!dragging) {
         drag_.released();
     }
     if (!dragging) {
-        commit(input, part, marker_kind(marker));
+        commit(input, part, marker_kind(marker), wrote);
         return;
     }
     // While the marker moves the members follow in the state only; they are sent at the end.
@@ -471,16 +501,16 @@ void PeqActions::marker_moved(int input, int marker, double freq_hz, double gain
     } else if (drag_.moved(marker)) {
         send(input, part);
     }
-    publish(input, part, marker_kind(marker));
+    publish(input, part, marker_kind(marker), wrote);
 }
 
 void PeqActions::marker_double_clicked(int input, int marker) {
     const Part part = marker_part(marker);
     InputChannel& in = record(input);
-    if (part.section == Section::Band) {
-        in.peq_band[static_cast<std::size_t>(marker)].gain = kFlatGain;
-    }
-    commit(input, part, marker_kind(marker));
+    const bool wrote = part.section == Section::Band &&
+                       ActionContext::store(in.peq_band[static_cast<std::size_t>(marker)].gain,
+                                            int32_t{kFlatGain});
+    commit(input, part, marker_kind(marker), wrote_in(part, wrote));
 }
 
 void PeqActions::tick() {
@@ -511,8 +541,11 @@ bool PeqActions::commit_band_field(int index, const FieldPath& field, int value)
             throw std::invalid_argument("band " + std::to_string(band) + " type " +
                                         std::to_string(value) + " cannot be set");
         }
-        record(index).peq_band[static_cast<std::size_t>(band)].type = value;
-        commit(index, Part{Section::Band, band}, kNoKind);
+        const Part part{Section::Band, band};
+        commit(index, part, kNoKind,
+               wrote_in(part, ActionContext::store(
+                                  record(index).peq_band[static_cast<std::size_t>(band)].type,
+                                  int32_t{value})));
     } else {
         return false;
     }
@@ -539,9 +572,9 @@ bool PeqActions::commit_field(FieldTarget target, int index, const FieldPath& fi
     };
     if (field.is("peq_on")) {
         // Every "G" carries the switch; the bands are sent so the processor takes it.
-        record(index).peq_on = flag("peq_on") ? 1 : 0;
+        const bool wrote = ActionContext::store(record(index).peq_on, flag("peq_on") ? 1 : 0);
         send_bands(index);
-        publish(index, Part{Section::Band, 0}, kNoKind);
+        publish(index, Part{Section::Band, 0}, kNoKind, wrote_in(Part{Section::Band, 0}, wrote));
     } else if (field.is("hpf_freq")) {
         set_hpf_freq(index, value, SliderCommit::Released);
     } else if (field.is("lpf_freq")) {

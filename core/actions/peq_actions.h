@@ -76,8 +76,8 @@ public:
     // The editor's 50 ms timer: the trailing send of a drag whose marker has come to rest.
     void tick();
 
-    // After a preset recall wrote the block: sends "G" for bands 1-4 then "E" and "F", 20 ms
-    // apart, while connected, and copies the whole block to the linked inputs.
+    // After a preset recall wrote (and published) the block: sends "G" for bands 1-4 then "E" and
+    // "F", 20 ms apart, while connected, and copies the whole block to the linked inputs.
     void block_recalled(int input);
 
     // peq_band[k].gain|freq|q|type, peq_on, hpf_*, lpf_* of inputs.
@@ -102,17 +102,20 @@ private:
     InputChannel& record(int input);
     static Part marker_part(int marker);
     static ReadoutKind marker_kind(int marker);
-    void store_marker(int input, int marker, double freq_hz, double gain_db);
+    // Whether the marker's fields took new values.
+    bool store_marker(int input, int marker, double freq_hz, double gain_db);
 
     DatagramList encode(int input, Part part, std::chrono::milliseconds pause) const;
     void send(int input, Part part);
     // What it changed on `to`, block by block.
     MemberCopy::Changed copy_part(int from, int to, Part part);
     void copy_to_group(int input, Part part, bool with_sends);
-    void publish(int input, Part part, std::optional<ReadoutKind> kind,
-                 ActionContext::Publish when = ActionContext::Publish::IfChanged);
-    void commit(int input, Part part,
-                std::optional<ReadoutKind> kind);  // send, group copy with sends, publish
+    // The input's own blocks that a store in `part` changed, when `wrote`.
+    static MemberCopy::Changed wrote_in(Part part, bool wrote);
+    // Publishes the input's own blocks of `part` that `wrote` names.
+    void publish(int input, Part part, std::optional<ReadoutKind> kind, MemberCopy::Changed wrote);
+    // Send, group copy with sends, publish.
+    void commit(int input, Part part, std::optional<ReadoutKind> kind, MemberCopy::Changed wrote);
     void send_whole_block(int input, bool filters_first);
     void send_bands(int input);
     DatagramList encode_bands(int input) const;

@@ -195,6 +195,26 @@ TEST_F(PeqActionsTest, BypassFlattensThenRestoresExactlyAndSendsFiltersFirst) {
     EXPECT_EQ(in, original);
 }
 
+// Whether a reset, a switch or a marker is news depends on what it wrote, block by block,
+// not on whether the block was published since the processor's whole state came.
+TEST_F(PeqActionsTest, OnlyTheBlocksAWriteChangedArePublished) {
+    peq.reset(5);
+    stream.publish({StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::All,
+                    ChangeOrigin::FullStateRead});
+    changes.clear();
+    peq.reset(5);
+    peq.set_hpf_on(5, false);  // off already
+    EXPECT_TRUE(changes.empty());
+    peq.set_lpf_on(5, true);
+    peq.marker_moved(5, 1, 1000.0, 0.0, false);
+    const StateChange bands{StateChange::Scope::Input, 5, StateChange::Block::Peq};
+    const StateChange filters{StateChange::Scope::Input, 5, StateChange::Block::Filters};
+    EXPECT_EQ(changes, (std::vector<StateChange>{filters, bands}));
+    changes.clear();
+    peq.reset(5);  // only the filters moved away from the factory values
+    EXPECT_EQ(changes, (std::vector<StateChange>{bands, filters}));
+}
+
 TEST_F(PeqActionsTest, BypassOfAFlatBlockStillPublishesItsToggle) {
     peq.toggle_bypass(5);
     peq.toggle_bypass(5);
