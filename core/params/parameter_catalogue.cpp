@@ -402,7 +402,11 @@ std::vector<Parameter> build() {
 struct Index {
     std::unordered_map<std::string, std::size_t> by_path;
     std::unordered_map<std::string, std::size_t> by_field;
+    std::unordered_map<long long, std::size_t> by_readout;
 
+    static long long readout_key(int unit, ReadoutKind kind) {
+        return static_cast<long long>(unit) * kReadoutKindCount + number_of(kind);
+    }
     static std::string field_key(int unit, std::string_view path) {
         return std::to_string(unit) + ":" + std::string(path);
     }
@@ -415,6 +419,10 @@ const Index& index() {
         for (std::size_t r = 0; r < rows.size(); ++r) {
             ix.by_path.emplace(rows[r].path, r);
             ix.by_field.emplace(Index::field_key(rows[r].field.unit, rows[r].field.path), r);
+            if (rows[r].readout_kind) {
+                ix.by_readout.emplace(Index::readout_key(rows[r].field.unit, *rows[r].readout_kind),
+                                      r);
+            }
         }
         return ix;
     }();
@@ -462,6 +470,12 @@ const Parameter* ParameterCatalogue::of_field(int unit, std::string_view field_p
     const Index& ix = index();
     const auto it = ix.by_field.find(Index::field_key(unit, field_path));
     return it == ix.by_field.end() ? nullptr : &rows()[it->second];
+}
+
+const Parameter* ParameterCatalogue::of_readout(int unit, ReadoutKind kind) {
+    const Index& ix = index();
+    const auto it = ix.by_readout.find(Index::readout_key(unit, kind));
+    return it == ix.by_readout.end() ? nullptr : &rows()[it->second];
 }
 
 std::string ParameterCatalogue::owner_label(const Parameter& p, const DeviceState& state,

@@ -37,6 +37,9 @@ public:
     // active mute group, whose one field several rows share, the first of them. Null for a
     // field no operator changes.
     static const Parameter* of_field(int unit, std::string_view field_path);
+    // The row a read-out kind names on a channel's StateFields unit, or null where the channel
+    // has no such parameter.
+    static const Parameter* of_readout(int unit, ReadoutKind kind);
 
     // The channel (or group) a row belongs to as the read-out shows it: the channel's short
     // name, "CH 03" or "M 2" where it has none, "SYSTEM", "C GROUP 1", "M GROUP 2", "UNIT 3".

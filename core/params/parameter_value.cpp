@@ -14,6 +14,9 @@ namespace kestra {
 namespace {
 
 constexpr int kEmptyUnitSlot = 0xFF;
+// A typed decimal lands a rounding error below its step ("2.3" x 10 is just under 23); the
+// nudge keeps it on the step.
+constexpr double kStepNudge = 1e-9;
 
 bool same_words(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -28,7 +31,7 @@ bool same_words(std::string_view a, std::string_view b) {
     return true;
 }
 
-TypedUnit typed_unit(const ValueLaw& law) {
+TypedUnit unit_of(const ValueLaw& law) {
     if (law.type == ParameterType::Ratio) {
         return TypedUnit::Ratio;
     }
@@ -205,32 +208,51 @@ int32_t ParameterValue::limited(const Parameter& p, int64_t stored) {
 }
 
 ParameterValue::Typed ParameterValue::read(const Parameter& p, std::string_view text) {
+    const auto refused = [&p](std::string reason) {
+        return Typed{std::nullopt, p.label + ": " + reason, reason};
+    };
     if (p.law.type == ParameterType::Text) {
-        return {std::nullopt, p.label + " is a text, not a number"};
+        return {std::nullopt, p.label + " is a text, not a number", "a text, not a number"};
     }
     if (const auto word = choice_word(p, text)) {
-        return {*word, {}};
+        return {*word, {}, {}};
     }
     if (p.law.type == ParameterType::Bool) {
         if (const auto flag = flag_word(text)) {
-            return {*flag, {}};
+            return {*flag, {}, {}};
         }
         std::string words = "on or off";
         if (!p.choices.empty()) {
             words = p.choices.back() + ", " + p.choices.front() + ", " + words;
         }
-        return {std::nullopt, p.label + " takes " + words};
+        return {std::nullopt, p.label + " takes " + words, "takes " + words};
     }
-    const TypedNumber typed = read_typed_number(text, typed_unit(p.law));
+    const TypedNumber typed = read_typed_number(text, typed_unit(p));
     if (!typed.value) {
-        return {std::nullopt, p.label + ": " + typed.refusal};
+        return refused(typed.refusal);
     }
-    const double units = typed.value->decimal / p.law.scale - p.law.offset;
-    if (!std::isfinite(units)) {
-        return {std::nullopt, p.label + ": the number is out of reach"};
+    return {stored_of_typed(p, *typed.value), {}, {}};
+}
+
+TypedUnit ParameterValue::typed_unit(const Parameter& p) {
+    return unit_of(p.law);
+}
+
+int32_t ParameterValue::stored_of_typed(const Parameter& p, const TypedValue& typed) {
+    const ValueLaw& law = p.law;
+    if (law.decimals == 0 && law.scale == 1.0) {
+        return limited(p, static_cast<int64_t>(typed.integer) - law.offset);
     }
-    const double held = std::clamp(units, -1e12, 1e12);
-    return {limited(p, std::llround(held)), {}};
+    // A tenth is typed as x 10, not / 0.1, which lands further from the step.
+    const double units = law.scale < 1.0 ? typed.decimal * std::round(1.0 / law.scale) - law.offset
+                                         : typed.decimal / law.scale - law.offset;
+    if (!(units >= p.min)) {
+        return p.min;
+    }
+    if (units > p.max) {
+        return p.max;
+    }
+    return limited(p, static_cast<int64_t>(std::floor(units + kStepNudge)));
 }
 
 }  // namespace kestra

@@ -7,6 +7,7 @@
 
 #include "model/device_state.h"
 #include "params/parameter.h"
+#include "params/typed_number.h"
 
 namespace kestra {
 
@@ -42,12 +43,21 @@ public:
     static int32_t limited(const Parameter& p, int64_t stored);
 
     // A typed value in the display unit ("-10", "-10 dB", "1k", "on", "AUX2", "1:4"), limited
-    // to the row's range. A text that is no such value is refused with the reason.
+    // to the row's range: the one reading of what an operator types, for the read-out's boxes
+    // and the shell's set alike. A text that is no such value is refused: `refusal` under the
+    // row's label, `reason` alone for a caller that names the parameter its own way.
     struct Typed {
         std::optional<int32_t> stored;
         std::string refusal;
+        std::string reason;
     };
     static Typed read(const Parameter& p, std::string_view text);
+    // The unit a number for the row is typed in.
+    static TypedUnit typed_unit(const Parameter& p);
+    // A typed number as the row stores it, limited to its range. Where the display shows whole
+    // units the number's whole part counts (-10.6 dB is -10 dB); where it shows finer steps the
+    // step at or below the number does (-1.55 dB is -1.6 dB). Nothing is rounded up.
+    static int32_t stored_of_typed(const Parameter& p, const TypedValue& typed);
 };
 
 }  // namespace kestra

@@ -5,6 +5,7 @@
 #include "mix_fixture.h"
 #include "operator/parameter_setter.h"
 #include "params/parameter_catalogue.h"
+#include "params/parameter_value.h"
 
 namespace kestra::testing {
 namespace {
@@ -77,6 +78,58 @@ TEST_F(ParameterSetterTest, NamesUnitsAndTheActiveMuteGroupUseTheirPages) {
     EXPECT_EQ(state.groups.active_mute_group, 2);
     set("group.mute.3.active", "on");
     EXPECT_EQ(state.groups.active_mute_group, 3);
+}
+
+// A decimal typed for a whole-dB or whole-ms value counts by its whole part, and one finer than
+// a step lands on the step below: never rounded up, as the read-out has always stored it.
+TEST_F(ParameterSetterTest, TypedDecimalsAreCutNotRounded) {
+    EXPECT_EQ(set("in.3.volume", "-10.6"), 50);  // -10 dB
+    EXPECT_EQ(set("in.3.volume", "9.9"), 69);
+    EXPECT_EQ(set("in.3.peq.2.gain", "-1.55"), 134);  // -1.6 dB
+    EXPECT_EQ(set("in.3.peq.2.gain", "2.3"), 173);    // on its step though 2.3 x 10 is below 23
+    EXPECT_EQ(set("in.3.peq.2.q", "1.59"), 15);
+    EXPECT_EQ(set("in.3.comp.ratio", "1:4.55"), 45);
+    EXPECT_EQ(set("in.3.comp.ratio", "10.5"), 100);  // held at 1:10
+    EXPECT_EQ(set("in.3.comp.attack", "12.9"), 12);
+    EXPECT_EQ(set("in.3.hpf.freq", "99.9"), 99);
+    EXPECT_EQ(set("out.2.limit.gain", "3.47"), 34);
+}
+
+// The shell's set and the read-out's value box are one reading of a typed text: every row the
+// read-out shows stores the same value, or refuses the same text, either way.
+TEST_F(ParameterSetterTest, SetStoresWhatTypingTheSameTextInTheReadoutStores) {
+    const char* const texts[] = {"-10.6", "-10.4", "-1.55", "-0.9",  "0.05",   "2.35",   "4.05",
+                                 "10.5",  "19.99", "99.9",  "250.9", "1000.7", "1:4.55", "abc"};
+    int compared = 0;
+    for (const char* pattern : {"in.3.*", "out.2.*"}) {
+        for (const Parameter* p : ParameterCatalogue::select(pattern)) {
+            if (!p->readout_kind || p->law.type == ParameterType::Bool) {
+                continue;
+            }
+            const int channel = p->target == FieldTarget::Input
+                                    ? p->index
+                                    : ActionContext::output_readout(p->index);
+            for (const char* text : texts) {
+                SCOPED_TRACE(p->path + " " + text);
+                std::optional<int32_t> by_set;
+                try {
+                    by_set = set(p->path, text);
+                } catch (const std::invalid_argument&) {
+                }
+                ParameterValue::store(*p, state, p->min);
+                surface.readout.show_parameter(channel, *p->readout_kind);
+                surface.readout.apply_typed_value(Readout::Box::Value, text);
+                const int32_t by_readout = ParameterValue::stored(*p, state);
+                if (by_set) {
+                    EXPECT_EQ(by_readout, *by_set);
+                } else {
+                    EXPECT_EQ(by_readout, p->min);  // refused there too
+                }
+                ++compared;
+            }
+        }
+    }
+    EXPECT_EQ(compared, 14 * (20 + 21));
 }
 
 }  // namespace
