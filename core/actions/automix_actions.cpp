@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <vector>
 
 #include "params/level_law.h"
 
@@ -133,13 +134,16 @@ void AutomixActions::choose_threshold(int channel, int index) {
     const bool all = state.system.automix_sync != 0;
     const int first = all ? 0 : channel;
     const int last = all ? kChannels - 1 : channel;
+    std::vector<int> moved;  // the channels whose threshold the choice changed
     for (int n = first; n <= last; ++n) {
-        state.input(n).automix_threshold = index;
+        if (ActionContext::store(state.input(n).automix_threshold, int32_t{index})) {
+            moved.push_back(n);
+        }
         page_.threshold_index[static_cast<std::size_t>(n)] = index;
     }
     send_thresholds(all ? -1 : channel);
-    for (int n = first; n <= last; ++n) {
-        ctx_.changed({StateChange::Scope::Input, n, StateChange::Block::Automix});
+    for (int n : moved) {
+        ctx_.changed_if(true, {StateChange::Scope::Input, n, StateChange::Block::Automix});
     }
 }
 
@@ -168,14 +172,15 @@ void AutomixActions::choose_setting(AutomixList list, int index) {
     page_.setting_index[slot(list)] = index;
     const StateChange change{StateChange::Scope::System, -1, StateChange::Block::Automix};
     if (is_hidden(list)) {
-        sys.automix_hidden[slot(list) - slot(AutomixList::Hidden1)] = enc.stored(index);
+        const bool wrote = ActionContext::store(
+            sys.automix_hidden[slot(list) - slot(AutomixList::Hidden1)], enc.stored(index));
         ctx_.send(encode_automix_hidden(ctx_.state()));
-        ctx_.changed(change);
+        ctx_.changed_if(wrote, change);
         return;
     }
-    sys.automix_cfg[cfg_word(list)] = enc.stored(index);
+    const bool wrote = ActionContext::store(sys.automix_cfg[cfg_word(list)], enc.stored(index));
     ctx_.send(encode_automix_settings(ctx_.state()));
-    ctx_.changed(change);
+    ctx_.changed_if(wrote, change);
     // The page confirms the four global lists even when nothing could be sent.
     ctx_.notice(kSetSuccessfully);
 }
@@ -190,16 +195,16 @@ void AutomixActions::toggle_sync() {
 
 void AutomixActions::set_last_hold(bool on) {
     page_.last_hold_lit = on;
-    ctx_.state().system.automix_cfg[kLastHold] = on ? 1 : 0;
+    const bool wrote = ActionContext::store(ctx_.state().system.automix_cfg[kLastHold], on ? 1 : 0);
     ctx_.send(encode_automix_settings(ctx_.state()));
-    ctx_.changed({StateChange::Scope::System, -1, StateChange::Block::Automix});
+    ctx_.changed_if(wrote, {StateChange::Scope::System, -1, StateChange::Block::Automix});
 }
 
 // The processor never learns of sync: it only makes the page send every threshold.
 void AutomixActions::set_sync(bool on) {
     page_.sync_lit = on;
-    ctx_.state().system.automix_sync = on ? 1 : 0;
-    ctx_.changed({StateChange::Scope::System, -1, StateChange::Block::Automix});
+    const bool wrote = ActionContext::store(ctx_.state().system.automix_sync, on ? 1 : 0);
+    ctx_.changed_if(wrote, {StateChange::Scope::System, -1, StateChange::Block::Automix});
 }
 
 bool AutomixActions::commit_field(FieldTarget target, int index, const FieldPath& field,

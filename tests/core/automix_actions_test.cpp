@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "surface_test_support.h"
@@ -35,6 +36,24 @@ TEST_F(AutomixTest, SyncedThresholdGoesToAll32ChannelsIn32FramesWith20msPauses) 
     }
     EXPECT_EQ(state.input(32).automix_threshold, 0);
     EXPECT_EQ(changes.size(), 1u + 32u);  // the sync button, then each channel
+}
+
+// A synced threshold goes to every channel, but only the channels it changed are news.
+TEST_F(AutomixTest, ASyncedThresholdPublishesOnlyTheChannelsItChanged) {
+    automix.toggle_sync();
+    state.input(3).automix_threshold = 35;  // as the processor's state has it
+    stream.publish({StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::All,
+                    ChangeOrigin::FullStateRead});
+    changes.clear();
+    automix.choose_threshold(6, 35);
+    EXPECT_EQ(sink.sent.size(), 32u);
+    ASSERT_EQ(changes.size(), 31u);
+    EXPECT_TRUE(std::none_of(changes.begin(), changes.end(),
+                             [](const StateChange& c) { return c.index == 3; }));
+    automix.choose_setting(AutomixList::Hidden1, 1);
+    changes.clear();
+    automix.choose_setting(AutomixList::Hidden1, 1);
+    EXPECT_TRUE(changes.empty()) << "the item chosen already";
 }
 
 TEST_F(AutomixTest, UnsyncedThresholdChangesOneChannelAndOfflineSendsNothing) {
