@@ -251,8 +251,21 @@ std::optional<std::string> PresetCodec::encode(PresetTable table, const DeviceSt
     return w.result();
 }
 
+namespace {
+
+// Puts a fully read record in place, telling whether it differed.
+template <class Channel>
+void put(Channel& into, const Channel& staged, bool* changed) {
+    if (changed != nullptr) {
+        *changed = !(into == staged);
+    }
+    into = staged;
+}
+
+}  // namespace
+
 PresetDecodeResult PresetCodec::decode(PresetTable table, std::string_view text, DeviceState& state,
-                                       int channel) {
+                                       int channel, bool* changed) {
     if (!channel_valid(table, channel) || text.size() != preset_table_info(table).length) {
         return PresetDecodeResult::Damaged;
     }
@@ -262,13 +275,13 @@ PresetDecodeResult PresetCodec::decode(PresetTable table, std::string_view text,
         OutputChannel staged = state.outputs[c];
         visit_output(table, staged, r);
         if (r.result() == PresetDecodeResult::Done) {
-            state.outputs[c] = staged;
+            put(state.outputs[c], staged, changed);
         }
     } else {
         InputChannel staged = state.inputs[c];
         visit_input(table, staged, r);
         if (r.result() == PresetDecodeResult::Done) {
-            state.inputs[c] = staged;
+            put(state.inputs[c], staged, changed);
         }
     }
     return r.result();

@@ -40,9 +40,10 @@ public:
     // Reads `text` into the block of `channel`. The text must have exactly the layout's length,
     // hexadecimal digits at every field and the separators where the layout has them
     // (otherwise Damaged), and every value within the range its block works with (otherwise
-    // OutOfRange). Unless Done, the state is unchanged.
+    // OutOfRange). Unless Done, the state is unchanged. `changed`, when given, tells whether
+    // the channel held anything else before.
     static PresetDecodeResult decode(PresetTable table, std::string_view text, DeviceState& state,
-                                     int channel);
+                                     int channel, bool* changed = nullptr);
 };
 
 }  // namespace kestra

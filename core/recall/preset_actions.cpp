@@ -93,7 +93,8 @@ bool PresetActions::recall(PresetTable table, int id, int channel) {
     if (r != StoreResult::Done) {
         return false;
     }
-    switch (PresetCodec::decode(table, data, context_.state(), channel)) {
+    bool wrote = false;
+    switch (PresetCodec::decode(table, data, context_.state(), channel, &wrote)) {
         case PresetDecodeResult::Done:
             context_.label(context_.channel_label(preset_table_info(table).output, channel) + " " +
                            preset_table_info(table).table + " preset " + std::to_string(id) +
@@ -108,9 +109,10 @@ bool PresetActions::recall(PresetTable table, int id, int channel) {
     }
     // The editor's resend and its copies to group members are part of the recall.
     const ActionContext::OriginScope recalled(context_, ChangeOrigin::Recall);
-    context_.changed(change_of(table, channel));
+    context_.changed_if(wrote, change_of(table, channel));
     if (table == PresetTable::Peq) {
-        context_.changed({StateChange::Scope::Input, channel, StateChange::Block::Filters});
+        context_.changed_if(wrote,
+                            {StateChange::Scope::Input, channel, StateChange::Block::Filters});
     }
     target_.block_recalled(table, channel);
     return true;

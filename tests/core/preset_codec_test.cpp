@@ -165,5 +165,21 @@ TEST(PresetTables, NamesAndColumnsAreTheStoredOnes) {
     EXPECT_FALSE(preset_table_named("peq"));
 }
 
+// The recall publishes a block only when the codec's write changed it.
+TEST(PresetCodec, DecodeTellsWhetherTheChannelHeldAnythingElse) {
+    DeviceState state;
+    state.outputs[1].lim_gain = 120;
+    const auto text = PresetCodec::encode(PresetTable::Limit, state, 1);
+    ASSERT_TRUE(text);
+    bool changed = false;
+    ASSERT_EQ(PresetCodec::decode(PresetTable::Limit, *text, state, 4, &changed),
+              PresetDecodeResult::Done);
+    EXPECT_TRUE(changed);
+    ASSERT_EQ(PresetCodec::decode(PresetTable::Limit, *text, state, 4, &changed),
+              PresetDecodeResult::Done);
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(state.outputs[4].lim_gain, 120);
+}
+
 }  // namespace
 }  // namespace kestra
