@@ -80,6 +80,13 @@ std::string readout_name(const Parameter& row, bool marker) {
 
 // ---- building the entries ----
 
+// A typed value stored in the row's field, telling whether the field now reads otherwise.
+TypedEntry store_entry(DeviceState& state, const Parameter& row, int32_t value) {
+    const int32_t before = ParameterValue::stored(row, state);
+    ParameterValue::store(row, state, value);
+    return {true, {}, ParameterValue::stored(row, state) != before};
+}
+
 // Reads `text` as the row's typed value and stores it; a text that is no such number leaves
 // the field alone and says why, under the read-out's name.
 TypedEntry store_typed(DeviceState& state, const Parameter& row, const std::string& name,
@@ -88,8 +95,7 @@ TypedEntry store_typed(DeviceState& state, const Parameter& row, const std::stri
     if (!typed.stored) {
         return {false, name + ": " + typed.reason + "; nothing changed."};
     }
-    ParameterValue::store(row, state, *typed.stored);
-    return {true, {}};
+    return store_entry(state, row, *typed.stored);
 }
 
 // An entry whose value box shows the row's field in its display text and stores typed text
@@ -156,8 +162,7 @@ ChannelParameter mute_entry(DeviceState& state, const Row& row) {
             }
             return TypedEntry{false, row->label + " takes " + words + "; nothing changed."};
         }
-        ParameterValue::store(*row, state, open ? 1 : 0);
-        return TypedEntry{true, {}};
+        return store_entry(state, *row, open ? 1 : 0);
     };
     p.command = command_of(state, row);
     return p;

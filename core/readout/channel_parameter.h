@@ -13,6 +13,7 @@ namespace kestra {
 struct TypedEntry {
     bool stored = false;
     std::string refusal;
+    bool changed = false;  // the store gave the field another value
 };
 
 // One parameter kind of the read-out, bound to one channel of a state: the name the read-out

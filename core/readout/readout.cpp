@@ -110,7 +110,7 @@ void Readout::apply_typed_value(Box box, std::string_view text) {
     }
     if (entry.stored) {
         const ActionContext::OriginScope typed(ctx_, ChangeOrigin::TypedEntry);
-        ctx_.changed(parameter->change);
+        ctx_.changed_if(entry.changed, parameter->change);
         ctx_.send(parameter->command());
     } else if (!entry.refusal.empty()) {
         ctx_.notice(entry.refusal);

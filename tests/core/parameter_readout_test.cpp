@@ -58,6 +58,21 @@ TEST_F(ReadoutTest, EnterOnTheShownValueStillSendsAndRefreshesButPublishesNothin
     EXPECT_EQ(changes.size(), 1u);
 }
 
+// What a typed entry stores is news only when it changed the field, also right after the
+// processor's whole state, which leaves no block published before.
+TEST_F(ReadoutTest, TypingTheValueTheWholeStateBroughtSendsButPublishesNothing) {
+    state.input(4).volume = 65;  // as the processor's state has it: 5 dB
+    stream.publish({StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::All,
+                    ChangeOrigin::FullStateRead});
+    changes.clear();
+    EXPECT_EQ(type(4, 3, "5"), "5dB");
+    EXPECT_EQ(type(4, 1, "CLOSE"), "CLOSE");
+    EXPECT_EQ(sink.frames.size(), 2u);
+    EXPECT_TRUE(changes.empty());
+    EXPECT_EQ(type(4, 3, "6"), "6dB");
+    EXPECT_EQ(changes.size(), 1u);
+}
+
 TEST_F(ReadoutTest, TypedValuesAreNeitherCopiedToGroupMembersNorSentOffline) {
     ControlGroup group;
     group.input_member[0] = group.input_member[1] = 1;
