@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string_view>
+#include <unordered_map>
 
 #include "model/state_fields.h"
 #include "params/parameter_catalogue.h"
@@ -17,32 +18,42 @@ constexpr int kPeqBandsSent = 4;
 // A name's frame travels in about three pieces, each with its frame gap.
 constexpr int kNamePieces = 3;
 
-bool is_output_channel(int wire) {
-    return wire > kWireOutputBase;
+// What the catalogue's rows say of the commands the state goes out in: how many wire numbers
+// select what each letter sets, and which unit's name each "V" channel carries.
+struct Commands {
+    std::unordered_map<char, std::size_t> selector_size;
+    std::unordered_map<int, int> name_unit;  // by wire channel
+};
+
+const Commands& commands() {
+    static const Commands built = [] {
+        Commands c;
+        for (const Parameter& p : ParameterCatalogue::rows()) {
+            if (p.command.letter == 0) {
+                continue;
+            }
+            c.selector_size.emplace(p.command.letter, p.command.selector.size());
+            if (p.command.letter == 'V') {
+                c.name_unit.emplace(p.command.selector.at(0), p.field.unit);
+            }
+        }
+        // The level reports' switch sets no parameter: its one number is on or off.
+        c.selector_size.emplace('Q', 1);
+        return c;
+    }();
+    return built;
 }
 
-// The unit (see StateFields) of the step's channel.
-int unit_of(const WriteStep& s) {
-    switch (s.letter) {
-        case 'X':
-        case 'M':
-        case 'N':
-        case 'Q':
-            return StateFields::kSystemUnit;
-        case 'A':
-        case 'V':
-            return is_output_channel(s.channel)
-                       ? StateFields::output_unit(s.channel - kWireOutputBase - 1)
-                       : StateFields::input_unit(s.channel - 1);
-        case 'D':
-        case 'H':
-        case 'I':
-        case 'J':
-        case 'K':
-            return StateFields::output_unit(s.channel - 1);
-        default:
-            return StateFields::input_unit(s.channel - 1);
+// The step's wire numbers, as many as its letter's rows select by: none for the system's
+// words, the channel (or unit group), or the channel and the band.
+std::vector<int> selector_of(const WriteStep& step) {
+    const auto it = commands().selector_size.find(step.letter);
+    if (it == commands().selector_size.end()) {
+        throw std::invalid_argument(std::string("no write step ") + step.letter);
     }
+    std::vector<int> selector{step.channel, step.band};
+    selector.resize(it->second);
+    return selector;
 }
 
 }  // namespace
@@ -100,75 +111,11 @@ std::vector<WriteStep> WriteSteps::every_field(milliseconds name_pause) {
 
 DatagramList WriteSteps::encode(const DeviceState& s, const WriteStep& step,
                                 const CommandContext& names) {
-    const int n = step.channel;
-    DatagramList d;
-    switch (step.letter) {
-        case 'Q':
-            d = encode_level_reports(n != 0);
-            break;
-        case 'X':
-            d = encode_unit_settings(s, n);
-            break;
-        case 'A':
-            d = encode_fader(s, n);
-            break;
-        case 'O':
-            d = encode_input_source(s, n);
-            break;
-        case 'B':
-            d = encode_matrix_row(s, n);
-            break;
-        case 'U':
-            d = encode_input_gain(s, n);
-            break;
-        case 'C':
-            d = encode_compressor(s, n);
-            break;
-        case 'E':
-            d = encode_low_pass(s, n);
-            break;
-        case 'F':
-            d = encode_high_pass(s, n);
-            break;
-        case 'L':
-            d = encode_automix_channel(s, n);
-            break;
-        case 'D':
-            d = encode_limiter(s, n);
-            break;
-        case 'H':
-            d = encode_graphic_eq(s, n);
-            break;
-        case 'I':
-            d = encode_output_mode(s, n);
-            break;
-        case 'J':
-            d = encode_output_delay(s, n);
-            break;
-        case 'K':
-            d = encode_output_fbk(s, n);
-            break;
-        case 'G':
-            d = encode_peq_band(s, n, step.band);
-            break;
-        case 'M':
-            d = encode_automix_settings(s);
-            break;
-        case 'N':
-            d = encode_automix_hidden(s);
-            break;
-        case 'V': {
-            if (names.glyphs == nullptr) {
-                throw std::invalid_argument("the names need a glyph renderer");
-            }
-            const NameCodec fallback;
-            d = encode_channel_name(s, n, names.codec != nullptr ? *names.codec : fallback,
-                                    *names.glyphs);
-            break;
-        }
-        default:
-            throw std::invalid_argument(std::string("no write step ") + step.letter);
+    if (step.letter == 'V' && names.glyphs == nullptr) {
+        throw std::invalid_argument("the names need a glyph renderer");
     }
+    const std::vector<int> selector = selector_of(step);
+    DatagramList d = encode_command(s, step.letter, selector, names);
     return std::move(with_pause(d, step.pause));
 }
 
@@ -182,7 +129,7 @@ std::vector<WriteStep> WriteSteps::differing(const std::vector<WriteStep>& steps
         }
         bool differs = false;
         if (step.letter == 'V') {
-            const int unit = unit_of(step);
+            const int unit = commands().name_unit.at(step.channel);
             const auto name = [unit](const DeviceState& s) {
                 return StateFields::is_input(unit)
                            ? s.inputs[static_cast<std::size_t>(unit)].short_name.str()

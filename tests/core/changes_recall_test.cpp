@@ -413,5 +413,25 @@ TEST(WriteSteps, TheWholeOrderAndItsDifferences) {
     EXPECT_FALSE(WriteSteps::carries(differ[0], StateFields::kSystemUnit, "unit_table[15]"));
 }
 
+// A step's command and its wire numbers are those of the parameters it sends: a letter that
+// sends no parameter (the read-all, a unit's call) is no write step, and a PEQ step sends the
+// band it names.
+TEST(WriteSteps, AStepSendsTheCommandOfItsParametersOnly) {
+    DeviceState state;
+    state.input(0).peq_band[4].gain = 200;
+    const CommandContext none;
+    for (const char letter : {'Z', 'W', 'R', 'S', '?'}) {
+        EXPECT_THROW(WriteSteps::encode(state, {letter, 1, 0}, none), std::invalid_argument)
+            << letter;
+    }
+    EXPECT_THROW(WriteSteps::encode(state, {'V', 1, 0}, none), std::invalid_argument);
+    const DatagramList fifth = WriteSteps::encode(state, {'G', 1, 5}, none);
+    ASSERT_EQ(fifth.size(), 1u);
+    EXPECT_EQ(fifth[0].payload, encode_peq_band(state, 1, 5).at(0).payload);
+    EXPECT_NE(fifth[0].payload, WriteSteps::encode(state, {'G', 1, 4}, none).at(0).payload);
+    EXPECT_EQ(WriteSteps::encode(state, {'M', 0, 0}, none).at(0).payload,
+              encode_automix_settings(state).at(0).payload);
+}
+
 }  // namespace
 }  // namespace kestra
