@@ -4,6 +4,8 @@
 #include <string>
 
 #include "actions/member_copy.h"
+#include "model/state_fields.h"
+#include "params/parameter_catalogue.h"
 #include "params/value_range.h"
 
 namespace kestra {
@@ -18,6 +20,18 @@ std::size_t slot(DynamicsField field) {
 }
 
 }  // namespace
+
+const Parameter& DynamicsBlock::row(DynamicsField field) const {
+    const int unit =
+        target == FieldTarget::Input ? StateFields::input_unit(0) : StateFields::output_unit(0);
+    const Parameter* p = ParameterCatalogue::of_field(
+        unit, std::string(field_prefix) + std::string(kFieldNames[slot(field)]));
+    if (p == nullptr) {
+        throw std::logic_error("no catalogue row for " + std::string(field_prefix) +
+                               std::string(kFieldNames[slot(field)]));
+    }
+    return *p;
+}
 
 void DynamicsActions::check_channel(int channel) const {
     require_range(channel, 0, block_.channel_count - 1, "channel index");
@@ -65,7 +79,7 @@ void DynamicsActions::copy_to_group(int channel, int field_or_whole) {
 
 void DynamicsActions::publish(int channel, DynamicsField field, bool wrote) {
     ctx_.changed_if(wrote, StateChange{block_.scope, channel, block_.block});
-    if (const std::optional<ReadoutKind> kind = block_.kinds[slot(field)]) {
+    if (const std::optional<ReadoutKind> kind = block_.kind(field)) {
         ctx_.report(block_.readout(channel), *kind);
     }
 }
@@ -87,7 +101,7 @@ void DynamicsActions::set(int channel, DynamicsField field, int value, SliderCom
     if (field == DynamicsField::On) {
         throw std::invalid_argument("the on/off switch is not a slider");
     }
-    require_range(value, block_.min[slot(field)], block_.max[slot(field)],
+    require_range(value, block_.min(field), block_.max(field),
                   std::string(block_.field_prefix) + std::string(kFieldNames[slot(field)]));
     const bool wrote = ActionContext::store(field_ref(channel, field), value);
     if (commit_kind == SliderCommit::Released) {

@@ -9,6 +9,7 @@
 #include "actions/dynamics_marker.h"
 #include "actions/field_committer.h"
 #include "actions/slider_commit.h"
+#include "params/parameter.h"
 
 namespace kestra {
 
@@ -23,14 +24,18 @@ struct DynamicsBlock {
     int send_limit;           // commands go out for channels below it
     bool sends_while_moving;  // a moving slider sends, not only its release
     GroupLink link;
-    std::array<std::optional<ReadoutKind>, kFields> kinds;
-    std::array<int, kFields> min;
-    std::array<int, kFields> max;
     StateChange::Scope scope;
     StateChange::Block block;
     int (*readout)(int channel);
     std::array<int32_t*, kFields> (*fields)(DeviceState& state, int channel);
     DatagramList (*encode)(const DeviceState& state, int channel);  // zero-based channel
+
+    // The catalogue row of `field` on the block's first channel: its range and its read-out
+    // kind hold on every channel of the block.
+    const Parameter& row(DynamicsField field) const;
+    int min(DynamicsField field) const { return row(field).min; }
+    int max(DynamicsField field) const { return row(field).max; }
+    std::optional<ReadoutKind> kind(DynamicsField field) const { return row(field).readout_kind; }
 };
 
 // The operator actions of a dynamics editor: five sliders, the on/off button, the transfer

@@ -49,10 +49,6 @@ QString value_text(DynamicsField field, int value) {
     return {};
 }
 
-std::size_t slot(DynamicsField field) {
-    return static_cast<std::size_t>(field);
-}
-
 }  // namespace
 
 DynamicsEditor::DynamicsEditor(Kind kind, OperatorActions& surface, NoticeSink& notices,
@@ -76,7 +72,7 @@ DynamicsEditor::DynamicsEditor(Kind kind, OperatorActions& surface, NoticeSink& 
         add_label(name + QStringLiteral(".caption"),
                   QString::fromLatin1(kCaptions[static_cast<size_t>(r)]),
                   QRect(kRowsLeft, y, kCaptionWidth, 24));
-        BitmapFader* slider = add_slider(name, block.min[slot(field)], block.max[slot(field)],
+        BitmapFader* slider = add_slider(name, block.min(field), block.max(field),
                                          QRect(kRowsLeft + kCaptionWidth, y, 0, 0));
         values_[static_cast<size_t>(r)] =
             add_label(name + QStringLiteral(".value"), {},

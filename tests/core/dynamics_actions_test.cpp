@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "action_fixture.h"
+#include "params/parameter_catalogue.h"
 
 namespace kestra {
 namespace {
@@ -182,6 +183,36 @@ TEST_F(LimiterActionsTest, ReleaseFromOneMsAndTheSwitchFollowTheirOwnRules) {
                                        "%D,01,01,01,0A,00,01,01,96,"}));
     EXPECT_EQ(changes.back(),
               (StateChange{StateChange::Scope::Output, 0, StateChange::Block::Limiter}));
+}
+
+// Each slider takes exactly its catalogue row's range on every channel, and reports the row's
+// read-out kind: the compressor's release starts at 20 ms, the limiter's at 1 ms.
+TEST_F(LimiterActionsTest, EverySliderTakesItsRowsRangeAndReportsItsKind) {
+    const std::pair<DynamicsActions*, const char*> blocks[] = {{&surface.compressor, "in.7.comp."},
+                                                               {&lim, "out.7.limit."}};
+    const std::pair<F, const char*> sliders[] = {{F::Threshold, "threshold"},
+                                                 {F::Ratio, "ratio"},
+                                                 {F::Attack, "attack"},
+                                                 {F::Release, "release"},
+                                                 {F::Gain, "gain"}};
+    for (const auto& [actions, prefix] : blocks) {
+        for (const auto& [field, name] : sliders) {
+            const Parameter* row = ParameterCatalogue::find(std::string(prefix) + name);
+            ASSERT_NE(row, nullptr);
+            SCOPED_TRACE(row->path);
+            EXPECT_THROW(actions->set(6, field, row->min - 1, SliderCommit::Released),
+                         std::invalid_argument);
+            EXPECT_THROW(actions->set(6, field, row->max + 1, SliderCommit::Released),
+                         std::invalid_argument);
+            actions->set(6, field, row->min, SliderCommit::Released);
+            EXPECT_EQ(actions->value(6, field), row->min);
+            actions->set(6, field, row->max, SliderCommit::Released);
+            EXPECT_EQ(actions->value(6, field), row->max);
+            EXPECT_EQ(actions->block().kind(field), row->readout_kind);
+        }
+    }
+    EXPECT_EQ(surface.compressor.block().min(F::Release), 20);
+    EXPECT_EQ(lim.block().min(F::Release), 1);
 }
 
 }  // namespace
