@@ -28,12 +28,10 @@ ActionContext::ActionContext(DeviceState& state, Publisher<StateChange>& changes
       questions_(questions),
       clock_(clock),
       names_(names),
-      filter_(state),
-      // The processor's changes pass here too, so the filter learns what they rewrote.
-      filtering_(changes.subscribe([this](const StateChange& c) { observe(c); })) {}
+      // The processor's changes pass here too: its whole state makes the read fresh.
+      watching_(changes.subscribe([this](const StateChange& c) { observe(c); })) {}
 
 void ActionContext::observe(const StateChange& change) {
-    filter_.published(change);
     if (change.origin == ChangeOrigin::FullStateRead) {
         fresh_read_ = true;
     } else if (change.block == StateChange::Block::Connection && !connected() &&
@@ -42,17 +40,15 @@ void ActionContext::observe(const StateChange& change) {
     }
 }
 
-void ActionContext::changed(StateChange change, Publish when) {
+void ActionContext::changed(StateChange change) {
     change.origin = origin_;
     change.client = client_;
-    if (when == Publish::Always || filter_.differs(change)) {
-        changes_.publish(change);
-    }
+    changes_.publish(change);
 }
 
 void ActionContext::changed_if(bool wrote, StateChange change) {
     if (wrote) {
-        changed(std::move(change), Publish::Always);
+        changed(std::move(change));
     }
 }
 

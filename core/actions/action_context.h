@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "actions/active_groups.h"
-#include "actions/change_filter.h"
 #include "model/device_state.h"
 #include "model/state_change.h"
 #include "params/readout_kind.h"
@@ -56,12 +55,6 @@ public:
 // read-out. The stream is shared with the processor's frames, so its owner outlives this.
 class ActionContext {
 public:
-    // Whether a change is published when its block holds what it held when last published.
-    enum class Publish {
-        IfChanged,
-        Always,  // for what an action keeps beside the state, such as a bypass
-    };
-
     // Marks every change published while it lives with its origin, and a Remote one with the
     // client's name; without one, changes are the operator's. Scopes nest.
     class OriginScope {
@@ -98,8 +91,10 @@ public:
     bool ask(const std::string& text, const std::string& caption = NoticeSink::kCaption);
     int choose(const OperatorChoice& choice) { return questions_.choose(choice); }
 
-    // Publishes the change with the current origin, by default only when its block changed.
-    void changed(StateChange change, Publish when = Publish::IfChanged);
+    // Publishes the change with the current origin. Only the action that wrote the state
+    // publishes, and it knows whether it changed anything: see store() and changed_if().
+    // Called directly for what is news whatever the fields hold: a whole state, a bypass.
+    void changed(StateChange change);
     // Stores `value` in `field` and tells whether the field held something else: an action
     // knows it changed a block where it writes, and says so to changed_if().
     template <class T>
@@ -162,11 +157,10 @@ private:
     ActiveGroups active_groups_;
     ChangeOrigin origin_ = ChangeOrigin::Operator;
     std::string client_;
-    ChangeFilter filter_;
     std::string label_;
     bool fresh_read_ = false;
     bool read_back_ = false;
-    Publisher<StateChange>::Subscription filtering_;
+    Publisher<StateChange>::Subscription watching_;
     Publisher<ReadoutRequest> readout_;
     Publisher<std::string> notes_;
 };

@@ -102,8 +102,7 @@ std::optional<UndoOutcome> UndoHistory::apply(Direction direction) {
 void UndoHistory::publish_applied() {
     applying_ = true;
     const ActionContext::OriginScope scope(ctx_, ChangeOrigin::Undo);
-    ctx_.changed({StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::All},
-                 ActionContext::Publish::Always);
+    ctx_.changed({StateChange::Scope::Everything, StateChange::kEvery, StateChange::Block::All});
     applying_ = false;
 }
 

@@ -35,7 +35,7 @@ bool ChangesRecall::start(const DeviceState& scene, const std::string& title) {
     ctx_.active_groups() = ActiveGroups{};
     {
         const ActionContext::OriginScope recalled(ctx_, ChangeOrigin::Recall);
-        ctx_.changed(kEverything, ActionContext::Publish::Always);
+        ctx_.changed(kEverything);
     }
     FieldWriteBack::send(ctx_, steps);
     return read_back_.start(scene, kScene, title, static_cast<int>(steps.size()),

@@ -173,7 +173,7 @@ void RecallReadBack::store_target() {
     // it is not the processor's answer.
     storing_ = true;
     const ActionContext::OriginScope read(ctx_, ChangeOrigin::FullStateRead);
-    ctx_.changed(kEverything, ActionContext::Publish::Always);
+    ctx_.changed(kEverything);
     storing_ = false;
 }
 
