@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "model/state_fields.h"
+#include "params/parameter_catalogue.h"
 #include "protocol/command_encoder.h"
 #include "text/channel_name_rule.h"
 
@@ -31,152 +33,86 @@ void check_output(int output) {
 int wire_input(int input) {
     return input + 1;
 }
-int wire_output(int output) {
-    return output + 1;
-}
 int wire_fader_output(int output) {
     return kWireOutputBase + output + 1;
 }
 
-bool every_channel(int) {
-    return true;
-}
-bool local_input(int input) {
-    return input < kProcessedInputs;
-}
-bool master_output(int output) {
-    return output < kMasterOutputs;
-}
-
-// One strip parameter: where it lives, its range, the link that copies it to group members,
-// its command and which channels carry that command.
+// One strip parameter: where it lives. Its range, the link that copies it to group members,
+// its read-out kind and its command are its catalogue row's; a channel without the row (FBK on
+// a DANTE output, priority on CH33-CH64) takes a copied value but sends nothing.
 struct StripParameter {
-    const char* name;
+    const char* name;  // the field, as the catalogue's rows name it
     bool input;
     int32_t& (*field)(DeviceState&, int);
-    int max;
-    int link;  // GroupLink, or -1 when the group does not copy it
-    DatagramList (*encode)(const DeviceState&, int);
-    bool (*sends_for)(int);
-    std::optional<ReadoutKind> readout;  // none when not reported
 };
 
 constexpr StripParameter kInputVolume{
-    "volume",
-    true,
-    [](DeviceState& s, int i) -> int32_t& { return s.input(i).volume; },
-    StripActions::kMaxVolume,
-    kLinkVol,
-    [](const DeviceState& s, int i) { return encode_fader(s, wire_input(i)); },
-    every_channel,
-    StripActions::kReadoutVolume};
-
+    "volume", true, [](DeviceState& s, int i) -> int32_t& { return s.input(i).volume; }};
 constexpr StripParameter kInputMute{
-    "mute",
-    true,
-    [](DeviceState& s, int i) -> int32_t& { return s.input(i).mute; },
-    1,
-    -1,
-    [](const DeviceState& s, int i) { return encode_fader(s, wire_input(i)); },
-    every_channel,
-    StripActions::kReadoutMute};
-
+    "mute", true, [](DeviceState& s, int i) -> int32_t& { return s.input(i).mute; }};
 constexpr StripParameter kInputPriority{
-    "priority",
-    true,
-    [](DeviceState& s, int i) -> int32_t& { return s.input(i).priority; },
-    1,
-    kLinkPriority,
-    [](const DeviceState& s, int i) { return encode_automix_channel(s, wire_input(i)); },
-    local_input,
-    std::nullopt};
-
+    "priority", true, [](DeviceState& s, int i) -> int32_t& { return s.input(i).priority; }};
 constexpr StripParameter kInputGain{
-    "gain_step",
-    true,
-    [](DeviceState& s, int i) -> int32_t& { return s.input(i).gain_step; },
-    StripActions::kMaxGainStep,
-    kLinkVol,  // the input strips' VOL link also carries the gain step
-    [](const DeviceState& s, int i) { return encode_input_gain(s, wire_input(i)); },
-    every_channel,
-    std::nullopt};
-
+    "gain_step", true, [](DeviceState& s, int i) -> int32_t& { return s.input(i).gain_step; }};
 constexpr StripParameter kOutputVolume{
-    "volume",
-    false,
-    [](DeviceState& s, int o) -> int32_t& { return s.output(o).volume; },
-    StripActions::kMaxVolume,
-    kLinkVol,
-    [](const DeviceState& s, int o) { return encode_fader(s, wire_fader_output(o)); },
-    every_channel,
-    StripActions::kReadoutVolume};
-
+    "volume", false, [](DeviceState& s, int i) -> int32_t& { return s.output(i).volume; }};
 constexpr StripParameter kOutputMute{
-    "mute",
-    false,
-    [](DeviceState& s, int o) -> int32_t& { return s.output(o).mute; },
-    1,
-    -1,
-    [](const DeviceState& s, int o) { return encode_fader(s, wire_fader_output(o)); },
-    every_channel,
-    StripActions::kReadoutMute};
-
+    "mute", false, [](DeviceState& s, int i) -> int32_t& { return s.output(i).mute; }};
 constexpr StripParameter kOutputDelay{
-    "delay_step",
-    false,
-    [](DeviceState& s, int o) -> int32_t& { return s.output(o).delay_step; },
-    StripActions::kMaxDelayStep,
-    kLinkDelay,
-    [](const DeviceState& s, int o) { return encode_output_delay(s, wire_output(o)); },
-    every_channel,
-    std::nullopt};
-
+    "delay_step", false, [](DeviceState& s, int i) -> int32_t& { return s.output(i).delay_step; }};
 constexpr StripParameter kOutputLine{
-    "line_mode",
-    false,
-    [](DeviceState& s, int o) -> int32_t& { return s.output(o).line_mode; },
-    1,
-    kLinkLine,
-    [](const DeviceState& s, int o) { return encode_output_mode(s, wire_output(o)); },
-    every_channel,
-    std::nullopt};
-
-// A DANTE member of a group takes the copied value but the processor has no FBK there.
+    "line_mode", false, [](DeviceState& s, int i) -> int32_t& { return s.output(i).line_mode; }};
 constexpr StripParameter kOutputFbk{
-    "fbk",
-    false,
-    [](DeviceState& s, int o) -> int32_t& { return s.output(o).fbk; },
-    1,
-    kLinkFbk,
-    [](const DeviceState& s, int o) { return encode_output_fbk(s, wire_output(o)); },
-    master_output,
-    std::nullopt};
+    "fbk", false, [](DeviceState& s, int i) -> int32_t& { return s.output(i).fbk; }};
 
-std::vector<int> peers(const ActionContext& ctx, const StripParameter& kind, int index) {
-    if (kind.link < 0) {
+// The row of the parameter on channel `index`, or null where the channel has none.
+const Parameter* row_of(const StripParameter& kind, int index) {
+    const int unit = kind.input ? StateFields::input_unit(index) : StateFields::output_unit(index);
+    return ParameterCatalogue::of_field(unit, kind.name);
+}
+
+// The first channel's row: the range, link and read-out kind every channel shares.
+const Parameter& first_row(const StripParameter& kind) {
+    const Parameter* row = row_of(kind, 0);
+    if (row == nullptr) {
+        throw std::logic_error(std::string("no catalogue row for ") + kind.name);
+    }
+    return *row;
+}
+
+DatagramList encode(const DeviceState& state, const StripParameter& kind, int index) {
+    const Parameter* row = row_of(kind, index);
+    if (row == nullptr || row->command.letter == 0) {
         return {};
     }
-    const auto link = static_cast<GroupLink>(kind.link);
+    return encode_command(state, row->command.letter, row->command.selector);
+}
+
+std::vector<int> peers(const ActionContext& ctx, const StripParameter& kind, int index) {
+    const int linked = first_row(kind).link;
+    if (linked < 0) {
+        return {};
+    }
+    const auto link = static_cast<GroupLink>(linked);
     return kind.input ? ctx.active_groups().input_peers(index, link)
                       : ctx.active_groups().output_peers(index, link);
 }
 
 void apply(ActionContext& ctx, const StripParameter& kind, int index, int value) {
     kind.input ? check_input(index) : check_output(index);
-    check(value, 0, kind.max, kind.name);
+    const Parameter& row = first_row(kind);
+    check(value, row.min, row.max, kind.name);
 
     DeviceState& state = ctx.state();
     const bool wrote = ActionContext::store(kind.field(state, index), value);
-    ctx.send(kind.encode(state, index));
+    ctx.send(encode(state, kind, index));
     const std::vector<int> members = peers(ctx, kind, index);
     std::vector<int> moved;  // the members whose value the copy changed
     for (int m : members) {
         if (ActionContext::store(kind.field(state, m), value)) {
             moved.push_back(m);
         }
-        if (kind.sends_for(m)) {
-            ctx.send(kind.encode(state, m));
-        }
+        ctx.send(encode(state, kind, m));
     }
 
     const Scope scope = kind.input ? Scope::Input : Scope::Output;
@@ -184,10 +120,10 @@ void apply(ActionContext& ctx, const StripParameter& kind, int index, int value)
     for (int m : moved) {
         ctx.changed({scope, m, Block::Strip});
     }
-    if (kind.readout) {
+    if (row.readout_kind) {
         ctx.report(
             kind.input ? ActionContext::input_readout(index) : ActionContext::output_readout(index),
-            *kind.readout);
+            *row.readout_kind);
     }
 }
 
