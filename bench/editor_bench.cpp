@@ -18,6 +18,7 @@
 #include "shell/main_window.h"
 #include "shell/operator_dialogs.h"
 #include "shell/profile.h"
+#include "stderr_notices.h"
 #include "window_input.h"
 
 namespace {
@@ -50,7 +51,9 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder);
     kestra::Profile profile(folder.string());
     kestra::OperatorDialogs dialogs;
-    dialogs.divert([](const std::string&) {}, [](const std::string&) { return true; });
+    kestra::bench::StderrNotices notices;
+    kestra::AlwaysOk answers;
+    dialogs.divert(notices, answers);
     kestra::ConsoleSettings settings;
     settings.session.device = *kestra::DeviceEndpoint::parse("127.0.0.9:43999");
     settings.data_dir = folder.string();
