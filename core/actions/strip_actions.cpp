@@ -1,9 +1,11 @@
 #include "actions/strip_actions.h"
 
+#include <array>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "actions/commit_row.h"
 #include "model/state_fields.h"
 #include "params/parameter_catalogue.h"
 #include "protocol/command_encoder.h"
@@ -28,13 +30,6 @@ void check_input(int input) {
 }
 void check_output(int output) {
     check(output, 0, kOutputCount - 1, "output");
-}
-
-int wire_input(int input) {
-    return input + 1;
-}
-int wire_fader_output(int output) {
-    return kWireOutputBase + output + 1;
 }
 
 // One strip parameter: where it lives. Its range, the link that copies it to group members,
@@ -64,6 +59,37 @@ constexpr StripParameter kOutputLine{
     "line_mode", false, [](DeviceState& s, int i) -> int32_t& { return s.output(i).line_mode; }};
 constexpr StripParameter kOutputFbk{
     "fbk", false, [](DeviceState& s, int i) -> int32_t& { return s.output(i).fbk; }};
+constexpr StripParameter kInputSource{
+    "source", true, [](DeviceState& s, int i) -> int32_t& { return s.input(i).source; }};
+
+// What a scripted "set" of a strip row calls: the same entry points as the strip's controls.
+struct StripSetter {
+    const StripParameter* kind;
+    void (StripActions::*set)(int, int);
+};
+
+constexpr std::array<StripSetter, 9> kSetters{{
+    {&kInputVolume, &StripActions::set_input_volume},
+    {&kInputMute, &StripActions::set_input_mute},
+    {&kInputPriority, &StripActions::set_input_priority},
+    {&kInputGain, &StripActions::set_input_gain_step},
+    {&kOutputVolume, &StripActions::set_output_volume},
+    {&kOutputMute, &StripActions::set_output_mute},
+    {&kOutputDelay, &StripActions::set_output_delay_step},
+    {&kOutputLine, &StripActions::set_output_line_mode},
+    {&kOutputFbk, &StripActions::set_output_fbk},
+}};
+
+// The setter of a catalogue row's field, or null where the strip has none.
+const StripSetter* setter_of(const Parameter& row) {
+    const bool input = row.target == FieldTarget::Input;
+    for (const StripSetter& s : kSetters) {
+        if (s.kind->input == input && row.field.path == s.kind->name) {
+            return &s;
+        }
+    }
+    return nullptr;
+}
 
 // The row of the parameter on channel `index`, or null where the channel has none.
 const Parameter* row_of(const StripParameter& kind, int index) {
@@ -153,7 +179,11 @@ bool StripActions::set_input_source(int input, int source) {
     if (input < kFirstSourceInput) {
         throw std::invalid_argument("source is selectable on CH33-CH64 only");
     }
-    check(source, 0, kSourceCount - 1, "source");
+    const Parameter* row = row_of(kInputSource, input);
+    if (row == nullptr) {
+        throw std::logic_error("no catalogue row for source");
+    }
+    check(source, row->min, row->max, kInputSource.name);
     DeviceState& state = ctx_.state();
     if (source > 0) {
         for (int other = kFirstSourceInput; other < kInputCount; ++other) {
@@ -164,7 +194,7 @@ bool StripActions::set_input_source(int input, int source) {
         }
     }
     const bool wrote = ActionContext::store(state.input(input).source, source);
-    ctx_.send(encode_input_source(state, wire_input(input)));
+    ctx_.send(encode(state, kInputSource, input));
     ctx_.changed_if(wrote, {Scope::Input, input, Block::Source});
     return true;
 }
@@ -226,8 +256,13 @@ bool StripActions::rename(bool input, int index, std::string_view utf8) {
     const FixedText named(names.from_utf8(utf8));
     const bool wrote = ActionContext::store(field, named);
     if (glyphs != nullptr) {
-        const int wire = input ? wire_input(index) : wire_fader_output(index);
-        ctx_.send(encode_channel_name(state, wire, names, *glyphs));
+        // The wire channel that carries the name is its catalogue row's.
+        const int unit = input ? StateFields::input_unit(index) : StateFields::output_unit(index);
+        const Parameter* row = ParameterCatalogue::of_field(unit, "short_name");
+        if (row == nullptr || row->command.selector.empty()) {
+            throw std::logic_error("no catalogue row for short_name");
+        }
+        ctx_.send(encode_channel_name(state, row->command.selector[0], names, *glyphs));
     }
     ctx_.changed_if(wrote, {input ? Scope::Input : Scope::Output, index, Block::Name});
     return true;
@@ -252,39 +287,20 @@ void StripActions::select_output(int output) {
 }
 
 bool StripActions::commit_field(FieldTarget target, int index, const FieldPath& field, int value) {
-    if (target == FieldTarget::Input) {
-        if (field.is("volume")) {
-            set_input_volume(index, value);
-        } else if (field.is("mute")) {
-            set_input_mute(index, value);
-        } else if (field.is("priority")) {
-            set_input_priority(index, value);
-        } else if (field.is("source")) {
-            set_input_source(index, value);  // a refused AUX source is a notice
-        } else if (field.is("gain_step")) {
-            set_input_gain_step(index, value);
-        } else {
-            return false;
-        }
+    const CommitRow found = CommitRow::find(target, index, field);
+    if (!found.in({Block::Strip, Block::Source})) {
+        return false;
+    }
+    if (found.row().change.block == Block::Source) {
+        set_input_source(index, value);  // a refused AUX source is a notice
         return true;
     }
-    if (target == FieldTarget::Output) {
-        if (field.is("volume")) {
-            set_output_volume(index, value);
-        } else if (field.is("mute")) {
-            set_output_mute(index, value);
-        } else if (field.is("delay_step")) {
-            set_output_delay_step(index, value);
-        } else if (field.is("line_mode")) {
-            set_output_line_mode(index, value);
-        } else if (field.is("fbk")) {
-            set_output_fbk(index, value);
-        } else {
-            return false;
-        }
-        return true;
+    const StripSetter* setter = setter_of(found.row());
+    if (setter == nullptr) {
+        return false;
     }
-    return false;
+    (this->*setter->set)(index, value);
+    return true;
 }
 
 }  // namespace kestra

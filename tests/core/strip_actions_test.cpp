@@ -235,5 +235,48 @@ TEST_F(StripActionsTest, ScriptedSetGoesThroughTheStripAndRefusesUnknownFields) 
     EXPECT_EQ(state.input(2).volume, 12);
 }
 
+// The refusal a scripted set meets, or "" where it went through.
+std::string refusal(OperatorActions& surface, FieldTarget target, int index, const char* field,
+                    int value) {
+    try {
+        surface.commit_field(target, index, *FieldPath::parse(field), value);
+    } catch (const std::invalid_argument& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST_F(StripActionsTest, ScriptedSetOnAChannelWithoutTheParameterIsRefusedInTheStripsWords) {
+    go_online();
+    const DeviceState before = state;
+    EXPECT_EQ(refusal(surface, FieldTarget::Input, 2, "source", 1),
+              "source is selectable on CH33-CH64 only");
+    EXPECT_EQ(refusal(surface, FieldTarget::Input, 40, "priority", 1),
+              "priority exists on CH1-CH32 only");
+    EXPECT_EQ(refusal(surface, FieldTarget::Output, 10, "fbk", 1),
+              "FBK exists on MASTER outputs only");
+    EXPECT_EQ(refusal(surface, FieldTarget::Input, 64, "volume", 1), "input 64 is outside 0..63");
+    EXPECT_EQ(refusal(surface, FieldTarget::Input, 34, "source", 5), "source 5 is outside 0..4");
+    EXPECT_EQ(refusal(surface, FieldTarget::Output, 3, "delay_step", 201),
+              "delay_step 201 is outside 0..200");
+    EXPECT_EQ(refusal(surface, FieldTarget::Input, 3, "short_name", 1),
+              "unknown field 'short_name'");
+    EXPECT_EQ(state, before);
+    EXPECT_TRUE(sink.sent.empty());
+}
+
+TEST_F(StripActionsTest, ScriptedSetReachesEveryStripFieldOnTheLastChannels) {
+    surface.commit_field(FieldTarget::Input, 31, *FieldPath::parse("priority"), 1);
+    surface.commit_field(FieldTarget::Input, 63, *FieldPath::parse("gain_step"), 40);
+    surface.commit_field(FieldTarget::Output, 7, *FieldPath::parse("fbk"), 1);
+    surface.commit_field(FieldTarget::Output, 15, *FieldPath::parse("delay_step"), 200);
+    surface.commit_field(FieldTarget::Output, 15, *FieldPath::parse("mute"), 1);
+    EXPECT_EQ(state.input(31).priority, 1);
+    EXPECT_EQ(state.input(63).gain_step, 40);
+    EXPECT_EQ(state.output(7).fbk, 1);
+    EXPECT_EQ(state.output(15).delay_step, 200);
+    EXPECT_EQ(state.output(15).mute, 1);
+}
+
 }  // namespace
 }  // namespace kestra
