@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "actions/commit_row.h"
 #include "params/level_law.h"
 
 namespace kestra {
@@ -68,10 +69,6 @@ void check_range(const char* what, int value, int lo, int hi) {
 
 void check_index(const AutomixListEncoding& enc, int index) {
     check_range("list item", index, 0, enc.count - 1);
-}
-
-void check_stored(const char* field, const AutomixListEncoding& enc, int value) {
-    check_range(field, value, enc.stored(0), enc.stored(enc.count - 1));
 }
 
 }  // namespace
@@ -209,28 +206,26 @@ void AutomixActions::set_sync(bool on) {
 
 bool AutomixActions::commit_field(FieldTarget target, int index, const FieldPath& field,
                                   int value) {
-    if (target == FieldTarget::Input && field.is("automix_threshold")) {
+    const CommitRow found = CommitRow::find(target, index, field);
+    if (!found.in({StateChange::Block::Automix})) {
+        return false;
+    }
+    if (target == FieldTarget::Input) {
         if (index < 0 || index >= kChannels) {
             throw std::invalid_argument("automix_threshold is set on inputs 1-32 only");
         }
-        check_stored("automix_threshold", encoding(AutomixList::Threshold), value);
+        found.check(value, "automix_threshold");
         choose_threshold(index, value);
         return true;
     }
-    if (target != FieldTarget::System) {
-        return false;
-    }
-    if (field.is("automix_sync") || field.is_indexed("automix_cfg") ||
-        field.is_indexed("automix_hidden")) {
-        commit_system(field, value);
-        return true;
-    }
-    return false;
+    commit_system(field, found, value);
+    return true;
 }
 
-void AutomixActions::commit_system(const FieldPath& field, int value) {
+// The page's lists hold the stored ranges of the rows; the field picks the list.
+void AutomixActions::commit_system(const FieldPath& field, const CommitRow& found, int value) {
     if (field.is("automix_sync")) {
-        check_range("automix_sync", value, 0, 1);
+        found.check(value, "automix_sync");
         set_sync(value != 0);
         return;
     }
@@ -238,7 +233,7 @@ void AutomixActions::commit_system(const FieldPath& field, int value) {
         check_range("automix_hidden index", field.index, 0, 3);
         const auto list = static_cast<AutomixList>(slot(AutomixList::Hidden1) +
                                                    static_cast<std::size_t>(field.index));
-        check_stored("automix_hidden", encoding(list), value);
+        found.check(value, "automix_hidden");
         choose_setting(list, encoding(list).index_of(value));
         return;
     }
@@ -246,7 +241,7 @@ void AutomixActions::commit_system(const FieldPath& field, int value) {
         case 0:
             throw std::invalid_argument("automix_cfg[0] is not set by the MODE page");
         case 5:
-            check_range("automix_cfg[5]", value, 0, 1);
+            found.check(value, field.str());
             set_last_hold(value != 0);
             return;
         case 1:
@@ -256,7 +251,7 @@ void AutomixActions::commit_system(const FieldPath& field, int value) {
             const AutomixList lists[] = {AutomixList::MaxOpen, AutomixList::HoldTime,
                                          AutomixList::ClosedAttenuation, AutomixList::Nom};
             const AutomixList list = lists[field.index - 1];
-            check_stored(field.str().c_str(), encoding(list), value);
+            found.check(value, field.str());
             choose_setting(list, encoding(list).index_of(value));
             return;
         }

@@ -9,6 +9,8 @@
 
 namespace kestra {
 
+class CommitRow;
+
 // The selector lists of the MODE page. Threshold has one list per channel; the others are
 // single lists. The four hidden lists have no visible control but are still committed.
 enum class AutomixList {
@@ -88,7 +90,7 @@ private:
     void set_last_hold(bool on);
     void set_sync(bool on);
     void send_thresholds(int channel);
-    void commit_system(const FieldPath& field, int value);
+    void commit_system(const FieldPath& field, const CommitRow& found, int value);
 
     ActionContext& ctx_;
     AutomixPage page_;

@@ -14,8 +14,10 @@ namespace kestra {
 class CommitRow {
 public:
     // The row of `field` on channel `index` of `target`. Where the channel lacks the parameter
-    // (or is no channel at all), the first channel's row that has it, so the action refuses the
-    // channel in its own words. Empty where no channel of `target` commits `field`.
+    // (or is no channel at all), the first channel's row that has it; where the field's index
+    // names no entry ("peq_band[7].gain"), the first row of its array. Either way the action then
+    // refuses the channel or the index in its own words. Empty where no row of `target` commits
+    // a field of that name.
     static CommitRow find(FieldTarget target, int index, const FieldPath& field);
 
     explicit operator bool() const { return row_ != nullptr; }
@@ -26,9 +28,10 @@ public:
     bool in(std::initializer_list<StateChange::Block> blocks) const;
 
     // Refuses a value outside the row's stored range, named `what`, before anything changes.
-    // Only the channel's own row is checked: a channel without the parameter is refused by the
-    // action first, as it was before the value was looked at.
     void check(int value, const std::string& what) const;
+    // The same, but only on the channel's own row: where the action refuses a channel or an
+    // index before it looks at the value, that refusal comes first.
+    void check_on_channel(int value, const std::string& what) const;
 
 private:
     const Parameter* row_ = nullptr;

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "actions/commit_row.h"
 #include "actions/member_copy.h"
 #include "model/state_fields.h"
 #include "params/parameter_catalogue.h"
@@ -149,8 +150,8 @@ void DynamicsActions::block_recalled(int channel) {
 
 bool DynamicsActions::commit_field(FieldTarget target, int index, const FieldPath& field,
                                    int value) {
-    if (target != block_.target || field.index >= 0 || !field.member.empty() ||
-        !field.name.starts_with(block_.field_prefix)) {
+    const CommitRow found = CommitRow::find(target, index, field);
+    if (!found.in({block_.block}) || found.row().target != block_.target) {
         return false;
     }
     const std::string_view rest = std::string_view(field.name).substr(block_.field_prefix.size());
@@ -161,10 +162,10 @@ bool DynamicsActions::commit_field(FieldTarget target, int index, const FieldPat
         const auto which = static_cast<DynamicsField>(f);
         if (which == DynamicsField::On) {
             check_channel(index);
-            require_range(value, 0, 1, field.name);
+            found.check(value, field.name);
             set_on(index, value == 1);
         } else {
-            set(index, which, value, SliderCommit::Released);
+            set(index, which, value, SliderCommit::Released);  // the range is the row's
         }
         return true;
     }

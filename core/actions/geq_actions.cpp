@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "actions/commit_row.h"
 #include "actions/member_copy.h"
 #include "params/value_range.h"
 
@@ -161,19 +162,18 @@ void GeqActions::tick() {
 }
 
 bool GeqActions::commit_field(FieldTarget target, int index, const FieldPath& field, int value) {
-    if (target != FieldTarget::Output) {
+    const CommitRow found = CommitRow::find(target, index, field);
+    if (!found.in({StateChange::Block::Geq})) {
         return false;
     }
-    if (field.is_member("geq_band", "gain")) {
-        set_band_gain(index, field.index, value);
-        return true;
-    }
-    if (field.is("geq_on")) {
-        require_range(value, 0, 1, "geq_on");
+    if (found.row().law.type == ParameterType::Bool) {
+        found.check(value, field.str());
         set_on(index, value == 1);
         return true;
     }
-    return false;
+    found.check_on_channel(value, "gain");
+    set_band_gain(index, field.index, value);
+    return true;
 }
 
 }  // namespace kestra

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "actions/commit_row.h"
 #include "actions/member_copy.h"
 #include "params/band_type_law.h"
 #include "params/eq_gain_law.h"
@@ -18,7 +19,6 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr int kFirstSlope = BandTypeLaw::kFirstSlope;
-constexpr int kLastSlope = kFirstSlope + static_cast<int>(PeqActions::kSlopeItems.size()) - 1;
 constexpr milliseconds kBlockPause{20};        // between the commands of the edited input's block
 constexpr milliseconds kMemberPause{10};       // after each member's single command
 constexpr milliseconds kMemberBlockPause{50};  // between a member's whole-block commands
@@ -525,14 +525,18 @@ void PeqActions::tick() {
 
 // ---- scripted fields ---------------------------------------------------------------------
 
-bool PeqActions::commit_band_field(int index, const FieldPath& field, int value) {
+bool PeqActions::commit_band_field(int index, const FieldPath& field, const CommitRow& found,
+                                   int value) {
     const int band = field.index;
     require_range(band, 0, kPeqBands - 1, "band index");
     if (field.member == "gain") {
+        found.check(value, "gain");
         set_band_gain(index, band, value, SliderCommit::Released);
     } else if (field.member == "freq") {
+        found.check(value, "frequency");
         set_band_freq(index, band, value, SliderCommit::Released);
     } else if (field.member == "q") {
+        found.check(value, "q");
         set_band_q(index, band, value, SliderCommit::Released);
     } else if (field.member == "type") {
         // Only the shelf buttons change a type: band 1 to a low shelf, band 4 to a high one.
@@ -553,40 +557,35 @@ bool PeqActions::commit_band_field(int index, const FieldPath& field, int value)
 }
 
 bool PeqActions::commit_field(FieldTarget target, int index, const FieldPath& field, int value) {
-    if (target != FieldTarget::Input) {
+    const CommitRow found = CommitRow::find(target, index, field);
+    if (!found.in({StateChange::Block::Peq, StateChange::Block::Filters})) {
         return false;
     }
-    if (field.index >= 0 && field.name == "peq_band") {
-        return commit_band_field(index, field, value);
+    if (field.name == "peq_band") {
+        return commit_band_field(index, field, found, value);
     }
-    if (!field.member.empty() || field.index >= 0) {
-        return false;
+    if (field.is("hpf_freq") || field.is("lpf_freq")) {
+        // The filter sliders refuse a channel before a frequency.
+        found.check_on_channel(value, "frequency");
+        field.is("hpf_freq") ? set_hpf_freq(index, value, SliderCommit::Released)
+                             : set_lpf_freq(index, value, SliderCommit::Released);
+        return true;
     }
-    const auto flag = [&](const char* what) {
-        require_range(value, 0, 1, what);
-        return value == 1;
-    };
-    const auto slope_item_of = [&](const char* what) {
-        require_range(value, kFirstSlope, kLastSlope, what);
-        return value - kFirstSlope;
-    };
+    // The switches and slopes are checked on their rows before the channel.
+    found.check(value, field.name);
     if (field.is("peq_on")) {
         // Every "G" carries the switch; the bands are sent so the processor takes it.
-        const bool wrote = ActionContext::store(record(index).peq_on, flag("peq_on") ? 1 : 0);
+        const bool wrote = ActionContext::store(record(index).peq_on, value);
         send_bands(index);
         publish(index, Part{Section::Band, 0}, kNoKind, wrote_in(Part{Section::Band, 0}, wrote));
-    } else if (field.is("hpf_freq")) {
-        set_hpf_freq(index, value, SliderCommit::Released);
-    } else if (field.is("lpf_freq")) {
-        set_lpf_freq(index, value, SliderCommit::Released);
     } else if (field.is("hpf_on")) {
-        set_hpf_on(index, flag("hpf_on"));
+        set_hpf_on(index, value == 1);
     } else if (field.is("lpf_on")) {
-        set_lpf_on(index, flag("lpf_on"));
+        set_lpf_on(index, value == 1);
     } else if (field.is("hpf_slope")) {
-        select_hpf_slope(index, slope_item_of("hpf_slope"));
+        select_hpf_slope(index, value - found.row().min);
     } else if (field.is("lpf_slope")) {
-        select_lpf_slope(index, slope_item_of("lpf_slope"));
+        select_lpf_slope(index, value - found.row().min);
     } else {
         return false;
     }

@@ -15,6 +15,8 @@
 
 namespace kestra {
 
+class CommitRow;
+
 // The parametric EQ editor's operator actions on one input at a time: four bands (a fifth is
 // kept but never copied), the high- and low-pass filters, RESET, BYPASS and the graph's
 // markers. `input` is zero-based; values are state units (Hz, gain 0-300, q 1-200) except
@@ -125,7 +127,7 @@ private:
     void set_filter_freq(int input, Part part, int hz, SliderCommit commit);
     void set_filter_on(int input, Part part, bool on);
     void select_slope(int input, Part part, int item);
-    bool commit_band_field(int index, const FieldPath& field, int value);
+    bool commit_band_field(int index, const FieldPath& field, const CommitRow& found, int value);
 
     ActionContext& ctx_;
     DragSendPolicy drag_;

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "actions/commit_row.h"
 #include "protocol/command_encoder.h"
 
 namespace kestra {
@@ -71,12 +72,14 @@ void RoutingActions::send_and_copy(int input, int route, bool wrote) {
 
 bool RoutingActions::commit_field(FieldTarget target, int index, const FieldPath& field,
                                   int value) {
-    if (target != FieldTarget::Input || field.name != "matrix_row" || !field.member.empty()) {
+    const CommitRow found = CommitRow::find(target, index, field);
+    if (!found.in({StateChange::Block::Matrix})) {
         return false;
     }
     if (field.index < 0) {
         throw std::invalid_argument("matrix_row needs a route index 0..15");
     }
+    found.check_on_channel(value, "matrix_row");
     set_route(index, field.index, value);
     return true;
 }

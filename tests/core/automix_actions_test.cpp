@@ -196,5 +196,34 @@ TEST_F(AutomixTest, ScriptedSetCommitsInStateUnitsOrRefusesWithNothingChanged) {
     EXPECT_EQ(notices.texts.size(), 2u);
 }
 
+TEST_F(AutomixTest, ScriptedFieldsOutsideTheCatalogueAreRefusedInThePagesWords) {
+    const auto refusal = [&](const char* field, int value, FieldTarget target, int index) {
+        try {
+            set(field, value, target, index);
+        } catch (const std::invalid_argument& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    const DeviceState before = state;
+    EXPECT_EQ(refusal("automix_threshold", 1, FieldTarget::Input, 40),
+              "automix_threshold is set on inputs 1-32 only");
+    EXPECT_EQ(refusal("automix_threshold", 81, FieldTarget::Input, 3),
+              "automix_threshold 81 is outside 0..80");
+    EXPECT_EQ(refusal("automix_cfg[0]", 1, FieldTarget::System, -1),
+              "automix_cfg[0] is not set by the MODE page");
+    EXPECT_EQ(refusal("automix_cfg[6]", 1, FieldTarget::System, -1),
+              "automix_cfg has the entries 0-5");
+    EXPECT_EQ(refusal("automix_cfg[4]", 19, FieldTarget::System, -1),
+              "automix_cfg[4] 19 is outside 20..30");
+    EXPECT_EQ(refusal("automix_hidden[4]", 1, FieldTarget::System, -1),
+              "automix_hidden index 4 is outside 0..3");
+    EXPECT_EQ(refusal("automix_hidden[1]", 0, FieldTarget::System, -1),
+              "automix_hidden 0 is outside 1..200");
+    EXPECT_EQ(refusal("automix_sync", 1, FieldTarget::Input, 3), "unknown field 'automix_sync'");
+    EXPECT_EQ(state, before);
+    EXPECT_TRUE(sink.sent.empty());
+}
+
 }  // namespace
 }  // namespace kestra

@@ -424,5 +424,31 @@ TEST_F(PeqActionsTest, ScriptedFieldsCommitAsTheEditorDoes) {
     EXPECT_EQ(state, before);
 }
 
+TEST_F(PeqActionsTest, ScriptedFieldsAreRefusedByIndexAndChannelBeforeTheirValue) {
+    const auto refusal = [&](FieldTarget target, int index, const char* field, int value) {
+        try {
+            surface.commit_field(target, index, *FieldPath::parse(field), value);
+        } catch (const std::invalid_argument& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    const DeviceState before = state;
+    EXPECT_EQ(refusal(FieldTarget::Input, 4, "peq_band[5].gain", 10),
+              "band index 5 is outside 0..4");
+    EXPECT_EQ(refusal(FieldTarget::Input, 4, "peq_band[2].q", 201), "q 201 is outside 1..200");
+    EXPECT_EQ(refusal(FieldTarget::Input, 64, "hpf_freq", 1), "input index 64 is outside 0..63");
+    EXPECT_EQ(refusal(FieldTarget::Input, 4, "lpf_freq", 19), "frequency 19 is outside 20..20000");
+    EXPECT_EQ(refusal(FieldTarget::Input, 4, "lpf_slope", 1), "lpf_slope 1 is outside 2..4");
+    EXPECT_EQ(refusal(FieldTarget::Output, 4, "geq_band[15].gain", 1),
+              "band index 15 is outside 0..14");
+    EXPECT_EQ(refusal(FieldTarget::Input, 4, "matrix_row[16]", 1), "route 16 is outside 0..15");
+    EXPECT_EQ(refusal(FieldTarget::Input, 4, "matrix_row", 1),
+              "matrix_row needs a route index 0..15");
+    EXPECT_EQ(refusal(FieldTarget::Output, 40, "lim_on", 1), "channel index 40 is outside 0..15");
+    EXPECT_EQ(refusal(FieldTarget::Input, 4, "hpf_mode", 1), "unknown field 'hpf_mode'");
+    EXPECT_EQ(state, before);
+}
+
 }  // namespace
 }  // namespace kestra
