@@ -113,7 +113,7 @@ void ConnectTab::search() {
         if (!controller_.surface().context().ask(kSearchQuestion)) {
             return;
         }
-        controller_.session().disconnect();
+        controller_.disconnect();
         search_after_close_ = true;
         search_poll_.start();
         return;

@@ -125,7 +125,9 @@ Console::ConnectOutcome Console::connect_and_wait(const RunUntil& run_until) {
 }
 
 bool Console::disconnect() {
-    if (state().system.connected == 0 && !session_.listening()) {
+    // The rules' phase, not the socket alone: a search may have taken the port from an
+    // attempt still awaiting its completion, which would otherwise never end.
+    if (session_.connection().phase() == ConnectionPhase::Offline && !session_.listening()) {
         return false;
     }
     session_.disconnect();

@@ -69,8 +69,10 @@ public:
     // A connect followed to its end: "Y" completed it, the attempt gave up, or it has stayed
     // "awaiting" past the connection rules' limit (Incomplete).
     ConnectOutcome connect_and_wait(const RunUntil& run_until);
-    // The disconnect press, while connected or listening: every waiting frame leaves, then
-    // "Q" 00, and the socket closes. Returns whether a close is under way.
+    // The disconnect press, and the Search's end of a connection: while connected, listening
+    // or while the connection rules still count an attempt, every waiting frame leaves, then
+    // "Q" 00, and the socket closes; an attempt whose socket is already gone only ends, so a
+    // new one may start. Returns whether a close is under way.
     bool disconnect();
     // A disconnect followed until the socket has closed; returns the frames that had to be
     // dropped at the close.

@@ -262,6 +262,25 @@ TEST_F(ConsoleConnectTest, AStateWithoutItsCompletionIsIncompleteAtTheAwaitingLi
     EXPECT_EQ(console->state().system.connected, 0);
 }
 
+// A search that took the port from an attempt still awaiting its completion leaves the rules
+// counting that attempt; the window's Search and DISCONNECT must still be able to end it.
+TEST_F(ConsoleConnectTest, AnAwaitingAttemptWhoseSocketASearchTookStillEndsAtADisconnect) {
+    start(sim::SimMode::z_only, 100ms);
+    ASSERT_EQ(console->connect_and_wait(runner()), Console::ConnectOutcome::Incomplete);
+    ASSERT_TRUE(console->session().start_search(*DeviceEndpoint::parse("127.0.0.1")));
+    ASSERT_FALSE(console->session().listening());
+    ASSERT_EQ(console->session().connection().phase(), ConnectionPhase::Awaiting);
+
+    EXPECT_TRUE(console->disconnect());
+    EXPECT_EQ(console->session().connection().phase(), ConnectionPhase::Offline);
+    EXPECT_FALSE(console->session().connection().search_ends_connection());
+    EXPECT_TRUE(loop.run_until([this] { return !console->session().closing(); }, 2s,
+                               [this] { console->tick(); }));
+    EXPECT_TRUE(console->session().discovery().running()) << "the search goes on";
+    console->session().discovery().stop();
+    EXPECT_FALSE(console->disconnect()) << "nothing is left to end";
+}
+
 TEST_F(ConsoleConnectTest, ASilentProcessorCannotBeConnectedAfterThreeRequests) {
     start(sim::SimMode::silent, 1000ms);
     EXPECT_EQ(console->connect_and_wait(runner()), Console::ConnectOutcome::CannotConnect);
