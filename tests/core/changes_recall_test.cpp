@@ -12,6 +12,7 @@
 #include "scene_shelf.h"
 #include "session/field_write_back.h"
 #include "support/blank_glyphs.h"
+#include "support/scripted_answers.h"
 
 namespace kestra {
 namespace {
@@ -323,16 +324,6 @@ TEST_F(WholeRecallTest, AWriteCutShortIsAJournalLineAndNotReadBack) {
               0u);
 }
 
-// Records the RECALL question and cancels it.
-struct CancelledChoices : QuestionSink {
-    bool ask(const std::string&, const std::string&) override { return true; }
-    int choose(const OperatorChoice& choice) override {
-        seen.push_back(choice);
-        return -1;
-    }
-    std::vector<OperatorChoice> seen;
-};
-
 // The question counts values under the question and in the offer of only the changes, though
 // one command carries a band's three values and no command carries the gate's hold.
 TEST(RecallQuestion, CountsTheSameValuesItListsAndOffers) {
@@ -342,7 +333,8 @@ TEST(RecallQuestion, CountsTheSameValuesItListsAndOffers) {
     ManualClock clock;
     RecordingFrames sink;
     RecordingNotices notices;
-    CancelledChoices questions;
+    ScriptedAnswers questions;
+    questions.answer = false;  // the RECALL question is cancelled
     Publisher<StateChange> stream;
     OperatorActions surface{state, stream, sink, notices, questions, clock};
     SceneShelf shelf;
@@ -362,8 +354,9 @@ TEST(RecallQuestion, CountsTheSameValuesItListsAndOffers) {
         {Scope::Everything, StateChange::kEvery, Block::All, ChangeOrigin::FullStateRead});
 
     EXPECT_FALSE(scenes.recall_asking(1));
-    ASSERT_EQ(questions.seen.size(), 1u);
-    const OperatorChoice& asked = questions.seen[0];
+    ASSERT_EQ(questions.choices.size(), 1u);
+    EXPECT_EQ(questions.asked.size(), 1u) << "the choice is the only question";
+    const OperatorChoice& asked = questions.choices[0];
     EXPECT_EQ(asked.text,
               std::string(SceneActions::kRecallQuestion) + "\n4 values on 2 channels will change.");
     ASSERT_EQ(asked.options.size(), 2u);

@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <mutex>
 
 #include "controller/console.h"
 #include "loopback_peer.h"
@@ -11,6 +10,7 @@
 #include "protocol/frame_extractor.h"
 #include "session/owner_loop.h"
 #include "simulated_processor.h"
+#include "support/locked_notices.h"
 
 namespace kestra {
 namespace {
@@ -62,14 +62,7 @@ TEST(ConsoleSettingsTest, AnUnusableDeviceOrPortIsRefusedWithItsText) {
     EXPECT_THROW(ConsoleSettings::from(p), ConsoleOptionError);
 }
 
-struct QuietNotices : NoticeSink {
-    void notice(const std::string& text, const std::string&) override {
-        std::lock_guard lock(mutex);
-        texts.push_back(text);
-    }
-    std::mutex mutex;
-    std::vector<std::string> texts;
-};
+using testing::LockedNotices;
 
 uint16_t free_local_port() {
     LoopbackPeer probe;
@@ -116,7 +109,7 @@ protected:
     LoopbackPeer peer;
     std::string data_dir;
     OwnerLoop loop;
-    QuietNotices notices;
+    LockedNotices notices;
     AlwaysOk ok;
     std::unique_ptr<Console> console;
 };
@@ -231,7 +224,7 @@ protected:
     std::string data_dir;
     OwnerLoop loop;
     ManualClock clock;
-    QuietNotices notices;
+    LockedNotices notices;
     AlwaysOk ok;
     std::unique_ptr<sim::SimulatedProcessor> processor;
     FrameExtractor extractor;
@@ -279,6 +272,7 @@ TEST_F(ConsoleConnectTest, AnAwaitingAttemptWhoseSocketASearchTookStillEndsAtADi
     EXPECT_TRUE(console->session().discovery().running()) << "the search goes on";
     console->session().discovery().stop();
     EXPECT_FALSE(console->disconnect()) << "nothing is left to end";
+    EXPECT_TRUE(notices.all().empty()) << "nothing was waiting, so nothing was dropped";
 }
 
 TEST_F(ConsoleConnectTest, ASilentProcessorCannotBeConnectedAfterThreeRequests) {

@@ -22,24 +22,17 @@
 #include "session/owner_loop.h"
 #include "session/processor_session.h"
 #include "simulated_processor.h"
+#include "support/blank_glyphs.h"
+#include "support/locked_notices.h"
 
 namespace kestra {
 namespace {
 
 using namespace std::chrono_literals;
 
-struct RecordingNotices : NoticeSink {
-    void notice(const std::string& text, const std::string& caption) override {
-        std::lock_guard lock(mutex);
-        texts.push_back(text + "|" + caption);
-    }
-    std::vector<std::string> all() {
-        std::lock_guard lock(mutex);
-        return texts;
-    }
-    std::mutex mutex;
-    std::vector<std::string> texts;
-};
+using testing::BlankGlyphs;
+using testing::LockedNotices;
+using testing::Notice;
 
 // A virtual processor on its own thread and loopback socket, for a bounded time.
 class ProcessorThread {
@@ -152,7 +145,7 @@ protected:
             notices, clock);
     }
     OwnerLoop loop;
-    RecordingNotices notices;
+    LockedNotices notices;
     std::atomic<int> posts{0};  // calls handed to the owner thread
 };
 
@@ -228,11 +221,6 @@ DatagramList burst(int count, std::chrono::milliseconds gap) {
     return list;
 }
 
-class BlankGlyphs : public GlyphRasterizer {
-public:
-    GlyphCell render(char32_t, bool wide) const override { return GlyphCell::blank(wide); }
-};
-
 bool connect_and_wait(ProcessorSession& session, OwnerLoop& loop) {
     session.connect();
     return loop.run_until([&] { return session.state().system.connected == 1; }, 5s,
@@ -287,11 +275,12 @@ TEST_F(SessionTest, AQueueThatCannotDrainInTimeIsDroppedWithANoticeAndReportsSti
     EXPECT_LT(left, 32u);
     EXPECT_EQ(session->dropped_at_close(), 32u - left);
     EXPECT_EQ(wire.back(), "%Q,01,00,25E0#");
-    const auto texts = notices.all();
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0], std::to_string(32u - left) +
-                            " frames could not be sent before the disconnect and were dropped."
-                            "|Warming");
+    const auto told = notices.all();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0],
+              (Notice{std::to_string(32u - left) +
+                          " frames could not be sent before the disconnect and were dropped.",
+                      "Warming"}));
 }
 
 TEST_F(SessionTest, ADisconnectDuringAWholeStateTransferCountsWhatWasNotSent) {
@@ -318,10 +307,11 @@ TEST_F(SessionTest, ADisconnectDuringAWholeStateTransferCountsWhatWasNotSent) {
     loop.run_for(100ms, [&] { session->tick(); });
     const int unsent = FullStateWriter::kCommandCount - writer.current().sent;
     EXPECT_GT(unsent, 600);
-    const auto texts = notices.all();
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0], "The whole-state transfer was stopped: " + std::to_string(unsent) +
-                            " commands were not sent.|Warming");
+    const auto told = notices.all();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], (Notice{"The whole-state transfer was stopped: " + std::to_string(unsent) +
+                                   " commands were not sent.",
+                               "Warming"}));
     EXPECT_EQ(processor.received().back(), "%Q,01,00,25E0#");
 }
 
@@ -335,10 +325,10 @@ TEST_F(SessionTest, PortHeldElsewhereWarnsOnceThenTheAttemptGivesUp) {
         clock.advance(50ms);
         session->tick();
     }
-    EXPECT_EQ(notices.all(),
-              (std::vector<std::string>{"Winsock error! Address already in use, port " +
-                                            std::to_string(holder.port()) + "|Warming",
-                                        "CANNOT CONNECT.|"}));
+    EXPECT_EQ(notices.all(), (std::vector<Notice>{{"Winsock error! Address already in use, port " +
+                                                       std::to_string(holder.port()),
+                                                   "Warming"},
+                                                  {"CANNOT CONNECT.", ""}}));
     EXPECT_EQ(session->connection().phase(), ConnectionPhase::Offline);
 }
 
@@ -636,7 +626,7 @@ TEST(DiscoveryServiceTest, FindsEachProcessorOnceAndProbesEveryAddressTwice) {
     ProcessorThread b("127.0.0.9", a.port());
     ASSERT_TRUE(b.bound());
     OwnerLoop loop;
-    RecordingNotices notices;
+    LockedNotices notices;
     DiscoveryService discovery([&](std::function<void()> f) { loop.post(std::move(f)); }, notices);
     ASSERT_TRUE(discovery.start(*DeviceEndpoint::parse("127.0.0.1"), free_port(), a.port()));
     loop.run_until([&] { return discovery.sweep_done(); }, 10s, nullptr);
@@ -656,7 +646,7 @@ TEST(DiscoveryServiceTest, FindsEachProcessorOnceAndProbesEveryAddressTwice) {
 TEST(DiscoveryServiceTest, AFloodOfAnswersReachesTheOwnerOncePerAddress) {
     OwnerLoop loop;
     std::atomic<int> posts{0};
-    RecordingNotices notices;
+    LockedNotices notices;
     DiscoveryService discovery(
         [&](std::function<void()> f) {
             ++posts;
@@ -693,14 +683,14 @@ TEST(DiscoveryServiceTest, APortHeldElsewhereIsToldOnceAsAWarningAndNothingRuns)
     ProcessorThread holder("127.0.0.1");  // its port is the listener's: the bind must fail
     ASSERT_TRUE(holder.bound());
     OwnerLoop loop;
-    RecordingNotices notices;
+    LockedNotices notices;
     DiscoveryService discovery([&](std::function<void()> f) { loop.post(std::move(f)); }, notices);
     EXPECT_FALSE(discovery.start(*DeviceEndpoint::parse("127.0.0.1"), holder.port(), free_port()));
     EXPECT_FALSE(discovery.running());
     EXPECT_EQ(discovery.probes_sent(), 0);
-    EXPECT_EQ(notices.all(),
-              (std::vector<std::string>{"Winsock error! Address already in use, port " +
-                                        std::to_string(holder.port()) + "|Warming"}));
+    EXPECT_EQ(notices.all(), (std::vector<Notice>{{"Winsock error! Address already in use, port " +
+                                                       std::to_string(holder.port()),
+                                                   "Warming"}}));
 }
 
 }  // namespace

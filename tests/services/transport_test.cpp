@@ -12,6 +12,7 @@
 #include "net/net_sandbox.h"
 #include "net/udp_socket.h"
 #include "protocol/frame_builder.h"
+#include "support/locked_notices.h"
 
 namespace kestra {
 namespace {
@@ -20,20 +21,8 @@ using namespace std::chrono_literals;
 using testing_net::FrameInbox;
 using testing_net::LoopbackPeer;
 
-struct Notice {
-    std::string text;
-    std::string caption;
-    bool operator==(const Notice&) const = default;
-};
-
-// Keeps what it is told, in order; the transport tells only inside start(), on this thread.
-struct KeptNotices final : NoticeSink {
-    explicit KeptNotices(std::vector<Notice>& kept) : into(kept) {}
-    void notice(const std::string& text, const std::string& caption) override {
-        into.push_back({text, caption});
-    }
-    std::vector<Notice>& into;
-};
+using testing::LockedNotices;
+using testing::Notice;
 
 Datagram piece(std::string payload, std::chrono::milliseconds gap = Datagram::kFrameGap) {
     Datagram d;
@@ -77,9 +66,8 @@ protected:
     }
 
     FrameInbox inbox;
-    std::vector<Notice> notices;
-    KeptNotices told{notices};
-    UdpTransport transport{[this](std::string frame) { inbox.post(std::move(frame)); }, told};
+    LockedNotices notices;
+    UdpTransport transport{[this](std::string frame) { inbox.post(std::move(frame)); }, notices};
     LoopbackPeer peer;
 
     const std::string frame_r = "%R,01,04,F0A2#";
@@ -190,7 +178,7 @@ TEST_F(TransportTest, SendFailsWithoutSocketOrDestination) {
     EXPECT_FALSE(transport.receive_running());
     EXPECT_FALSE(transport.send({piece("late")}));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_TRUE(notices.empty());
+    EXPECT_TRUE(notices.all().empty());
 }
 
 TEST_F(TransportTest, SandboxRefusesOtherNetworksBeforeQueueing) {
@@ -219,14 +207,14 @@ TEST_F(TransportTest, PortHeldElsewhereGivesOneNoticeAndNoLoop) {
     LoopbackPeer holder;
     ASSERT_TRUE(holder.ok());
     EXPECT_FALSE(transport.start(holder.port()));
-    EXPECT_EQ(notices, (std::vector<Notice>{{"Winsock error! Address already in use, port " +
-                                                 std::to_string(holder.port()),
-                                             "Warming"}}));
+    EXPECT_EQ(notices.all(), (std::vector<Notice>{{"Winsock error! Address already in use, port " +
+                                                       std::to_string(holder.port()),
+                                                   "Warming"}}));
     EXPECT_FALSE(transport.receive_running());
     EXPECT_EQ(transport.local_port(), 0);
     transport.set_destination(peer.endpoint());
     EXPECT_FALSE(transport.send({piece(frame_r)}));
-    EXPECT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices.all().size(), 1u);
 }
 
 // Sharing needs SO_REUSEADDR on both sockets; the control socket must never offer it.
@@ -234,9 +222,9 @@ TEST_F(TransportTest, PortHeldBySharingSocketStillFails) {
     LoopbackPeer holder(true);
     ASSERT_TRUE(holder.ok());
     EXPECT_FALSE(transport.start(holder.port()));
-    EXPECT_EQ(notices, (std::vector<Notice>{{"Winsock error! Address already in use, port " +
-                                                 std::to_string(holder.port()),
-                                             "Warming"}}));
+    EXPECT_EQ(notices.all(), (std::vector<Notice>{{"Winsock error! Address already in use, port " +
+                                                       std::to_string(holder.port()),
+                                                   "Warming"}}));
     EXPECT_FALSE(transport.receive_running());
 }
 
@@ -357,7 +345,7 @@ TEST_F(TransportTest, StopThenStartOnTheSamePortWorksAtOnce) {
         ASSERT_TRUE(transport.start(port)) << "round " << round;
         EXPECT_EQ(transport.local_port(), port);
     }
-    EXPECT_TRUE(notices.empty());
+    EXPECT_TRUE(notices.all().empty());
     ASSERT_TRUE(peer.send_to(port, frame_r));
     EXPECT_EQ(inbox.wait_for(1), (std::vector<std::string>{frame_r}));
 }
@@ -400,7 +388,7 @@ TEST_F(TransportTest, StopFromTheReceiveThreadDoesNotDeadlock) {
             inbox.post(std::move(frame));
             self->stop();
         },
-        told);
+        notices);
     self = &t;
     ASSERT_TRUE(t.start(0));
     ASSERT_TRUE(peer.send_to(t.local_port(), frame_r));

@@ -7,4 +7,9 @@ bool ScriptedAnswers::ask(const std::string& text, const std::string&) {
     return answer;
 }
 
+int ScriptedAnswers::choose(const OperatorChoice& choice) {
+    choices.push_back(choice);
+    return QuestionSink::choose(choice);
+}
+
 }  // namespace kestra::testing
