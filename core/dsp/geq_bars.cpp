@@ -85,6 +85,25 @@ double geq_draw_gain(const GraphGeometry& geometry, double y) {
     return std::clamp(geometry.value_of_y(y), -15.0, 15.0);
 }
 
+std::vector<GeqDrawSet> geq_draw_segment(const GraphGeometry& geometry, GraphPoint from,
+                                         GraphPoint to) {
+    const double lo = std::min(from.x, to.x);
+    const double hi = std::max(from.x, to.x);
+    std::vector<GeqDrawSet> sets;
+    for (int i = 0; i < kGeqShownBands; ++i) {
+        const int b = to.x < from.x ? kGeqShownBands - 1 - i : i;
+        const double x = std::round(geometry.x_of(b + 1));
+        if (std::abs(x - to.x) <= kDrawReach) {
+            sets.push_back({b, geq_draw_gain(geometry, to.y)});
+        } else if (x >= lo && x <= hi && std::abs(x - from.x) > kDrawReach) {
+            // from.x != to.x here: a marker between equal ends would lie within reach of both
+            const double t = (x - from.x) / (to.x - from.x);
+            sets.push_back({b, geq_draw_gain(geometry, from.y + t * (to.y - from.y))});
+        }
+    }
+    return sets;
+}
+
 GridValues geq_grid_curve(const GeqGains& gains) {
     const GridValues& grid = frequency_grid();
     GridValues out{};

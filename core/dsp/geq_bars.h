@@ -43,6 +43,19 @@ GraphPoint geq_marker_centre(const GraphGeometry& geometry, int band, double gai
 std::vector<int> geq_draw_bands(const GraphGeometry& geometry, double x);
 double geq_draw_gain(const GraphGeometry& geometry, double y);
 
+// One step of a stroke, from the previous pointer position to this one. The bands within reach
+// of `to` take its gain, as a lone point would; a band whose marker lies between the two points
+// takes the gain on the straight line between them at its x, because a fast pointer jumps over
+// bands between two motion events. Bands only within reach of `from` were set by that point
+// and are left alone. In stroke order; `from` equal to `to` is a lone point.
+struct GeqDrawSet {
+    int band = 0;
+    double gain_db = 0;
+    bool operator==(const GeqDrawSet&) const = default;
+};
+std::vector<GeqDrawSet> geq_draw_segment(const GraphGeometry& geometry, GraphPoint from,
+                                         GraphPoint to);
+
 // The 15 gains over the 241-point grid: each band's gain at its centre, straight lines in
 // log frequency between neighbouring centres, the end gains held below 25 Hz and above 16 kHz.
 GridValues geq_grid_curve(const GeqGains& gains);

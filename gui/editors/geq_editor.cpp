@@ -32,8 +32,10 @@ GeqEditor::GeqEditor(OperatorActions& surface, NoticeSink& notices, PresetSelect
     connect(
         graph_, &ResponseGraph::stroke, this,
         [this](double, double, double x_pixel, double y_pixel) { stroke_at(x_pixel, y_pixel); });
-    connect(graph_, &ResponseGraph::stroke_finished, this,
-            [this] { surface_.geq.draw_path_finished(channel()); });
+    connect(graph_, &ResponseGraph::stroke_finished, this, [this] {
+        stroke_from_.reset();
+        surface_.geq.draw_path_finished(channel());
+    });
 
     const int y = kGraphTop + kGraphHeight + 16;
     draw_ = add_button(QStringLiteral("draw"), QStringLiteral("DRAW"), QRect(10, y, 100, 28));
@@ -54,10 +56,12 @@ GeqEditor::GeqEditor(OperatorActions& surface, NoticeSink& notices, PresetSelect
 
 void GeqEditor::stroke_at(double x_pixel, double y_pixel) {
     const GraphGeometry g = graph_->geometry_now();
-    const double gain = geq_draw_gain(g, y_pixel);
-    for (int band : geq_draw_bands(g, x_pixel)) {
-        surface_.geq.marker_moved(channel(), band, gain, GeqActions::MarkerUpdate::DrawPath);
+    const GraphPoint to{x_pixel, y_pixel};
+    for (const GeqDrawSet& set : geq_draw_segment(g, stroke_from_.value_or(to), to)) {
+        surface_.geq.marker_moved(channel(), set.band, set.gain_db,
+                                  GeqActions::MarkerUpdate::DrawPath);
     }
+    stroke_from_ = to;
 }
 
 bool GeqEditor::concerns(const StateChange& change) const {

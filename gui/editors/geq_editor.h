@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+
+#include "dsp/graph_geometry.h"
 #include "editors/editor_pane.h"
 #include "editors/preset_selector.h"
 
@@ -34,6 +37,8 @@ private:
     PngButton* on_ = nullptr;
     PngButton* reset_ = nullptr;
     PresetSelector* preset_ = nullptr;
+    // The stroke's previous point, so the bands a fast pointer jumps over are set too.
+    std::optional<GraphPoint> stroke_from_;
 };
 
 }  // namespace kestra

@@ -146,6 +146,35 @@ TEST(GeqBars, DrawingReachesBandsWithinFivePixelsAndClampsTheGain) {
     EXPECT_EQ(gain_code_of_db(g.marker_value({400, -80}).y), 300);
 }
 
+TEST(GeqBars, AFastStrokeSetsEveryBandItJumpsOverOnTheLineBetweenItsPoints) {
+    const GraphGeometry g(800, 300, kGeqBandAxis, kEqGainAxis);
+    const auto at = [&](int band, double gain) {
+        return GraphPoint{std::round(g.x_of(band + 1)), g.y_of(gain)};
+    };
+    // One motion event from band 2 at 0 dB to band 9 at +14 dB: bands 3 ... 9, each once.
+    const auto sets = geq_draw_segment(g, at(2, 0), at(9, 14));
+    ASSERT_EQ(sets.size(), 7u);
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        EXPECT_EQ(sets[i].band, int(i) + 3);
+        EXPECT_NEAR(sets[i].gain_db, 2.0 * double(i + 1), 1e-9) << "band " << sets[i].band;
+    }
+    // Leftwards, in stroke order, and the end's gain limited like a lone point's.
+    const auto back = geq_draw_segment(g, at(6, 0), GraphPoint{at(3, 0).x, 0});
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_EQ(back[0].band, 5);
+    EXPECT_EQ(back[2], (GeqDrawSet{3, 15}));
+}
+
+TEST(GeqBars, ASlowStrokeSetsOnlyTheBandsNearItsNewPoint) {
+    const GraphGeometry g(800, 300, kGeqBandAxis, kEqGainAxis);
+    EXPECT_EQ(geq_draw_segment(g, {403, 0}, {405, 500}), (std::vector<GeqDrawSet>{{7, -15}}));
+    // Leaving band 7's reach towards band 8 sends nothing until band 8 is within reach.
+    EXPECT_TRUE(geq_draw_segment(g, {405, 0}, {420, 0}).empty());
+    // A lone point (the press) is the same as a point within reach.
+    EXPECT_EQ(geq_draw_segment(g, {85, 142.5}, {85, 142.5}), (std::vector<GeqDrawSet>{{0, 0}}));
+    EXPECT_TRUE(geq_draw_segment(g, {394.5, 0}, {394.5, 0}).empty());
+}
+
 TEST(GeqBars, GridCurvePassesThroughEachCentreAndHoldsTheEnds) {
     OutputChannel out;
     for (std::size_t b = 0; b < 15; ++b) {

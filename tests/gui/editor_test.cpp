@@ -83,6 +83,29 @@ TEST_F(EditorTest, AStrokeSetsTheBandsItPassesAndCopiesToTheLinkedOutputAtItsEnd
     EXPECT_EQ(sink.frames.back().substr(0, 9), "%H,01,02,");  // the copy's command
 }
 
+TEST_F(EditorTest, AStrokeInOneFastMotionSetsEveryBandBetweenItsPoints) {
+    GeqEditor editor(surface, notices, &no_store, &canvas);
+    editor.setGeometry(0, 200, 1216, 700);
+    editor.show_channel(0);
+    ResponseGraph* graph = editor.graph();
+    const auto markers = graph->marker_pixels();
+    const int y = static_cast<int>(graph->geometry_now().y_of(6.0));
+    synthetic::press(graph, {static_cast<int>(markers[2].x), y});
+    synthetic::move(graph, {static_cast<int>(markers[12].x), y});
+    synthetic::release(graph, {static_cast<int>(markers[12].x), y});
+    for (int b = 2; b <= 12; ++b) {
+        EXPECT_EQ(state.outputs[0].geq_band[static_cast<size_t>(b)].gain, 210) << "band " << b;
+    }
+    EXPECT_EQ(state.outputs[0].geq_band[1].gain, 150);
+    EXPECT_EQ(state.outputs[0].geq_band[13].gain, 150);
+
+    // The next stroke starts afresh: its press alone sets nothing between it and the last one.
+    synthetic::press(graph, {static_cast<int>(markers[0].x), y});
+    synthetic::release(graph, {static_cast<int>(markers[0].x), y});
+    EXPECT_EQ(state.outputs[0].geq_band[0].gain, 210);
+    EXPECT_EQ(state.outputs[0].geq_band[1].gain, 150);
+}
+
 TEST_F(EditorTest, AProcessorSlopeTheListLacksSelectsNoItemButIsDrawn) {
     state.inputs[0].hpf_on = 1;
     state.inputs[0].hpf_freq = 200;
