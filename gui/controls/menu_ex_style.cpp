@@ -18,6 +18,18 @@ QFont item_font() {
     return skin::SkinFont::pixels(16);
 }
 
+// The caption as drawn: the & of a mnemonic only marks its letter, and && stands for one &.
+QString shown_text(const QString& caption) {
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) {
+            ++i;
+        }
+        shown += caption[i];
+    }
+    return shown;
+}
+
 }  // namespace
 
 MenuExStyle::MenuExStyle() : MenuExStyle(Look{}) {}
@@ -27,7 +39,8 @@ MenuExStyle::MenuExStyle(Look look) : QProxyStyle(QStringLiteral("Fusion")), loo
 QSize MenuExStyle::measure_item(const Item& item) const {
     if (item.separator)
         return {look_.icon_width, look_.separator_height};
-    int width = QFontMetrics(item_font()).horizontalAdvance(item.text) + look_.icon_width;
+    int width =
+        QFontMetrics(item_font()).horizontalAdvance(shown_text(item.text)) + look_.icon_width;
     if (item.has_icon)
         width += 30;
     if (item.popup)
@@ -56,7 +69,8 @@ void MenuExStyle::draw_item(QPainter& p, const Item& item, const QRect& rect, bo
         p.drawRect(rect.adjusted(0, 0, -1, -1));
     }
     p.setFont(item_font());
-    int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs;
+    int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs |
+                Qt::TextShowMnemonic;
     QString text = item.text.section(QLatin1Char('\t'), 0, 0);
     if (!item.enabled) {
         p.setPen(Qt::white);

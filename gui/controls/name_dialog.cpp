@@ -3,9 +3,11 @@
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
+#include <memory>
 
 #include "controls/entry_edit.h"
 #include "controls/png_button.h"
+#include "controls/skinned_box.h"
 #include "controls/tiled_background.h"
 #include "controls/value_label.h"
 #include "protocol/frame_sink.h"
@@ -22,7 +24,7 @@ NameDialog::NameDialog(QWidget* parent)
       cancel_(new PngButton(this)),
       caption_(new ValueLabel(this)),
       entry_(new EntryEdit(this)) {
-    setWindowTitle(QStringLiteral("NAME"));
+    SkinnedBox::dress(*this, QStringLiteral("NAME"));
     setFixedSize(280, 130);
     caption_->setGeometry(16, 14, 248, 22);
     caption_->set_text(QStringLiteral("NAME:"));
@@ -83,8 +85,10 @@ void NameDialog::confirm() {
         notices_->notice(kChannelNameTooLong, NoticeSink::kCaption);
         return;
     }
-    QMessageBox::warning(this, QString::fromLatin1(NoticeSink::kCaption),
-                         QString::fromUtf8(kChannelNameTooLong));
+    const std::unique_ptr<QMessageBox> box(
+        SkinnedBox::make(QMessageBox::Warning, QString::fromLatin1(NoticeSink::kCaption),
+                         QString::fromUtf8(kChannelNameTooLong), QMessageBox::Ok, this));
+    box->exec();
 }
 
 void NameDialog::paintEvent(QPaintEvent* event) {

@@ -11,6 +11,7 @@
 #include "shell/profile.h"
 #include "skin/skin_ids.h"
 #include "skin/skin_palette.h"
+#include "skin/skin_sheet.h"
 
 namespace kestra {
 
@@ -69,6 +70,8 @@ void ConnectTab::build() {
     devices_->setRootIsDecorated(false);
     devices_->setSelectionBehavior(QAbstractItemView::SelectRows);
     devices_->setAllColumnsShowFocus(true);
+    devices_->setStyleSheet(QString::fromLatin1(skin::SkinSheet::tree_list()) +
+                            QString::fromLatin1(skin::SkinSheet::scroll_bars()));
 
     label(this, QStringLiteral("IP:"), {340, 10, 30, 26});
     ip_ = new EntryEdit(this);

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "skin/skin_palette.h"
+#include "skin/skin_sheet.h"
 
 namespace kestra {
 
@@ -46,7 +47,8 @@ JournalWindow::JournalWindow(ChangeJournal& journal, QWidget* parent)
         {QStringLiteral("TIME"), QStringLiteral("ORIGIN"), QStringLiteral("CHANGE")});
     list_->setRootIsDecorated(false);
     list_->setAlternatingRowColors(true);
-    setStyleSheet(QString::fromLatin1(skin::SkinPalette::list_style()));
+    setStyleSheet(QString::fromLatin1(skin::SkinPalette::list_style()) +
+                  QString::fromLatin1(skin::SkinSheet::scroll_bars()));
     list_->setUniformRowHeights(true);
     list_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     list_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);

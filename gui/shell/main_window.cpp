@@ -5,9 +5,11 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <memory>
 
 #include "controller/console.h"
 #include "controls/cmenu_ex.h"
+#include "controls/skinned_box.h"
 #include "controls/tiled_background.h"
 #include "editors/dynamics_editor.h"
 #include "editors/geq_editor.h"
@@ -25,6 +27,7 @@
 #include "shell/step_settler.h"
 #include "shell/system_page.h"
 #include "skin/skin_ids.h"
+#include "skin/skin_sheet.h"
 #include "strips/input_strip.h"
 #include "strips/output_strip.h"
 #include "strips/strip_bank.h"
@@ -45,6 +48,10 @@ MainWindow::MainWindow(Console& controller, Profile& profile, OperatorDialogs& d
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(false);
+    // Only the bars take the sheet: on the area it would restyle every control of the canvas.
+    for (QScrollBar* bar : {scroll_->horizontalScrollBar(), scroll_->verticalScrollBar()}) {
+        bar->setStyleSheet(QString::fromLatin1(skin::SkinSheet::scroll_bars()));
+    }
     canvas_ = new TiledBackground(nullptr, skin::kPageBackground);
     canvas_->setObjectName(QStringLiteral("canvas"));
     scroll_->setWidget(canvas_);
@@ -354,7 +361,9 @@ void MainWindow::open_menu(const QPoint& global) {
     QAction* journal_entry = menu.addAction(QStringLiteral("JOURNAL..."));
     journal_entry->setObjectName(QStringLiteral("menu.journal"));
     menu.addSeparator();
-    QAction* about = menu.addAction(QStringLiteral("ABOUT KESTRA-V 2.1(&A)..."));
+    // Qt marks a mnemonic with & on its letter; a "(&A)" suffix would show literally.
+    QAction* about = menu.addAction(QStringLiteral("&ABOUT KESTRA-V 2.1..."));
+    about->setObjectName(QStringLiteral("menu.about"));
     QAction* chosen = menu.exec(global);
     if (chosen == about) {
         show_about();
@@ -384,12 +393,12 @@ void MainWindow::show_journal() {
 }
 
 void MainWindow::show_about() {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("About KESTRA-V 2.1"),
-                    QStringLiteral("KESTRA-V 2.1\nControl of the KESTRA-V conference audio "
-                                   "processor."),
-                    QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("about"));
-    box.exec();
+    const std::unique_ptr<QMessageBox> box(SkinnedBox::make(
+        QMessageBox::Information, QStringLiteral("About"),
+        QStringLiteral("KESTRA-V 2.1\nControl of the KESTRA-V conference audio processor."),
+        QMessageBox::Ok, this));
+    box->setObjectName(QStringLiteral("about"));
+    box->exec();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

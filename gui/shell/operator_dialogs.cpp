@@ -3,13 +3,16 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
+#include <memory>
 #include <vector>
+
+#include "controls/skinned_box.h"
 
 namespace kestra {
 
 namespace {
 
-QString caption_or_default(const std::string& caption) {
+QString kind_or_default(const std::string& caption) {
     return QString::fromStdString(caption.empty() ? NoticeSink::kCaption : caption);
 }
 
@@ -24,8 +27,10 @@ int OperatorDialogs::choose(const OperatorChoice& choice) {
     if (diverted_questions_) {
         return diverted_questions_->choose(choice);
     }
-    QMessageBox box(QMessageBox::Question, caption_or_default(choice.caption),
-                    QString::fromStdString(choice.text), QMessageBox::NoButton, parent_);
+    const std::unique_ptr<QMessageBox> shown(
+        SkinnedBox::make(QMessageBox::Question, kind_or_default(choice.caption),
+                         QString::fromStdString(choice.text), QMessageBox::NoButton, parent_));
+    QMessageBox& box = *shown;
     box.setObjectName(QStringLiteral("question"));
     std::vector<QAbstractButton*> options;
     for (const std::string& option : choice.options) {
@@ -50,8 +55,8 @@ void OperatorDialogs::notice(const std::string& text, const std::string& caption
     }
     // Not modal in place: a notice may come from inside a tick, and a nested event loop there
     // would run the tick again.
-    auto* box = new QMessageBox(QMessageBox::Information, caption_or_default(caption),
-                                QString::fromStdString(text), QMessageBox::Ok, parent_);
+    QMessageBox* box = SkinnedBox::make(QMessageBox::Information, kind_or_default(caption),
+                                        QString::fromStdString(text), QMessageBox::Ok, parent_);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
@@ -61,9 +66,11 @@ bool OperatorDialogs::ask(const std::string& text, const std::string& caption) {
         return diverted_questions_->ask(text, caption);
     }
     // Every question guards a step that cannot be taken back, so Enter alone declines.
-    return QMessageBox::question(parent_, caption_or_default(caption), QString::fromStdString(text),
-                                 QMessageBox::Ok | QMessageBox::Cancel,
-                                 QMessageBox::Cancel) == QMessageBox::Ok;
+    const std::unique_ptr<QMessageBox> box(SkinnedBox::make(
+        QMessageBox::Question, kind_or_default(caption), QString::fromStdString(text),
+        QMessageBox::Ok | QMessageBox::Cancel, parent_));
+    box->setDefaultButton(QMessageBox::Cancel);
+    return box->exec() == QMessageBox::Ok;
 }
 
 }  // namespace kestra

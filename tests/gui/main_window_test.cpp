@@ -5,9 +5,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWheelEvent>
 #include <algorithm>
 #include <filesystem>
@@ -22,6 +26,7 @@
 #include "shell/operator_dialogs.h"
 #include "shell/profile.h"
 #include "shell/show_tab.h"
+#include "skin/skin_palette.h"
 
 namespace kestra {
 namespace {
@@ -227,6 +232,75 @@ TEST_F(MainWindowTest, OneTurnOfTheWheelOnASelectorIsOneJournalEntry) {
     ASSERT_EQ(controller.journal().lines().size(), lines + 1);
     ASSERT_TRUE(controller.journal().undo());
     EXPECT_EQ(controller.state().input(0).gain_step, was) << "one undo takes the whole turn back";
+}
+
+// The menu's entries read as the operator sees them: Qt's & marks a mnemonic letter, so the
+// text with its & taken out is what shows.
+TEST_F(MainWindowTest, TheAboutEntryShowsNoMnemonicMarkup) {
+    auto* menu_button = window->findChild<QWidget*>(QStringLiteral("menu"));
+    ASSERT_NE(menu_button, nullptr);
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            shown << QString(action->text()).remove(QLatin1Char('&'));
+        }
+        menu->close();
+    });
+    emit menu_button->customContextMenuRequested(QPoint(2, 2));
+    EXPECT_TRUE(shown.contains(QStringLiteral("ABOUT KESTRA-V 2.1...")))
+        << shown.join(u'|').toStdString();
+    for (const QString& text : shown) {
+        EXPECT_FALSE(text.contains(QStringLiteral("(A)"))) << text.toStdString();
+    }
+}
+
+// The device list and the page's scroll bars are dark like the console, not the desktop's white.
+TEST_F(MainWindowTest, TheDeviceListAndScrollBarsWearTheSkin) {
+    auto* devices = window->findChild<QTreeWidget*>(QStringLiteral("system.devices"));
+    ASSERT_NE(devices, nullptr);
+    devices->resize(290, 260);
+    const QImage list = devices->viewport()->grab().toImage();
+    EXPECT_LT(qGray(list.pixel(list.width() / 2, list.height() / 2)), 60);
+    auto* area = window->findChild<QScrollArea*>();
+    ASSERT_NE(area, nullptr);
+    for (QScrollBar* bar : {area->verticalScrollBar(), devices->verticalScrollBar()}) {
+        bar->resize(14, 200);
+        bar->setRange(0, 10);
+        const QImage groove = bar->grab().toImage();
+        EXPECT_LT(qGray(groove.pixel(7, groove.height() - 20)), 60);
+    }
+}
+
+// A notice over the window is the console's box: dark, captioned with the product and the kind,
+// no minimise or maximise, and the words as given.
+TEST(OperatorDialogsTest, ANoticeIsASkinnedBoxWithTheExactWords) {
+    OperatorDialogs dialogs;
+    const auto boxes = [] {
+        std::vector<QMessageBox*> found;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                found.push_back(box);
+            }
+        }
+        return found;
+    };
+    const auto before = boxes();
+    dialogs.notice("Invalid address.", NoticeSink::kCaption);
+    QCoreApplication::processEvents();
+    QMessageBox* box = nullptr;
+    for (QMessageBox* b : boxes()) {
+        box = std::find(before.begin(), before.end(), b) == before.end() ? b : box;
+    }
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("Invalid address."));
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("KESTRA-V 2.1 - Warming"));
+    EXPECT_FALSE(box->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(box->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(box->windowFlags().testFlag(Qt::CustomizeWindowHint));
+    EXPECT_EQ(box->palette().color(QPalette::Window), skin::SkinPalette::panel());
+    box->close();
 }
 
 TEST(OperatorDialogsTest, AnOkCancelQuestionHasCancelAsItsDefault) {

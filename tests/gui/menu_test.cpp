@@ -91,6 +91,40 @@ TEST(MenuExStyle, CheckedItemShowsItsMarkInTheGreyColumn) {
     EXPECT_GT(count_marked(drawn(item, false), column), 5);
 }
 
+// The rightmost column the item's caption inks, or -1.
+int last_inked_column(const QImage& image, const MenuExStyle& style) {
+    const QRgb background = style.look().background.rgb();
+    for (int x = image.width() - 1; x > style.look().icon_width + 5; --x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) != background)
+                return x;
+    return -1;
+}
+
+// An & marks the mnemonic's letter: it takes no room and is never drawn as a character;
+// && is one &.
+TEST(MenuExStyle, AMnemonicIsUnderlinedNotShown) {
+    MenuExStyle style;
+    const MenuExStyle::Item marked{QStringLiteral("&ABOUT KESTRA-V 2.1...")};
+    const MenuExStyle::Item bare{QStringLiteral("ABOUT KESTRA-V 2.1...")};
+    EXPECT_EQ(style.measure_item(marked), style.measure_item(bare));
+    const int width = style.measure_item(bare).width() + 20;
+    const auto draw = [&](const MenuExStyle::Item& item) {
+        QImage out(width, 19, QImage::Format_RGB32);
+        QPainter painter(&out);
+        style.draw_item(painter, item, out.rect(), false);
+        return out;
+    };
+    const QImage with_mark = draw(marked);
+    const QImage without = draw(bare);
+    ASSERT_GT(last_inked_column(without, style), 0);
+    EXPECT_EQ(last_inked_column(with_mark, style), last_inked_column(without, style))
+        << "the & was drawn as a character";
+    const MenuExStyle::Item doubled{QStringLiteral("A&&B")};
+    EXPECT_GT(style.measure_item(doubled).width(),
+              style.measure_item({QStringLiteral("AB")}).width());
+}
+
 TEST(MenuExStyle, SelectedItemIsHighlightedAcrossTheRow) {
     MenuExStyle::Item item{QStringLiteral("NAME")};
     QImage selected = drawn(item, true);
