@@ -126,6 +126,9 @@ bool PresetActions::rename(PresetTable table, int id, const std::string& name) {
 }
 
 bool PresetActions::remove(PresetTable table, int id) {
+    if (!context_.ask(kDeleteQuestion)) {
+        return false;
+    }
     const StoreResult r = library_.remove(table, id);
     check_known(r, table, id);
     return r == StoreResult::Done;

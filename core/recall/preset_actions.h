@@ -23,6 +23,8 @@ public:
         "The table's highest preset ID is 2147483647; no new preset can follow it.";
     static constexpr const char* kUnstorable =
         "The block holds a value its preset layout cannot keep; nothing was saved.";
+    // A delete cannot be undone, so it asks first, in the words the scenes use.
+    static constexpr const char* kDeleteQuestion = "Do you want to delete the setting\uFF1F";
 
     PresetActions(ActionContext& context, PresetLibrary& library, PresetRecallTarget& target)
         : context_(context), library_(library), target_(target) {}
@@ -37,6 +39,7 @@ public:
     // recall target. A stored text that does not match its layout is refused with a notice.
     bool recall(PresetTable table, int id, int channel);
     bool rename(PresetTable table, int id, const std::string& name);
+    // Asks kDeleteQuestion first; false, with nothing deleted, when the operator says no.
     bool remove(PresetTable table, int id);
 
     // The ID of a selector item "ID:NAME"; nullopt when the text holds no ":" or no number

@@ -149,6 +149,11 @@ TEST_F(StoreTest, PresetIdsFollowTheHighestAndNamesKeepApostrophesAndNonAscii) {
     EXPECT_EQ(preset_texts(PresetTable::Peq),
               (std::vector<std::string>{"1:会议室'1", "2:Bühne", "3:Al's EQ"}));
 
+    answers.answer = false;
+    EXPECT_FALSE(presets.remove(PresetTable::Peq, 3));
+    EXPECT_EQ(answers.asked.back(), "Do you want to delete the setting？");
+    EXPECT_EQ(preset_texts(PresetTable::Peq).size(), 3u) << "a no deletes nothing";
+    answers.answer = true;
     ASSERT_TRUE(presets.remove(PresetTable::Peq, 3));
     EXPECT_EQ(presets.save(PresetTable::Peq, 0)->id, 3) << "the highest ID is reused";
     ASSERT_TRUE(presets.remove(PresetTable::Peq, 1));
