@@ -13,24 +13,37 @@ namespace {
 
 using P = SkinPalette;
 
-void key_face(QPainter& p, QRectF r, qreal radius, bool lit) {
+// The colours a lit key wears; the teal set is every key's but MUTE's.
+struct KeyLight {
+    QColor top, bottom, edge, glow;
+};
+
+KeyLight teal_light() {
+    return {P::lit_top(), P::lit_bottom(), P::lit_edge(), P::lit_glow()};
+}
+
+KeyLight mute_light() {
+    return {P::mute_top(), P::mute_bottom(), P::mute_edge(), P::mute_glow()};
+}
+
+void key_face(QPainter& p, QRectF r, qreal radius, bool lit, const KeyLight& light = teal_light()) {
     p.setRenderHint(QPainter::Antialiasing);
     QRectF outer = r.adjusted(0.5, 0.5, -0.5, -0.5);
     p.setPen(QPen(P::outline(), 1.0));
     QLinearGradient face(outer.topLeft(), outer.bottomLeft());
-    face.setColorAt(0.0, lit ? P::lit_top() : P::face_top());
-    face.setColorAt(1.0, lit ? P::lit_bottom() : P::face_bottom());
+    face.setColorAt(0.0, lit ? light.top : P::face_top());
+    face.setColorAt(1.0, lit ? light.bottom : P::face_bottom());
     p.setBrush(face);
     p.drawRoundedRect(outer, radius, radius);
     // a bevel line just inside the top edge gives the key its raised look
     QRectF inner = outer.adjusted(1.0, 1.0, -1.0, -1.0);
-    QColor bevel = lit ? P::lit_edge() : P::face_highlight();
+    QColor bevel = lit ? light.edge : P::face_highlight();
     bevel.setAlpha(lit ? 200 : 150);
     p.setPen(QPen(bevel, 1.0));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(inner, radius - 1.0, radius - 1.0);
     if (lit) {
-        QColor glow = P::lit_glow();
+        QColor glow = light.glow;
         glow.setAlpha(70);
         p.setPen(QPen(glow, 2.0));
         p.drawRoundedRect(inner.adjusted(1.0, 1.0, -1.0, -1.0), radius - 1.5, radius - 1.5);
@@ -157,6 +170,7 @@ QSize ButtonArt::natural_size(int id) {
     switch (id) {
         case kButton:
         case kButtonLit:
+        case kButtonMuteLit:
         case kButtonDisabled:
             return {100, 24};
         case kLowShelf:
@@ -193,6 +207,9 @@ void ButtonArt::paint(int id, QPainter& p, QSizeF size) {
         case kButton:
         case kButtonLit:
             key_face(p, r, 3.0, id == kButtonLit);
+            break;
+        case kButtonMuteLit:
+            key_face(p, r, 3.0, true, mute_light());
             break;
         case kButtonDisabled:
             recessed_panel(p, r, 3.0, P::disabled_key());

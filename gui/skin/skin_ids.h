@@ -23,6 +23,8 @@ inline constexpr int kRouteOn = 229;
 inline constexpr int kRouteOff = 230;
 // The disabled face of the plain key; pages use it as a button's third image.
 inline constexpr int kButtonDisabled = 1165;
+// The lit face of MUTE, red where every other lit key is teal.
+inline constexpr int kButtonMuteLit = 1166;
 
 inline constexpr int kSelector = 176;
 inline constexpr int kSelectorHover = 177;

@@ -18,6 +18,12 @@ struct SkinPalette {
     static QColor lit_bottom() { return {0x0a, 0x38, 0x40}; }
     static QColor lit_edge() { return {0x00, 0xc8, 0xe0}; }
     static QColor lit_glow() { return {0x00, 0xe6, 0xff}; }
+    // A lit MUTE glows red, as on every desk, so it never reads as ACTIVE or a selection.
+    static QColor mute_top() { return {0x7a, 0x16, 0x16}; }
+    static QColor mute_bottom() { return {0x4c, 0x0c, 0x0c}; }
+    static QColor mute_edge() { return {0xff, 0x3b, 0x30}; }
+    static QColor mute_glow() { return {0xff, 0x5a, 0x4a}; }
+    static QColor mute_caption() { return {0xff, 0xd2, 0xcc}; }
     static QColor engraving() { return {0x9a, 0xa3, 0xb0}; }
     static QColor groove() { return {0x05, 0x06, 0x08}; }
     static QColor output_accent() { return {0x02, 0xa6, 0xe3}; }

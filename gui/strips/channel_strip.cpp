@@ -14,6 +14,7 @@
 #include "controls/value_label.h"
 #include "operator/operator_actions.h"
 #include "skin/skin_ids.h"
+#include "skin/skin_palette.h"
 #include "strips/strip_graph.h"
 #include "text/name_codec.h"
 
@@ -71,6 +72,8 @@ void ChannelStrip::add_common(int graph_y, int name_label_y, int fader_y, int mu
     meter_->set_margins(0, 0);
 
     mute_ = add_button(QStringLiteral("mute"), QStringLiteral("MUTE"), mute_y);
+    mute_->set_images(skin::kButton, skin::kButtonMuteLit);
+    mute_->set_lit_caption_colour(skin::SkinPalette::mute_caption());
     connect(mute_, &PngButton::clicked, this,
             [this] { side_.set_mute(surface_, channel_, !mute_->lit()); });
     name_button_ = add_button(QStringLiteral("name"), {}, name_y, 60);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -168,6 +169,36 @@ TEST_F(StripBankTest, AnOutputStripWorksItsOutputAndNeverTheInputOfTheSameNumber
     EXPECT_EQ(out->fader()->position(), ChannelStrip::kMaxVolume - 50);
     EXPECT_EQ(out->findChild<PngButton*>(QStringLiteral("strip.out1.name"))->text(),
               QStringLiteral("SPK"));
+}
+
+// A lit key's face colour just inside its left edge, clear of the caption.
+QColor lit_face(PngButton* b) {
+    QImage shot(b->size(), QImage::Format_ARGB32);
+    shot.fill(Qt::black);
+    b->render(&shot);
+    return shot.pixelColor(8, b->height() / 2);
+}
+
+TEST_F(StripBankTest, ALitMuteGlowsRedWhereALitPriorityStaysTeal) {
+    show_bank(1);
+    auto* mute = strips->input(0)->findChild<PngButton*>(QStringLiteral("strip.in1.mute"));
+    auto* priority = strips->input(0)->findChild<PngButton*>(QStringLiteral("strip.in1.priority"));
+    ASSERT_NE(mute, nullptr);
+    ASSERT_NE(priority, nullptr);
+    mute->click();
+    priority->set_lit(true);
+    ASSERT_TRUE(mute->lit());
+    const QColor red = lit_face(mute);
+    EXPECT_GT(red.red(), 2 * red.green());
+    EXPECT_GT(red.red(), 2 * red.blue());
+    EXPECT_GT(mute->current_caption_colour().red(), mute->current_caption_colour().blue());
+    const QColor teal = lit_face(priority);
+    EXPECT_GT(teal.blue(), teal.red());
+    // Unlit, MUTE is the plain key every other button wears.
+    mute->click();
+    EXPECT_EQ(
+        lit_face(mute),
+        lit_face(strips->input(0)->findChild<PngButton*>(QStringLiteral("strip.in1.matrix"))));
 }
 
 TEST(ChannelSideTest, EachSideReadsItsOwnHalfOfTheStateAndTheReports) {
