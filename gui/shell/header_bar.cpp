@@ -88,13 +88,22 @@ void HeaderBar::build_link_and_menu() {
         make.label(QStringLiteral("status"), QString::fromLatin1(ReportSupervisor::kOffline), 11);
     menu_ = make.button(QStringLiteral("menu"), skin::kButton, skin::kButtonLit,
                         QStringLiteral("MENU"));
-    connect(menu_, &PngButton::clicked, this, [this] { menu_->set_lit(!menu_->lit()); });
+    // Either button opens the menu: a left click under the key, a right click where it lands.
+    // The key stays lit while its menu is open (the menu runs until it closes).
+    connect(menu_, &PngButton::clicked, this,
+            [this] { open_menu_at(menu_->mapToGlobal(QPoint(0, menu_->height()))); });
     menu_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(menu_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { emit menu_requested(menu_->mapToGlobal(at)); });
+            [this](const QPoint& at) { open_menu_at(menu_->mapToGlobal(at)); });
     // HOME has no place on this panel; it stays for the scripts that name it.
     make.button(QStringLiteral("home"), skin::kButton, skin::kButtonLit, QStringLiteral("HOME"))
         ->hide();
+}
+
+void HeaderBar::open_menu_at(const QPoint& global) {
+    menu_->set_lit(true);
+    emit menu_requested(global);
+    menu_->set_lit(false);
 }
 
 void HeaderBar::build_readout() {

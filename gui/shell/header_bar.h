@@ -48,6 +48,7 @@ private:
     void build_banks();
     void build_groups();
     void build_link_and_menu();
+    void open_menu_at(const QPoint& global);
     void build_readout();
 
     std::array<PngButton*, 4> page_buttons_{};

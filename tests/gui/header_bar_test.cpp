@@ -98,6 +98,23 @@ TEST_F(HeaderBarTest, PressesLeaveAsSignalsWithWhatWasPressed) {
     EXPECT_EQ(links, (std::vector<bool>{false, true}));
 }
 
+TEST_F(HeaderBarTest, ALeftClickOnMenuOpensItsMenuUnderTheKeyLitWhileOpen) {
+    PngButton* menu = child<PngButton>("menu");
+    std::vector<QPoint> opened;
+    std::vector<bool> lit_while_open;
+    QObject::connect(&header, &HeaderBar::menu_requested, [&](const QPoint& at) {
+        opened.push_back(at);
+        lit_while_open.push_back(menu->lit());
+    });
+    click(menu);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], menu->mapToGlobal(QPoint(0, menu->height())));
+    EXPECT_TRUE(lit_while_open[0]);
+    EXPECT_FALSE(menu->lit()) << "the key goes dark once its menu has closed";
+    click(menu);
+    EXPECT_EQ(opened.size(), 2u) << "every click opens it, not every other";
+}
+
 TEST_F(HeaderBarTest, EachReadoutBoxHandsItsOwnTextOnWithItsBox) {
     auto* value = child<EntryEdit>("value_box");
     auto* freq = child<EntryEdit>("freq_box");
