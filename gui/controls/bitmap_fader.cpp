@@ -4,9 +4,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmapCache>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
+#include "controls/focus_ring.h"
 #include "skin/skin_art.h"
 
 namespace kestra {
@@ -269,8 +271,27 @@ void BitmapFader::keyPressEvent(QKeyEvent* event) {
             QWidget::keyPressEvent(event);
             return;
     }
+    step_to(target);
+}
+
+// A key or a notch ends like a drag does, so the owner sends exactly what a mouse move sends.
+void BitmapFader::step_to(int target) {
     set_position(target);
     emit released(options.control_id, position_);
+}
+
+// A turn away from the operator raises the thumb of a vertical fader and moves a horizontal one
+// towards its far end; part notches add up until one is whole, and a fast flick is one notch.
+void BitmapFader::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    if (!isEnabled() || dragging_)
+        return;
+    wheel_ = std::clamp(wheel_ + event->angleDelta().y(), -kWheelNotch, kWheelNotch);
+    if (wheel_ != kWheelNotch && wheel_ != -kWheelNotch)
+        return;
+    int away = wheel_ > 0 ? 1 : -1;
+    wheel_ = 0;
+    step_to(position_ + (options.vertical ? -away : away));
 }
 
 void BitmapFader::focusInEvent(QFocusEvent* event) {
@@ -288,6 +309,7 @@ void BitmapFader::paintEvent(QPaintEvent*) {
     paint_channel(painter);
     paint_label(painter);
     paint_thumb(painter);
+    FocusRing::paint(painter, *this);
 }
 
 void BitmapFader::paint_channel(QPainter& painter) const {

@@ -11,14 +11,16 @@ namespace kestra {
 // A slider drawn from channel and thumb images. The parent learns of changes through
 // signals carrying the fader's control id and the new position: `moved` during a drag each
 // time the position changes, `released` after a drag (always, even without movement) and
-// after every keyboard change, `double_clicked` on a double click (position unchanged).
-// A vertical fader only accepts a press on its thumb; a horizontal one anywhere.
+// after every keyboard change and every whole wheel notch, `double_clicked` on a double click
+// (position unchanged). A vertical fader only accepts a press on its thumb; a horizontal one
+// anywhere.
 class BitmapFader : public QWidget {
     Q_OBJECT
 
 public:
     // A colour key standing for "the colour of the image at (key x, key y)".
     static constexpr QRgb kKeyFromPixel = 0xFF000000;
+    static constexpr int kWheelNotch = 120;
 
     struct Options {
         int control_id = 0;
@@ -32,7 +34,7 @@ public:
         int thumb_number = 0;
         int thumb_image_mode = 1;  // 1: active thumb while dragging; 2: at the detent
         int detent_position = 0;
-        int page_step = 20;
+        int page_step = 10;
     };
     Options options;
 
@@ -66,6 +68,7 @@ public:
     QString label_text() const;
     bool dragging() const { return dragging_; }
     bool thumb_active() const;
+    int wheel_accumulator() const { return wheel_; }
 
     QSize sizeHint() const override;
 
@@ -81,6 +84,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
@@ -105,6 +109,7 @@ private:
     int along(const QPoint& point) const { return options.vertical ? point.y() : point.x(); }
     bool press_hits_thumb(const QPoint& point) const;
     void drag_to(int coordinate);
+    void step_to(int target);
     void paint_channel(QPainter& painter) const;
     void paint_label(QPainter& painter) const;
     void paint_thumb(QPainter& painter) const;
@@ -121,6 +126,7 @@ private:
     int position_ = 0;
     int drag_offset_ = 0;
     bool dragging_ = false;
+    int wheel_ = 0;
 };
 
 }  // namespace kestra

@@ -5,7 +5,9 @@
 namespace kestra {
 
 // The list inside a selector's popup. The row under the mouse becomes current as the mouse
-// moves; a click or Enter chooses the current row, Escape dismisses the list.
+// moves; Up, Down, PageUp, PageDown, Home and End move the current row (a page is the rows in
+// view) and keep it in view; a click or Enter chooses the current row, Escape dismisses the
+// list.
 class DropList : public QListWidget {
     Q_OBJECT
 
@@ -23,6 +25,11 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // The row a browsing key leads to, or -1 for a key that does not browse.
+    int row_for_key(int key) const;
+    int rows_in_view() const;
 };
 
 }  // namespace kestra

@@ -1,13 +1,15 @@
 #include "controls/drop_list_button.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWheelEvent>
 #include <algorithm>
 
 #include "controls/drop_list.h"
-#include "controls/drop_list_delegate.h"
 #include "controls/drop_list_popup.h"
+#include "controls/focus_ring.h"
 #include "skin/skin_art.h"
 #include "skin/skin_font.h"
 
@@ -162,6 +164,14 @@ int DropListButton::drop_height() const {
     return (n > 0 && rows < max_drop_height_) ? rows : max_drop_height_;
 }
 
+int DropListButton::drop_height(int room) const {
+    int wanted = drop_height();
+    if (wanted <= room)
+        return wanted;
+    int row = DropListDelegate::kItemHeight;
+    return std::max(row, room / row * row);
+}
+
 QRect DropListButton::caption_rect() const {
     if (multi_line_)
         return rect().adjusted(0, 4, 0, 0);
@@ -172,7 +182,15 @@ void DropListButton::open_popup() {
     if (popup() == nullptr)
         return;
     QPoint corner = mapToGlobal(QPoint(0, height() - 1));
-    popup_rect_ = QRect(corner, QSize(width(), drop_height() + 1));
+    QPoint top = mapToGlobal(QPoint(0, 0));
+    QRect screen_area = screen() != nullptr ? screen()->availableGeometry() : QRect();
+    int below = screen_area.isValid() ? screen_area.bottom() - corner.y() : drop_height() + 1;
+    int above = screen_area.isValid() ? top.y() - screen_area.top() : 0;
+    // under the button unless the list fits better above it
+    bool upwards = below < drop_height() + 1 && above > below;
+    int height = drop_height((upwards ? above : below) - 1) + 1;
+    popup_rect_ = upwards ? QRect(QPoint(top.x(), top.y() - height + 1), QSize(width(), height))
+                          : QRect(corner, QSize(width(), height));
     popup_->setGeometry(popup_rect_);
     popup_->show();
     popup_->list()->setFocus(Qt::PopupFocusReason);
@@ -237,6 +255,28 @@ void DropListButton::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
 }
 
+// Enter and Space open the list on the press; the base class would click on the release.
+void DropListButton::keyPressEvent(QKeyEvent* event) {
+    int key = event->key();
+    bool opens = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space ||
+                 (key == Qt::Key_Down && event->modifiers() == Qt::AltModifier);
+    if (!opens || event->isAutoRepeat()) {
+        QAbstractButton::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (isEnabled() && !popup_visible())
+        open_popup();
+}
+
+void DropListButton::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space) {
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyReleaseEvent(event);
+}
+
 void DropListButton::focusInEvent(QFocusEvent* event) {
     if (popup_visible())
         popup_->list()->setFocus(Qt::OtherFocusReason);
@@ -259,6 +299,7 @@ void DropListButton::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), palette().button());
     else
         painter.drawPixmap(0, 0, face);
+    FocusRing::paint(painter, *this);
     if (text().isEmpty())
         return;
     painter.setFont(hover_ ? hover_font_ : normal_font_);

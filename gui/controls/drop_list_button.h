@@ -6,18 +6,22 @@
 #include <QRect>
 #include <QStringList>
 
+#include "controls/drop_list_delegate.h"
+
 namespace kestra {
 
 class DropListPopup;
 
 // A selector: an image button captioned with the current choice of a short list, opening the
 // list in a popup under itself. The parent learns of a choice by the operator (popup or wheel)
-// through `selected(list id, index)`; `select` by the owner reports nothing.
+// through `selected(list id, index)`; `select` by the owner reports nothing. With the focus,
+// Enter, Space or Alt+Down opens the list, whose keys then browse and pick.
 class DropListButton : public QAbstractButton {
     Q_OBJECT
 
 public:
     static constexpr int kWheelNotch = 120;
+    static constexpr int kMaxDropRows = 15;
 
     explicit DropListButton(QWidget* parent = nullptr);
     ~DropListButton() override;
@@ -49,7 +53,10 @@ public:
     DropListPopup* popup() const;
     bool popup_visible() const;
     QRect popup_rect() const { return popup_rect_; }
+    // The list's height for up to kMaxDropRows whole rows, and within `room` pixels (the
+    // screen's space beside the button) as long as one row fits.
     int drop_height() const;
+    int drop_height(int room) const;
     QRect caption_rect() const;
 
     void open_popup();
@@ -62,6 +69,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -83,7 +92,7 @@ private:
     bool hover_ = false;
     bool use_hand_cursor_ = true;
     int list_id_ = 0;
-    int max_drop_height_ = 200;
+    int max_drop_height_ = kMaxDropRows * DropListDelegate::kItemHeight;
     QRect popup_rect_;
     int wheel_ = 0;
     bool attached_ = false;

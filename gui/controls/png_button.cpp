@@ -2,9 +2,11 @@
 
 #include <QEnterEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <algorithm>
 
+#include "controls/focus_ring.h"
 #include "skin/skin_art.h"
 #include "skin/skin_font.h"
 
@@ -154,6 +156,20 @@ void PngButton::paintEvent(QPaintEvent*) {
         painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
     }
     paint_mini_meters(painter);
+    FocusRing::paint(painter, *this);
+}
+
+// Space is the base class's (press on the key, click on its release); Enter clicks at once.
+void PngButton::keyPressEvent(QKeyEvent* event) {
+    bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier ||
+        event->isAutoRepeat()) {
+        QAbstractButton::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (isEnabled())
+        click();
 }
 
 int PngButton::mini_lit_pixels(int bar, int length) const {

@@ -11,7 +11,8 @@ namespace kestra {
 // Skinned button painted from an image pair (normal, lit/pressed/hover) plus an optional
 // disabled image, with a centred caption and optional mini level bars. In toggle look the
 // owner sets `lit` (it toggles it on click); in push look a press or hover selects the
-// second image. A double click counts as a second click.
+// second image. A double click counts as a second click. With the focus, Space or Enter
+// clicks it.
 class PngButton : public QAbstractButton {
     Q_OBJECT
 
@@ -60,6 +61,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void paint_mini_meters(QPainter& painter) const;

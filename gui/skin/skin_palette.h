@@ -18,6 +18,8 @@ struct SkinPalette {
     static QColor lit_bottom() { return {0x0a, 0x38, 0x40}; }
     static QColor lit_edge() { return {0x00, 0xc8, 0xe0}; }
     static QColor lit_glow() { return {0x00, 0xe6, 0xff}; }
+    // The keyboard focus wears the accent, so it reads as "this one" on any face.
+    static QColor focus_ring() { return lit_glow(); }
     // A lit MUTE glows red, as on every desk, so it never reads as ACTIVE or a selection.
     static QColor mute_top() { return {0x7a, 0x16, 0x16}; }
     static QColor mute_bottom() { return {0x4c, 0x0c, 0x0c}; }

@@ -6,6 +6,7 @@
 #include "controls/png_button.h"
 #include "controls/tiled_background.h"
 #include "controls/value_label.h"
+#include "focus_check.h"
 #include "skin/scheme_recolour.h"
 #include "skin/skin_art.h"
 #include "skin/skin_ids.h"
@@ -70,6 +71,29 @@ TEST_F(KeyButton, DoubleClickCountsAsASecondClick) {
     synthetic::double_click(&button, {5, 5});
     synthetic::release(&button, {5, 5});
     EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(KeyButton, FocusedButtonDrawsTheRing) {
+    synthetic::expect_focus_ring(&button);
+}
+
+TEST_F(KeyButton, SpaceOrEnterClicksOnceAndAModifiedEnterDoesNot) {
+    int clicks = 0;
+    QObject::connect(&button, &PngButton::clicked, [&] { ++clicks; });
+    synthetic::key(&button, Qt::Key_Space);
+    EXPECT_EQ(clicks, 1);
+    synthetic::key(&button, Qt::Key_Return);
+    synthetic::key(&button, Qt::Key_Enter);
+    EXPECT_EQ(clicks, 3);
+    QKeyEvent keypad_enter(QEvent::KeyPress, Qt::Key_Enter, Qt::KeypadModifier);
+    QCoreApplication::sendEvent(&button, &keypad_enter);
+    EXPECT_EQ(clicks, 4);
+    QKeyEvent ctrl_enter(QEvent::KeyPress, Qt::Key_Return, Qt::ControlModifier);
+    QCoreApplication::sendEvent(&button, &ctrl_enter);
+    EXPECT_EQ(clicks, 4);
+    button.setEnabled(false);
+    synthetic::key(&button, Qt::Key_Return);
+    EXPECT_EQ(clicks, 4);
 }
 
 TEST(PngButton, MissingImageDrawsNothing) {

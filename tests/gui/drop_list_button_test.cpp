@@ -7,6 +7,7 @@
 #include "controls/drop_list.h"
 #include "controls/drop_list_button.h"
 #include "controls/drop_list_popup.h"
+#include "focus_check.h"
 #include "skin/skin_ids.h"
 #include "synthetic_input.h"
 
@@ -98,10 +99,111 @@ TEST(DropListButton, LongListsDropAtMostTheMaximumHeight) {
     DropListButton gain;
     gain.set_images(skin::kStripSelector, skin::kStripSelectorHover);
     gain.attach(1010);
-    EXPECT_EQ(gain.drop_height(), 200);  // empty list
+    EXPECT_EQ(gain.drop_height(), 15 * 40);  // empty list
     for (int n = 0; n <= 40; ++n)
         gain.add_item(QStringLiteral("G:%1 dB").arg(n));
-    EXPECT_EQ(gain.drop_height(), 200);
+    EXPECT_EQ(gain.drop_height(), 15 * 40);
+}
+
+TEST(DropListButton, ShortScreensDropFewerWholeRows) {
+    DropListButton gain;
+    gain.attach(1010);
+    for (int n = 0; n <= 40; ++n)
+        gain.add_item(QStringLiteral("G:%1 dB").arg(n));
+    EXPECT_EQ(gain.drop_height(1000), 15 * 40);
+    EXPECT_EQ(gain.drop_height(300), 7 * 40);
+    EXPECT_EQ(gain.drop_height(10), 40);  // one row even where none fits
+    DropListButton few;
+    few.attach(1009);
+    for (int n = 0; n < 3; ++n)
+        few.add_item(QStringLiteral("AUX%1").arg(n));
+    EXPECT_EQ(few.drop_height(1000), 3 * 40);
+}
+
+// A gain selector of 41 items, opened from the keyboard.
+struct GainSelector : ::testing::Test {
+    DropListButton selector;
+    std::vector<Choice> chosen;
+
+    void SetUp() override {
+        selector.set_images(skin::kStripSelector, skin::kStripSelectorHover);
+        ASSERT_TRUE(selector.attach(1010));
+        for (int n = 0; n <= 40; ++n)
+            selector.add_item(QStringLiteral("G:%1 dB").arg(n));
+        selector.select(3);
+        QObject::connect(&selector, &DropListButton::selected,
+                         [this](int id, int index) { chosen.emplace_back(id, index); });
+    }
+    void TearDown() override {
+        if (selector.popup_visible())
+            selector.popup()->hide();
+    }
+    DropList* list() { return selector.popup()->list(); }
+    void key(int k) { synthetic::key(list(), k); }
+    bool in_view(int row) {
+        QRect r = list()->visualItemRect(list()->item(row));
+        return r.top() >= 0 && r.bottom() <= list()->viewport()->rect().bottom();
+    }
+};
+
+TEST_F(GainSelector, EnterOrSpaceOnTheButtonOpensTheList) {
+    synthetic::key(&selector, Qt::Key_Return);
+    ASSERT_TRUE(selector.popup_visible());
+    EXPECT_EQ(list()->currentRow(), 3);
+    selector.popup()->hide();
+    synthetic::key(&selector, Qt::Key_Space);
+    EXPECT_TRUE(selector.popup_visible());
+    EXPECT_TRUE(chosen.empty());
+}
+
+TEST_F(GainSelector, ArrowsMoveFromTheCurrentItemAndEnterPicksIt) {
+    synthetic::key(&selector, Qt::Key_Return);
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    key(Qt::Key_Up);
+    EXPECT_EQ(list()->currentRow(), 5);
+    EXPECT_TRUE(chosen.empty());  // browsing sends nothing
+    key(Qt::Key_Return);
+    EXPECT_FALSE(selector.popup_visible());
+    EXPECT_EQ(chosen, (std::vector<Choice>{{1010, 5}}));
+    EXPECT_EQ(selector.text(), QStringLiteral("G:5 dB"));
+}
+
+TEST_F(GainSelector, PageKeysMoveByTheRowsInViewAndHomeEndGoToTheEnds) {
+    synthetic::key(&selector, Qt::Key_Return);
+    ASSERT_EQ(list()->viewport()->height() / 40, 15);
+    key(Qt::Key_PageDown);
+    EXPECT_EQ(list()->currentRow(), 18);
+    key(Qt::Key_PageDown);
+    key(Qt::Key_PageDown);  // stops at the last item
+    EXPECT_EQ(list()->currentRow(), 40);
+    key(Qt::Key_PageUp);
+    EXPECT_EQ(list()->currentRow(), 25);
+    key(Qt::Key_Home);
+    EXPECT_EQ(list()->currentRow(), 0);
+    key(Qt::Key_Up);  // no wrap
+    EXPECT_EQ(list()->currentRow(), 0);
+    key(Qt::Key_End);
+    EXPECT_EQ(list()->currentRow(), 40);
+    key(Qt::Key_Down);
+    EXPECT_EQ(list()->currentRow(), 40);
+    EXPECT_TRUE(in_view(40));
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(selector.popup_visible());
+    EXPECT_EQ(selector.current_index(), 3);
+    EXPECT_TRUE(chosen.empty());
+}
+
+TEST_F(GainSelector, FocusedSelectorDrawsTheRing) {
+    synthetic::expect_focus_ring(&selector);
+}
+
+TEST_F(GainSelector, OpensWithTheCurrentItemInView) {
+    selector.select(33);
+    synthetic::key(&selector, Qt::Key_Return);
+    ASSERT_TRUE(selector.popup_visible());
+    EXPECT_TRUE(in_view(33));
 }
 
 TEST_F(SourceSelector, ChoosingAnItemClosesAndNotifies) {

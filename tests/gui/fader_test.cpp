@@ -7,6 +7,7 @@
 
 #include "controls/bitmap_fader.h"
 #include "controls/fader_geometry.h"
+#include "focus_check.h"
 #include "skin/skin_ids.h"
 #include "synthetic_input.h"
 
@@ -118,28 +119,78 @@ TEST_F(VolumeFader, KeysMoveClampAndAlwaysPostReleased) {
     EXPECT_EQ(fader.position(), 0);
     synthetic::key(&fader, Qt::Key_Up);  // already at the top
     EXPECT_EQ(fader.position(), 0);
-    synthetic::key(&fader, Qt::Key_PageDown);
-    EXPECT_EQ(fader.position(), 20);
+    synthetic::key(&fader, Qt::Key_PageDown);  // ten steps
+    EXPECT_EQ(fader.position(), 10);
     synthetic::key(&fader, Qt::Key_Down);
     synthetic::key(&fader, Qt::Key_Right);
-    EXPECT_EQ(fader.position(), 22);
+    EXPECT_EQ(fader.position(), 12);
     synthetic::key(&fader, Qt::Key_Left);
-    EXPECT_EQ(fader.position(), 21);
+    EXPECT_EQ(fader.position(), 11);
     synthetic::key(&fader, Qt::Key_End);
     EXPECT_EQ(fader.position(), 70);
     synthetic::key(&fader, Qt::Key_PageDown);  // clamped at the bottom
     synthetic::key(&fader, Qt::Key_PageUp);
-    EXPECT_EQ(fader.position(), 50);
+    EXPECT_EQ(fader.position(), 60);
     EXPECT_EQ(released, (std::vector<Signal>{{1012, 0},
                                              {1012, 0},
-                                             {1012, 20},
-                                             {1012, 21},
-                                             {1012, 22},
-                                             {1012, 21},
+                                             {1012, 10},
+                                             {1012, 11},
+                                             {1012, 12},
+                                             {1012, 11},
                                              {1012, 70},
                                              {1012, 70},
-                                             {1012, 50}}));
+                                             {1012, 60}}));
     EXPECT_TRUE(moved.empty());
+}
+
+TEST_F(VolumeFader, WheelNotchMovesOneStepAndPostsReleasedLikeAKey) {
+    fader.set_position(30);
+    synthetic::wheel(&fader, 120);  // away from the operator: the thumb rises
+    EXPECT_EQ(fader.position(), 29);
+    synthetic::wheel(&fader, -120);
+    synthetic::wheel(&fader, -120);
+    EXPECT_EQ(fader.position(), 31);
+    synthetic::wheel(&fader, -60);  // half a notch waits for its other half
+    EXPECT_EQ(fader.position(), 31);
+    EXPECT_EQ(fader.wheel_accumulator(), -60);
+    synthetic::wheel(&fader, -60);
+    EXPECT_EQ(fader.position(), 32);
+    synthetic::wheel(&fader, -480);  // a fast flick is one notch
+    EXPECT_EQ(fader.position(), 33);
+    EXPECT_EQ(fader.wheel_accumulator(), 0);
+    EXPECT_EQ(released,
+              (std::vector<Signal>{{1012, 29}, {1012, 30}, {1012, 31}, {1012, 32}, {1012, 33}}));
+    EXPECT_TRUE(moved.empty());
+}
+
+TEST_F(VolumeFader, FocusedFaderDrawsTheRing) {
+    synthetic::expect_focus_ring(&fader);
+}
+
+TEST_F(VolumeFader, WheelStopsAtBothEnds) {
+    fader.set_position(0);
+    synthetic::wheel(&fader, 120);
+    EXPECT_EQ(fader.position(), 0);
+    fader.set_position(70);
+    synthetic::wheel(&fader, -120);
+    EXPECT_EQ(fader.position(), 70);
+}
+
+TEST(BitmapFader, HorizontalWheelAwayMovesTowardsTheFarEnd) {
+    BitmapFader slider;
+    slider.resize(100, 10);
+    slider.set_range(0, 50);
+    slider.set_position(20);
+    slider.options.control_id = 7;
+    std::vector<Signal> released;
+    QObject::connect(&slider, &BitmapFader::released,
+                     [&](int id, int p) { released.emplace_back(id, p); });
+    synthetic::wheel(&slider, 120);
+    EXPECT_EQ(slider.position(), 21);
+    synthetic::wheel(&slider, -120);
+    synthetic::wheel(&slider, -120);
+    EXPECT_EQ(slider.position(), 19);
+    EXPECT_EQ(released, (std::vector<Signal>{{7, 21}, {7, 20}, {7, 19}}));
 }
 
 TEST_F(VolumeFader, DoubleClickReportsWithoutMovingOrDragging) {
