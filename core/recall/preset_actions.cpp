@@ -115,6 +115,7 @@ bool PresetActions::recall(PresetTable table, int id, int channel) {
                             {StateChange::Scope::Input, channel, StateChange::Block::Filters});
     }
     target_.block_recalled(table, channel);
+    last_recalled_[{table, channel}] = id;
     return true;
 }
 
@@ -131,7 +132,22 @@ bool PresetActions::remove(PresetTable table, int id) {
     }
     const StoreResult r = library_.remove(table, id);
     check_known(r, table, id);
-    return r == StoreResult::Done;
+    if (r != StoreResult::Done) {
+        return false;
+    }
+    // A later save may take the freed ID; it is not what those channels hold.
+    std::erase_if(last_recalled_, [&](const auto& entry) {
+        return entry.first.first == table && entry.second == id;
+    });
+    return true;
+}
+
+std::optional<int> PresetActions::last_recalled(PresetTable table, int channel) const {
+    const auto it = last_recalled_.find({table, channel});
+    if (it == last_recalled_.end()) {
+        return std::nullopt;
+    }
+    return it->second;
 }
 
 std::optional<int> PresetActions::item_id(std::string_view item_text) {

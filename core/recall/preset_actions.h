@@ -1,8 +1,10 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "actions/action_context.h"
@@ -42,6 +44,10 @@ public:
     // Asks kDeleteQuestion first; false, with nothing deleted, when the operator says no.
     bool remove(PresetTable table, int id);
 
+    // The preset last recalled into `channel` of the table, so its selector can show what the
+    // channel holds; none before a recall and once that preset is deleted.
+    std::optional<int> last_recalled(PresetTable table, int channel) const;
+
     // The ID of a selector item "ID:NAME"; nullopt when the text holds no ":" or no number
     // before it.
     static std::optional<int> item_id(std::string_view item_text);
@@ -53,6 +59,7 @@ private:
     ActionContext& context_;
     PresetLibrary& library_;
     PresetRecallTarget& target_;
+    std::map<std::pair<PresetTable, int>, int> last_recalled_;  // (table, channel) -> ID
 };
 
 }  // namespace kestra

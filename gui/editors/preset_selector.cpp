@@ -61,6 +61,20 @@ void PresetSelector::refresh() {
             }
         }
     }
+    select_recalled();
+}
+
+// The list names the preset the channel last took, or SAVE PRESET while it took none.
+void PresetSelector::select_recalled() {
+    PresetActions* presets = presets_();
+    const std::optional<int> id =
+        presets != nullptr ? presets->last_recalled(table_, channel_()) : std::nullopt;
+    for (int i = 1; id && i < count(); ++i) {
+        if (PresetActions::item_id(item_text(i).toStdString()) == id) {
+            select(i);
+            return;
+        }
+    }
     select(0);
 }
 
@@ -74,14 +88,14 @@ void PresetSelector::chosen(int index) {
         if (attempt(notices_, [&] { return presets->save(table_, channel_()); })) {
             refresh();
         }
-        select(0);
+        select_recalled();
         return;
     }
     const QString item = item_text(index);
     if (const auto id = PresetActions::item_id(item.toStdString())) {
         act_on(*id, item);
     }
-    select(0);
+    select_recalled();
 }
 
 void PresetSelector::act_on(int id, const QString& item) {

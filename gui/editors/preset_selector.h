@@ -13,7 +13,8 @@ class PresetActions;
 // An editor's preset list: item 0 "SAVE PRESET" stores the channel's block as a new preset
 // (the item appears only once the store succeeded); any other item opens the preset menu at
 // the cursor with NAME (the NAME dialog, pre-filled; Cancel changes nothing), RECALL (into
-// the edited channel) and DELETE. The list is read again from the store after every change.
+// the edited channel) and DELETE. The list is read again from the store after every change,
+// and shows the preset last recalled into the channel.
 class PresetSelector : public DropListButton {
     Q_OBJECT
 
@@ -31,6 +32,7 @@ public:
 
 private:
     void chosen(int index);
+    void select_recalled();
     void act_on(int id, const QString& item);
 
     PresetTable table_;

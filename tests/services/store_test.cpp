@@ -167,6 +167,36 @@ TEST_F(StoreTest, PresetIdsFollowTheHighestAndNamesKeepApostrophesAndNonAscii) {
     EXPECT_TRUE(notices.texts.empty());
 }
 
+TEST_F(StoreTest, APresetRecallIsRememberedForItsChannelUntilThePresetIsDeleted) {
+    PresetActions& presets = stores->presets();
+    ASSERT_TRUE(presets.save(PresetTable::Peq, 0));
+    ASSERT_TRUE(presets.save(PresetTable::Peq, 0));
+    EXPECT_EQ(presets.last_recalled(PresetTable::Peq, 4), std::nullopt);
+    ASSERT_TRUE(presets.recall(PresetTable::Peq, 2, 4));
+    ASSERT_TRUE(presets.recall(PresetTable::Peq, 1, 5));
+    EXPECT_EQ(presets.last_recalled(PresetTable::Peq, 4), 2);
+    EXPECT_EQ(presets.last_recalled(PresetTable::Peq, 5), 1);
+    EXPECT_EQ(presets.last_recalled(PresetTable::Geq, 4), std::nullopt) << "per table";
+    ASSERT_TRUE(presets.recall(PresetTable::Peq, 1, 4));
+    EXPECT_EQ(presets.last_recalled(PresetTable::Peq, 4), 1) << "the later recall wins";
+
+    EXPECT_THROW(presets.recall(PresetTable::Peq, 9, 4), std::invalid_argument);
+    EXPECT_EQ(presets.last_recalled(PresetTable::Peq, 4), 1) << "a refused recall is not one";
+    answers.answer = false;
+    EXPECT_FALSE(presets.remove(PresetTable::Peq, 1));
+    EXPECT_EQ(presets.last_recalled(PresetTable::Peq, 4), 1) << "nothing was deleted";
+    answers.answer = true;
+    ASSERT_TRUE(presets.remove(PresetTable::Peq, 1));
+    EXPECT_EQ(presets.last_recalled(PresetTable::Peq, 4), std::nullopt);
+    EXPECT_EQ(presets.last_recalled(PresetTable::Peq, 5), std::nullopt);
+    // The highest ID, freed, goes to the next save: another preset than channel 6 took.
+    EXPECT_EQ(presets.save(PresetTable::Peq, 0)->id, 3);
+    ASSERT_TRUE(presets.recall(PresetTable::Peq, 3, 6));
+    ASSERT_TRUE(presets.remove(PresetTable::Peq, 3));
+    EXPECT_EQ(presets.save(PresetTable::Peq, 0)->id, 3);
+    EXPECT_EQ(presets.last_recalled(PresetTable::Peq, 6), std::nullopt);
+}
+
 TEST_F(StoreTest, PresetRecallAppliesTheStoredBlockThenHandsItOn) {
     RecordingTarget target;
     PresetStore store(stores->database());
