@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -26,7 +27,9 @@ constexpr std::chrono::milliseconds kPollInterval{5};
 const QEvent::Type kMarker = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 constexpr const char* kTakesMilliseconds = "takes milliseconds up to 2147483647";
-constexpr int kMaxDragSteps = 10000;  // each step is a move event in one go of the poll
+constexpr int kMaxDragSteps = 10000;     // each step is a move event in one go of the poll
+constexpr int kMaxKeyRepeats = 2000;     // more than every control of the window, once round
+const char* const kFocusPath = "focus";  // a key sent there goes where the keyboard would send it
 
 // A count or milliseconds as a script writes them, digits only; nothing when the text is not
 // such a number or does not fit an int (a script is a file anyone may write, and must not end
@@ -381,11 +384,15 @@ std::optional<std::string> ScriptDriver::quit_step(const ScriptLine&) {
 
 std::optional<std::string> ScriptDriver::input_step(const ScriptLine& line) {
     const std::string& verb = line.verb();
+    if (verb == "key" && line.word(3) == "until") {
+        return key_until_step(line);
+    }
     const std::string argument = line.rest(2);
     const auto [path, anchor] = split_anchor(line.word(1));
-    QWidget* w = WidgetDump::find(root_, path);
+    const bool focused = path == QLatin1String(kFocusPath);
+    QWidget* w = focused ? QApplication::focusWidget() : WidgetDump::find(root_, path);
     if (w == nullptr) {
-        return "no widget " + path.toStdString();
+        return focused ? std::string("no widget has the focus") : "no widget " + path.toStdString();
     }
     if (!w->isVisible()) {
         return path.toStdString() + " is hidden";
@@ -430,6 +437,37 @@ std::optional<std::string> ScriptDriver::input_step(const ScriptLine& line) {
     }
     after_events();
     return std::nullopt;
+}
+
+// `key focus CHORD until GOAL`: presses the chord, each press a real key event to whichever
+// widget has the focus then, until GOAL has it: the operator's way there without a mouse (Tab,
+// Shift+Tab), so a control the keys never reach fails the step.
+std::optional<std::string> ScriptDriver::key_until_step(const ScriptLine& line) {
+    if (line.word(1) != kFocusPath) {
+        return std::string("key until takes focus CHORD until PATH");
+    }
+    const std::string goal_path = line.rest(4);
+    QWidget* goal = WidgetDump::find(root_, q(goal_path));
+    if (goal == nullptr) {
+        return "no widget " + goal_path;
+    }
+    int key = 0;
+    Qt::KeyboardModifiers mods;
+    QString text;
+    if (!SyntheticEvents::parse_key(q(line.word(2)), key, mods, text)) {
+        return "unknown key '" + line.word(2) + "'";
+    }
+    for (int presses = 0; presses <= kMaxKeyRepeats; ++presses) {
+        if (goal->hasFocus()) {
+            return std::string();
+        }
+        QWidget* to = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : root_;
+        QKeyEvent press(QEvent::KeyPress, key, mods, text);
+        QCoreApplication::sendEvent(to, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+        QCoreApplication::sendEvent(to, &release);
+    }
+    return goal_path + " never took the focus in " + std::to_string(kMaxKeyRepeats) + " presses";
 }
 
 std::optional<std::string> ScriptDriver::drag_step(const ScriptLine& line) {

@@ -83,6 +83,7 @@ private:
 
     std::optional<std::string> input_step(const ScriptLine& line);
     std::optional<std::string> drag_step(const ScriptLine& line);
+    std::optional<std::string> key_until_step(const ScriptLine& line);
     std::optional<std::string> expect_step(const ScriptLine& line);
     std::optional<std::string> notice_step(const ScriptLine& line);
     std::optional<std::string> menu_step(const ScriptLine& line);

@@ -179,7 +179,8 @@ bool SyntheticEvents::parse_key(const QString& chord, int& key, Qt::KeyboardModi
                                               {QStringLiteral("Tab"), Qt::Key_Tab},
                                               {QStringLiteral("F1"), Qt::Key_F1},
                                               {QStringLiteral("Backspace"), Qt::Key_Backspace},
-                                              {QStringLiteral("Delete"), Qt::Key_Delete}};
+                                              {QStringLiteral("Delete"), Qt::Key_Delete},
+                                              {QStringLiteral("Space"), Qt::Key_Space}};
     modifiers = Qt::NoModifier;
     QString rest = chord;
     for (;;) {
@@ -198,6 +199,8 @@ bool SyntheticEvents::parse_key(const QString& chord, int& key, Qt::KeyboardModi
         key = it->second;
         if (key == Qt::Key_Return) {
             text = QStringLiteral("\r");
+        } else if (key == Qt::Key_Space) {
+            text = QStringLiteral(" ");
         }
         return true;
     }

@@ -172,6 +172,7 @@ Json WidgetDump::describe(QWidget* w) {
     j["class"] = utf8(cls);
     j["visible"] = w->isVisible();
     j["enabled"] = w->isEnabled();
+    j["focused"] = w->hasFocus();
     j["rect"] = rect_json({in_window, w->size()});
     j["global"] = rect_json({on_screen, w->size()});
     j["state"] = state_of(w);

@@ -19,7 +19,7 @@ for a in "$@"; do SIM_ARGS+=("${a//@WORK@/$WORK}"); done
 "$SIM" --listen "127.0.0.5:$PORT" --log "$WORK/sim.log" "${SIM_ARGS[@]}" >/dev/null &
 SIMPID=$!
 sleep 0.3
-sed "s/@PORT@/$PORT/g" "$SCRIPT" > "$WORK/s.txt"
+sed "s/@PORT@/$PORT/g; s|@WORK@|$WORK|g" "$SCRIPT" > "$WORK/s.txt"
 export XDG_DATA_HOME="$WORK/xdg"  # a deleted scene goes to this trash, not the user's
 KESTRA_DATA_DIR="$WORK" timeout 90 "$KESTRA" --size 1600x1000 --device "127.0.0.5:$PORT" \
     --host-address 127.0.0.1 --local-port $((PORT + 1)) --script "$WORK/s.txt" "${EXTRA[@]}" |

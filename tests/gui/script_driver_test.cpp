@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QWidget>
 #include <sstream>
 
@@ -107,6 +109,50 @@ TEST(ScriptDriver, VerbsReadTheirWordsAndRefuseMalformedSteps) {
     }
     EXPECT_EQ(log.find(" 11 "), std::string::npos) << log;
     EXPECT_EQ(finished.front().front().toInt(), 8);
+}
+
+// Keys to the focus walk the window's own tab chain, one real press at a time; a goal the keys
+// never reach fails its step within the bound instead of spinning.
+TEST(ScriptDriver, KeysToTheFocusWalkTheTabChainUntilTheGoalHasIt) {
+    QWidget root;
+    root.setObjectName(QStringLiteral("root"));
+    int clicks = 0;
+    for (const char* name : {"first", "second", "third"}) {
+        auto* b = new QPushButton(QString::fromLatin1(name), &root);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setFocusPolicy(Qt::StrongFocus);
+        QObject::connect(b, &QPushButton::clicked, [&clicks] { ++clicks; });
+    }
+    auto* unreachable = new QPushButton(&root);
+    unreachable->setObjectName(QStringLiteral("unreachable"));
+    unreachable->setFocusPolicy(Qt::NoFocus);
+    root.show();
+    root.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&root));
+    std::ostringstream out;
+    ScriptDriver driver(&root, {}, out);
+    driver.load_text(
+        "key focus Tab until third\n"
+        "expect third focused true\n"
+        "key focus Space\n"
+        "key focus Shift+Tab until second\n"
+        "expect third focused false\n"
+        "key focus Tab until unreachable\n"
+        "key root Tab until second\n");
+    QSignalSpy finished(&driver, &ScriptDriver::finished);
+    driver.start();
+    ASSERT_TRUE(finished.wait(10000)) << out.str();
+    const std::string log = out.str();
+    for (const char* line :
+         {"ok 1 key focus Tab until third\n", "ok 2 expect third focused true\n",
+          "ok 3 key focus Space\n", "ok 4 key focus Shift+Tab until second\n",
+          "ok 5 expect third focused false\n",
+          "FAIL 6 key focus Tab until unreachable: unreachable never took the focus in 2000 "
+          "presses\n",
+          "FAIL 7 key root Tab until second: key until takes focus CHORD until PATH\n"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line << "in:\n" << log;
+    }
+    EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace
