@@ -1,6 +1,9 @@
 #include "controls/entry_edit.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+
+#include "controls/focus_ring.h"
 
 #include "skin/skin_palette.h"
 
@@ -79,6 +82,12 @@ void EntryEdit::apply_background() {
     colours.setColor(QPalette::Disabled, QPalette::Base, skin::SkinPalette::disabled_face(dark));
     colours.setColor(QPalette::Disabled, QPalette::Text, skin::SkinPalette::disabled_text(dark));
     setPalette(colours);
+}
+
+void EntryEdit::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    QPainter painter(this);
+    FocusRing::paint(painter, *this);
 }
 
 }  // namespace kestra

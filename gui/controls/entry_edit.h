@@ -9,7 +9,7 @@ namespace kestra {
 // length limit; Enter is taken before anything else sees it (it never presses a dialog's
 // default button) and reported instead. Each notification carries the box's tag. The box is
 // light text on its dark background unless told otherwise; disabled, both are greyed, so it
-// does not pass for a box that takes typing.
+// does not pass for a box that takes typing. With the focus it wears the focus ring.
 class EntryEdit : public QLineEdit {
     Q_OBJECT
 
@@ -38,6 +38,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void apply_background();

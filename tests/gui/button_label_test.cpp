@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "controls/entry_edit.h"
 #include "controls/png_button.h"
 #include "controls/tiled_background.h"
 #include "controls/value_label.h"
@@ -94,6 +95,12 @@ TEST_F(KeyButton, SpaceOrEnterClicksOnceAndAModifiedEnterDoesNot) {
     button.setEnabled(false);
     synthetic::key(&button, Qt::Key_Return);
     EXPECT_EQ(clicks, 4);
+}
+
+TEST(EntryEdit, FocusedEntryBoxDrawsTheRing) {
+    EntryEdit entry;
+    entry.resize(120, 24);
+    synthetic::expect_focus_ring(&entry);
 }
 
 TEST(PngButton, MissingImageDrawsNothing) {
