@@ -1,5 +1,8 @@
 #include "editors/peq_editor.h"
 
+#include <QFontMetrics>
+#include <array>
+
 #include "controls/bitmap_fader.h"
 #include "controls/drop_list_button.h"
 #include "controls/menu_resources.h"
@@ -12,6 +15,7 @@
 #include "params/eq_gain_law.h"
 #include "params/frequency_law.h"
 #include "params/q_law.h"
+#include "skin/skin_font.h"
 #include "skin/skin_ids.h"
 
 namespace kestra {
@@ -25,6 +29,7 @@ constexpr int kRowStep = 36;
 constexpr int kTitleWidth = 110;
 constexpr int kSliderWidth = 300;
 constexpr int kValueWidth = 64;
+constexpr double kValueFontPoints = 9;  // the pane's label size
 constexpr int kColumn = kSliderWidth + kValueWidth + 6;
 constexpr int kHpfSlopeList = 1009;
 constexpr int kLpfSlopeList = 1010;
@@ -35,6 +40,13 @@ QStringList slope_items() {
         items << QString::fromLatin1(item.data(), static_cast<int>(item.size()));
     }
     return items;
+}
+
+// A value label beside its slider. Labels draw their text at the top of their box, so the box
+// is one line high with its centre on the track's.
+QRect value_box(const QWidget* slider, int x) {
+    const int height = QFontMetrics(skin::SkinFont::points(kValueFontPoints)).height();
+    return QRect(x, slider->y() + (slider->height() - height) / 2, kValueWidth, height);
 }
 
 QString hz_text(int hz) {
@@ -54,6 +66,7 @@ PeqEditor::PeqEditor(OperatorActions& surface, NoticeSink& notices, PresetSelect
             });
     connect(graph_, &ResponseGraph::marker_double_clicked, this,
             [this](int marker) { surface_.peq.marker_double_clicked(channel(), marker); });
+    build_headings();
     for (int band = 0; band < 4; ++band) {
         build_band(band, kRowsTop + band * kRowStep);
     }
@@ -74,6 +87,18 @@ PeqEditor::PeqEditor(OperatorActions& surface, NoticeSink& notices, PresetSelect
     preset_->setGeometry(240, bottom + 2, 160, 25);
 }
 
+// GAIN, FREQ and Q over the band columns, in the gap between the graph and the first row.
+void PeqEditor::build_headings() {
+    constexpr int kHeight = 18;
+    const int x = 10 + kTitleWidth;
+    const std::array<const char*, 3> columns{"gain", "freq", "q"};
+    for (int c = 0; c < 3; ++c) {
+        const QString name = QString::fromLatin1(columns[static_cast<size_t>(c)]);
+        add_label(QStringLiteral("heading.") + name, name.toUpper(),
+                  QRect(x + c * kColumn, kRowsTop - kHeight - 2, kSliderWidth, kHeight));
+    }
+}
+
 void PeqEditor::build_band(int band, int y) {
     const QString name = QStringLiteral("band%1").arg(band + 1);
     add_label(name + QStringLiteral(".title"), QStringLiteral("BAND %1").arg(band + 1),
@@ -87,11 +112,11 @@ void PeqEditor::build_band(int band, int y) {
     row.q = add_slider(name + QStringLiteral(".q"), 0, PeqActions::kMaxQ - 1,
                        QRect(x + 2 * kColumn, y, 0, 0));
     row.gain_value = add_label(name + QStringLiteral(".gain.value"), {},
-                               QRect(x + kSliderWidth + 4, y, kValueWidth, 24));
+                               value_box(row.gain, x + kSliderWidth + 4));
     row.freq_value = add_label(name + QStringLiteral(".freq.value"), {},
-                               QRect(x + kColumn + kSliderWidth + 4, y, kValueWidth, 24));
+                               value_box(row.freq, x + kColumn + kSliderWidth + 4));
     row.q_value = add_label(name + QStringLiteral(".q.value"), {},
-                            QRect(x + 2 * kColumn + kSliderWidth + 4, y, kValueWidth, 24));
+                            value_box(row.q, x + 2 * kColumn + kSliderWidth + 4));
     on_slider(row.gain, [this, band](int p, bool released) {
         surface_.peq.set_band_gain(channel(), band, gain_of_slider(p),
                                    released ? SliderCommit::Released : SliderCommit::Moved);
@@ -130,7 +155,7 @@ PeqEditor::FilterRow PeqEditor::build_filter(const QString& name, const QString&
     row.freq = add_slider(name + QStringLiteral(".freq"), kFreqSliderMin, kFreqSliderMax,
                           QRect(x, y, 0, 0));
     row.freq_value = add_label(name + QStringLiteral(".freq.value"), {},
-                               QRect(x + kSliderWidth + 4, y, kValueWidth, 24));
+                               value_box(row.freq, x + kSliderWidth + 4));
     row.slope = add_selector(name + QStringLiteral(".slope"), high ? kHpfSlopeList : kLpfSlopeList,
                              slope_items(), QRect(x + kColumn, y, 130, 25));
     connect(row.on, &PngButton::clicked, this, [this, high] {

@@ -45,6 +45,7 @@ private:
         DropListButton* slope = nullptr;
     };
 
+    void build_headings();
     void build_band(int band, int y);
     FilterRow build_filter(const QString& name, const QString& caption, int y, bool high);
     void load_band(int band);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QWidget>
 #include <cmath>
 #include <memory>
@@ -8,12 +9,14 @@
 
 #include "controls/drop_list_button.h"
 #include "controls/level_meter.h"
+#include "controls/value_label.h"
 #include "editors/dynamics_editor.h"
 #include "editors/geq_editor.h"
 #include "editors/peq_editor.h"
 #include "editors/response_graph.h"
 #include "operator/operator_actions.h"
 #include "session/level_feed.h"
+#include "skin/skin_font.h"
 #include "support/recording_frames.h"
 #include "support/recording_notices.h"
 #include "synthetic_input.h"
@@ -104,6 +107,39 @@ TEST_F(EditorTest, AStrokeInOneFastMotionSetsEveryBandBetweenItsPoints) {
     synthetic::release(graph, {static_cast<int>(markers[0].x), y});
     EXPECT_EQ(state.outputs[0].geq_band[0].gain, 210);
     EXPECT_EQ(state.outputs[0].geq_band[1].gain, 150);
+}
+
+TEST_F(EditorTest, PeqColumnsHaveHeadingsAndEveryValueSitsLevelWithItsSlider) {
+    PeqEditor editor(surface, notices, &no_store, &canvas);
+    editor.setGeometry(0, 200, 1216, 700);
+    editor.show_channel(0);
+    const auto find = [&](const QString& name) {
+        QWidget* w = editor.findChild<QWidget*>(QStringLiteral("editor.peq.") + name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    };
+    for (const QString row : {"band1", "band4", "hpf", "lpf"}) {
+        const QString freq = row + QStringLiteral(".freq");
+        QWidget* slider = find(freq);
+        QWidget* value = find(freq + QStringLiteral(".value"));
+        ASSERT_TRUE(slider && value);
+        EXPECT_NEAR(value->geometry().center().y(), slider->geometry().center().y(), 1)
+            << row.toStdString();
+        // The label draws at the top of its box: a taller box lifts the text off the track.
+        EXPECT_LE(value->height(), QFontMetrics(skin::SkinFont::points(9)).height())
+            << row.toStdString();
+    }
+    const QRect graph = editor.graph()->geometry();
+    for (const QString column : {"gain", "freq", "q"}) {
+        auto* heading = qobject_cast<ValueLabel*>(find(QStringLiteral("heading.") + column));
+        QWidget* slider = find(QStringLiteral("band1.") + column);
+        ASSERT_TRUE(heading && slider);
+        EXPECT_EQ(heading->text(), column.toUpper());
+        EXPECT_TRUE(heading->isVisible());
+        EXPECT_EQ(heading->geometry().left(), slider->geometry().left());
+        EXPECT_LE(heading->geometry().bottom(), slider->geometry().top()) << "above its column";
+        EXPECT_FALSE(heading->geometry().intersects(graph));
+    }
 }
 
 TEST_F(EditorTest, AProcessorSlopeTheListLacksSelectsNoItemButIsDrawn) {
