@@ -102,6 +102,43 @@ TEST_F(StripBankTest, AnActiveGroupMovesItsMembersFadersAndTheirFramesFollowInSt
     EXPECT_EQ(strips->input(2)->frame_colour(), QColor(128, 128, 128));
 }
 
+// Tab goes strip by strip, and within a strip from its top control to its bottom one, as the
+// operator reads the bank; a control out of place sends the focus somewhere the eye is not.
+TEST_F(StripBankTest, TabWalksTheShownStripsOneByOneFromTopToBottom) {
+    const auto shown = strips->bank(1);
+    auto strip_of = [&shown](QWidget* w) -> int {
+        for (size_t k = 0; k < shown.size(); ++k) {
+            if (shown[k]->isAncestorOf(w)) {
+                return static_cast<int>(k);
+            }
+        }
+        return -1;
+    };
+    std::vector<std::pair<int, QPoint>> walk;  // strip, place in the strip
+    QWidget* w = &canvas;
+    for (int step = 0; step < 4000; ++step) {
+        w = w->nextInFocusChain();
+        if (w == &canvas) {
+            break;
+        }
+        const int k = strip_of(w);
+        if (k >= 0 && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            walk.emplace_back(k, w->mapTo(shown[static_cast<size_t>(k)], QPoint(0, 0)));
+        }
+    }
+    ASSERT_GT(walk.size(), shown.size());
+    for (size_t i = 1; i < walk.size(); ++i) {
+        const auto& [k0, at0] = walk[i - 1];
+        const auto& [k1, at1] = walk[i];
+        EXPECT_TRUE(k1 > k0 ||
+                    (k1 == k0 && (at1.y() > at0.y() || (at1.y() == at0.y() && at1.x() > at0.x()))))
+            << "strip " << k0 << " (" << at0.x() << "," << at0.y() << ") before strip " << k1
+            << " (" << at1.x() << "," << at1.y() << ")";
+    }
+    EXPECT_EQ(walk.front().first, 0);
+    EXPECT_EQ(walk.back().first, static_cast<int>(shown.size()) - 1);
+}
+
 TEST_F(StripBankTest, FaderReportsMoveEveryShownFaderButTheHeldOne) {
     BitmapFader* held = strips->input(2)->fader();
     synthetic::press(held, held->thumb_rect().center());
