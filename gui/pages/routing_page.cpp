@@ -11,6 +11,11 @@ namespace kestra {
 namespace {
 
 constexpr int kColumns = 4;
+constexpr int kCellWidth = 160;
+constexpr int kGap = 10;  // between neighbouring names
+constexpr int kRoute = 30;
+constexpr int kNameHeight = 22;
+constexpr int kRowStep = kRoute + 2 + kNameHeight + 12;
 const QString kPath = QStringLiteral("editor.route");
 
 }  // namespace
@@ -21,14 +26,18 @@ RoutingPage::RoutingPage(OperatorActions& surface, QWidget* parent)
     all_ = page_controls::button(this, kPath + QStringLiteral(".all"),
                                  QStringLiteral("ALL OPEN/CLOSE"), {80, 30, 120, 30});
     connect(all_, &PngButton::clicked, this, [this] { surface_.routing.toggle_all(); });
+    // Each output's name sits centred under its own crosspoint; side by side, a name read as
+    // belonging to the crosspoint on its left.
     for (int k = 0; k < RoutingActions::kRouteCount; ++k) {
-        const int x = 160 * (k % kColumns) + 50;
-        const int y = 50 * (k / kColumns) + 80;
+        const int x = kCellWidth * (k % kColumns) + 50;
+        const int y = kRowStep * (k / kColumns) + 80;
         const auto at = static_cast<std::size_t>(k);
         names_[at] = page_controls::label(this, kPath + QStringLiteral(".label.%1").arg(k + 1), {},
-                                          {x, y, 120, 30}, 12);
-        PngButton* route = page_controls::button(
-            this, kPath + QStringLiteral(".route.%1").arg(k + 1), {}, {x + 130, y, 30, 30});
+                                          {x, y + kRoute + 2, kCellWidth - kGap, kNameHeight}, 12);
+        names_[at]->set_alignment(ValueLabel::kCentre);
+        PngButton* route =
+            page_controls::button(this, kPath + QStringLiteral(".route.%1").arg(k + 1), {},
+                                  {x + (kCellWidth - kGap - kRoute) / 2, y, kRoute, kRoute});
         route->set_images(skin::kRouteOff, skin::kRouteOn);
         connect(route, &PngButton::clicked, this, [this, k] { surface_.routing.toggle_route(k); });
         routes_[at] = route;

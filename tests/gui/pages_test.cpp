@@ -13,10 +13,12 @@
 #include "controls/drop_list_button.h"
 #include "controls/entry_edit.h"
 #include "controls/png_button.h"
+#include "controls/value_label.h"
 #include "operator/operator_actions.h"
 #include "pages/group_buttons.h"
 #include "pages/groups_page.h"
 #include "pages/mode_page.h"
+#include "pages/routing_page.h"
 #include "support/recording_frames.h"
 #include "support/recording_notices.h"
 #include "synthetic_input.h"
@@ -203,6 +205,30 @@ TEST(EntryEditLook, TextIsReadableOnTheBoxWithoutBeingSetAndWhenSet) {
     box.set_background_colour(Qt::white);
     box.set_text_colour(QColor(0x10, 0x12, 0x16));
     EXPECT_GT(contrast(), 150);
+}
+
+TEST_F(PagesTest, EachRoutingNameSitsUnderItsOwnCrosspointAndClearOfTheOthers) {
+    auto* routing = new RoutingPage(surface, &canvas);
+    routing->setGeometry(0, 0, 1200, 700);
+    routing->show_channel(0);
+    std::vector<QRect> taken;
+    for (int k = 1; k <= RoutingActions::kRouteCount; ++k) {
+        SCOPED_TRACE(k);
+        const QString n = QString::number(k);
+        auto* route = child<PngButton>(routing, ("editor.route.route." + n).toLatin1().data());
+        auto* name = child<ValueLabel>(routing, ("editor.route.label." + n).toLatin1().data());
+        ASSERT_TRUE(route && name);
+        const QRect r = route->geometry();
+        const QRect l = name->geometry();
+        EXPECT_NEAR(l.center().x(), r.center().x(), 1);
+        EXPECT_GE(l.top(), r.bottom());
+        EXPECT_LE(l.top() - r.bottom(), 6) << "right under it";
+        for (const QRect& other : taken) {
+            EXPECT_FALSE(other.intersects(r) || other.intersects(l));
+        }
+        taken.push_back(r);
+        taken.push_back(l);
+    }
 }
 
 }  // namespace
