@@ -75,7 +75,7 @@ void GallerySections::buttons(QWidget* page, QPoint o) {
     const char* states[] = {"normal", "lit", "hover", "disabled"};
     for (int i = 0; i < 4; ++i) {
         QRect place(o.x() + i * 112, y, 100, 24);
-        PngButton* b = button(page, place, kButton, kButtonLit, QStringLiteral("MUTE"), i == 1);
+        PngButton* b = button(page, place, kButton, kButtonMuteLit, QStringLiteral("MUTE"), i == 1);
         if (i == 2) {
             b->set_mode(PngButton::kPushLook);
             hover_over(b);
