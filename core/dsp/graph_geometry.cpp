@@ -58,6 +58,12 @@ GraphGeometry::GraphGeometry(int width, int height, GraphAxis x_axis, GraphAxis 
     check_axis(y_axis_);
 }
 
+GraphGeometry::GraphGeometry(GraphRect plot, GraphAxis x_axis, GraphAxis y_axis)
+    : plot_(plot), x_axis_(x_axis), y_axis_(y_axis), with_margins_(true) {
+    check_axis(x_axis_);
+    check_axis(y_axis_);
+}
+
 GraphRect GraphGeometry::plot_rect(int width, int height, bool with_margins) {
     width = std::max(width, 0);
     height = std::max(height, 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,15 @@ class GraphGeometry {
 public:
     GraphGeometry(int width, int height, GraphAxis x_axis, GraphAxis y_axis,
                   bool with_margins = true);
+    // A graph whose plot rectangle its owner chose (the transfer graph's wider margins).
+    GraphGeometry(GraphRect plot, GraphAxis x_axis, GraphAxis y_axis);
+
+    // A marker's circle: one character fits the small one, two need the larger.
+    static constexpr double kMarkerRadius = 7;
+    static constexpr double kWideMarkerRadius = 9;
+    static double marker_radius(std::size_t caption_chars) {
+        return caption_chars > 1 ? kWideMarkerRadius : kMarkerRadius;
+    }
 
     static GraphRect plot_rect(int width, int height, bool with_margins);
     const GraphRect& plot() const { return plot_; }

@@ -20,10 +20,26 @@ void GraphInteraction::set_markers(std::vector<GraphPoint> centres,
     }
 }
 
+std::vector<int> GraphInteraction::stacking() const {
+    std::vector<int> order;
+    for (const bool beneath : {true, false}) {
+        for (std::size_t k = 0; k < markers_.size(); ++k) {
+            if (horizontal_only_[k] == beneath && held_ != static_cast<int>(k)) {
+                order.push_back(static_cast<int>(k));
+            }
+        }
+    }
+    if (held_) {
+        order.push_back(*held_);
+    }
+    return order;
+}
+
 std::optional<int> GraphInteraction::hit(GraphPoint at) const {
-    for (int k = static_cast<int>(markers_.size()) - 1; k >= 0; --k) {
-        if (GraphGeometry::marker_hit(markers_[static_cast<std::size_t>(k)], at)) {
-            return k;
+    const std::vector<int> order = stacking();
+    for (auto k = order.rbegin(); k != order.rend(); ++k) {
+        if (GraphGeometry::marker_hit(markers_[static_cast<std::size_t>(*k)], at)) {
+            return *k;
         }
     }
     return std::nullopt;

@@ -20,7 +20,11 @@ public:
     void set_drawing(bool on) { drawing_ = on; }
     bool drawing() const { return drawing_; }
 
-    // The marker a press at `at` grabs: the topmost (last) one whose hit box holds the point.
+    // Marker indices from the bottom of the drawing to its top: the sideways-only markers lie
+    // beneath the others, so a band marker moved onto a filter marker stays in sight; among
+    // equals a later marker lies above an earlier one; the held marker is always on top.
+    std::vector<int> stacking() const;
+    // The marker a press at `at` grabs: the topmost one in `stacking` whose hit box holds it.
     // In draw mode no marker is grabbed and the press starts a stroke.
     std::optional<int> press(GraphPoint at);
     // The dragged marker with its new centre, limited to the plot; none when nothing is held.

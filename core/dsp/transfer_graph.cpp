@@ -47,10 +47,37 @@ int gain_code_of_marker(double y) {
     return TenthsLaw::kMakeUpGain.stored_of_marker(y - kTransferAxis.min);
 }
 
+namespace {
+
+// Room for "-60" in the axis font, and the gap kept between a text and a marker's circle.
+constexpr double kLabelWidth = 22;
+constexpr double kLabelHeight = 16;
+constexpr double kLabelHalfWidth = 15;
+constexpr double kMarkerClearance = GraphGeometry::kMarkerRadius + 2;
+
+}  // namespace
+
+GraphRect transfer_plot_rect(int width, int height) {
+    GraphRect plot = GraphGeometry::plot_rect(width, height, true);
+    plot.left = std::max(plot.left, kLabelWidth + kMarkerClearance);
+    const double below = std::max(height - plot.bottom, kLabelHeight + kMarkerClearance);
+    plot.bottom = std::max(plot.top, height - below);
+    return plot;
+}
+
 std::vector<TransferGridLine> transfer_grid_lines(const GraphGeometry& geometry) {
+    const GraphRect& plot = geometry.plot();
+    const double label_right = plot.left - kMarkerClearance;
+    const double label_top = plot.bottom + kMarkerClearance;
     std::vector<TransferGridLine> lines;
     for (int db = -60; db <= 0; db += 6) {
-        lines.push_back(TransferGridLine{geometry.x_of(db), geometry.y_of(db), std::to_string(db)});
+        const double x = geometry.x_of(db);
+        const double y = geometry.y_of(db);
+        lines.push_back(TransferGridLine{x, y, std::to_string(db),
+                                         GraphRect{x - kLabelHalfWidth, label_top,
+                                                   x + kLabelHalfWidth, label_top + kLabelHeight},
+                                         GraphRect{label_right - kLabelWidth, y - kLabelHeight / 2,
+                                                   label_right, y + kLabelHeight / 2}});
     }
     return lines;
 }

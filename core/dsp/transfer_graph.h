@@ -36,12 +36,20 @@ int ratio_code_of_marker(GraphPoint marker, double threshold_db);
 // Gain: G = y + 60; trunc(G x 10), 0-200.
 int gain_code_of_marker(double y);
 
+// The transfer graph's plot inside a graph of the given size: the usual margins, widened on
+// the left and below so the axis texts sit beyond the reach of a marker on the plot's edge.
+GraphRect transfer_plot_rect(int width, int height);
+
 // Ten divisions on each axis: the 11 lines from -60 to 0 dB in steps of 6 with their "%d"
-// texts, as pixel positions of `geometry` (x for INPUT, y for OUTPUT).
+// texts, as pixel positions of `geometry` (x for INPUT, y for OUTPUT), and the boxes their
+// texts go in: centred below the plot and right-aligned left of it, both clear of any marker
+// circle whose centre lies in the plot.
 struct TransferGridLine {
     double x = 0;
     double y = 0;
     std::string text;
+    GraphRect x_label;
+    GraphRect y_label;
 };
 std::vector<TransferGridLine> transfer_grid_lines(const GraphGeometry& geometry);
 

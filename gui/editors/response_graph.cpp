@@ -21,7 +21,6 @@ const QColor kCurve = skin::SkinPalette::graph_curve();
 const QColor kTrack = skin::SkinPalette::graph_track();
 const QColor kBar = skin::SkinPalette::graph_bar();
 const QColor kMarker = skin::SkinPalette::graph_marker();
-constexpr double kMarkerRadius = 7;
 
 QRectF rect_of(const GraphRect& r) {
     return {QPointF(r.left, r.top), QPointF(r.right, r.bottom)};
@@ -59,6 +58,9 @@ GraphAxis ResponseGraph::y_axis() const {
 }
 
 GraphGeometry ResponseGraph::geometry_now() const {
+    if (mode_ == Mode::Transfer) {
+        return GraphGeometry(transfer_plot_rect(width(), height()), x_axis(), y_axis());
+    }
     return GraphGeometry(width(), height(), x_axis(), y_axis());
 }
 
@@ -231,12 +233,11 @@ void ResponseGraph::paint_grid(QPainter& p, const GraphGeometry& g) const {
             p.drawLine(QPointF(plot.left(), line.y), QPointF(plot.right(), line.y));
             p.setPen(kText);
             const QString text = QString::fromStdString(line.text);
-            p.drawText(QRectF(line.x - 15, plot.bottom() + 2, 30, 16), Qt::AlignCenter, text);
+            p.drawText(rect_of(line.x_label), Qt::AlignCenter, text);
             QFont narrow = font;
             narrow.setPixelSize(10);
             p.setFont(narrow);
-            p.drawText(QRectF(0, line.y - 8, plot.left() - 2, 16),
-                       Qt::AlignRight | Qt::AlignVCenter, text);
+            p.drawText(rect_of(line.y_label), Qt::AlignRight | Qt::AlignVCenter, text);
             p.setFont(font);
         }
     } else {
@@ -293,21 +294,28 @@ QString ResponseGraph::marker_caption(int k) const {
     return QString::number(k + 1);
 }
 
-void ResponseGraph::paint_markers(QPainter& p) const {
-    const auto& markers = interaction_.markers();
-    QFont font = p.font();
+QFont ResponseGraph::marker_font(const QFont& base) {
+    QFont font = base;
     font.setPixelSize(10);
     font.setBold(true);
-    p.setFont(font);
-    for (std::size_t k = 0; k < markers.size(); ++k) {
-        const bool held = interaction_.held() == static_cast<int>(k);
-        const QPointF c = point_of(markers[k]);
+    return font;
+}
+
+double ResponseGraph::marker_radius(int k) const {
+    return GraphGeometry::marker_radius(static_cast<std::size_t>(marker_caption(k).size()));
+}
+
+void ResponseGraph::paint_markers(QPainter& p) const {
+    const auto& markers = interaction_.markers();
+    p.setFont(marker_font(p.font()));
+    for (const int k : interaction_.stacking()) {
+        const bool held = interaction_.held() == k;
+        const QPointF c = point_of(markers[static_cast<std::size_t>(k)]);
+        const double r = marker_radius(k);
         p.setPen(QPen(held ? Qt::white : kMarker, 1.5));
         p.setBrush(skin::SkinPalette::display_veil());
-        p.drawEllipse(c, kMarkerRadius, kMarkerRadius);
-        p.drawText(QRectF(c.x() - kMarkerRadius, c.y() - kMarkerRadius, 2 * kMarkerRadius,
-                          2 * kMarkerRadius),
-                   Qt::AlignCenter, marker_caption(static_cast<int>(k)));
+        p.drawEllipse(c, r, r);
+        p.drawText(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), Qt::AlignCenter, marker_caption(k));
     }
     p.setBrush(Qt::NoBrush);
 }

@@ -38,6 +38,10 @@ public:
     std::vector<GraphPoint> marker_pixels() const { return interaction_.markers(); }
     std::vector<double> shown_values() const;
     bool dragging() const { return interaction_.held().has_value() || interaction_.stroking(); }
+    // A marker's caption ("1" ... "15", "H", "L"), circle radius and the captions' font.
+    QString marker_caption(int k) const;
+    double marker_radius(int k) const;
+    static QFont marker_font(const QFont& base);
 
 signals:
     void marker_moved(int marker, double x_value, double y_value, bool dragging);
@@ -64,7 +68,6 @@ private:
     void paint_grid(QPainter& p, const GraphGeometry& g) const;
     void paint_bars(QPainter& p, const GraphGeometry& g) const;
     void paint_markers(QPainter& p) const;
-    QString marker_caption(int k) const;
 
     Mode mode_;
     GridValues curve_{};

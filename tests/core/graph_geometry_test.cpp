@@ -246,6 +246,35 @@ TEST(TransferGraph, GridHasElevenLabelledLinesOnBothAxes) {
     EXPECT_DOUBLE_EQ(lines[1].x - lines[0].x, 36);
 }
 
+TEST(TransferGraph, AxisTextsLieInsideTheGraphAndClearOfAMarkerAnywhereOnThePlotsEdge) {
+    for (const int side : {300, 430, 600}) {
+        const GraphGeometry g(transfer_plot_rect(side, side), kTransferAxis, kTransferAxis);
+        const GraphRect& plot = g.plot();
+        std::vector<GraphPoint> edge;
+        for (int k = 0; k <= 60; ++k) {
+            const double fx = plot.left + (plot.right - plot.left) * k / 60;
+            const double fy = plot.top + (plot.bottom - plot.top) * k / 60;
+            edge.insert(edge.end(),
+                        {{fx, plot.top}, {fx, plot.bottom}, {plot.left, fy}, {plot.right, fy}});
+        }
+        // The circle's radius plus half its 1.5-pixel outline.
+        const double reach = GraphGeometry::kMarkerRadius + 0.75;
+        for (const TransferGridLine& line : transfer_grid_lines(g)) {
+            for (const GraphRect& box : {line.x_label, line.y_label}) {
+                EXPECT_GE(box.left, 0);
+                EXPECT_LE(box.bottom, side);
+                EXPECT_GE(box.right - box.left, 22);  // room for "-60"
+                for (const GraphPoint& c : edge) {
+                    const double dx = std::max({box.left - c.x, 0.0, c.x - box.right});
+                    const double dy = std::max({box.top - c.y, 0.0, c.y - box.bottom});
+                    ASSERT_GT(std::hypot(dx, dy), reach)
+                        << side << " " << line.text << " marker at " << c.x << "," << c.y;
+                }
+            }
+        }
+    }
+}
+
 TEST(TransferGraph, PolylineFollowsTheStaticCurveAndItsJump) {
     EXPECT_EQ(transfer_polyline(TransferParams{-20, 4, 0}),
               (std::vector<GraphPoint>{{-60, -60}, {-20, -20}, {0, -15}}));

@@ -27,6 +27,16 @@ TEST_F(GraphInteractionTest, APressGrabsTheTopmostMarkerWithinItsBoxAndNothingOu
     EXPECT_EQ(mouse.markers()[0], (GraphPoint{100, 100}));
 }
 
+TEST_F(GraphInteractionTest, ABandMarkerOnAFilterMarkerIsDrawnAboveAndGrabbedFirst) {
+    // The first band marker moved onto the filter marker, a little right of it.
+    mouse.set_markers({{310, 140}, {110, 105}, {300, 140}}, {false, false, true});
+    EXPECT_EQ(mouse.stacking(), (std::vector<int>{2, 0, 1}));
+    EXPECT_EQ(mouse.press({305, 140}), 0);
+    EXPECT_EQ(mouse.stacking(), (std::vector<int>{2, 1, 0}));  // the held one on top
+    mouse.release();
+    EXPECT_EQ(mouse.press({286, 140}), 2);  // outside the band marker's box: the filter
+}
+
 TEST_F(GraphInteractionTest, ADragFollowsTheMouseWithinThePlotAndFiltersStayOnTheirLine) {
     ASSERT_EQ(mouse.press({88, 100}), 0);  // outside the second marker's box
     EXPECT_EQ(mouse.move({150, 60}), 0);

@@ -86,6 +86,23 @@ TEST_F(EditorTest, AStrokeSetsTheBandsItPassesAndCopiesToTheLinkedOutputAtItsEnd
     EXPECT_EQ(sink.frames.back().substr(0, 9), "%H,01,02,");  // the copy's command
 }
 
+TEST_F(EditorTest, EveryGraphicEqMarkerCaptionFitsInsideItsCircle) {
+    GeqEditor editor(surface, notices, &EditorTest::no_store, &canvas);
+    editor.resize(1200, 520);
+    editor.show_channel(0);
+    ResponseGraph* graph = editor.graph();
+    const QFontMetricsF metrics(ResponseGraph::marker_font(graph->font()));
+    ASSERT_EQ(graph->marker_pixels().size(), 15u);
+    for (int k = 0; k < 15; ++k) {
+        const QString caption = graph->marker_caption(k);
+        EXPECT_EQ(caption, QString::number(k + 1));
+        // The ink of the caption, centred, within the circle's inside edge.
+        const QRectF ink = metrics.tightBoundingRect(caption);
+        const double inside = graph->marker_radius(k) - 0.75;
+        EXPECT_LE(std::hypot(ink.width() / 2, ink.height() / 2), inside) << k + 1;
+    }
+}
+
 TEST_F(EditorTest, AStrokeInOneFastMotionSetsEveryBandBetweenItsPoints) {
     GeqEditor editor(surface, notices, &no_store, &canvas);
     editor.setGeometry(0, 200, 1216, 700);
