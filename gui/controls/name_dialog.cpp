@@ -23,9 +23,10 @@ NameDialog::NameDialog(QWidget* parent)
       ok_(new PngButton(this)),
       cancel_(new PngButton(this)),
       caption_(new ValueLabel(this)),
-      entry_(new EntryEdit(this)) {
+      entry_(new EntryEdit(this)),
+      room_(new ValueLabel(this)) {
     SkinnedBox::dress(*this, QStringLiteral("NAME"));
-    setFixedSize(280, 130);
+    setFixedSize(280, 146);
     caption_->setGeometry(16, 14, 248, 22);
     caption_->set_text(QStringLiteral("NAME:"));
     caption_->set_font_size(10);
@@ -39,6 +40,10 @@ NameDialog::NameDialog(QWidget* parent)
     entry_->set_text_colour(skin::SkinPalette::display());
     entry_->set_owner_tag(0);
 
+    room_->setGeometry(20, 74, 240, 18);
+    room_->set_font_size(8);
+    room_->set_alignment(ValueLabel::kFar);
+
     for (PngButton* button : {ok_, cancel_}) {
         button->set_mode(PngButton::kPushLook);
         button->set_images(skin::kButton, skin::kButtonLit);
@@ -46,9 +51,12 @@ NameDialog::NameDialog(QWidget* parent)
     }
     ok_->setText(QStringLiteral("OK"));
     cancel_->setText(QStringLiteral("Cancel"));
-    ok_->setGeometry(30, 88, 100, 26);
-    cancel_->setGeometry(150, 88, 100, 26);
+    ok_->setGeometry(30, 104, 100, 26);
+    cancel_->setGeometry(150, 104, 100, 26);
     connect(ok_, &PngButton::clicked, this, &NameDialog::confirm);
+    connect(entry_, &EntryEdit::enter_pressed, this, &NameDialog::confirm);
+    connect(entry_, &QLineEdit::textChanged, this, &NameDialog::show_room);
+    show_room();
     connect(cancel_, &PngButton::clicked, this, &QDialog::reject);
     entry_->setFocus();
 }
@@ -89,6 +97,17 @@ void NameDialog::confirm() {
         SkinnedBox::make(QMessageBox::Warning, QString::fromLatin1(NoticeSink::kCaption),
                          QString::fromUtf8(kChannelNameTooLong), QMessageBox::Ok, this));
     box->exec();
+}
+
+// The box takes a little more than the rule allows (the refusal says why), so the count can
+// go below zero; it then says by how much the name is over.
+void NameDialog::show_room() {
+    const QByteArray utf8 = name().toUtf8();
+    const int left =
+        kMaxChannelNameChars -
+        utf8_char_count(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    room_->set_text(left >= 0 ? QStringLiteral("%1 left").arg(left)
+                              : QStringLiteral("%1 too many").arg(-left));
 }
 
 void NameDialog::paintEvent(QPaintEvent* event) {

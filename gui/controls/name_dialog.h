@@ -10,9 +10,10 @@ class NoticeSink;
 class PngButton;
 class ValueLabel;
 
-// The NAME dialog: one entry box with OK and Cancel. OK closes only when the name fits the
-// channel-name rule; otherwise the operator is told and the dialog stays open with the text
-// as typed. Storing and sending the name is the caller's job.
+// The NAME dialog: one entry box with OK and Cancel. OK (or Enter in the box) closes only when
+// the name fits the channel-name rule; otherwise the operator is told and the dialog stays open
+// with the text as typed. Below the box, how many characters the rule still takes, so a name
+// is not typed long only to be refused. Storing and sending the name is the caller's job.
 class NameDialog : public QDialog {
     Q_OBJECT
 
@@ -36,17 +37,20 @@ public:
     PngButton* ok_button() const { return ok_; }
     PngButton* cancel_button() const { return cancel_; }
     EntryEdit* entry() const { return entry_; }
+    ValueLabel* room_label() const { return room_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void confirm();
+    void show_room();
 
     PngButton* ok_;
     PngButton* cancel_;
     ValueLabel* caption_;
     EntryEdit* entry_;
+    ValueLabel* room_;
     NoticeSink* notices_ = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
 #include <QTest>
 #include <string>
 #include <utility>
@@ -8,6 +9,7 @@
 #include "controls/entry_edit.h"
 #include "controls/name_dialog.h"
 #include "controls/png_button.h"
+#include "controls/value_label.h"
 #include "protocol/frame_sink.h"
 #include "synthetic_input.h"
 
@@ -96,7 +98,9 @@ TEST_F(RenameDialog, EleventhTypedCharacterIsIgnored) {
     EXPECT_EQ(accepted, 10);
 }
 
-TEST_F(RenameDialog, EnterInTheEntryBoxDoesNotCloseTheDialog) {
+// Enter is OK: the typed name is taken, and the press goes through the box's own notice, not
+// through a default button that could close the dialog past the rule.
+TEST_F(RenameDialog, EnterInTheEntryBoxAcceptsTheTypedName) {
     EntryEdit* entry = dialog.entry();
     int enters = 0;
     QObject::connect(entry, &EntryEdit::enter_pressed, [&](int tag) {
@@ -105,15 +109,50 @@ TEST_F(RenameDialog, EnterInTheEntryBoxDoesNotCloseTheDialog) {
     });
     KeyCounter reaching_dialog;
     dialog.installEventFilter(&reaching_dialog);
-    dialog.set_name(QStringLiteral("CH 1"));
+    dialog.set_name(QString());
+    QTest::keyClicks(entry, QStringLiteral("CH 1"));
     QTest::keyClick(entry, Qt::Key_Return);
-    QTest::keyClick(entry, Qt::Key_Enter);
     dialog.removeEventFilter(&reaching_dialog);
-    EXPECT_EQ(enters, 2);
+    EXPECT_EQ(enters, 1);
     EXPECT_EQ(reaching_dialog.presses, 0);  // the default-button handling never saw it
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.name(), QStringLiteral("CH 1"));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(RenameDialog, EnterOnATooLongNameIsRefusedLikeOk) {
+    EntryEdit* entry = dialog.entry();
+    dialog.set_name(QString());
+    QTest::keyClicks(entry, QStringLiteral("LECTERN12"));
+    QTest::keyClick(entry, Qt::Key_Enter);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 0);
-    EXPECT_EQ(entry->text(), QStringLiteral("CH 1"));
+    EXPECT_EQ(entry->text(), QStringLiteral("LECTERN12"));
+    Message refused{QStringLiteral("Warming"), QStringLiteral("Channel name is too long.")};
+    EXPECT_EQ(messages, std::vector<Message>{refused});
+}
+
+// The count is by the rule that refuses a name: characters, not bytes, so a wide character
+// takes one place although it is three bytes of UTF-8.
+TEST_F(RenameDialog, RoomLeftFollowsTyping) {
+    EntryEdit* entry = dialog.entry();
+    dialog.set_name(QStringLiteral("LECTERN"));
+    EXPECT_EQ(dialog.room_label()->text(), QStringLiteral("1 left"));
+    dialog.set_name(QString());
+    EXPECT_EQ(dialog.room_label()->text(), QStringLiteral("8 left"));
+    QTest::keyClicks(entry, QStringLiteral("AB"));
+    EXPECT_EQ(dialog.room_label()->text(), QStringLiteral("6 left"));
+    QKeyEvent wide(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("会"));
+    QCoreApplication::sendEvent(entry, &wide);
+    EXPECT_EQ(entry->text(), QString::fromUtf8("AB会"));
+    EXPECT_EQ(dialog.room_label()->text(), QStringLiteral("5 left"));
+    QTest::keyClicks(entry, QStringLiteral("CDEFGHI"));  // ten in all: the box's limit
+    EXPECT_EQ(entry->character_count(), 10);
+    EXPECT_EQ(dialog.room_label()->text(), QStringLiteral("2 too many"));
+    QTest::keyClick(entry, Qt::Key_Backspace);
+    QTest::keyClick(entry, Qt::Key_Backspace);
+    EXPECT_EQ(dialog.room_label()->text(), QStringLiteral("0 left"));
 }
 
 TEST(EntryEdit, FocusAndCharactersNotifyWithTheTag) {
