@@ -92,6 +92,9 @@ void HelpTab::follow_updater() {
         update_progress_->setValue(static_cast<int>(p.sent));
     });
     status_sub_ = updater.status().subscribe([this](const UpdateStatus& s) {
+        if (s.phase == UpdateStatus::Phase::Finished) {
+            update_progress_->setValue(0);  // the job is over, whatever it reached
+        }
         if (s.phase == UpdateStatus::Phase::Versions) {
             current_->set_text(QString::fromStdString(s.current_version));
             local_version_->set_text(QString::fromStdString(s.local_version));

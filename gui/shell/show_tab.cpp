@@ -77,7 +77,9 @@ ShowTab::ShowTab(Console& controller, NoticeSink& notices, QWidget* parent)
     progress_text_->set_font_size(9);
     progress_sub_ =
         controller_.surface().full_state.progress().subscribe([this](const FullStateProgress& p) {
-            progress_->setValue(p.sent);
+            // A finished or cut write leaves the bar empty, so a full bar never passes for one
+            // still under way.
+            progress_->setValue(p.running ? p.sent : 0);
             progress_text_->set_text(
                 p.running ? QStringLiteral("Writing to the processor: %1 of %2 commands")
                                 .arg(p.sent)
