@@ -4,6 +4,7 @@
 #include <array>
 #include <stdexcept>
 
+#include "params/group_link_caption.h"
 #include "protocol/command_encoder.h"
 
 namespace kestra {
@@ -19,25 +20,6 @@ const std::vector<GroupLink> kLocalInputLinks{kLinkEq, kLinkComp, kLinkVol, kLin
 const std::vector<GroupLink> kNetworkInputLinks{kLinkVol, kLinkMatrix};
 const std::vector<GroupLink> kOutputLinks{kLinkEq,   kLinkLimit, kLinkVol,
                                           kLinkLine, kLinkFbk,   kLinkDelay};
-
-struct LinkCaption {
-    GroupLink link;
-    const char* caption;
-};
-
-constexpr std::array<LinkCaption, 11> kLinkCaptions{{
-    {kLinkVol, "VOL"},
-    {kLinkMatrix, "MATRIX"},
-    {kLinkEq, "EQ"},
-    {kLinkComp, "COMP"},
-    {kLinkLimit, "LIMIT"},
-    {kLinkPriority, "PRIORITY"},
-    {kLink48V, "48V"},
-    {kLinkSource, "SOURCE"},
-    {kLinkLine, "LINE"},
-    {kLinkFbk, "FBK"},
-    {kLinkDelay, "Delay"},
-}};
 
 std::size_t at(int i) {
     return static_cast<std::size_t>(i);
@@ -419,21 +401,11 @@ bool GroupActions::rename_control_group(int group, std::string_view utf8) {
 }
 
 const char* GroupActions::link_caption(GroupLink link) {
-    for (const LinkCaption& c : kLinkCaptions) {
-        if (c.link == link) {
-            return c.caption;
-        }
-    }
-    return "";
+    return GroupLinkCaption::of(link);
 }
 
 std::optional<GroupLink> GroupActions::link_named(std::string_view caption) {
-    for (const LinkCaption& c : kLinkCaptions) {
-        if (caption == c.caption) {
-            return c.link;
-        }
-    }
-    return std::nullopt;
+    return GroupLinkCaption::named(caption);
 }
 
 }  // namespace kestra

@@ -6,6 +6,7 @@
 #include "model/group_tables.h"
 #include "model/state_fields.h"
 #include "params/eq_gain_law.h"
+#include "params/group_link_caption.h"
 #include "params/level_law.h"
 #include "params/parameter_path.h"
 
@@ -295,22 +296,10 @@ void add_system(std::vector<Parameter>& rows) {
     }
 }
 
-struct LinkWord {
-    int link;
-    const char* word;
-};
-
-constexpr std::array<LinkWord, 9> kLinkWords{{
-    {kLinkVol, "VOL"},
-    {kLinkMatrix, "MATRIX"},
-    {kLinkEq, "EQ"},
-    {kLinkComp, "COMP"},
-    {kLinkLimit, "LIMIT"},
-    {kLinkPriority, "PRIORITY"},
-    {kLinkLine, "LINE"},
-    {kLinkFbk, "FBK"},
-    {kLinkDelay, "Delay"},
-}};
+// The links an operator switches on the GROUPS page, in the catalogue's order.
+constexpr std::array<GroupLink, 9> kSwitchedLinks{kLinkVol,  kLinkMatrix, kLinkEq,
+                                                  kLinkComp, kLinkLimit,  kLinkPriority,
+                                                  kLinkLine, kLinkFbk,    kLinkDelay};
 
 std::string output_name(int m) {
     return default_output_short_name(m);
@@ -333,9 +322,10 @@ void add_groups(std::vector<Parameter>& rows) {
         Owner o(rows, "group.control." + number, StateFields::kGroupsUnit, FieldTarget::System, g,
                 Scope::Groups);
         add_members(o, "control", g);
-        for (const LinkWord& w : kLinkWords) {
-            o.add(std::string("link.") + w.word, std::string(w.word) + " link", kGroupFlag, 0, 1,
-                  "control[" + std::to_string(g) + "]." + indexed("link", w.link), Block::Links);
+        for (const GroupLink link : kSwitchedLinks) {
+            const std::string word = GroupLinkCaption::of(link);
+            o.add("link." + word, word + " link", kGroupFlag, 0, 1,
+                  "control[" + std::to_string(g) + "]." + indexed("link", link), Block::Links);
         }
         o.add("active", "active", kGroupFlag, 0, 1, indexed("control_active", g),
               Block::Activation);
